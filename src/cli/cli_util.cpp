@@ -1,0 +1,82 @@
+#include "cli/cli_util.h"
+
+#include <algorithm>
+
+#include "model/files.h"
+#include "model/project_file.h"
+
+namespace livra::cli {
+
+ArgParser::ArgParser(const Args& args, std::initializer_list<const char*> valueOptions,
+                     std::initializer_list<const char*> flags) {
+    auto isIn = [](const std::string& a, std::initializer_list<const char*> list) {
+        return std::any_of(list.begin(), list.end(), [&](const char* s) { return a == s; });
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (isIn(a, valueOptions)) {
+            if (i + 1 >= args.size()) {
+                error_ = a + " needs a value";
+                return;
+            }
+            options_.emplace_back(a, args[++i]);
+        } else if (isIn(a, flags)) {
+            flags_.push_back(a);
+        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+            error_ = "unknown option " + a;
+            return;
+        } else {
+            positional_.push_back(a);
+        }
+    }
+}
+
+bool ArgParser::has(const std::string& flag) const {
+    return std::find(flags_.begin(), flags_.end(), flag) != flags_.end();
+}
+
+std::optional<std::string> ArgParser::value(const std::string& option) const {
+    std::optional<std::string> found;
+    for (const auto& [name, v] : options_)
+        if (name == option) found = v;
+    return found;
+}
+
+std::vector<std::string> ArgParser::values(const std::string& option) const {
+    std::vector<std::string> found;
+    for (const auto& [name, v] : options_)
+        if (name == option) found.push_back(v);
+    return found;
+}
+
+int usageError(const char* command, const std::string& message) {
+    std::cerr << "livra " << command << ": " << message << "\n";
+    return ExitUsage;
+}
+
+std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, std::string* planBytes) {
+    auto bytes = readWholeFile(pathFromUtf8(path));
+    if (!bytes) {
+        std::cerr << kErrorTitle << ": " << kOpenErrorText;
+        return nullptr;
+    }
+    auto parsed = parseProject(*bytes);
+    if (!parsed) {
+        std::cerr << kErrorTitle << ": " << kFormatErrorText << "\n";
+        return nullptr;
+    }
+    if (planBytes) planBytes->assign(parsed->plan.begin(), parsed->plan.end());
+    return std::move(parsed->config);
+}
+
+Answer ConsoleDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon) {
+    std::cerr << title << ": " << text;
+    if (text.empty() || text.back() != '\n') std::cerr << '\n';
+    switch (buttons) {
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel: return Answer::Yes;
+        default: return Answer::Ok;
+    }
+}
+
+}  // namespace livra::cli

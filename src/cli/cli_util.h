@@ -1,0 +1,53 @@
+#pragma once
+// Small helpers shared by the command files.
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/user_dialogs.h"
+#include "cli/commands.h"
+#include "model/configuration.h"
+
+namespace livra::cli {
+
+// Splits "--name value" options from positional arguments. Unknown options
+// make `error` non-empty.
+class ArgParser {
+public:
+    ArgParser(const Args& args, std::initializer_list<const char*> valueOptions,
+              std::initializer_list<const char*> flags);
+    bool has(const std::string& flag) const;
+    std::optional<std::string> value(const std::string& option) const;
+    std::vector<std::string> values(const std::string& option) const;  // repeated options
+    const std::vector<std::string>& positional() const { return positional_; }
+    const std::string& error() const { return error_; }
+
+private:
+    std::vector<std::pair<std::string, std::string>> options_;
+    std::vector<std::string> flags_;
+    std::vector<std::string> positional_;
+    std::string error_;
+};
+
+// Prints "livra NAME: message" on stderr and returns ExitUsage.
+int usageError(const char* command, const std::string& message);
+
+// Loads a project into a fresh configuration whose ProgramDir is a private
+// scratch folder, so reading never touches the user's plan file. On failure
+// prints the loader's message on stderr and returns nothing.
+std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, std::string* planBytes = nullptr);
+
+// Message boxes go to stderr as "Title: text"; questions get their default
+// (Yes/Ok); the error list goes to stdout.
+class ConsoleDialogs : public UserDialogs {
+public:
+    Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override;
+    std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return std::nullopt; }
+    void clear() override {}
+    void add(const std::string& line) override { std::cout << line << '\n'; }
+};
+
+}  // namespace livra::cli

@@ -1,0 +1,244 @@
+// livra new, livra dump.
+#include <iostream>
+#include <sstream>
+
+#include "cli/cli_util.h"
+#include "model/files.h"
+#include "model/project_file.h"
+
+namespace livra::cli {
+namespace {
+
+const char* const kDayNames[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
+const char* const kDayKeys[DayCount] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
+
+const char* signalName(uint8_t s) {
+    switch (s) {
+        case SignalNotSet: return "-";
+        case SignalRed: return "К";
+        case SignalYellow: return "Ж";
+        case SignalGreen: return "З";
+        case SignalFlashingYellow: return "Жм";
+        case SignalFlashingGreen: return "Зм";
+        case SignalRedYellow: return "КЖ";
+        case SignalOff: return "Выкл";
+        case SignalNotApplicable: return "н/п";
+        default: return "?";
+    }
+}
+
+const char* modeName(uint8_t m) {
+    switch (m) {
+        case ControlOff: return "выкл";
+        case ControlVoltage: return "напр";
+        case ControlCurrent: return "ток";
+        default: return "?";
+    }
+}
+
+bool directionListed(const Configuration& c, int d) {
+    if (c.DirectionKind[d] != 0) return true;
+    for (int k = 0; k < SlotCount; ++k)
+        if (c.DirectionChannels[d][k] || c.DirectionControl[d][k]) return true;
+    return false;
+}
+
+// Programs with any non-empty tact (a program with an empty first tact but
+// later tacts is invalid, but it is still shown).
+bool programListed(const Configuration& c, int p) {
+    for (const auto& t : c.TactTable[p])
+        if (t.kind != 0 || t.tMin || t.tMain) return true;
+    return false;
+}
+
+// Last tact worth showing: the last one with a kind, a time or a signal.
+int lastListedTact(const Configuration& c, int p) {
+    int last = -1;
+    for (int t = 0; t < TactCount; ++t) {
+        const auto& tact = c.TactTable[p][t];
+        bool any = tact.kind || tact.tMin || tact.tMain;
+        for (uint8_t s : c.TactSignals[p][t]) any = any || s;
+        if (any) last = t;
+    }
+    return last;
+}
+
+// Signals are listed for directions 1..N, N the last direction with a kind.
+int signalWidth(const Configuration& c) {
+    int n = 0;
+    for (int d = 0; d < DirectionCount; ++d)
+        if (c.DirectionKind[d]) n = d + 1;
+    return n;
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char ch : s) {
+        switch (ch) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (ch < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+                    out += buf;
+                } else {
+                    out += char(ch);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+void dumpText(const Configuration& c, std::ostream& out) {
+    out << "Кол.каналов в ДК: " << int(c.ChannelCount) << "\n";
+    out << "ТВП1 Задержка сек.: " << c.Tvp1Delay << "\n";
+    out << "ТВП2 Задержка сек.: " << c.Tvp2Delay << "\n\n";
+
+    out << "Направления:\n";
+    for (int d = 0; d < DirectionCount; ++d) {
+        if (!directionListed(c, d)) continue;
+        out << "  " << d + 1 << directionKindLabel(c.DirectionKind[d]) << " (вид " << int(c.DirectionKind[d]) << ")";
+        for (int k = 0; k < SlotCount; ++k)
+            out << "  " << k + 1 << ":" << int(c.DirectionChannels[d][k]) << "/" << modeName(c.DirectionControl[d][k]);
+        out << "\n";
+    }
+    const int width = signalWidth(c);
+    out << "\nПрограммы:\n";
+    for (int p = 0; p < ProgramCount; ++p) {
+        if (!programListed(c, p)) continue;
+        out << "  Программа " << programTitle(p) << "\n";
+        const int last = lastListedTact(c, p);
+        for (int t = 0; t <= last; ++t) {
+            const auto& tact = c.TactTable[p][t];
+            const char* name = tactKindName(tact.kind);
+            out << "    Такт " << t + 1 << " " << (*name ? name : "пусто") << " (вид " << tact.kind << ")"
+                << "  Т мин " << tact.tMin << "  Т осн " << tact.tMain << "  конец " << tact.tEnd << "  фаза "
+                << tact.phaseNo << " |";
+            for (int d = 0; d < width; ++d) out << " " << signalName(c.TactSignals[p][t][d]);
+            out << "\n";
+        }
+    }
+    out << "\nКалендарь:\n";
+    for (int day = 0; day < DayCount; ++day) {
+        out << "  " << kDayNames[day] << ":";
+        bool any = false;
+        for (const auto& e : c.Calendar[day]) {
+            if (e.empty()) continue;
+            char buf[48];
+            std::snprintf(buf, sizeof buf, " %02d:%02d→%d", e.hour, e.minute, e.program);
+            out << buf;
+            any = true;
+        }
+        out << (any ? "\n" : " —\n");
+    }
+}
+
+void dumpJson(const Configuration& c, std::ostream& out) {
+    out << "{\n  \"format\": \"livra-configuration\",\n  \"version\": 1,\n";
+    out << "  \"channelCount\": " << int(c.ChannelCount) << ",\n";
+    out << "  \"tvp1Delay\": " << jsonString(c.Tvp1Delay) << ",\n";
+    out << "  \"tvp2Delay\": " << jsonString(c.Tvp2Delay) << ",\n";
+    out << "  \"freeChannels\": [";
+    for (int i = 0; i < DirectionCount; ++i) out << (i ? ", " : "") << int(c.FreeChannels[i]);
+    out << "],\n  \"directions\": [";
+    bool first = true;
+    for (int d = 0; d < DirectionCount; ++d) {
+        if (!directionListed(c, d)) continue;
+        out << (first ? "\n" : ",\n") << "    {\"number\": " << d + 1 << ", \"kind\": " << int(c.DirectionKind[d])
+            << ", \"channels\": [";
+        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionChannels[d][k]);
+        out << "], \"modes\": [";
+        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionControl[d][k]);
+        out << "]}";
+        first = false;
+    }
+    out << (first ? "],\n" : "\n  ],\n");
+    const int width = signalWidth(c);
+    out << "  \"programs\": [";
+    first = true;
+    for (int p = 0; p < ProgramCount; ++p) {
+        if (!programListed(c, p)) continue;
+        out << (first ? "\n" : ",\n") << "    {\"number\": " << p + 1 << ", \"tacts\": [";
+        const int last = lastListedTact(c, p);
+        for (int t = 0; t <= last; ++t) {
+            const auto& tact = c.TactTable[p][t];
+            out << (t ? ",\n" : "\n") << "      {\"number\": " << t + 1 << ", \"kind\": " << tact.kind
+                << ", \"tMin\": " << tact.tMin << ", \"tMain\": " << tact.tMain << ", \"tEnd\": " << tact.tEnd
+                << ", \"phaseNo\": " << tact.phaseNo << ", \"signals\": [";
+            for (int d = 0; d < width; ++d) out << (d ? ", " : "") << int(c.TactSignals[p][t][d]);
+            out << "]}";
+        }
+        out << (last >= 0 ? "\n    ]}" : "]}");
+        first = false;
+    }
+    out << (first ? "],\n" : "\n  ],\n");
+    out << "  \"calendar\": {";
+    for (int day = 0; day < DayCount; ++day) {
+        out << (day ? ",\n" : "\n") << "    \"" << kDayKeys[day] << "\": [";
+        bool firstEntry = true;
+        for (int e = 0; e < AlarmCount; ++e) {
+            const auto& entry = c.Calendar[day][e];
+            if (entry.empty()) continue;
+            out << (firstEntry ? "" : ", ") << "{\"entry\": " << e + 1 << ", \"hour\": " << int(entry.hour)
+                << ", \"minute\": " << int(entry.minute) << ", \"program\": " << int(entry.program) << "}";
+            firstEntry = false;
+        }
+        out << "]";
+    }
+    out << "\n  }\n}\n";
+}
+
+int runNew(const GlobalOptions&, const Args& args) {
+    ArgParser p(args, {"--out"}, {});
+    if (!p.error().empty()) return usageError("new", p.error());
+    const auto out = p.value("--out");
+    if (!out || !p.positional().empty()) return usageError("new", "usage: livra new --out FILE.ptm");
+    auto c = std::make_unique<Configuration>();
+    resetConfiguration(*c);
+    const auto bytes = serializeProject(*c, {});
+    if (!writeFileAtomically(pathFromUtf8(*out), bytes)) {
+        std::cerr << kErrorTitle << ": " << kSaveErrorText;
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+int runDump(const GlobalOptions&, const Args& args) {
+    ArgParser p(args, {}, {"--json"});
+    if (!p.error().empty()) return usageError("dump", p.error());
+    if (p.positional().size() != 1) return usageError("dump", "usage: livra dump FILE.ptm [--json]");
+    auto c = loadProjectForReading(p.positional()[0]);
+    if (!c) return ExitUsage;
+    std::ostringstream text;
+    if (p.has("--json"))
+        dumpJson(*c, text);
+    else
+        dumpText(*c, text);
+    std::cout << text.str();
+    return ExitOk;
+}
+
+}  // namespace
+
+const std::vector<Command>& projectCommands() {
+    static const std::vector<Command> commands = {
+        {"new", "new --out FILE.ptm",
+         "Saves the start-up configuration: empty calendar, 64 channels, both call\n"
+         "delays \"0\", no directions, no programs, no plan.\n",
+         runNew},
+        {"dump", "dump FILE.ptm [--json]",
+         "Prints the whole configuration of a project: channel count, call delays,\n"
+         "directions with their output slots and monitoring modes, every used program\n"
+         "with its tacts (kind, times, derived end time and phase number, the signal\n"
+         "of each direction) and the calendar by weekday.\n"
+         "--json prints the same as stable JSON (see README.md), fit for diffing.\n",
+         runDump},
+    };
+    return commands;
+}
+
+}  // namespace livra::cli

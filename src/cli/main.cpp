@@ -1,0 +1,65 @@
+// livra: the configurator's command line.
+#include <cstring>
+#include <iostream>
+
+#include "cli/commands.h"
+
+using namespace livra::cli;
+
+namespace {
+
+std::vector<const Command*> allCommands() {
+    std::vector<const Command*> all;
+    for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands()})
+        for (const auto& c : *group) all.push_back(&c);
+    return all;
+}
+
+void printHelp(std::ostream& out) {
+    out << "livra — configurator of the Ливра traffic-light controllers (ДК)\n\n"
+           "Usage: livra [--port DEVICE] COMMAND [ARGS]\n\n"
+           "Commands:\n";
+    for (const Command* c : allCommands()) out << "  " << c->synopsis << "\n";
+    out << "\nOptions:\n"
+           "  --port DEVICE   use this serial port instead of searching for the cable\n"
+           "  --help          this text; `livra COMMAND --help` describes one command\n\n"
+           "Exit status: 0 success, 1 the operation failed, 2 bad usage or unreadable file.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    GlobalOptions global;
+    int i = 1;
+    for (; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0) {
+            if (i + 1 >= argc) {
+                std::cerr << "livra: --port needs a device\n";
+                return ExitUsage;
+            }
+            global.port = argv[++i];
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            printHelp(std::cout);
+            return ExitOk;
+        } else {
+            break;
+        }
+    }
+    if (i >= argc) {
+        printHelp(std::cerr);
+        return ExitUsage;
+    }
+    const std::string name = argv[i];
+    Args args(argv + i + 1, argv + argc);
+    for (const Command* c : allCommands()) {
+        if (name != c->name) continue;
+        for (const auto& a : args)
+            if (a == "--help" || a == "-h") {
+                std::cout << "Usage: livra " << c->synopsis << "\n\n" << c->help;
+                return ExitOk;
+            }
+        return c->run(global, args);
+    }
+    std::cerr << "livra: unknown command '" << name << "' (see livra --help)\n";
+    return ExitUsage;
+}

@@ -1,0 +1,133 @@
+#include "model/configuration.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+
+namespace livra {
+
+Configuration::Configuration() {
+    for (auto& day : Calendar) day.fill(CalendarEntry{});
+}
+
+bool Configuration::sameTables(const Configuration& o) const {
+    return TactTable == o.TactTable && TactSignals == o.TactSignals && DirectionKind == o.DirectionKind &&
+           DirectionChannels == o.DirectionChannels && DirectionControl == o.DirectionControl &&
+           FreeChannels == o.FreeChannels && Calendar == o.Calendar && ChannelCount == o.ChannelCount &&
+           Tvp1Delay == o.Tvp1Delay && Tvp2Delay == o.Tvp2Delay;
+}
+
+void resetConfiguration(Configuration& c) {
+    c.Tvp1Delay = "0";
+    c.Tvp2Delay = "0";
+    for (auto& day : c.Calendar) day.fill(CalendarEntry{});
+    c.FreeChannels.fill(0);
+    c.DirectionKind.fill(0);
+    for (auto& s : c.DirectionChannels) s.fill(0);
+    for (auto& s : c.DirectionControl) s.fill(0);
+    for (auto& program : c.TactTable) program.fill(Tact{});
+    for (auto& program : c.TactSignals)
+        for (auto& row : program) row.fill(0);
+}
+
+void rebuildFreeChannels(Configuration& c) {
+    for (int i = 0; i < DirectionCount; ++i) c.FreeChannels[i] = i <= c.ChannelCount ? uint8_t(i) : 0;
+    for (int d = 0; d < DirectionCount; ++d) {
+        for (int k = 0; k < SlotCount; ++k) {
+            uint8_t& slot = c.DirectionChannels[d][k];
+            if (slot > c.ChannelCount) slot = 0;
+            // 0 stays 0 in the list either way, so removing it is harmless.
+            for (auto& free : c.FreeChannels)
+                if (free == slot) free = 0;
+        }
+    }
+    std::sort(c.FreeChannels.begin(), c.FreeChannels.end(), std::greater<>());
+}
+
+uint8_t takeFreeChannel(Configuration& c) {
+    rebuildFreeChannels(c);
+    const uint8_t channel = c.FreeChannels[0];
+    c.FreeChannels[0] = 0;
+    return channel;
+}
+
+void recomputeDerivedTactFields(Configuration& c, int program) {
+    if (program < 0 || program >= ProgramCount) return;
+    int32_t phase = 0;
+    int32_t sum = 0;
+    for (auto& t : c.TactTable[program]) {
+        if (t.kind == TactPhase) {
+            t.phaseNo = ++phase;
+        } else {
+            t.phaseNo = 0;
+        }
+        if (t.kind == TactPhase || t.kind == TactIntermediate) {
+            sum += t.tMain;
+            t.tEnd = sum;
+        } else {
+            t.tEnd = 0;
+        }
+    }
+}
+
+void clearDirectionSignals(Configuration& c, int direction) {
+    if (direction < 0 || direction >= DirectionCount || c.CurrentProgram >= ProgramCount) return;
+    for (auto& row : c.TactSignals[c.CurrentProgram]) row[direction] = 0;
+}
+
+bool isNormalDirection(uint8_t kind) { return kind >= 1 && kind <= 9; }
+bool isCallInputDirection(uint8_t kind) { return kind == DirTvp1 || kind == DirTvp2; }
+bool isUsedDirection(uint8_t kind) { return isNormalDirection(kind) || isCallInputDirection(kind); }
+
+long parseDelay(const std::string& text) {
+    // Like the field's decimal parse: leading blanks, optional sign, digits.
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) value = INT_MAX;
+    }
+    return negative ? -static_cast<long>(value) : static_cast<long>(value);
+}
+
+const char* tactKindName(int32_t kind) {
+    switch (kind) {
+        case TactPhase: return "Фаза";
+        case TactIntermediate: return "Промтакт";
+        case TactTvp1: return "ТВП1";
+        case TactTvp2: return "ТВП2";
+        default: return "";
+    }
+}
+
+const char* directionKindLabel(uint8_t kind) {
+    switch (kind) {
+        case DirVehicle: return " - Транспортный";
+        case DirPedestrian: return " - Пешеходный";
+        case DirExtraRed: return " - Сек.красный";
+        case DirExtraYellow: return " - Сек.желтый";
+        case DirExtraGreen: return " - Сек.зеленый";
+        case DirTram1:
+        case DirTram2:
+        case DirTram3: return " - Трамвайный";
+        case DirTvp1: return " - ТВП1";
+        case DirTvp2: return " - ТВП2";
+        default: return "";
+    }
+}
+
+const char* programSuffix(int program) {
+    switch (program) {
+        case 0: return " (КК)";
+        case 1: return " (ЖМ)";
+        case 2: return " (ОС)";
+        default: return "";
+    }
+}
+
+std::string programTitle(int program) { return std::to_string(program + 1) + programSuffix(program); }
+
+}  // namespace livra

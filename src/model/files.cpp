@@ -1,0 +1,141 @@
+#include "model/files.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/platform.h"
+
+namespace livra {
+namespace {
+
+class StdioWriteStream : public WriteStream {
+public:
+    explicit StdioWriteStream(std::FILE* f) : file_(f) {}
+    ~StdioWriteStream() override {
+        if (file_) std::fclose(file_);
+    }
+    bool write(std::span<const uint8_t> bytes) override {
+        return file_ && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size());
+    }
+    bool finish() override {
+        if (!file_) return false;
+        bool ok = std::fflush(file_) == 0 && platform::syncFile(file_);
+        ok = std::fclose(file_) == 0 && ok;
+        file_ = nullptr;
+        return ok;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+class RealFileSystem : public FileSystem {
+public:
+    std::unique_ptr<WriteStream> create(const std::filesystem::path& path) override {
+#ifdef _WIN32
+        std::FILE* f = _wfopen(path.c_str(), L"wb");
+#else
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+#endif
+        if (!f) return nullptr;
+        return std::make_unique<StdioWriteStream>(f);
+    }
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        std::error_code ec;
+        std::filesystem::rename(from, to, ec);
+        return !ec;
+    }
+    void remove(const std::filesystem::path& path) override {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+};
+
+std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    auto name = target.filename();
+    name += ".tmp" + std::to_string(stamp % 1000000007) + "_" + std::to_string(counter++);
+    return target.parent_path() / name;
+}
+
+}  // namespace
+
+FileSystem& realFileSystem() {
+    static RealFileSystem fs;
+    return fs;
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, const std::vector<std::span<const uint8_t>>& chunks,
+                         FileSystem& fs) {
+    const auto temp = temporaryBeside(target);
+    auto stream = fs.create(temp);
+    if (!stream) return false;
+    bool ok = true;
+    for (const auto& chunk : chunks) {
+        if (!stream->write(chunk)) {
+            ok = false;
+            break;
+        }
+    }
+    ok = stream->finish() && ok;
+    stream.reset();
+    if (ok) ok = fs.rename(temp, target);
+    if (!ok) fs.remove(temp);
+    return ok;
+}
+
+bool writeFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes, FileSystem& fs) {
+    return writeFileAtomically(target, std::vector<std::span<const uint8_t>>{bytes}, fs);
+}
+
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    const auto size = in.tellg();
+    if (size < 0) return std::nullopt;
+    in.seekg(0, std::ios::beg);
+    Bytes bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+    return bytes;
+}
+
+std::filesystem::path pathFromUtf8(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string pathToUtf8(const std::filesystem::path& path) {
+    const auto u8 = path.u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+namespace {
+bool folderWritable(const std::filesystem::path& dir) {
+    const auto probe = temporaryBeside(dir / ".livra-probe");
+    auto stream = realFileSystem().create(probe);
+    if (!stream) return false;
+    stream.reset();
+    realFileSystem().remove(probe);
+    return true;
+}
+}  // namespace
+
+std::filesystem::path workingFolder() {
+    std::error_code ec;
+    if (const char* env = std::getenv("LIVRA_WORKDIR"); env && *env) {
+        auto dir = pathFromUtf8(env);
+        std::filesystem::create_directories(dir, ec);
+        return dir;
+    }
+    auto dir = platform::programDirectory();
+    if (folderWritable(dir)) return dir;
+    dir = platform::userDataDirectory();
+    std::filesystem::create_directories(dir, ec);
+    return dir;
+}
+
+}  // namespace livra

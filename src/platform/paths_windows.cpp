@@ -1,0 +1,24 @@
+#include "platform/platform.h"
+
+#include <cstdlib>
+#include <io.h>
+#include <windows.h>
+
+namespace livra::platform {
+
+std::filesystem::path programDirectory() {
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, DWORD(std::size(buffer)));
+    if (n == 0 || n >= std::size(buffer)) return std::filesystem::current_path();
+    return std::filesystem::path(buffer).parent_path();
+}
+
+std::filesystem::path userDataDirectory() {
+    if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local && *local)
+        return std::filesystem::path(local) / L"Livra";
+    return std::filesystem::temp_directory_path() / L"Livra";
+}
+
+bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
+
+}  // namespace livra::platform

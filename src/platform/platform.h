@@ -1,0 +1,16 @@
+#pragma once
+// The few things the core needs from the operating system, one file per
+// platform behind this header.
+#include <cstdio>
+#include <filesystem>
+
+namespace livra::platform {
+
+// Folder of the running program file.
+std::filesystem::path programDirectory();
+// Per-user folder for the program's working files (may not exist yet).
+std::filesystem::path userDataDirectory();
+// Flushes a written file to the disk before it is renamed over the old one.
+bool syncFile(std::FILE* file);
+
+}  // namespace livra::platform

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "model/project_file.h"
+#include "support/test_support.h"
+
+using namespace livra;
+using namespace livra::test;
+
+TEST(CliNew, WritesTheStartupConfiguration) {
+    TempDir dir;
+    const auto out = dir / "new.ptm";
+    const auto r = runLivra({"new", "--out", out.string()}, dir / "work");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Bytes bytes = readBytes(out);
+    ASSERT_EQ(bytes.size(), 427824u);
+    EXPECT_EQ(bytes, serializeProject(Configuration{}, {}));
+}
+
+TEST(CliNew, UsageErrors) {
+    EXPECT_EQ(runLivra({"new"}).exitCode, 2);
+    EXPECT_EQ(runLivra({"new", "--out"}).exitCode, 2);
+    EXPECT_EQ(runLivra({"new", "--bogus", "x"}).exitCode, 2);
+    EXPECT_EQ(runLivra({"frobnicate"}).exitCode, 2);
+    const auto help = runLivra({"new", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("new --out FILE.ptm"), std::string::npos);
+    const auto top = runLivra({"--help"});
+    EXPECT_EQ(top.exitCode, 0);
+    EXPECT_NE(top.out.find("dump FILE.ptm"), std::string::npos);
+}
+
+TEST(CliDump, TextAndJsonShowTheConfiguration) {
+    TempDir dir;
+    auto c = sampleConfiguration();
+    c->Tvp2Delay = "7";
+    writeBytes(dir / "s.ptm", serializeProject(*c, {}));
+    const auto text = runLivra({"dump", (dir / "s.ptm").string()}, dir / "work");
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("Кол.каналов в ДК: 64"), std::string::npos);
+    EXPECT_NE(text.out.find("1 - Транспортный"), std::string::npos);
+    EXPECT_NE(text.out.find("Программа 4"), std::string::npos);
+    EXPECT_NE(text.out.find("Такт 2 Промтакт"), std::string::npos);
+    EXPECT_NE(text.out.find("Пн: 00:00→4"), std::string::npos);
+
+    const auto json = runLivra({"dump", (dir / "s.ptm").string(), "--json"}, dir / "work");
+    ASSERT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("\"tvp2Delay\": \"7\""), std::string::npos);
+    EXPECT_NE(json.out.find("{\"number\": 1, \"kind\": 1, \"channels\": [62, 61, 60, 0, 0, 0, 0], \"modes\": [2, 0, 1, 0, 0, 0, 0]}"),
+              std::string::npos);
+    EXPECT_NE(json.out.find("{\"number\": 2, \"kind\": 2, \"tMin\": 0, \"tMain\": 3, \"tEnd\": 23, \"phaseNo\": 0, \"signals\": [2, 2]}"),
+              std::string::npos);
+    EXPECT_NE(json.out.find("\"mon\": [{\"entry\": 1, \"hour\": 0, \"minute\": 0, \"program\": 4}]"), std::string::npos);
+    // Stable: the same file dumps the same way.
+    EXPECT_EQ(json.out, runLivra({"dump", (dir / "s.ptm").string(), "--json"}, dir / "work").out);
+}
+
+TEST(CliDump, BadFilesExit2WithTheMessageAndWriteNothing) {
+    TempDir dir;
+    const auto work = dir / "work";
+    const Bytes good = serializeProject(*sampleConfiguration(), Bytes{1, 2, 3});
+    Bytes truncated(good.begin(), good.begin() + 100000);
+    Bytes signature = good;
+    signature[0] = 'v';
+    Bytes format = good;
+    format[16] = 1;
+    for (const auto& bytes : {truncated, signature, format}) {
+        writeBytes(dir / "bad.ptm", bytes);
+        const auto r = runLivra({"dump", (dir / "bad.ptm").string()}, work);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find("Формат файла не поддерживается"), std::string::npos);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_FALSE(std::filesystem::exists(work / "imit.snt"));
+    }
+    const auto missing = runLivra({"dump", (dir / "none.ptm").string()}, work);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("Файл открыть не удалось"), std::string::npos);
+}

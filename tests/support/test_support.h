@@ -1,0 +1,58 @@
+#pragma once
+// Shared by the tests: scratch folders, running the `livra` program, and
+// configurations built the way the editors build them.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/configuration.h"
+#include "model/files.h"
+
+namespace livra::test {
+
+// A fresh folder under the system temp folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with arguments (no shell), capturing stdout and stderr.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::pair<std::string, std::string>>& env = {});
+// Runs the built `livra`; LIVRA_WORKDIR points at `workdir` when given.
+RunResult runLivra(const std::vector<std::string>& args, const std::filesystem::path& workdir = {});
+
+void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
+Bytes readBytes(const std::filesystem::path& path);
+
+std::unique_ptr<Configuration> newConfiguration();
+
+// Adds a direction of a kind with its output slots taken from the free
+// channels, as the directions editor does. A tram (7) fills three entries.
+void addDirection(Configuration& c, int direction, uint8_t kind);
+// Appends a tact to a program with every used direction set to `signal`.
+int addTact(Configuration& c, int program, int32_t kind, int32_t tMain, int32_t tMin = 0, uint8_t signal = SignalRed);
+void addAlarm(Configuration& c, int day, int hour, int minute, int program1Based);
+
+// A small valid configuration: one vehicle and one pedestrian direction,
+// program 4 with two phases and an intermediate tact, Monday 00:00 → 4.
+std::unique_ptr<Configuration> sampleConfiguration();
+// The largest one: 16 programs × 321 tacts × 63 directions all used.
+std::unique_ptr<Configuration> fullConfiguration();
+
+}  // namespace livra::test
