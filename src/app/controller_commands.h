@@ -1,0 +1,55 @@
+#pragma once
+// The controller commands of the main window's "Связь с ДК" tab, as
+// operations that talk to the user only through UserDialogs. Each opens one
+// connection (exchange window, cable search or the fixed port, handshake) and
+// closes it at its end.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/user_dialogs.h"
+#include "model/configuration.h"
+
+namespace livra {
+
+class SerialPortProvider;  // src/link: lists candidate ports and opens one by name
+struct ExchangeTiming;     // src/link: deadlines and attempts, injectable for tests
+
+struct JournalRow {
+    std::string date;       // "%dd.%mm.%yyyy  %hh:%ii:%ss" or "??.??.????  ??:??:??"
+    std::string channel;
+    std::string direction;
+    std::string event;
+};
+
+// The fields and the list of the "Связь с ДК" tab that the commands fill.
+struct LinkTabState {
+    std::string controllerTime;
+    std::string computerTime;
+    std::vector<JournalRow> journal;
+};
+
+// Local date and time of the computer.
+struct LocalDateTime {
+    int year, month, day, hour, minute, second;
+    int weekday;  // 1 Monday … 7 Sunday
+};
+
+struct LinkContext {
+    SerialPortProvider* ports = nullptr;
+    std::string fixedPort;  // non-empty: use it instead of the cable search
+    std::shared_ptr<ExchangeTiming> timing;  // null: the controller's real timing
+    std::function<LocalDateTime()> now;      // null: the computer's clock
+};
+
+bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);
+bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui);
+void showControllerInfo(LinkContext& link, UserDialogs& ui);
+void readControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+void syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+void readJournal(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+void saveJournal(const LinkTabState& tab, UserDialogs& ui);
+void serviceCommand(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+
+}  // namespace livra
