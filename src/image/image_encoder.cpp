@@ -100,8 +100,10 @@ void encodePrograms(const Configuration& c, int directions, Bytes& records, Byte
         const auto& tacts = c.TactTable[p];
         for (int t = 0; t < TactCount; ++t) {
             const Tact& tact = tacts[t];
-            const bool empty = tact.kind == TactEmpty;
-            const bool last = empty || t == TactCount - 1 || tacts[t + 1].kind == TactEmpty;
+            // A kind outside the code table (only from a damaged project) ends
+            // the program like an empty tact rather than posing as one.
+            const bool empty = tactKindCode(tact.kind) == KindCodeEmpty;
+            const bool last = empty || t == TactCount - 1 || tactKindCode(tacts[t + 1].kind) == KindCodeEmpty;
             const std::size_t start = records.size();
             records.push_back(uint8_t(tactKindCode(tact.kind) | (last ? KindCodeLast : 0)));
             // An empty tact may keep times typed into it; sent with them, the

@@ -260,6 +260,16 @@ TEST(ImageEncoder, EmptyTactIsSentWithoutItsLeftoverTimes) {
     EXPECT_EQ(image[7], concat({repeat(empty, 3), phase, repeat(empty, 12)}));
 }
 
+TEST(ImageEncoder, KindOutsideTheTableEndsTheProgram) {
+    auto c = test::newConfiguration();
+    c->TactTable[3][0] = Tact{TactPhase, 2, 9};
+    c->TactTable[3][1] = Tact{7, 4, 6};  // from a damaged project file
+    c->TactTable[3][2] = Tact{TactPhase, 2, 9};
+    const auto image = encodeImage(*c);
+    const Bytes empty = {0x12, 0, 0, 0xED};
+    EXPECT_EQ(image[7], concat({repeat(empty, 3), {0x11, 0x02, 0x09, uint8_t(~(0x11 + 2 + 9))}, repeat(empty, 12)}));
+}
+
 TEST(ImageEncoder, DoesNotChangeTheConfiguration) {
     auto c = test::sampleConfiguration();
     auto before = std::make_unique<Configuration>(*c);
