@@ -1,5 +1,7 @@
 #include "check/validator.h"
 
+#include <array>
+#include <optional>
 #include <string>
 
 namespace livra {
@@ -53,6 +55,25 @@ std::initializer_list<int> requiredSlots(uint8_t kind) {
 // Rule 5: every direction wired to its outputs. Keeps scanning; the last
 // finding is the one reported.
 std::string checkOutputs(const Configuration& c) {
+    // A vehicle may run without its yellow lamp only if no user program
+    // ever asks it to light yellow. One pass finds, for each direction, the
+    // last tact in scan order that does.
+    struct Use {
+        int program = -1;
+        int tact = -1;
+    };
+    std::array<Use, DirectionCount> lastYellow{};
+    bool anyYellowOff = false;
+    for (int d = 0; d < DirectionCount; ++d)
+        anyYellowOff = anyYellowOff || (c.DirectionKind[d] == DirVehicle && c.DirectionChannels[d][1] == 0);
+    if (anyYellowOff)
+        for (int p = FirstUserProgram; p < ProgramCount; ++p)
+            for (int t = 0; t < TactCount; ++t) {
+                const auto& row = c.TactSignals[p][t];
+                for (int d = 0; d < DirectionCount; ++d)
+                    if (usesYellow(row[d])) lastYellow[d] = {p, t};
+            }
+
     std::string message;
     for (int d = 0; d < DirectionCount; ++d) {
         const uint8_t kind = c.DirectionKind[d];
@@ -67,33 +88,37 @@ std::string checkOutputs(const Configuration& c) {
                 message = "( Направление №" + num(d + 1) + kNotFullyConnected;
             break;
         }
-        // A vehicle may run without its yellow lamp only if no user program
-        // ever asks it to light yellow.
-        if (kind == DirVehicle && slots[1] == 0) {
-            for (int p = FirstUserProgram; p < ProgramCount; ++p)
-                for (int t = 0; t < TactCount; ++t)
-                    if (usesYellow(c.TactSignals[p][t][d]))
-                        message = "( Направление №" + num(d + 1) + " )отключен выход по желтому, а прогр.№" +
-                                  num(p + 1) + "  такт№" + num(t + 1) + " использует желтый сигнал";
-        }
+        if (kind == DirVehicle && slots[1] == 0 && lastYellow[d].program >= 0)
+            message = "( Направление №" + num(d + 1) + " )отключен выход по желтому, а прогр.№" +
+                      num(lastYellow[d].program + 1) + "  такт№" + num(lastYellow[d].tact + 1) +
+                      " использует желтый сигнал";
     }
     return message;
 }
 
-// Rule 6: a call input used by one non-empty program must be used by all.
-std::string checkCallTactsEverywhere(const Configuration& c, int program) {
-    int lastProgram[2] = {-1, -1};
-    int lastTact[2] = {-1, -1};
+// Last ТВП1 and ТВП2 tacts over all user programs, for rule 6.
+struct CallTactUse {
+    int program[2] = {-1, -1};
+    int tact[2] = {-1, -1};
+};
+
+CallTactUse findCallTacts(const Configuration& c) {
+    CallTactUse use;
     for (int p = FirstUserProgram; p < ProgramCount; ++p)
         for (int t = 0; t < TactCount; ++t)
             for (int i = 0; i < 2; ++i)
-                if (c.TactTable[p][t].kind == TactTvp1 + i) lastProgram[i] = p, lastTact[i] = t;
+                if (c.TactTable[p][t].kind == TactTvp1 + i) use.program[i] = p, use.tact[i] = t;
+    return use;
+}
+
+// Rule 6: a call input used by one non-empty program must be used by all.
+std::string checkCallTactsEverywhere(const Configuration& c, const CallTactUse& use, int program) {
     if (isProgramEmpty(c, program)) return {};
     for (int i = 0; i < 2; ++i) {
-        if (lastProgram[i] < 0 || hasTactOfKind(c, program, TactTvp1 + i)) continue;
+        if (use.program[i] < 0 || hasTactOfKind(c, program, TactTvp1 + i)) continue;
         const std::string name = i == 0 ? "'ТВП1'" : "'ТВП2'";
         return "В программе№" + num(program + 1) + " нет такта " + name + ", а в программе№" +
-               num(lastProgram[i] + 1) + "   такт№" + num(lastTact[i] + 1) + " есть\nУстановите такт " + name +
+               num(use.program[i] + 1) + "   такт№" + num(use.tact[i] + 1) + " есть\nУстановите такт " + name +
                ", либо удалите из обеих программ";
     }
     return {};
@@ -138,7 +163,53 @@ std::string checkCalendar(const Configuration& c) {
     return message;
 }
 
-std::string programMessage(const Configuration& c, int program) {
+// Rules 4, 5, 6 (its scan), 10 and 11 look at the whole configuration. They
+// are reported with whichever program gets that far, so one run over all
+// programs works them out once, when first needed.
+class ConfigurationFindings {
+public:
+    explicit ConfigurationFindings(const Configuration& c) : c_(c) {}
+    const std::string& outputs() {
+        if (!outputs_) outputs_ = checkOutputs(c_);
+        return *outputs_;
+    }
+    const CallTactUse& callTacts() {
+        if (!callTacts_) callTacts_ = findCallTacts(c_);
+        return *callTacts_;
+    }
+    const std::string& calendar() {
+        if (!calendar_) calendar_ = checkCalendar(c_);
+        return *calendar_;
+    }
+
+private:
+    const Configuration& c_;
+    std::optional<std::string> outputs_;
+    std::optional<CallTactUse> callTacts_;
+    std::optional<std::string> calendar_;
+};
+
+// Rule 3: the lowest direction with an empty cell, then its lowest tact.
+// Walks the rows in memory order and only looks left of the best so far.
+std::string checkEmptyCells(const Configuration& c, int program) {
+    int bestDirection = DirectionCount;
+    int bestTact = -1;
+    for (int t = 0; t < TactCount && bestDirection > 0; ++t) {
+        if (c.TactTable[program][t].kind < 1) continue;
+        const auto& row = c.TactSignals[program][t];
+        for (int d = 0; d < bestDirection; ++d)
+            if (row[d] == SignalNotSet && isUsedDirection(c.DirectionKind[d])) {
+                bestDirection = d;
+                bestTact = t;
+                break;
+            }
+    }
+    if (bestTact < 0) return {};
+    return "( Программа № " + num(program + 1) + "   Такт №" + num(bestTact + 1) + "   Направление №" +
+           num(bestDirection + 1) + " ) - Пустая ячейка";
+}
+
+std::string programMessage(const Configuration& c, ConfigurationFindings& whole, int program) {
     const auto& tacts = c.TactTable[program];
     auto kind = [&](int t) { return tacts[t].kind; };
 
@@ -152,22 +223,16 @@ std::string programMessage(const Configuration& c, int program) {
         if (kind(t) >= 1 && kind(t - 1) == TactEmpty) return programTact(program, t) + " - Укажите вид такта";
 
     // 3. Empty cells.
-    for (int d = 0; d < DirectionCount; ++d) {
-        if (!isUsedDirection(c.DirectionKind[d])) continue;
-        for (int t = 0; t < TactCount; ++t)
-            if (kind(t) >= 1 && c.TactSignals[program][t][d] == SignalNotSet)
-                return "( Программа № " + num(program + 1) + "   Такт №" + num(t + 1) + "   Направление №" +
-                       num(d + 1) + " ) - Пустая ячейка";
-    }
+    if (auto m = checkEmptyCells(c, program); !m.empty()) return m;
 
     // 4. First direction.
     if (!isNormalDirection(c.DirectionKind[0])) return "Установите направление";
 
     // 5. Outputs.
-    if (auto m = checkOutputs(c); !m.empty()) return m;
+    if (const auto& m = whole.outputs(); !m.empty()) return m;
 
     // 6. Call tacts in all programs.
-    if (auto m = checkCallTactsEverywhere(c, program); !m.empty()) return m;
+    if (auto m = checkCallTactsEverywhere(c, whole.callTacts(), program); !m.empty()) return m;
 
     // 7. Intermediate after a call tact.
     for (int t = 0; t < TactCount - 1; ++t)
@@ -188,30 +253,28 @@ std::string programMessage(const Configuration& c, int program) {
     if (parseDelay(c.Tvp2Delay) > 255) return "Задержка срабатывания 'ТВП2' не может превышать 255 секунд";
 
     // 11. Calendar.
-    return checkCalendar(c);
+    return whole.calendar();
+}
+
+int report(const std::string& message, ErrorList& list) {
+    list.clear();
+    list.add(message.empty() ? std::string(kNoErrorsText) : message);
+    return message.empty() ? 0 : 1;
 }
 
 }  // namespace
 
 int validateProgram(const Configuration& c, int program, ErrorList& list) {
-    list.clear();
-    if (program < FirstUserProgram || program >= ProgramCount) {
-        list.add(kNoErrorsText);
-        return 0;
-    }
-    const std::string message = programMessage(c, program);
-    if (message.empty()) {
-        list.add(kNoErrorsText);
-        return 0;
-    }
-    list.add(message);
-    return 1;
+    if (program < FirstUserProgram || program >= ProgramCount) return report({}, list);
+    ConfigurationFindings whole(c);
+    return report(programMessage(c, whole, program), list);
 }
 
 int validateConfiguration(const Configuration& c, ErrorList& list) {
+    ConfigurationFindings whole(c);
     int result = 0;
     for (int p = FirstUserProgram; p < ProgramCount; ++p) {
-        result = validateProgram(c, p, list);
+        result = report(programMessage(c, whole, p), list);
         if (result == 1) break;
     }
     return result;
