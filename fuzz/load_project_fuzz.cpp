@@ -3,8 +3,8 @@
 //   odd:  bytes 1..3 are an offset (little-endian) into a valid project of a
 //         small configuration, and the rest is written over it from there,
 //         so the tables get arbitrary values behind a valid header.
-// Whatever parses must go through the validator, the encoder and the
-// decoder without harm, and save to a file that parses again.
+// Whatever parses must go through the validator and the encoder without
+// harm (the decoder has a target of its own).
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -55,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     validateConfiguration(c, list);
     if (list.lines.size() != 1) std::abort();
     const auto image = encodeImage(c);
+    if (image[PartHeader - 1].size() != 69 || image[PartPrograms - 1].size() > kMaxProgramPartSize) std::abort();
     reportImageSize(image, list);
-    decodeImage(image);
-    if (!parseProject(serializeProject(c, parsed->plan))) std::abort();
     return 0;
 }
