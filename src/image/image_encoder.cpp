@@ -35,6 +35,13 @@ uint8_t callInputChannel(const Configuration& c, uint8_t kind) {
     return channel;
 }
 
+// The low 8 bits of the delay; a negative text (only from a damaged project,
+// the field takes digits only) is no delay rather than 256 minus it.
+uint8_t delayByte(const std::string& text) {
+    const long value = parseDelay(text);
+    return value < 0 ? 0 : uint8_t(value);
+}
+
 bool programHasKind(const Configuration& c, int program, int32_t kind) {
     for (const auto& t : c.TactTable[program])
         if (t.kind == kind) return true;
@@ -135,7 +142,7 @@ ImageFiles encodeImage(const Configuration& c) {
     part(image, PartDirectionCount) = {uint8_t(directions)};
 
     part(image, PartCallInputs) = {callInputChannel(c, DirTvp1), callInputChannel(c, DirTvp2),
-                                   uint8_t(parseDelay(c.Tvp1Delay)), uint8_t(parseDelay(c.Tvp2Delay))};
+                                   delayByte(c.Tvp1Delay), delayByte(c.Tvp2Delay)};
     part(image, PartCallTactUse) = encodeCallTactUse(c);
     part(image, PartChannels) = encodeChannels(c);
     part(image, PartMonitoring) = encodeMonitoring(c);

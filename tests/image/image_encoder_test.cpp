@@ -210,6 +210,9 @@ TEST(ImageEncoder, CallInputsAndCallTactUse) {
     c->Tvp1Delay = "255";
     c->Tvp2Delay = "12";
     EXPECT_EQ(encodeImage(*c)[3], (Bytes{0, 33, 255, 12}));
+    c->Tvp1Delay = "-5";
+    c->Tvp2Delay = "257";  // only with --no-check: the low 8 bits
+    EXPECT_EQ(encodeImage(*c)[3], (Bytes{0, 33, 0, 1}));
     // Only programs the calendar names count.
     EXPECT_EQ(encodeImage(*c)[4], Bytes{0});
     c->Calendar[3][0] = CalendarEntry{0, 6, 5};
