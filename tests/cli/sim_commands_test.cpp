@@ -156,7 +156,6 @@ TEST_F(SimCli, FullProgramAndCalendarByteNamingNoProgram) {
 
 TEST_F(SimCli, RefusesAnInvalidConfiguration) {
     auto c = goldenConfiguration();
-    c->Calendar = {};
     for (auto& day : c->Calendar) day.fill(CalendarEntry{});
     const auto r = livra({"simulate", project(*c), "--start", "07.12.2026 00:00:00", "--seconds", "5"});
     EXPECT_EQ(r.exitCode, 1);
