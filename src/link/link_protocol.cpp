@@ -132,6 +132,7 @@ void FrameReceiver::reset() {
     checksumSeen_ = false;
     complete_ = false;
     overflowed_ = false;
+    started_ = false;
 }
 
 bool FrameReceiver::feed(uint8_t b) {
@@ -143,7 +144,10 @@ bool FrameReceiver::feed(uint8_t b) {
         length_ = 0;
         checksumSeen_ = false;
         overflowed_ = false;
+        started_ = true;
     }
+    // Line noise before the first start byte is not part of any frame.
+    if (!started_) return false;
     if (length_ < buffer_.size()) {
         buffer_[length_++] = b;
     } else {

@@ -71,8 +71,8 @@ struct ParsedRequest {
 // Nothing when a tag, the order of items or the checksum is wrong.
 std::optional<ParsedRequest> parseRequest(std::span<const uint8_t> frame);
 
-// Collects one frame from a byte stream: a byte with the start tag restarts
-// the frame; the frame is complete when a tag-6 byte follows the first tag-5
+// Collects one frame from a byte stream: bytes before the first start byte
+// are dropped, and every byte with the start tag restarts the frame; the frame is complete when a tag-6 byte follows the first tag-5
 // byte. At most 100 bytes are kept; later ones overwrite the last slot.
 class FrameReceiver {
 public:
@@ -92,6 +92,7 @@ private:
     bool checksumSeen_ = false;
     bool complete_ = false;
     bool overflowed_ = false;
+    bool started_ = false;
 };
 
 }  // namespace livra
