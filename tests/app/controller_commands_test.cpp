@@ -388,3 +388,101 @@ TEST(ControllerCommands, ServiceCodes) {
     EXPECT_EQ(rig.controller.journalRecord(1).event, 0);
     EXPECT_TRUE(rig.ui.boxes.empty());
 }
+
+TEST(JournalFile, EmptyListIsTheHeaderAndTheLineFeedLine) {
+    const Bytes bytes = journalFileBytes({});
+    // "Дата\t\tВремя\tКанал\tНаправление\tСобытие" CR LF, LF CR LF, UTF-16 LE, no BOM.
+    const std::u16string text = u"Дата\t\tВремя\tКанал\tНаправление\tСобытие\r\n\n\r\n";
+    Bytes expected;
+    for (char16_t ch : text) {
+        expected.push_back(uint8_t(ch));
+        expected.push_back(uint8_t(ch >> 8));
+    }
+    EXPECT_EQ(bytes, expected);
+    ASSERT_EQ(bytes.size(), 2u * 42);
+    EXPECT_EQ(bytes[0], 0x14);  // Д = U+0414
+    EXPECT_EQ(bytes[1], 0x04);
+}
+
+TEST(JournalFile, RowsAreJoinedWithTheDoubleTabBeforeTheEvent) {
+    std::vector<JournalRow> rows = {{"04.05.2026  03:02:01", "12", "3", "Конфликт"},
+                                    {"", "", "", "skipped"},
+                                    {"??.??.????  ??:??:??", "", "", "Часы не отвечают"}};
+    const Bytes bytes = journalFileBytes(rows);
+    const Bytes expected = utf16le(std::string("Дата\t\tВремя\tКанал\tНаправление\tСобытие\r\n\n\r\n") +
+                                   "04.05.2026  03:02:01\t12\t3\t\tКонфликт\r\n" +
+                                   "??.??.????  ??:??:??\t\t\t\tЧасы не отвечают\r\n");
+    EXPECT_EQ(bytes, expected);
+    // Only the first 200 rows of the list are written.
+    std::vector<JournalRow> many(250, JournalRow{"01.01.2025  00:00:00", "", "", "Нормальный запуск ДК"});
+    const Bytes manyBytes = journalFileBytes(many);
+    const Bytes one = utf16le("01.01.2025  00:00:00\t\t\t\tНормальный запуск ДК\r\n");
+    EXPECT_EQ(manyBytes.size(), journalFileBytes({}).size() + 200 * one.size());
+    // Outside the basic plane: a surrogate pair.
+    EXPECT_EQ(utf16le("\xF0\x9F\x9A\xA6"), (Bytes{0x3D, 0xD8, 0xA6, 0xDE}));
+}
+
+TEST(JournalFile, SaveAddsTheExtensionAndAsksBeforeReplacing) {
+    TempDir dir;
+    LinkTabState tab;
+    tab.journal.push_back({"01.01.2025  00:00:00", "", "", "Нормальный запуск ДК"});
+    FakeDialogs ui;
+    ui.saveNames = {(dir / "journal").string()};
+    saveJournal(tab, ui);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(readBytes(dir / "journal.txt"), journalFileBytes(tab.journal));
+
+    // Existing file: No asks for another name; cancelling that writes nothing.
+    tab.journal.clear();
+    ui.saveNames = {(dir / "journal").string(), std::nullopt};
+    ui.answers = {Answer::No};
+    saveJournal(tab, ui);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Подтвердить сохранение");
+    EXPECT_EQ(ui.boxes[0].text, (dir / "journal.txt").string() + " уже существует.\nЗаменить?");
+    EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(readBytes(dir / "journal.txt").size(),
+              journalFileBytes({}).size() + utf16le("01.01.2025  00:00:00\t\t\t\tНормальный запуск ДК\r\n").size());
+
+    // Yes replaces it.
+    ui.boxes.clear();
+    ui.saveNames = {(dir / "journal.txt").string()};
+    ui.answers = {Answer::Yes};
+    saveJournal(tab, ui);
+    EXPECT_EQ(readBytes(dir / "journal.txt"), journalFileBytes({}));
+}
+
+TEST(ClockText, WeekdayNamesAndTheirAbsence) {
+    EXPECT_EQ(clockText(ClockRecord{5, 4, 3, 1, 2, 3, 26}), "Пн. 02.03.2026  03:04:05");
+    EXPECT_EQ(clockText(ClockRecord{0, 0, 0, 7, 31, 12, 99}), "Вс. 31.12.2099  00:00:00");
+    EXPECT_EQ(clockText(ClockRecord{0, 0, 0, 0, 1, 1, 0}), " 01.01.2000  00:00:00");
+    EXPECT_EQ(clockText(ClockRecord{0, 0, 0, 8, 1, 1, 0}), " 01.01.2000  00:00:00");
+    EXPECT_EQ(weekdayOf(2026, 12, 6), 7);  // a Sunday counts as 7
+    EXPECT_EQ(weekdayOf(2000, 1, 3), 1);
+}
+
+TEST(JournalRows, FilterAndColumnsOfEventCodes) {
+    EXPECT_FALSE(journalRow(JournalRecord{0, 0, 0, 1, 1, 25, 0, 0, 0}));
+    EXPECT_FALSE(journalRow(JournalRecord{0, 0, 0, 1, 1, 25, 20, 0, 0}));
+    const auto board = journalRow(JournalRecord{1, 2, 3, 4, 5, 25, 5, 9, 2});
+    ASSERT_TRUE(board);
+    EXPECT_EQ(board->channel, "Плата №");
+    EXPECT_EQ(board->direction, "2");
+    const auto clockLost = journalRow(JournalRecord{1, 2, 3, 4, 5, 25, 4, 9, 2});
+    EXPECT_EQ(clockLost->date, "??.??.????  ??:??:??");
+    EXPECT_EQ(clockLost->channel, "");
+    const auto reserved = journalRow(JournalRecord{1, 2, 3, 4, 5, 25, 19, 0, 0});
+    ASSERT_TRUE(reserved);
+    EXPECT_EQ(reserved->event, "Событие 19");
+    // Ring order from newest 1: rows 1, 200, 199, …, 2.
+    std::vector<JournalRecord> ring(200);
+    for (int r = 0; r < 200; ++r) ring[std::size_t(r)] = JournalRecord{0, 0, 0, uint8_t(1 + r % 28), 1, 25, 9, 0, 0};
+    const auto rows = journalRows(ring, 1);
+    ASSERT_EQ(rows.size(), 200u);
+    EXPECT_EQ(rows[0].date.substr(0, 2), "01");
+    EXPECT_EQ(rows[1].date.substr(0, 2), "04");  // record 200: day 1 + 199 % 28
+    EXPECT_EQ(rows[199].date.substr(0, 2), "02");
+    EXPECT_TRUE(journalRows(ring, 0).empty());
+    EXPECT_TRUE(journalRows(ring, 201).empty());
+}
