@@ -35,10 +35,12 @@ public:
     std::optional<std::string> fileName;
     std::optional<std::string> input;
     bool anyBox = false;
+    bool errorBox = false;
 
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
         endBar();
         anyBox = true;
+        errorBox = errorBox || icon == Icon::Error;
         if (title == linktext::kInfoTitle) {
             std::cout << text << "\n";
             return Answer::Ok;
@@ -148,9 +150,8 @@ int runJournal(const GlobalOptions& g, const Args& args) {
     printJournal(tab);
     if (auto file = p.value("--save")) {
         link.console.fileName = *file;
-        link.console.anyBox = false;
         saveJournal(tab, link.console);
-        if (link.console.anyBox) return ExitFailed;  // only a failed save shows a box here
+        if (link.console.errorBox) return ExitFailed;
     }
     return ExitOk;
 }

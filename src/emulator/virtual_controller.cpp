@@ -45,8 +45,15 @@ void traceFrame(std::ostream& out, std::span<const uint8_t> frame) {
 
 VirtualController::VirtualController(VirtualControllerOptions options)
     : options_(std::move(options)), model_(std::make_unique<ControllerModel>(modelOptions(options_))) {
-    if (!options_.stateFile.empty())
-        if (auto bytes = readWholeFile(pathFromUtf8(options_.stateFile))) model_->loadState(*bytes);
+    if (!options_.stateFile.empty()) {
+        std::error_code ec;
+        const auto path = pathFromUtf8(options_.stateFile);
+        if (std::filesystem::exists(path, ec)) {
+            const auto bytes = readWholeFile(path);
+            // A state that does not load is kept for inspection, never overwritten.
+            if (!bytes || !model_->loadState(*bytes)) error_ = "the state file " + options_.stateFile + " is damaged";
+        }
+    }
     model_->logEvent(EventNormalStart);
 }
 
@@ -54,6 +61,7 @@ VirtualController::~VirtualController() { stop(); }
 
 std::string VirtualController::start() {
     if (running_) return path_;
+    if (!error_.empty()) return {};
     auto pty = openPseudoTerminal(error_);
     if (!pty) return {};
     line_ = std::make_unique<Line>();

@@ -188,6 +188,10 @@ TEST(CliLink, IdentityClockJournalAndService) {
     const Bytes saved = readBytes(dir / "j.txt");
     EXPECT_EQ(saved[0], 0x14);
     EXPECT_EQ(saved.size(), 84u + 2 * (20 + 4 + 20 + 2));
+    // Saving over it again: the question is answered Yes on the command line.
+    const auto again = runLivra({"--port", port, "journal", "--save", (dir / "j.txt").string()});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_NE(again.err.find("Подтвердить сохранение: "), std::string::npos);
 
     const auto service = runLivra({"--port", port, "service", "4021"});
     ASSERT_EQ(service.exitCode, 0) << service.err;
@@ -233,4 +237,37 @@ TEST(CliLink, FailuresAndUsage) {
     const auto help = runLivra({"journal", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("journal [--save FILE.txt]"), std::string::npos);
+}
+
+TEST(CliLink, EmulatorStateSurvivesARestart) {
+    TempDir dir;
+    const auto state = dir / "controller.state";
+    auto c = sampleConfiguration();
+    writeBytes(dir / "in.ptm", serializeProject(*c, {}));
+    {
+        Emulator first({"--state", state.string(), "--apply-ms", "0"});
+        const auto w = runLivra({"--port", first.device(), "write", (dir / "in.ptm").string()}, dir / "work");
+        ASSERT_EQ(w.exitCode, 0) << w.err;
+        EXPECT_EQ(first.stop(), 0);
+    }
+    ASSERT_TRUE(std::filesystem::exists(state));
+    Emulator second({"--state", state.string()});
+    const auto r = runLivra({"--port", second.device(), "read", "--out", (dir / "out.ptm").string()}, dir / "work");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto parsed = parseProject(readBytes(dir / "out.ptm"));
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(encodeImage(*parsed->config), encodeImage(*c));
+    const auto journal = runLivra({"--port", second.device(), "journal"});
+    ASSERT_EQ(journal.exitCode, 0) << journal.err;
+    // Newest first: this start, the new configuration, the first start.
+    std::vector<std::string> events;
+    std::istringstream lines(journal.out);
+    for (std::string line; std::getline(lines, line);) events.push_back(line.substr(line.rfind('\t') + 1));
+    EXPECT_EQ(events, (std::vector<std::string>{"Нормальный запуск ДК", "Установлена новая конфигурация",
+                                                "Нормальный запуск ДК"}));
+
+    // A damaged state file is refused at start, not half loaded.
+    writeBytes(dir / "bad.state", Bytes{1, 2, 3});
+    Emulator third({"--state", (dir / "bad.state").string()});
+    EXPECT_TRUE(third.device().empty());
 }
