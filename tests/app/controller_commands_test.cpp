@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 #include <sstream>
 
 #include "app/controller_commands.h"
@@ -485,4 +486,56 @@ TEST(JournalRows, FilterAndColumnsOfEventCodes) {
     EXPECT_EQ(rows[199].date.substr(0, 2), "02");
     EXPECT_TRUE(journalRows(ring, 0).empty());
     EXPECT_TRUE(journalRows(ring, 201).empty());
+}
+
+TEST(ControllerCommands, PartOfAnExactMultipleOf41EndsWithAFullFrame) {
+    TempDir traceDir;
+    std::ofstream trace(traceDir / "trace.txt");
+    VirtualControllerOptions o = quick();
+    o.trace = &trace;
+    Rig rig(o);
+    auto c = sampleConfiguration();
+    for (int extra = 0; extra < 41 && encodeImage(*c)[PartPrograms - 1].size() % 41 != 0; ++extra)
+        addTact(*c, 4, TactPhase, 12, 5, SignalGreen);
+    const std::size_t size = encodeImage(*c)[PartPrograms - 1].size();
+    ASSERT_EQ(size % 41, 0u);
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    ASSERT_TRUE(writeToController(*c, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+    rig.controller.stop();
+    trace.close();
+
+    std::ifstream in(traceDir / "trace.txt");
+    std::vector<std::pair<uint32_t, std::size_t>> part8;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream hex(line);
+        std::vector<uint8_t> bytes;
+        for (std::string b; hex >> b;) bytes.push_back(uint8_t(std::stoi(b, nullptr, 16)));
+        const auto r = parseRequest(bytes);
+        ASSERT_TRUE(r);
+        if (r->command == 0x08) part8.emplace_back(r->number, r->data.size());
+    }
+    ASSERT_EQ(part8.size(), size / 41);
+    for (std::size_t k = 0; k < part8.size(); ++k) EXPECT_EQ(part8[k], std::make_pair(uint32_t(41 * k), std::size_t(41)));
+}
+
+TEST(ControllerCommands, TooLargeImageIsReportedAndNotSent) {
+    Rig rig;
+    // Every user program full, 20 directions: over the external memory.
+    auto c = newConfiguration();
+    for (int d = 0; d < 20; ++d) addDirection(*c, d, d % 3 == 2 ? DirPedestrian : DirVehicle);
+    for (int p = 3; p < ProgramCount; ++p)
+        for (int t = 0; t < TactCount; ++t) addTact(*c, p, TactPhase, 10, 5, t % 2 ? SignalGreen : SignalRed);
+    addAlarm(*c, 0, 6, 0, 4);
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    VectorErrorList verdict;
+    ASSERT_EQ(validateConfiguration(*c, verdict), 0) << verdict.lines.at(0);
+    ASSERT_GT(imageSize(encodeImage(*c)).external, kExternalMemoryLimit);
+    EXPECT_FALSE(writeToController(*c, rig.link, rig.ui));
+    ASSERT_EQ(rig.ui.boxes.size(), 1u);
+    EXPECT_EQ(rig.ui.boxes[0].title, "Внимание");
+    EXPECT_EQ(rig.ui.boxes[0].text, kImageTooLargeText);
+    EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Exclamation);
+    EXPECT_NE(std::find(rig.ui.lines.begin(), rig.ui.lines.end(), "Программа скомпилирована успешно"),
+              rig.ui.lines.end());
+    EXPECT_EQ(rig.controller.requestsServed(), 0);
 }
