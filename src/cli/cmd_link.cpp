@@ -37,8 +37,19 @@ public:
     bool anyBox = false;
     bool errorBox = false;
 
+    // The error list shows its final state: the validator clears it for
+    // each program it checks, then the size report adds its lines.
+    void clear() override { list_.clear(); }
+    void add(const std::string& line) override { list_.push_back(line); }
+    void flushList() {
+        for (const auto& line : list_) std::cout << line << '\n';
+        std::cout << std::flush;
+        list_.clear();
+    }
+
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
         endBar();
+        flushList();
         anyBox = true;
         errorBox = errorBox || icon == Icon::Error;
         if (title == linktext::kInfoTitle) {
@@ -51,6 +62,7 @@ public:
     std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return input; }
 
     void exchangeBegin() override {
+        flushList();
         interrupted = false;
         previous_ = std::signal(SIGINT, onInterrupt);
     }
@@ -75,6 +87,7 @@ public:
     }
 
 private:
+    std::vector<std::string> list_;
     bool showBar_ = LIVRA_ISATTY(2) != 0;
     bool barDrawn_ = false;
     void (*previous_)(int) = SIG_DFL;
@@ -91,6 +104,7 @@ struct Link {
     // Exit status of the command just run; a failure nobody was told about
     // (damaged replies) gets a line of its own.
     int finish(const char* command) {
+        console.flushList();
         if (context.lastSucceeded) return ExitOk;
         if (!console.anyBox)
             std::cerr << "livra " << command << ": the controller's replies were damaged; nothing was changed\n";
