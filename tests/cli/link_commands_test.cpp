@@ -146,6 +146,8 @@ TEST(CliLink, WriteThenReadReturnsTheConfigurationWithTheExpectedFrames) {
         const auto w = runLivra({"--port", emulator.device(), "write", project.string()}, dir / "work");
         ASSERT_EQ(w.exitCode, 0) << w.err;
         EXPECT_EQ(w.err, "") << "no box on success, no progress bar off a terminal";
+        // The error list as it ends up: the verdict once, then the size report.
+        EXPECT_TRUE(w.out.starts_with("Ошибок не обнаружено\nПрограмма скомпилирована успешно\n")) << w.out;
         const auto writeFrames = readTrace(trace);
         const ImageFiles image = encodeImage(*configs[n]);
         expectWriteFrames({writeFrames.begin() + std::ptrdiff_t(seen), writeFrames.end()}, image);
