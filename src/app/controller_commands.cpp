@@ -144,7 +144,7 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         const Bytes& header = files[PartHeader - 1];
         const uint32_t length = uint32_t(header[0]) | uint32_t(header[1]) << 8 | uint32_t(header[2]) << 16 |
                                 uint32_t(header[3]) << 24;
-        // Part 8 and the header share the external memory; a longer length
+        // The programs and the header share the external memory; a longer length
         // cannot be real.
         if (length > kExternalMemoryLimit - uint32_t(imagePart(PartHeader).size)) {
             error(ui, linktext::kDamagedImage);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 
 namespace livra {
 
@@ -99,7 +102,7 @@ namespace {
 // Forwards to the host end without owning it.
 class BorrowedPort : public SerialPort {
 public:
-    explicit BorrowedPort(MemoryPortPair::End& end) : end_(end) { }
+    explicit BorrowedPort(MemoryPortPair::End& end) : end_(end) {}
     bool isOpen() const override { return open_ && end_.isOpen(); }
     bool write(std::span<const uint8_t> b) override { return open_ && end_.write(b); }
     std::ptrdiff_t read(std::span<uint8_t> into, std::chrono::milliseconds t) override {

@@ -3,13 +3,10 @@
 // from. The real ports live in an adapter outside the core; tests use the
 // in-memory pair below.
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>

@@ -40,7 +40,7 @@ TEST(ControllerModel, IdentityAndStartRecord) {
 
 TEST(ControllerModel, ImagePartsAreKeptByPosition) {
     Controller c;
-    // Part 2 in two frames; part 7 at 100000; part 8 from 0.
+    // Image part 2 in two frames; part 7 at 100000; part 8 from 0.
     std::vector<uint8_t> first(41), second(41);
     for (int i = 0; i < 41; ++i) first[i] = uint8_t(i), second[i] = uint8_t(100 + i);
     EXPECT_EQ(c.ask(0x02, 1, first).data, (std::vector<uint8_t>{41}));
