@@ -84,6 +84,9 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     setWindowTitle(kBaseTitle);
     setWindowIcon(pictures::builtInPictures().appIcon);
     setFixedSize(980, 640);
+    QFont arial("Arial");
+    arial.setPixelSize(11);
+    setFont(arial);
     tactImage_ = makeTactCanvas();
     dirImage_ = makeDirectionsCanvas();
 
@@ -452,6 +455,8 @@ void MainWindow::copyProgram() {
 void MainWindow::showLinkState() {
     computerTime_->setText(QString::fromStdString(linkState_.computerTime));
     controllerTime_->setText(QString::fromStdString(linkState_.controllerTime));
+    computerTime_->setCursorPosition(0);
+    controllerTime_->setCursorPosition(0);
     journal_->clear();
     QList<QTreeWidgetItem*> rows;
     for (const JournalRow& r : linkState_.journal)

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setStyle(QStyleFactory::create("Fusion"));
     QFont font("Arial");
-    font.setPixelSize(12);
+    font.setPixelSize(11);
     app.setFont(font);
     livra::pictures::builtInPictures();
     ::testing::InitGoogleTest(&argc, argv);
