@@ -3,8 +3,10 @@
 // in the working folder. The encoder compiles a configuration into them, the
 // link sends and fetches them, the decoder turns them back.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,6 +30,25 @@ struct ImagePart {
 
 // The ten parts in sending order.
 const std::array<ImagePart, ImagePartCount>& imageParts();
+// The entry of one part, 1..10.
+const ImagePart& imagePart(int partNumber);
+
+// Fixed part numbers, for readability at the call sites.
+enum ImagePartNumber : int {
+    PartCalendarPrograms = 1,  // decod_Ee_nprog.snt
+    PartChannels = 2,          // decod_Erkanal.snt
+    PartDirectionCount = 3,    // decod_Ee_obcolnap.snt
+    PartCallInputs = 4,        // decod_Ertvp.snt
+    PartCallTactUse = 5,       // decod_Ersosttvp.snt
+    PartMonitoring = 6,        // decod_Eemaskonf.snt
+    PartHeader = 7,            // decod_Ee_napavima.snt
+    PartPrograms = 8,          // decod_programmosn.snt
+    PartCalendarTimes = 9,     // decod_Ee_bud.snt
+    PartProgramOffsets = 10,   // decod_Ee_nacprogppz.snt
+};
+
+// Largest possible part 8: every tact of every program with 63 directions.
+inline constexpr std::size_t kMaxProgramPartSize = std::size_t(ProgramCount) * TactCount * (DirectionCount + 4);
 
 // The bytes of the ten parts, index = part number - 1.
 using ImageFiles = std::array<Bytes, ImagePartCount>;
@@ -37,20 +58,30 @@ std::filesystem::path partFilePath(const std::filesystem::path& folder, int part
 // Compiles the configuration; pure.
 ImageFiles encodeImage(const Configuration& c);
 
-// Writes / reads the ten part files of a folder. Writing is atomic per file.
+// Writes / reads the ten part files of a folder. Writing is atomic per file
+// and creates the folder; false when any file could not be written (the
+// others are still written). Reading is bounded: nothing when a file is
+// missing, unreadable or longer than its part can be.
 bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image);
 std::optional<ImageFiles> readImageParts(const std::filesystem::path& folder);
 
 // Decodes into a fresh configuration (calendar empty, 64 channels, derived
-// tact fields recomputed). Nothing when the image is damaged; the caller then
-// keeps its configuration.
-std::optional<Configuration> decodeImage(const ImageFiles& image);
+// tact fields recomputed, call-input cells marked). Null when the image is
+// damaged; the caller then keeps its configuration. On the heap because a
+// Configuration is large.
+std::unique_ptr<Configuration> decodeImage(const ImageFiles& image);
 
 inline constexpr uint32_t kExternalMemoryLimit = 100000;
 inline constexpr const char* kImageTooLargeTitle = "Внимание";
 inline constexpr const char* kImageTooLargeText =
     "Запись в ДК запрещена\nНет места в памяти ДК\nРазмер программы превышает допустимый предел.\n"
     "Сократите количество тактов или направлений";
+
+struct ImageSize {
+    std::size_t external = 0;  // parts 7 and 8
+    std::size_t internal = 0;  // the other eight
+};
+ImageSize imageSize(const ImageFiles& image);
 
 // Adds the five size lines to the list; 0 = writing allowed, 1 = the external
 // part is larger than 100000 bytes (the caller shows kImageTooLargeText).
