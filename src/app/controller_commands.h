@@ -41,6 +41,9 @@ struct LinkContext {
     std::string fixedPort;  // non-empty: use it instead of the cable search
     std::shared_ptr<ExchangeTiming> timing;  // null: the controller's real timing
     std::function<LocalDateTime()> now;      // null: the computer's clock
+    // Set by every command: whether it did all it set out to do (for the
+    // command line's exit status).
+    bool lastSucceeded = false;
 };
 
 bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);

@@ -1,9 +1,229 @@
-#include "cli/commands.h"
+// livra info | clock | sync | journal | write | read | service: the
+// controller commands, one connection each.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+#ifdef _WIN32
+#include <io.h>
+#define LIVRA_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define LIVRA_ISATTY(fd) ::isatty(fd)
+#endif
+
+#include "app/controller_commands.h"
+#include "app/link_texts.h"
+#include "cli/cli_util.h"
+#include "link/serial_port.h"
+#include "model/project_file.h"
+#include "serial_qt/qt_serial_port.h"
 
 namespace livra::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) { interrupted = true; }
+
+// Boxes go to stderr with their title (the identity box is the result of
+// `info` and goes to stdout); Ctrl+C is the exchange window's Cancel; a
+// progress bar is drawn while bytes move, on a terminal only.
+class LinkConsole : public ConsoleDialogs {
+public:
+    std::optional<std::string> fileName;
+    std::optional<std::string> input;
+    bool anyBox = false;
+
+    Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
+        endBar();
+        anyBox = true;
+        if (title == linktext::kInfoTitle) {
+            std::cout << text << "\n";
+            return Answer::Ok;
+        }
+        return ConsoleDialogs::messageBox(title, text, buttons, icon);
+    }
+    std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return fileName; }
+    std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return input; }
+
+    void exchangeBegin() override {
+        interrupted = false;
+        previous_ = std::signal(SIGINT, onInterrupt);
+    }
+    void exchangeProgress(std::size_t done, std::size_t total) override {
+        if (!showBar_ || total == 0) return;
+        constexpr int kWidth = 40;
+        const int filled = int(kWidth * std::min(done, total) / total);
+        std::cerr << "\r[" << std::string(std::size_t(filled), '#') << std::string(std::size_t(kWidth - filled), '.')
+                  << "] " << done << "/" << total << " байт" << std::flush;
+        barDrawn_ = true;
+    }
+    bool cancelRequested() override { return interrupted; }
+    void exchangeEnd() override {
+        endBar();
+        std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+    }
+
+    // Ends the progress line before other output.
+    void endBar() {
+        if (barDrawn_) std::cerr << "\n";
+        barDrawn_ = false;
+    }
+
+private:
+    bool showBar_ = LIVRA_ISATTY(2) != 0;
+    bool barDrawn_ = false;
+    void (*previous_)(int) = SIG_DFL;
+};
+
+struct Link {
+    std::unique_ptr<SerialPortProvider> ports = makeQtSerialPortProvider();
+    LinkContext context;
+    LinkConsole console;
+    explicit Link(const GlobalOptions& g) {
+        context.ports = ports.get();
+        context.fixedPort = g.port;
+    }
+    // Exit status of the command just run; a failure nobody was told about
+    // (damaged replies) gets a line of its own.
+    int finish(const char* command) {
+        if (context.lastSucceeded) return ExitOk;
+        if (!console.anyBox)
+            std::cerr << "livra " << command << ": the controller's replies were damaged; nothing was changed\n";
+        return ExitFailed;
+    }
+};
+
+void printClock(const LinkTabState& tab) {
+    std::cout << "ДК: " << tab.controllerTime << "\nПК: " << tab.computerTime << "\n";
+}
+
+void printJournal(const LinkTabState& tab) {
+    for (const auto& row : tab.journal)
+        std::cout << row.date << "\t" << row.channel << "\t" << row.direction << "\t" << row.event << "\n";
+}
+
+int noArguments(const char* name, const Args& args) {
+    ArgParser p(args, {}, {});
+    if (!p.error().empty()) return usageError(name, p.error());
+    if (!p.positional().empty()) return usageError(name, "takes no arguments");
+    return -1;
+}
+
+int runInfo(const GlobalOptions& g, const Args& args) {
+    if (int e = noArguments("info", args); e >= 0) return e;
+    Link link(g);
+    showControllerInfo(link.context, link.console);
+    return link.finish("info");
+}
+
+int runClock(const GlobalOptions& g, const Args& args) {
+    if (int e = noArguments("clock", args); e >= 0) return e;
+    Link link(g);
+    LinkTabState tab;
+    readControllerClock(link.context, link.console, tab);
+    if (link.context.lastSucceeded) printClock(tab);
+    return link.finish("clock");
+}
+
+int runSync(const GlobalOptions& g, const Args& args) {
+    if (int e = noArguments("sync", args); e >= 0) return e;
+    Link link(g);
+    LinkTabState tab;
+    syncControllerClock(link.context, link.console, tab);
+    if (!tab.controllerTime.empty()) printClock(tab);
+    return link.finish("sync");
+}
+
+int runJournal(const GlobalOptions& g, const Args& args) {
+    ArgParser p(args, {"--save"}, {});
+    if (!p.error().empty()) return usageError("journal", p.error());
+    if (!p.positional().empty()) return usageError("journal", "unexpected argument " + p.positional()[0]);
+    Link link(g);
+    LinkTabState tab;
+    readJournal(link.context, link.console, tab);
+    if (!link.context.lastSucceeded) return link.finish("journal");
+    printJournal(tab);
+    if (auto file = p.value("--save")) {
+        link.console.fileName = *file;
+        link.console.anyBox = false;
+        saveJournal(tab, link.console);
+        if (link.console.anyBox) return ExitFailed;  // only a failed save shows a box here
+    }
+    return ExitOk;
+}
+
+int runWrite(const GlobalOptions& g, const Args& args) {
+    ArgParser p(args, {}, {});
+    if (!p.error().empty()) return usageError("write", p.error());
+    if (p.positional().size() != 1) return usageError("write", "needs one project file");
+    auto c = loadProjectForReading(p.positional()[0]);
+    if (!c) return ExitUsage;
+    Link link(g);
+    writeToController(*c, link.context, link.console);
+    return link.finish("write");
+}
+
+int runRead(const GlobalOptions& g, const Args& args) {
+    ArgParser p(args, {"--out"}, {});
+    if (!p.error().empty()) return usageError("read", p.error());
+    if (!p.positional().empty()) return usageError("read", "unexpected argument " + p.positional()[0]);
+    const auto out = p.value("--out");
+    if (!out) return usageError("read", "needs --out FILE.ptm");
+    auto c = std::make_unique<Configuration>();
+    Link link(g);
+    readFromController(*c, link.context, link.console);
+    if (!link.context.lastSucceeded) return link.finish("read");
+    const ProjectResult saved = saveProject(*c, *out);
+    if (!saved.ok()) {
+        std::cerr << kErrorTitle << ": " << saved.message;
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+int runService(const GlobalOptions& g, const Args& args) {
+    ArgParser p(args, {}, {});
+    if (!p.error().empty()) return usageError("service", p.error());
+    if (p.positional().size() != 1) return usageError("service", "needs the access code");
+    Link link(g);
+    link.console.input = p.positional()[0];
+    LinkTabState tab;
+    serviceCommand(link.context, link.console, tab);
+    if (!link.context.lastSucceeded) {
+        if (!link.console.anyBox && p.positional()[0] != linktext::kServiceRestart &&
+            p.positional()[0] != linktext::kServiceClearJournal) {
+            std::cerr << "livra service: the code was not accepted; nothing was sent\n";
+            return ExitFailed;
+        }
+        return link.finish("service");
+    }
+    printJournal(tab);
+    return ExitOk;
+}
+
+}  // namespace
 
 const std::vector<Command>& linkCommands() {
-    static const std::vector<Command> commands;
+    static const std::vector<Command> commands = {
+        {"info", "info", "Shows the controller's model, firmware and compatibility class.\n", runInfo},
+        {"clock", "clock", "Reads the controller's clock and shows it beside the computer's.\n", runClock},
+        {"sync", "sync", "Sets the controller's clock from the computer's and reads it back.\n", runSync},
+        {"journal", "journal [--save FILE.txt]",
+         "Reads the controller's event journal, newest first, one tab-separated row a line\n"
+         "(date, channel, direction, event). --save also writes it as a UTF-16 text file.\n",
+         runJournal},
+        {"write", "write FILE.ptm",
+         "Checks the project, compiles its image and writes it to the controller.\n"
+         "On a terminal a progress bar shows the bytes sent; Ctrl+C cancels.\n",
+         runWrite},
+        {"read", "read --out FILE.ptm",
+         "Reads the configuration from the controller and saves it as a project file.\n", runRead},
+        {"service", "service CODE",
+         "Sends a service request guarded by its access code; code 4021 then shows the journal.\n", runService},
+    };
     return commands;
 }
 

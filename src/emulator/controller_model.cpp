@@ -1,0 +1,220 @@
+#include "emulator/controller_model.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace livra {
+namespace {
+
+struct InternalArea {
+    uint8_t writeCommand;
+    uint8_t readCommand;
+    uint32_t size;
+};
+
+// Internal parts: 1..6, 9, 10 of the image.
+constexpr InternalArea kInternalAreas[] = {
+    {0x01, 0x14, 168}, {0x02, 0x15, 255}, {0x03, 0x16, 1}, {0x04, 0x17, 4},
+    {0x05, 0x18, 1},   {0x06, 0x19, 64},  {0x0B, 0x1E, 336}, {0x0C, 0x1F, 64},
+};
+constexpr uint8_t kWritePart7 = 0x07, kWritePart8 = 0x08, kReadPart7 = 0x20, kReadPart8 = 0x21;
+constexpr uint8_t kLastPartCommand = 0x0C;  // its last byte completes a configuration
+
+const InternalArea* areaByWrite(uint8_t c) {
+    for (const auto& a : kInternalAreas)
+        if (a.writeCommand == c) return &a;
+    return nullptr;
+}
+const InternalArea* areaByRead(uint8_t c) {
+    for (const auto& a : kInternalAreas)
+        if (a.readCommand == c) return &a;
+    return nullptr;
+}
+
+constexpr char kStateMagic[8] = {'L', 'V', 'C', 'S', 'T', 'A', 'T', '1'};
+
+}  // namespace
+
+ControllerModel::ControllerModel(const ControllerModelOptions& options, std::function<int64_t()> hostClock)
+    : options_(options), hostClock_(std::move(hostClock)), external_(kExternalSize, 0) {
+    for (const auto& a : kInternalAreas) internal_[a.writeCommand].assign(a.size, 0);
+    newest_ = std::clamp(options.newestRecord, 1, kJournalRecordCount);
+    for (std::size_t i = 0; i < options.journal.size() && i < std::size_t(kJournalRecordCount); ++i) {
+        const auto b = options.journal[i].bytes();
+        std::copy(b.begin(), b.end(), external_.begin() + kJournalFirstPosition + i * kJournalRecordSize);
+    }
+    // A controller fresh from the factory holds an empty configuration.
+    loadImage(encodeImage(*std::make_unique<Configuration>()));
+    if (options.clock) clockOffset_ = secondsOf(*options.clock) - hostNow();
+    if (options.logStart) logEvent(EventNormalStart);
+}
+
+int64_t ControllerModel::hostNow() const { return hostClock_ ? hostClock_() : localClockSeconds(); }
+
+ClockRecord ControllerModel::clock() const { return clockRecordAt(hostNow() + clockOffset_); }
+
+const std::vector<uint8_t>& ControllerModel::internalArea(uint8_t writeCommand) const {
+    static const std::vector<uint8_t> none;
+    auto it = internal_.find(writeCommand);
+    return it == internal_.end() ? none : it->second;
+}
+
+JournalRecord ControllerModel::journalRecord(int number) const {
+    if (number < 1 || number > kJournalRecordCount) return {};
+    return JournalRecord::fromBytes(&external_[kJournalFirstPosition + (number - 1) * kJournalRecordSize]);
+}
+
+void ControllerModel::logEvent(uint8_t event, uint8_t channel, uint8_t direction) {
+    newest_ = newest_ % kJournalRecordCount + 1;
+    const ClockRecord c = clock();
+    const JournalRecord r{c.second, c.minute, c.hour, c.day, c.month, c.year, event, channel, direction};
+    const auto b = r.bytes();
+    std::copy(b.begin(), b.end(), external_.begin() + kJournalFirstPosition + (newest_ - 1) * kJournalRecordSize);
+}
+
+void ControllerModel::loadImage(const ImageFiles& image) {
+    for (const ImagePart& part : imageParts()) {
+        const Bytes& bytes = image[std::size_t(part.number - 1)];
+        if (part.external) {
+            const std::size_t end = part.number == PartHeader ? kJournalFirstPosition : kPart7Position;
+            const std::size_t n = std::min(bytes.size(), end - part.firstPosition);
+            std::copy_n(bytes.begin(), n, external_.begin() + part.firstPosition);
+        } else if (auto it = internal_.find(part.writeCommand); it != internal_.end()) {
+            std::copy_n(bytes.begin(), std::min(bytes.size(), it->second.size()), it->second.begin());
+        }
+    }
+}
+
+std::vector<uint8_t> ControllerModel::rejected(uint8_t command) const {
+    const uint8_t data[] = {command};
+    return makeReply(kReplyRejected, data);
+}
+
+std::vector<uint8_t> ControllerModel::handle(const ParsedRequest& r, SteadyTime now) {
+    if (applying_) {
+        if (now < busyUntil_) {
+            const uint8_t zero[] = {0};
+            return makeReply(kReplyNotReady, zero);
+        }
+        applying_ = false;
+    }
+    switch (r.command) {
+        case CmdIdentity: {
+            const uint8_t data[] = {options_.model, options_.firmware, options_.compatibilityClass};
+            return makeReply(r.command, data);
+        }
+        case CmdReadClock: {
+            const auto b = clock().bytes();
+            return makeReply(r.command, b);
+        }
+        case CmdSetClock: {
+            if (r.data.size() < 7) return rejected(r.command);
+            const ClockRecord c = ClockRecord::fromBytes(r.data.data());
+            if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.hour > 23 || c.minute > 59 ||
+                c.second > 59)
+                return rejected(r.command);
+            clockOffset_ = secondsOf(c) - hostNow();
+            const uint8_t ok[] = {1};
+            return makeReply(r.command, ok);
+        }
+        case CmdJournalNewest: {
+            const uint8_t data[] = {uint8_t(newest_)};
+            return makeReply(r.command, data);
+        }
+        case CmdService: {
+            // 1: restart (logged as a normal start); 2: clear the journal.
+            const uint8_t what = r.data.empty() ? 0 : r.data[0];
+            if (what == 1) {
+                logEvent(EventNormalStart);
+            } else if (what == 2) {
+                std::fill(external_.begin() + kJournalFirstPosition, external_.end(), 0);
+                newest_ = kJournalRecordCount;
+            } else {
+                return rejected(r.command);
+            }
+            const uint8_t ok[] = {what};
+            return makeReply(r.command, ok);
+        }
+        default: break;
+    }
+    if (areaByWrite(r.command) || r.command == kWritePart7 || r.command == kWritePart8) return write(r, now);
+    if (areaByRead(r.command) || r.command == kReadPart7 || r.command == kReadPart8 || r.command == CmdJournalBlock)
+        return read(r);
+    return rejected(r.command);
+}
+
+std::vector<uint8_t> ControllerModel::write(const ParsedRequest& r, SteadyTime now) {
+    const std::size_t n = r.data.size();
+    if (const InternalArea* a = areaByWrite(r.command)) {
+        if (r.number < 1 || r.number - 1 + n > a->size) return rejected(r.command);
+        auto& area = internal_[a->writeCommand];
+        std::copy(r.data.begin(), r.data.end(), area.begin() + (r.number - 1));
+        if (r.command == kLastPartCommand && r.number - 1 + n == a->size) {
+            ++applied_;
+            logEvent(EventNewConfiguration);
+            applying_ = true;
+            busyUntil_ = now + options_.applyTime;
+        }
+    } else {
+        const uint64_t first = r.command == kWritePart7 ? kPart7Position : 0;
+        const uint64_t end = r.command == kWritePart7 ? kJournalFirstPosition : kPart7Position;
+        if (r.number < first || r.number + n > end) return rejected(r.command);
+        std::copy(r.data.begin(), r.data.end(), external_.begin() + r.number);
+    }
+    const uint8_t count[] = {uint8_t(n)};
+    return makeReply(r.command, count);
+}
+
+std::vector<uint8_t> ControllerModel::read(const ParsedRequest& r) {
+    const uint8_t* from = nullptr;
+    std::size_t available = 0;
+    if (const InternalArea* a = areaByRead(r.command)) {
+        if (r.number < 1 || r.number > a->size) return rejected(r.command);
+        from = internal_[a->writeCommand].data() + (r.number - 1);
+        available = a->size - (r.number - 1);
+    } else {
+        uint64_t first = 0, end = kPart7Position;
+        if (r.command == kReadPart7) first = kPart7Position, end = kJournalFirstPosition;
+        if (r.command == CmdJournalBlock) first = kJournalFirstPosition, end = kExternalSize;
+        if (r.number < first || r.number >= end) return rejected(r.command);
+        from = external_.data() + r.number;
+        available = std::size_t(end - r.number);
+    }
+    return makeReply(r.command, std::span<const uint8_t>(from, std::min<std::size_t>(available, kReadBlock)));
+}
+
+std::vector<uint8_t> ControllerModel::saveState() const {
+    std::vector<uint8_t> out(std::begin(kStateMagic), std::end(kStateMagic));
+    for (const auto& a : kInternalAreas) {
+        const auto& area = internal_.at(a.writeCommand);
+        out.insert(out.end(), area.begin(), area.end());
+    }
+    out.insert(out.end(), external_.begin(), external_.end());
+    out.push_back(uint8_t(newest_));
+    const uint64_t offset = uint64_t(clockOffset_);
+    for (int i = 0; i < 8; ++i) out.push_back(uint8_t(offset >> (8 * i)));
+    return out;
+}
+
+bool ControllerModel::loadState(const std::vector<uint8_t>& bytes) {
+    std::size_t expected = sizeof kStateMagic + external_.size() + 1 + 8;
+    for (const auto& a : kInternalAreas) expected += a.size;
+    if (bytes.size() != expected || std::memcmp(bytes.data(), kStateMagic, sizeof kStateMagic) != 0) return false;
+    const uint8_t newest = bytes[expected - 9];
+    if (newest < 1 || newest > kJournalRecordCount) return false;
+    std::size_t pos = sizeof kStateMagic;
+    for (const auto& a : kInternalAreas) {
+        auto& area = internal_[a.writeCommand];
+        std::copy_n(bytes.begin() + pos, a.size, area.begin());
+        pos += a.size;
+    }
+    std::copy_n(bytes.begin() + pos, external_.size(), external_.begin());
+    pos += external_.size();
+    newest_ = bytes[pos++];
+    uint64_t offset = 0;
+    for (int i = 0; i < 8; ++i) offset |= uint64_t(bytes[pos++]) << (8 * i);
+    clockOffset_ = int64_t(offset);
+    return true;
+}
+
+}  // namespace livra

@@ -1,0 +1,18 @@
+#pragma once
+// Real serial ports on Qt Serial Port: USB-serial cables and pseudo-terminals
+// alike, on Linux and Windows.
+#include <memory>
+#include <vector>
+
+#include "link/serial_port.h"
+
+namespace livra {
+
+std::unique_ptr<SerialPortProvider> makeQtSerialPortProvider();
+
+// The system's serial ports with what the cable search looks at. One file per
+// platform: the registry's serial-port map on Windows, the USB vendor and the
+// kernel driver elsewhere.
+std::vector<PortCandidate> platformPortCandidates();
+
+}  // namespace livra
