@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <filesystem>
+#include <QListWidget>
 #include <QTabWidget>
 
 #include "app/controller_commands.h"
+#include "model/project_file.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 
@@ -14,38 +17,12 @@ using namespace livra::ui;
 
 namespace {
 
-// A small crossroad: two vehicle and two pedestrian directions, a call
-// input, phases with intermediate tacts and a call tact, weekday alarms.
+// The crossroad shipped in examples/: the program as a user first sees it.
 std::unique_ptr<Configuration> crossroad() {
-    auto c = livra::test::newConfiguration();
-    livra::test::addDirection(*c, 0, DirVehicle);
-    livra::test::addDirection(*c, 1, DirVehicle);
-    livra::test::addDirection(*c, 2, DirPedestrian);
-    livra::test::addDirection(*c, 3, DirPedestrian);
-    livra::test::addDirection(*c, 4, DirTram1);
-    livra::test::addDirection(*c, 7, DirTvp1);
-    const uint8_t R = SignalRed, Y = SignalYellow, G = SignalGreen, FG = SignalFlashingGreen, RY = SignalRedYellow;
-    struct Row { int32_t kind, tMin, tMain; uint8_t s[7]; };
-    const Row rows[] = {
-        {TactPhase, 10, 25, {G, R, R, G, R, 0, 0}},  {TactIntermediate, 0, 3, {FG, RY, R, FG, R, 0, 0}},
-        {TactIntermediate, 0, 3, {Y, RY, R, R, R, 0, 0}}, {TactPhase, 8, 20, {R, G, G, R, G, 0, 0}},
-        {TactIntermediate, 0, 3, {R, FG, FG, R, SignalOff, 0, 0}}, {TactIntermediate, 0, 3, {RY, Y, R, R, R, 0, 0}},
-        {TactTvp1, 0, 12, {R, R, G, G, R, 0, 0}},    {TactTvp1, 0, 4, {R, R, FG, FG, R, 0, 0}},
-    };
-    int t = 0;
-    for (const Row& r : rows) {
-        c->TactTable[3][t] = Tact{r.kind, r.tMin, r.tMain, 0, 0};
-        for (int d = 0; d < 7; ++d) c->TactSignals[3][t][d] = r.s[d];
-        c->TactSignals[3][t][7] = r.kind == TactTvp1 ? SignalGreen : SignalNotApplicable;
-        ++t;
-    }
-    for (int day = 0; day < 5; ++day) {
-        livra::test::addAlarm(*c, day, 6, 0, 4);
-        livra::test::addAlarm(*c, day, 22, 30, 2);
-    }
-    livra::test::addAlarm(*c, 5, 8, 0, 4);
-    c->Tvp1Delay = "5";
-    return c;
+    auto parsed = parseProject(livra::test::readBytes(
+        std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() / "examples" / "crossroad.ptm"));
+    EXPECT_TRUE(parsed);
+    return parsed ? std::move(parsed->config) : std::make_unique<Configuration>();
 }
 
 TEST(Screenshots, EveryTab) {
@@ -67,6 +44,8 @@ TEST(Screenshots, EveryTab) {
     };
     w.showLinkState();
     w.runValidator();
+    ASSERT_EQ(w.errorList()->count(), 1);
+    EXPECT_EQ(w.errorList()->item(0)->text(), "Ошибок не обнаружено");
     w.show();
     const char* names[] = {"tab1_directions.png", "tab2_programs.png", "tab3_link.png"};
     for (int tab = 0; tab < 3; ++tab) {
