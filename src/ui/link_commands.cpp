@@ -14,7 +14,9 @@ bool runLinkCommand(LinkCommand which, Configuration& c, LinkContext* link, User
         saveJournal(tab, ui);
         return true;
     }
-    if (!link) return false;
+    // Without a link every command ends with the cable message.
+    LinkContext none;
+    if (!link) link = &none;
     switch (which) {
     case LinkCommand::Write: writeToController(c, *link, ui); break;
     case LinkCommand::Read: readFromController(c, *link, ui); break;

@@ -21,6 +21,8 @@ public:
     explicit ExchangeWindow(QWidget* owner);
     bool cancelled() const { return cancelled_; }
     int frame() const { return frame_; }
+    std::size_t progressDone() const { return done_; }
+    std::size_t progressTotal() const { return total_; }
     void setProgress(std::size_t done, std::size_t total);
     QPushButton* cancelButton() const { return cancel_; }
 

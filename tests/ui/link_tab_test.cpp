@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QTimer>
+#include <set>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -144,6 +146,51 @@ TEST_F(LinkTab, InfoWriteAndReadBack) {
     click("readButton");
     EXPECT_EQ(c.TactTable[3][0].tMain, sample->TactTable[3][0].tMain);
     EXPECT_EQ(c.DirectionKind, sample->DirectionKind);
+}
+
+TEST_F(LinkTab, CancelStopsALongWriteWhileTheAnimationRuns) {
+    VirtualControllerOptions o;
+    o.lineRate = 9600;  // as slow as a real cable: the write takes seconds
+    startWith(o);
+    MainWindow& w = session->window();
+    Configuration& c = session->configuration();
+    auto sample = livra::test::sampleConfiguration();
+    c.TactTable = sample->TactTable;
+    c.TactSignals = sample->TactSignals;
+    c.DirectionKind = sample->DirectionKind;
+    c.DirectionChannels = sample->DirectionChannels;
+    c.Calendar = sample->Calendar;
+
+    // Press "Отмена" once some bytes went and the animation moved on.
+    std::set<int> frames;
+    bool mainDisabled = false;
+    std::size_t doneAtCancel = 0, total = 0;
+    QTimer watcher;
+    watcher.setInterval(1);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        ExchangeWindow* x = w.dialogs().exchangeWindow();
+        if (!x || doneAtCancel) return;
+        frames.insert(x->frame());
+        mainDisabled = !w.isEnabled();
+        if (x->progressDone() > 0 && frames.size() > 1) {
+            doneAtCancel = x->progressDone();
+            total = x->progressTotal();
+            QTest::mouseClick(x->cancelButton(), Qt::LeftButton);
+        }
+    });
+    watcher.start();
+    ModalScript script;
+    script.answer("Ок");
+    click("writeButton");
+    watcher.stop();
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.boxes[0].text, "Выполнить команду не удалось!!!\nОперация прервана пользователем");
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_GT(doneAtCancel, 0u);
+    EXPECT_LT(doneAtCancel, total);
+    EXPECT_EQ(controller->configurationsApplied(), 0);
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_EQ(w.dialogs().exchangeWindow(), nullptr);
 }
 
 TEST_F(LinkTab, VirtualControllerOfTheCommandLine) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -371,6 +372,57 @@ TEST_F(MainWindowTest, DelayFieldsAndChannelCount) {
     box->setCurrentIndex(0);
     emit box->activated(0);
     EXPECT_EQ(c->ChannelCount, 8);
+}
+
+TEST_F(MainWindowTest, CopyBoxesCopyIntoUserProgramsAndDays) {
+    auto sample = livra::test::sampleConfiguration();
+    c->TactTable = sample->TactTable;
+    c->TactSignals = sample->TactSignals;
+    c->Calendar = sample->Calendar;
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    // Program 2 (ЖМ) selected: "Ok" does nothing, not even mark a change.
+    w->programBox()->setCurrentIndex(1);
+    EXPECT_EQ(c->CurrentProgram, 1);
+    QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Modified, 0);
+    EXPECT_EQ(c->TactTable[1][0].kind, TactEmpty);
+    // Program 6 gets a copy of program 4.
+    w->programBox()->setCurrentIndex(5);
+    QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_EQ(c->TactTable[5], c->TactTable[3]);
+    EXPECT_EQ(c->TactSignals[5], c->TactSignals[3]);
+
+    // Monday's alarms onto Sunday.
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    w->dayTabs()->setCurrentIndex(6);
+    QTest::mouseClick(child<QPushButton>("copyDayOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Calendar[6], c->Calendar[0]);
+    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
+    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
+}
+
+TEST_F(MainWindowTest, ServiceAsksForThePasswordAndIgnoresAWrongOne) {
+    ModalScript script;
+    QString title, label;
+    bool hidden = false;
+    script.act([&](QWidget* widget) {
+        auto* input = qobject_cast<QInputDialog*>(widget);
+        if (!input) return false;
+        title = input->windowTitle();
+        label = input->labelText();
+        hidden = input->textEchoMode() == QLineEdit::Password;
+        input->setTextValue("1234");
+        input->accept();
+        return true;
+    });
+    w->menuAction(MenuService)->trigger();
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(title, "Сервис");
+    EXPECT_EQ(label, "Пароль");
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(script.boxes.empty());
+    EXPECT_TRUE(w->isEnabled());
 }
 
 TEST_F(MainWindowTest, CalendarListShowsTheSelectedDay) {
