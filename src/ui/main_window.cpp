@@ -116,6 +116,7 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
 
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
+    dialogs_->setStartPath([this] { return c_.ProjectFileName; });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { refreshPass(); });
     refresh_.setInterval(150);
@@ -469,7 +470,11 @@ void MainWindow::showLinkState() {
 void MainWindow::linkCommand(int which) {
     const auto cmd = LinkCommand(which);
     if (!runLinkCommand(cmd, c_, link_, *dialogs_, linkState_)) return;
-    if (cmd == LinkCommand::Read) configurationReplaced();
+    if (cmd == LinkCommand::Read) {
+        // Reading may have saved the old project under a new name first.
+        updateTitle(c_, *this);
+        configurationReplaced();
+    }
     showLinkState();
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -139,6 +140,7 @@ std::optional<std::string> QtDialogs::openFileName(const std::string& filter) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(qtFilter(filter));
+    if (startPath_ && !startPath_().empty()) dialog.selectFile(q(startPath_()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -158,6 +160,7 @@ std::optional<std::string> QtDialogs::saveFileName(const std::string& filter, co
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(qtFilter(filter));
     if (!suggested.empty()) dialog.selectFile(q(suggested));
+    else if (startPath_ && !startPath_().empty()) dialog.setDirectory(QFileInfo(q(startPath_())).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

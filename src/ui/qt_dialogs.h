@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 #include "app/user_dialogs.h"
 
@@ -58,6 +59,9 @@ public:
     bool cancelRequested() override;
     void exchangeEnd() override;
 
+    // Where the file dialogs start: the current project's file.
+    void setStartPath(std::function<std::string()> path) { startPath_ = std::move(path); }
+
     ExchangeWindow* exchangeWindow() const { return exchange_; }
     bool exchangeActive() const { return exchange_ != nullptr; }
 
@@ -65,6 +69,7 @@ private:
     QWidget* owner_;
     QListWidget* errorList_;
     QPointer<ExchangeWindow> exchange_;
+    std::function<std::string()> startPath_;
 };
 
 // "Файлы |*.ptm" → "Файлы (*.ptm)".

@@ -208,6 +208,18 @@ TEST_F(MainWindowTest, SimulatorIsRefusedOnAnError) {
     EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(opened);
     EXPECT_EQ(w->errorList()->count(), 1);
+
+    // A valid configuration passes the gate without a box.
+    auto valid = livra::test::sampleConfiguration();
+    c->TactTable = valid->TactTable;
+    c->TactSignals = valid->TactSignals;
+    c->DirectionKind = valid->DirectionKind;
+    c->DirectionChannels = valid->DirectionChannels;
+    c->Calendar = valid->Calendar;
+    w->menuAction(MenuSimulator)->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(w->errorList()->item(0)->text(), "Ошибок не обнаружено");
 }
 
 TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
