@@ -149,23 +149,21 @@ QImage directionSymbol(int kind) {
         break;
     }
     case 12:
-    case 13: {  // a hand on a push button
+    case 13: {  // a hand on a push button, and the input's name
         p.setPen(QPen(Qt::black, 1));
-        p.setBrush(QColor(230, 230, 230));
-        p.drawRoundedRect(QRectF(kSymbolLeft, 2, 34, 29), 4, 4);
+        p.setBrush(QColor(232, 232, 232));
+        p.drawRoundedRect(QRectF(kSymbolLeft - 3, 2, 38, 29), 4, 4);
         p.setBrush(QColor(220, 40, 40));
-        p.drawEllipse(QPointF(kSymbolLeft + 8, 20), 5, 5);
+        p.drawEllipse(QPointF(kSymbolLeft + 4, 22), 4.5, 4.5);
         p.setBrush(QColor(255, 214, 170));
-        QPainterPath finger;
-        finger.addRoundedRect(QRectF(kSymbolLeft + 6, 8, 4, 11), 2, 2);
-        p.drawPath(finger);
-        p.drawRoundedRect(QRectF(kSymbolLeft + 9, 13, 8, 8), 2.5, 2.5);
+        p.drawRoundedRect(QRectF(kSymbolLeft + 2.5, 8, 3.5, 11), 1.7, 1.7);
+        p.drawRoundedRect(QRectF(kSymbolLeft + 5, 13, 6, 7), 2, 2);
         QFont f = tableFont();
         f.setPixelSize(9);
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::black);
-        p.drawText(QRectF(kSymbolLeft + 16, 4, 18, 25), Qt::AlignCenter, kind == 12 ? "ТВП\n1" : "ТВП\n2");
+        p.drawText(QRectF(kSymbolLeft + 11, 3, 24, 27), Qt::AlignCenter, kind == 12 ? "ТВП\n1" : "ТВП\n2");
         break;
     }
     default:
@@ -286,6 +284,92 @@ QImage animationFrame(int i) {
     return img;
 }
 
+// Plan heads: a black pole dot, a stem, and the head itself on the right.
+QImage planBase() {
+    QImage img = blank(PlanPictureSize, PlanPictureSize, Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(12, 50), 6, 6);
+    p.setPen(QPen(Qt::black, 4));
+    p.drawLine(QPointF(16, 50), QPointF(38, 50));
+    return img;
+}
+
+QColor headColour(int light) {
+    switch (light) {
+    case HeadRed: return kRed;
+    case HeadYellow: return kYellow;
+    case HeadGreen: return kGreen;
+    default: return QColor(25, 25, 25);
+    }
+}
+
+QImage vehicleHead(int light) {
+    QImage img = planBase();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc(40 - 36, 50 - 36, 72, 72);
+    p.setPen(QPen(Qt::black, 2));
+    if (light == HeadRedYellow) {
+        p.setBrush(kYellow);
+        p.drawPie(disc, 0, 90 * 16);
+        p.setBrush(kRed);
+        p.drawPie(disc, -90 * 16, 90 * 16);
+    } else {
+        p.setBrush(headColour(light));
+        p.drawPie(disc, -90 * 16, 180 * 16);
+    }
+    return img;
+}
+
+QImage pedestrianHead(int light) {
+    QImage img = planBase();
+    QPainter p(&img);
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(headColour(light));
+    p.drawRect(QRectF(40, 22, 56, 56));
+    return img;
+}
+
+QImage sectionHead(int light) {
+    QImage img = planBase();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(38, 20, 7, 60));
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(headColour(light));
+    p.drawPie(QRectF(45 - 24, 50 - 24, 48, 48), -90 * 16, 180 * 16);
+    return img;
+}
+
+// Lamps lit per tram lamp code: base, top, middle, bottom.
+QImage tramHead(int code) {
+    static const bool lit[9][4] = {
+        {false, false, false, false}, {true, true, true, true},  {true, true, false, false},
+        {true, true, true, false},    {true, true, false, true}, {true, false, false, true},
+        {true, false, true, false},   {true, false, true, true}, {false, true, true, true},
+    };
+    QImage img = planBase();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF base(46, 50);
+    const QPointF lamps[3] = {{80, 20}, {84, 50}, {80, 80}};
+    p.setPen(QPen(Qt::black, 3));
+    for (const QPointF& l : lamps) p.drawLine(base, l);
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(lit[code][0] ? kTramLit : Qt::black);
+    p.drawEllipse(base, 10, 10);
+    for (int i = 0; i < 3; ++i) {
+        p.setBrush(lit[code][i + 1] ? kTramLit : Qt::black);
+        p.drawEllipse(lamps[i], 10, 10);
+    }
+    return img;
+}
+
 QImage trafficLightImage(int size) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -355,6 +439,11 @@ const BuiltInPictures& builtInPictures() {
         for (int s = 0; s < 7; ++s) b.slotHeader[s] = slotHeader(s);
         for (int i = 0; i < AnimationFrameCount; ++i) b.animation[i] = animationFrame(i);
         b.logo = logo();
+        for (int l = 0; l < 5; ++l) b.vehicleHead[l] = vehicleHead(l);
+        const int pedestrianLights[3] = {HeadDark, HeadRed, HeadGreen};
+        for (int i = 0; i < 3; ++i) b.pedestrianHead[i] = pedestrianHead(pedestrianLights[i]);
+        for (int l = 0; l < 4; ++l) b.sectionHead[l] = sectionHead(l);
+        for (int code = 0; code < 9; ++code) b.tramHead[code] = tramHead(code);
         for (int size : {16, 32, 48, 64, 128}) b.appIcon.addPixmap(QPixmap::fromImage(trafficLightImage(size)));
 
         const QColor pressed(200, 215, 235);

@@ -14,6 +14,8 @@ constexpr int SlotSize = 33;    // output slot cells of the directions picture
 constexpr int AnimationFrameCount = 12;
 constexpr int AnimationSize = 100;
 constexpr int OutsideKind = 10;  // a row outside the direction table
+constexpr int PlanPictureSize = 100;
+enum HeadLight { HeadDark = 0, HeadRed = 1, HeadYellow = 2, HeadGreen = 3, HeadRedYellow = 4 };
 
 // Colours the tables share with their pictures.
 inline constexpr unsigned CanvasBackground = 0x3FECCD;  // turquoise RGB(63,236,205)
@@ -33,6 +35,12 @@ struct BuiltInPictures {
     std::array<QImage, AnimationFrameCount> animation;  // exchange window, 100 × 100
     QImage logo;                             // about box, 370 × 70
     QIcon appIcon;
+    // Signal heads on the intersection plan, 100 × 100 on white (the
+    // transparent colour), seen from above: pole, stem, head facing right.
+    std::array<QImage, 5> vehicleHead;     // dark, red, yellow, green, red and yellow
+    std::array<QImage, 3> pedestrianHead;  // dark, red, green
+    std::array<QImage, 4> sectionHead;     // extra section: dark, red, yellow, green
+    std::array<QImage, 9> tramHead;        // by tram lamp code 0..8
     // Small button icons of the simulator window.
     QImage runIcon, runPressedIcon, pauseIcon, pausePressedIcon, stopIcon;  // 20 × 20
     QImage stepIcon;                                                        // 32 × 20

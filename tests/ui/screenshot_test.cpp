@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QPainter>
+#include "pictures/pictures.h"
 #include <filesystem>
 #include <QListWidget>
 #include <QTabWidget>
@@ -64,6 +66,38 @@ TEST(Screenshots, EveryTab) {
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->grab().save(out + "/about.png"));
     about->close();
+}
+
+TEST(Screenshots, PictureSheet) {
+    const auto& p = livra::pictures::builtInPictures();
+    QImage sheet(1000, 420, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(220, 220, 220));
+    QPainter painter(&sheet);
+    int x = 5;
+    for (const QImage& img : p.signalCell) { painter.drawImage(x, 5, img); x += 68; }
+    x = 5;
+    for (const QImage& img : p.directionSymbol) { painter.drawImage(x, 45, img); x += 68; }
+    x = 5;
+    for (const auto* set : {&p.modeCell}) for (const QImage& img : *set) { painter.drawImage(x, 85, img); x += 38; }
+    painter.drawImage(x, 85, p.notApplicableCell); x += 38;
+    painter.drawImage(x, 85, p.greyCell); x += 38;
+    for (const QImage& img : p.slotHeader) { painter.drawImage(x, 85, img); x += 38; }
+    x = 5;
+    for (const QImage& img : p.vehicleHead) { painter.drawImage(x, 125, img); x += 104; }
+    for (const QImage& img : p.pedestrianHead) { painter.drawImage(x, 125, img); x += 104; }
+    x = 5;
+    for (const QImage& img : p.sectionHead) { painter.drawImage(x, 230, img); x += 104; }
+    for (const QImage& img : p.tramHead) { if (x > 900) break; painter.drawImage(x, 230, img); x += 104; }
+    x = 5;
+    for (int i = 5; i < 9; ++i) { painter.drawImage(x, 335, p.tramHead[i]); x += 104; }
+    for (const QImage* img : {&p.runIcon, &p.runPressedIcon, &p.pauseIcon, &p.pausePressedIcon, &p.stopIcon,
+                              &p.stepIcon, &p.callIdleIcon[0], &p.callCalledIcon[0], &p.callIdleIcon[1],
+                              &p.callCalledIcon[1]}) {
+        painter.drawImage(x, 340, *img);
+        x += img->width() + 6;
+    }
+    painter.end();
+    EXPECT_TRUE(sheet.save(QString(LIVRA_SCREENSHOT_DIR) + "/pictures.png"));
 }
 
 }  // namespace
