@@ -22,6 +22,7 @@ public:
         setObjectName("aboutBox");
         setWindowTitle("О программе...");
         setFixedSize(390, 290);
+        setWindowFlag(Qt::WindowContextHelpButtonHint, false);
         setAttribute(Qt::WA_DeleteOnClose);
         auto* logo = new QLabel(this);
         logo->setGeometry(10, 10, 370, 70);

@@ -503,6 +503,9 @@ void MainWindow::redrawTactTable() {
 }
 
 void MainWindow::refreshPass() {
+    // A controller command keeps the events moving while it waits; the
+    // tables it is about to replace are not touched in the meantime.
+    if (dialogs_->exchangeActive()) return;
     switch (tabs_->currentIndex()) {
     case TabDirections: redrawDirections(); break;
     case TabPrograms: redrawTactTable(); break;

@@ -490,12 +490,19 @@ TEST_F(MainWindowTest, ExchangeWindowDisablesTheMainWindowAndCancels) {
     c->Modified = 0;
     w->close();
     EXPECT_TRUE(w->isVisible());
+    // No refresh pass runs while the command waits for the controller.
+    c->TactTable[3][0] = Tact{TactPhase, 1, 7, 0, 0};
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    w->refreshPass();
+    EXPECT_EQ(c->TactTable[3][0].tEnd, 0);
     d.exchangeProgress(4100, 8200);
     QTest::mouseClick(x->cancelButton(), Qt::LeftButton);
     EXPECT_TRUE(d.cancelRequested());
     d.exchangeEnd();
     EXPECT_EQ(d.exchangeWindow(), nullptr);
     EXPECT_TRUE(w->isEnabled());
+    w->refreshPass();
+    EXPECT_EQ(c->TactTable[3][0].tEnd, 7);
 }
 
 // The program started as a user starts it: the project of the command line.
