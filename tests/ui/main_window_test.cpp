@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -435,6 +436,37 @@ TEST_F(MainWindowTest, ServiceAsksForThePasswordAndIgnoresAWrongOne) {
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(script.boxes.empty());
     EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindowTest, CanvasClicksAndPopupItemsReachTheEditors) {
+    QList<QPair<QPoint, int>> tactClicks, dirClicks;
+    QList<QPair<int, int>> chosen;
+    QObject::connect(w.get(), &MainWindow::tactCanvasClicked,
+                     [&](QPoint p, Qt::MouseButton b) { tactClicks.append({p, int(b)}); });
+    QObject::connect(w.get(), &MainWindow::directionsCanvasClicked,
+                     [&](QPoint p, Qt::MouseButton b) { dirClicks.append({p, int(b)}); });
+    QObject::connect(w.get(), &MainWindow::popupChosen, [&](int ctx, int id) { chosen.append({ctx, id}); });
+
+    QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, QPoint(10, 40));
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    QTest::mouseClick(w->tactCanvas(), Qt::LeftButton, {}, QPoint(70, 120));
+    ASSERT_EQ(dirClicks.size(), 1);
+    EXPECT_EQ(dirClicks[0], (QPair<QPoint, int>{QPoint(10, 40), int(Qt::RightButton)}));
+    ASSERT_EQ(tactClicks.size(), 1);
+    EXPECT_EQ(tactClicks[0], (QPair<QPoint, int>{QPoint(70, 120), int(Qt::LeftButton)}));
+
+    // Right click on the calendar list: its pop-up, third item "Удалить".
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    emit w->calendarList()->customContextMenuRequested(QPoint(20, 20));
+    EXPECT_EQ(w->popupContext(), PopupCalendar);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0], (QPair<int, int>{PopupCalendar, 3}));
 }
 
 TEST_F(MainWindowTest, CalendarListShowsTheSelectedDay) {
