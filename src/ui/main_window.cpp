@@ -372,7 +372,7 @@ void MainWindow::configurationReplaced() {
     refreshCalendarList();
     dirScroll_->setValue(0);
     redrawDirections();
-    channelCount_->setCurrentText(QString::number(c_.ChannelCount));
+    showChannelCount();
     tvp1Delay_->setText(QString::fromStdString(c_.Tvp1Delay));
     tvp2Delay_->setText(QString::fromStdString(c_.Tvp2Delay));
     delayEdited(nullptr, c_.Tvp1Delay);  // colours only
@@ -402,8 +402,19 @@ void MainWindow::channelCountChosen(int index) {
         rebuildFreeChannels(c_);
         redrawDirections();
     } else {
-        channelCount_->setCurrentText(QString::number(c_.ChannelCount));
+        showChannelCount();
     }
+}
+
+void MainWindow::showChannelCount() {
+    // A project may carry a count that is not in the list; show it anyway.
+    const QString text = QString::number(c_.ChannelCount);
+    if (channelCount_->findText(text) < 0) {
+        int at = 0;
+        while (at < channelCount_->count() && channelCount_->itemText(at).toInt() < c_.ChannelCount) ++at;
+        channelCount_->insertItem(at, text);
+    }
+    channelCount_->setCurrentText(text);
 }
 
 void MainWindow::refreshCalendarList() {

@@ -141,6 +141,7 @@ private:
     void menuChosen(int id);
     void delayEdited(QLineEdit* field, std::string& text);
     void channelCountChosen(int index);
+    void showChannelCount();
     void copyDay();
     void copyProgram();
     void linkCommand(int which);

@@ -385,6 +385,12 @@ TEST_F(MainWindowTest, DelayFieldsAndChannelCount) {
     box->setCurrentIndex(0);
     emit box->activated(0);
     EXPECT_EQ(c->ChannelCount, 8);
+
+    // A loaded project's count outside the list is still shown.
+    c->ChannelCount = 20;
+    w->configurationReplaced();
+    EXPECT_EQ(box->currentText(), "20");
+    EXPECT_EQ(box->itemText(2), "20");
 }
 
 TEST_F(MainWindowTest, CopyBoxesCopyIntoUserProgramsAndDays) {
