@@ -85,7 +85,7 @@ void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int fir
         for (int j = 0; j <= TactCanvasWidth / CellWidth; ++j) {
             const int t = firstTact + j;
             const bool inside = t >= 0 && t < TactCount && d >= 0 && d < DirectionCount;
-            int code = inside ? c.TactSignals[program][t][d] : SignalOutside;
+            int code = inside ? int(c.TactSignals[program][t][d]) : int(SignalOutside);
             if (code > SignalNotApplicable) code = SignalOutside;
             p.drawImage(CellWidth * (j + 1), CellHeight * (i + 3), pics.signalCell[code]);
         }
