@@ -113,7 +113,14 @@ bool Session::start() {
     // A plan left over from an earlier run belongs to no project.
     std::error_code ec;
     std::filesystem::remove(planFilePath(c), ec);
-    if (!options_.project.empty()) openProjectFromCommandLine(c, options_.project, window_->dialogs(), *window_);
+    if (!options_.project.empty()) {
+        // Later saves and file dialogs should not depend on the start folder.
+        std::string path = options_.project;
+        std::error_code abs;
+        const auto full = std::filesystem::absolute(pathFromUtf8(path), abs);
+        if (!abs) path = pathToUtf8(full);
+        openProjectFromCommandLine(c, path, window_->dialogs(), *window_);
+    }
     window_->startRefresh();
     return ok;
 }

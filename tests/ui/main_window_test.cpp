@@ -550,12 +550,17 @@ TEST(StartUp, CommandLineProjectOpensWithoutQuestions) {
     auto cfg = livra::test::sampleConfiguration();
     livra::test::writeBytes(dir / "cross.ptm", serializeProject(*cfg, Bytes{7, 7}));
     livra::test::writeBytes(dir / "imit.snt", Bytes{1});
+    // Named relative to the start folder; kept as a full path.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(pathToUtf8(dir.path())));
     StartOptions o;
-    o.project = pathToUtf8(dir / "cross.ptm");
+    o.project = "cross.ptm";
     Session s(o);
     ModalScript script;
     s.start();
+    QDir::setCurrent(before);
     EXPECT_TRUE(script.done());
+    EXPECT_EQ(std::filesystem::path(s.configuration().ProjectFileName), std::filesystem::absolute(dir / "cross.ptm"));
     EXPECT_TRUE(s.configuration().sameTables(*cfg));
     EXPECT_EQ(s.window().windowTitle(), "Конфигуратор ДК 'Ливра'  -  cross.ptm");
     EXPECT_TRUE(s.window().isVisible());
