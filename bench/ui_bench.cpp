@@ -1,0 +1,90 @@
+// The desktop program: one refresh pass of each tab with the busiest
+// configuration, drawn off-screen and shown; and the start-up to the shown
+// window of the real program.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <chrono>
+#include <cstdlib>
+
+#include "support/test_support.h"
+#include "ui/main_window.h"
+
+using namespace livra;
+using namespace livra::ui;
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "livra_bench";
+    static char* argv[] = {name, nullptr};
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication a(argc, argv);
+    return a;
+}
+
+// Every direction used, trams (whose labels count the trams before them)
+// spread over the table, every slot connected.
+std::unique_ptr<Configuration> busiestDirections() {
+    auto c = test::fullConfiguration();
+    for (int d = 0; d + 2 < DirectionCount; d += 3) {
+        c->DirectionKind[d] = DirTram1;
+        c->DirectionKind[d + 1] = DirTram2;
+        c->DirectionKind[d + 2] = DirTram3;
+    }
+    for (int d = 0; d < DirectionCount; ++d)
+        for (int s = 0; s < SlotCount; ++s) {
+            c->DirectionChannels[d][s] = uint8_t(1 + (d + s) % 64);
+            c->DirectionControl[d][s] = uint8_t((d + s) % 3);
+        }
+    return c;
+}
+
+void refreshTab(benchmark::State& state, int tab, int firstDirection) {
+    app();
+    auto c = busiestDirections();
+    MainWindow w(*c, nullptr);
+    LinkTabState& link = w.linkState();
+    for (int r = 0; r < 200; ++r)
+        link.journal.push_back({"08.12.2026  20:58:11", "12", "3", "Плата силовых ключей не отвечает"});
+    w.show();
+    w.tabs()->setCurrentIndex(tab);
+    w.directionsScroll()->setValue(firstDirection);
+    w.tactDirectionScroll()->setValue(firstDirection);
+    QWidget* shown = tab == MainWindow::TabDirections ? static_cast<QWidget*>(w.directionsCanvas())
+                   : tab == MainWindow::TabPrograms  ? static_cast<QWidget*>(w.tactCanvas())
+                                                     : static_cast<QWidget*>(w.journalList());
+    for (auto _ : state) {
+        if (tab == MainWindow::TabLink) w.showLinkState();  // the tab's only redraw: fields and list
+        else w.refreshPass();
+        shown->repaint();
+    }
+}
+
+void BM_RefreshDirectionsTab(benchmark::State& s) { refreshTab(s, MainWindow::TabDirections, 50); }
+void BM_RefreshProgramsTab(benchmark::State& s) { refreshTab(s, MainWindow::TabPrograms, 50); }
+void BM_RefreshLinkTab(benchmark::State& s) { refreshTab(s, MainWindow::TabLink, 0); }
+BENCHMARK(BM_RefreshDirectionsTab)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshProgramsTab)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshLinkTab)->Unit(benchmark::kMicrosecond);
+
+// Process start to the shown window and back: the program prints when its
+// window is up and quits.
+void BM_StartUpToShownWindow(benchmark::State& state) {
+    test::TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> env = {
+        {"QT_QPA_PLATFORM", "offscreen"},
+        {"LIVRA_WORKDIR", dir.path().string()},
+        {"LIVRA_INSTANCE_NAME", "livra-bench-" + std::to_string(::getpid())}};
+    for (auto _ : state) {
+        auto r = test::runProgram(LIVRA_CONFIGURATOR_PATH, {"--quit-after-show"}, env);
+        if (r.exitCode != 0 || r.out.find("shown after") == std::string::npos) state.SkipWithError("did not start");
+    }
+}
+BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "app/file_commands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "model/files.h"
+#include "model/project_file.h"
+
+namespace livra {
+namespace {
+
+const char* const kNewTitle = "Создать";
+const char* const kNewQuestion = "Созданная  программа полностью заменит текущую!\nПродолжить?";
+const char* const kOpenTitle = "Чтение файла";
+const char* const kOpenQuestion = "Загруженная программа полностью заменит текущую!\nПродолжить?";
+const char* const kOverwriteTitle = "Подтвердить сохранение";
+const char* const kOverwriteQuestion = " уже существует.\nЗаменить?";
+const char* const kExitTitle = "Выход";
+const char* const kExitQuestion = "файл не был сохранен. Сохранить его сейчас?";
+
+std::string fileNamePart(const std::string& path) {
+    // Both separators: a name typed on one system may come from the other.
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(pathFromUtf8(path), ec);
+}
+
+void showProjectError(UserDialogs& ui, const ProjectResult& r) {
+    ui.messageBox(kErrorTitle, r.message, Buttons::Ok, Icon::Exclamation);
+}
+
+bool askYes(UserDialogs& ui, const char* title, const std::string& text) {
+    return ui.messageBox(title, text, Buttons::YesNo, Icon::Exclamation) == Answer::Yes;
+}
+
+// Loads a project and shows it; steps shared by Open and the command line.
+bool loadAndShow(Configuration& c, const std::string& path, UserDialogs& ui, FileCommandViews& views) {
+    const ProjectResult r = loadProject(c, path);
+    if (!r.ok()) {
+        showProjectError(ui, r);
+        return false;
+    }
+    c.Modified = 0;
+    c.ProjectFileName = path;
+    updateTitle(c, views);
+    views.configurationReplaced();
+    return true;
+}
+
+// Save and Save as. `alwaysChoose` shows the dialog even for a named project
+// and asks before overwriting any existing file, the current one included.
+bool saveFlow(Configuration& c, UserDialogs& ui, FileCommandViews& views, bool alwaysChoose) {
+    bool choose = alwaysChoose || c.ProjectFileName.empty();
+    for (;;) {
+        std::string path = c.ProjectFileName;
+        if (choose) {
+            auto chosen = ui.saveFileName(kProjectFilter, c.ProjectFileName);
+            if (!chosen || chosen->empty()) return false;
+            path = *chosen;
+        }
+        path = withProjectExtension(path);
+        // Writing silently is only safe over the project's own file; an
+        // added extension may name some other existing file.
+        const bool ownFile = !choose && path == c.ProjectFileName;
+        if (!ownFile && fileExists(path) &&
+            !askYes(ui, kOverwriteTitle, fileNamePart(path) + kOverwriteQuestion)) {
+            choose = true;
+            continue;
+        }
+        const ProjectResult r = saveProject(c, path);
+        if (!r.ok()) {
+            showProjectError(ui, r);
+            return false;
+        }
+        c.ProjectFileName = path;
+        c.Modified = 0;
+        updateTitle(c, views);
+        return true;
+    }
+}
+
+}  // namespace
+
+std::string windowTitleFor(const std::string& projectFileName) {
+    return std::string(kBaseTitle) + "  -  " + fileNamePart(projectFileName);
+}
+
+void updateTitle(const Configuration& c, FileCommandViews& views) {
+    views.setTitle(windowTitleFor(c.ProjectFileName));
+}
+
+std::string withProjectExtension(const std::string& path) {
+    const std::string name = fileNamePart(path);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        std::string ext = name.substr(dot + 1);
+        for (char& ch : ext)
+            if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
+        if (ext == "ptm") return path;
+    }
+    return path + ".ptm";
+}
+
+bool newConfiguration(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    if (c.Modified == 1 && !askYes(ui, kNewTitle, kNewQuestion)) return false;
+    // The new configuration has no intersection plan.
+    std::error_code ec;
+    std::filesystem::remove(planFilePath(c), ec);
+    resetConfiguration(c);
+    c.Modified = 1;
+    c.ProjectFileName.clear();
+    updateTitle(c, views);
+    views.configurationReplaced();
+    return true;
+}
+
+bool openProject(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    if (c.Modified == 1 && !askYes(ui, kOpenTitle, kOpenQuestion)) return false;
+    auto path = ui.openFileName(kProjectFilter);
+    if (!path || path->empty()) return false;
+    return loadAndShow(c, *path, ui, views);
+}
+
+bool openProjectFromCommandLine(Configuration& c, const std::string& path, UserDialogs& ui,
+                                FileCommandViews& views) {
+    if (path.empty()) return false;
+    return loadAndShow(c, path, ui, views);
+}
+
+bool saveProjectCommand(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    return saveFlow(c, ui, views, false);
+}
+
+bool saveProjectAs(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    return saveFlow(c, ui, views, true);
+}
+
+bool exitApplication(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    if (c.Modified != 1) return true;
+    switch (ui.messageBox(kExitTitle, kExitQuestion, Buttons::YesNoCancel, Icon::Question)) {
+    case Answer::Yes:
+        // Quitting after a save that did not happen would lose the changes
+        // the user just asked to keep.
+        return saveProjectCommand(c, ui, views);
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace livra

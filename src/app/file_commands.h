@@ -1,0 +1,44 @@
+#pragma once
+// The commands of the "Файл" menu: New, Open, Save, Save as and Exit, with
+// their questions and the window title. Toolkit-free: they ask through
+// UserDialogs and refresh the window through FileCommandViews.
+#include <string>
+
+#include "app/user_dialogs.h"
+#include "model/configuration.h"
+
+namespace livra {
+
+inline constexpr const char* kBaseTitle = "Конфигуратор ДК 'Ливра'";
+inline constexpr const char* kProjectFilter = "Файлы |*.ptm";
+
+// What the file commands refresh in the main window. The defaults do nothing,
+// so tests and the command line pass a plain FileCommandViews.
+class FileCommandViews {
+public:
+    virtual ~FileCommandViews() = default;
+    virtual void setTitle(const std::string& /*title*/) {}
+    // After a load or New: calendar list, directions picture scrolled back to
+    // the top, channel count and delay fields from the model.
+    virtual void configurationReplaced() {}
+};
+
+// "Конфигуратор ДК 'Ливра'  -  " followed by the file-name part of the path.
+std::string windowTitleFor(const std::string& projectFileName);
+void updateTitle(const Configuration& c, FileCommandViews& views);
+
+// The path with ".ptm" appended unless its extension already is ptm (any case).
+std::string withProjectExtension(const std::string& path);
+
+// Each returns true when it changed the configuration or the file.
+bool newConfiguration(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+bool openProject(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+bool openProjectFromCommandLine(Configuration& c, const std::string& path, UserDialogs& ui,
+                                FileCommandViews& views);
+bool saveProjectCommand(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+bool saveProjectAs(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+
+// True when the program may quit; false keeps it running with the changes.
+bool exitApplication(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+
+}  // namespace livra

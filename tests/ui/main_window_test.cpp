@@ -1,0 +1,627 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "model/project_file.h"
+#include "pictures/pictures.h"
+#include "support/test_support.h"
+#include "ui/canvases.h"
+#include "ui/main_window.h"
+#include "ui/session.h"
+#include "ui/single_instance.h"
+#include "ui_helpers.h"
+
+using namespace livra;
+using namespace livra::ui;
+using livra::test::TempDir;
+using livra::uitest::ModalScript;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Configuration> c = std::make_unique<Configuration>();
+    std::unique_ptr<MainWindow> w;
+
+    void SetUp() override {
+        c->ProgramDir = pathToUtf8(dir.path()) + "/";
+        w = std::make_unique<MainWindow>(*c, nullptr);
+        w->show();
+    }
+    QString at(const std::string& name) { return QString::fromStdString(pathToUtf8(dir / name)); }
+    template <class T>
+    T* child(const char* name) {
+        T* found = w->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QPushButton* buttonText(const QString& text) {
+        for (QPushButton* b : w->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return nullptr;
+    }
+    QRect tabRect(QWidget* widget) { return widget->geometry(); }
+};
+
+TEST_F(MainWindowTest, TitleSizeAndFrame) {
+    EXPECT_EQ(w->windowTitle(), "Конфигуратор ДК 'Ливра'");
+    EXPECT_EQ(w->size(), QSize(980, 640));
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(w->font().family(), "Arial");
+}
+
+TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
+    auto* bar = child<QMenuBar>("menuBar");
+    QStringList titles;
+    QList<QPair<QString, int>> items;
+    for (QAction* top : bar->actions()) {
+        titles << top->text();
+        for (QAction* a : top->menu()->actions()) items.append({a->isSeparator() ? "-" : a->text(), a->data().toInt()});
+    }
+    EXPECT_EQ(titles, (QStringList{"Файл", "Инструменты", "Помощь"}));
+    const QList<QPair<QString, int>> expected = {
+        {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
+        {"Имитатор", 18}, {"Сервис", 19}, {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
+    EXPECT_EQ(items, expected);
+    for (int id = 10; id <= 19; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+
+    auto popup = [&](PopupKind k) {
+        QList<QPair<QString, int>> r;
+        for (QAction* a : w->popupMenu(k)->actions()) r.append({a->text(), a->data().toInt()});
+        return r;
+    };
+    EXPECT_EQ(popup(PopupDirections),
+              (QList<QPair<QString, int>>{{"Удалить направление", 1}, {"Сбросить все номера каналов", 3}, {"Отмена", 2}}));
+    EXPECT_EQ(popup(PopupTacts), (QList<QPair<QString, int>>{{"Вставить до", 1}, {"Вставить после", 2}, {"Удалить", 3},
+                                                             {"Удалить все", 5}, {"Отмена", 4}}));
+    EXPECT_EQ(popup(PopupCalendar),
+              (QList<QPair<QString, int>>{{"Добавить", 1}, {"Редактировать", 2}, {"Удалить", 3}, {"Отмена", 4}}));
+}
+
+TEST_F(MainWindowTest, TabsAndTheirControls) {
+    QTabWidget* tabs = w->tabs();
+    EXPECT_EQ(tabs->geometry(), QRect(5, 25, 970, 470));
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), "Направления,каналы,календарь");
+    EXPECT_EQ(tabs->tabText(1), "Программы,фазы,такты");
+    EXPECT_EQ(tabs->tabText(2), "Связь с ДК");
+
+    // Directions, channels, calendar.
+    EXPECT_EQ(w->directionsCanvas()->geometry(), QRect(5, 15, 294, 395));
+    EXPECT_EQ(w->directionsScroll()->geometry(), QRect(305, 15, 20, 400));
+    EXPECT_EQ(w->directionsScroll()->maximum(), 62);
+    EXPECT_EQ(w->channelCountBox()->geometry(), QRect(340, 30, 45, 20));
+    EXPECT_EQ(w->channelCountBox()->currentText(), "64");
+    EXPECT_EQ(w->channelCountBox()->count(), 8);
+    EXPECT_EQ(w->channelCountBox()->itemText(0), "8");
+    EXPECT_EQ(w->tvp1DelayField()->text(), "0");
+    EXPECT_EQ(w->tvp1DelayField()->geometry(), QRect(340, 95, 45, 20));
+    EXPECT_EQ(w->tvp2DelayField()->geometry(), QRect(340, 140, 45, 20));
+    EXPECT_EQ(w->dayTabs()->geometry(), QRect(460, 25, 300, 30));
+    QStringList days;
+    for (int i = 0; i < w->dayTabs()->count(); ++i) days << w->dayTabs()->tabText(i);
+    EXPECT_EQ(days, (QStringList{"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"}));
+    QTableWidget* cal = w->calendarList();
+    EXPECT_EQ(cal->geometry(), QRect(460, 55, 300, 350));
+    EXPECT_EQ(cal->rowCount(), 24);
+    EXPECT_EQ(cal->horizontalHeaderItem(0)->text(), "ЧЧ:ММ");
+    EXPECT_EQ(cal->horizontalHeaderItem(1)->text(), "Прог.№");
+    EXPECT_EQ(cal->columnWidth(0), 55);
+    EXPECT_EQ(w->copyDayBox()->geometry(), QRect(800, 345, 45, 20));
+    EXPECT_EQ(w->copyDayBox()->currentText(), "Пн");
+
+    // Programs, phases, tacts.
+    EXPECT_EQ(w->tactCanvas()->geometry(), QRect(5, 15, 825, 395));
+    EXPECT_EQ(w->tactScroll()->geometry(), QRect(0, 415, 830, 25));
+    EXPECT_EQ(w->tactScroll()->maximum(), 320);
+    EXPECT_EQ(w->tactDirectionScroll()->geometry(), QRect(835, 10, 20, 400));
+    QComboBox* programs = w->programBox();
+    EXPECT_EQ(programs->geometry(), QRect(870, 25, 65, 20));
+    ASSERT_EQ(programs->count(), 16);
+    EXPECT_EQ(programs->itemText(0), "1 (КК)");
+    EXPECT_EQ(programs->itemText(1), "2 (ЖМ)");
+    EXPECT_EQ(programs->itemText(2), "3 (ОС)");
+    EXPECT_EQ(programs->itemText(15), "16");
+    EXPECT_EQ(programs->currentText(), "4");
+    EXPECT_EQ(w->copyProgramBox()->count(), 13);
+    EXPECT_EQ(w->copyProgramBox()->currentText(), "4");
+
+    // Link tab.
+    struct Expect { const char* text; QRect rect; };
+    const Expect buttons[] = {
+        {"Записать в ДК", {40, 65, 85, 20}},       {"Читать из ДК", {40, 90, 85, 20}},
+        {"Читать журнал", {40, 115, 85, 20}},      {"Инф.о ДК", {35, 170, 85, 20}},
+        {"Загрузчик", {35, 195, 85, 20}},          {"Читать время и дату", {20, 378, 130, 20}},
+        {"Синхр.часы", {20, 405, 130, 20}},        {"Сохранить в файл", {495, 405, 130, 20}},
+    };
+    for (const Expect& e : buttons) {
+        QPushButton* b = buttonText(e.text);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->geometry(), e.rect) << e.text;
+        EXPECT_EQ(b->parentWidget(), tabs->widget(2)) << e.text;
+    }
+    QTreeWidget* journal = w->journalList();
+    EXPECT_EQ(journal->geometry(), QRect(185, 45, 435, 355));
+    ASSERT_EQ(journal->columnCount(), 4);
+    const QStringList headers{"Время,дата", "Канал", "Направление", "Событие"};
+    const int widths[] = {120, 60, 80, 400};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(journal->headerItem()->text(i), headers[i]);
+        EXPECT_EQ(journal->columnWidth(i), widths[i]);
+    }
+    EXPECT_EQ(w->computerTimeField()->geometry(), QRect(20, 310, 130, 20));
+    EXPECT_EQ(w->controllerTimeField()->geometry(), QRect(20, 350, 130, 20));
+    QStringList frames;
+    for (QGroupBox* g : tabs->widget(2)->findChildren<QGroupBox*>()) frames << g->title();
+    frames.sort();
+    EXPECT_EQ(frames, (QStringList{"Журнал", "Конфигурация ДК", "Микропрограмма ДК", "Работа с RTC"}));
+
+    // Error list and "Тест".
+    EXPECT_EQ(w->errorList()->geometry(), QRect(15, 520, 900, 85));
+    EXPECT_EQ(w->errorList()->palette().color(QPalette::Base), QColor(246, 239, 140));
+    EXPECT_EQ(child<QPushButton>("testButton")->geometry(), QRect(925, 520, 45, 20));
+    EXPECT_EQ(child<QPushButton>("testButton")->text(), "Тест");
+}
+
+TEST_F(MainWindowTest, TestButtonLeavesExactlyOneLine) {
+    auto* test = child<QPushButton>("testButton");
+    QTest::mouseClick(test, Qt::LeftButton);
+    QTest::mouseClick(test, Qt::LeftButton);
+    ASSERT_EQ(w->errorList()->count(), 1);
+    EXPECT_EQ(w->errorList()->item(0)->text(), "Установите направление");
+}
+
+TEST_F(MainWindowTest, SimulatorIsRefusedOnAnError) {
+    bool opened = false;
+    QObject::connect(w.get(), &MainWindow::simulatorRequested, [&] { opened = true; });
+    ModalScript script;
+    script.answer("Ок");
+    w->menuAction(MenuSimulator)->trigger();
+    ASSERT_TRUE(script.done());
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].title, "Внимание");
+    EXPECT_EQ(script.boxes[0].text,
+              "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.");
+    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(w->errorList()->count(), 1);
+
+    // A valid configuration passes the gate without a box.
+    auto valid = livra::test::sampleConfiguration();
+    c->TactTable = valid->TactTable;
+    c->TactSignals = valid->TactSignals;
+    c->DirectionKind = valid->DirectionKind;
+    c->DirectionChannels = valid->DirectionChannels;
+    c->Calendar = valid->Calendar;
+    w->menuAction(MenuSimulator)->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(w->errorList()->item(0)->text(), "Ошибок не обнаружено");
+}
+
+TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
+    c->Modified = 1;
+    livra::test::addDirection(*c, 0, DirVehicle);
+    {
+        // "Создать" answered "Нет" keeps everything.
+        ModalScript script;
+        script.answer("Нет");
+        w->menuAction(MenuNew)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.boxes[0].title, "Создать");
+        EXPECT_EQ(script.boxes[0].buttons, (QStringList{"Да", "Нет"}));
+        EXPECT_EQ(c->DirectionKind[0], DirVehicle);
+    }
+    {
+        // "Открыть" answered "Нет" shows no file dialog.
+        ModalScript script;
+        script.answer("Нет");
+        w->menuAction(MenuOpen)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.boxes[0].title, "Чтение файла");
+        EXPECT_TRUE(script.dialogTitles.isEmpty());
+        EXPECT_EQ(c->Modified, 1);
+    }
+    {
+        // "Сохранить" of a new project: the dialog, then plan.ptm.
+        ModalScript script;
+        script.chooseFile(at("plan"));
+        w->menuAction(MenuSave)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.dialogTitles, QStringList{"Сохранить"});
+        EXPECT_TRUE(std::filesystem::exists(dir / "plan.ptm"));
+        EXPECT_EQ(w->windowTitle(), "Конфигуратор ДК 'Ливра'  -  plan.ptm");
+        EXPECT_EQ(c->Modified, 0);
+    }
+    {
+        // "Сохранить как" onto the same file asks before replacing it.
+        ModalScript script;
+        script.chooseFile(at("plan.ptm"));
+        script.answer("Да");
+        w->menuAction(MenuSaveAs)->trigger();
+        ASSERT_TRUE(script.done());
+        ASSERT_EQ(script.boxes.size(), 1u);
+        EXPECT_EQ(script.boxes[0].title, "Подтвердить сохранение");
+        EXPECT_EQ(script.boxes[0].text, "plan.ptm уже существует.\nЗаменить?");
+    }
+    {
+        // "Создать" on a saved project asks nothing and empties the tables.
+        ModalScript script;
+        w->menuAction(MenuNew)->trigger();
+        EXPECT_EQ(c->DirectionKind[0], 0);
+        EXPECT_EQ(w->windowTitle(), "Конфигуратор ДК 'Ливра'  -  ");
+        EXPECT_EQ(c->Modified, 1);
+    }
+    {
+        // "Открыть" answered "Да" loads the chosen project.
+        ModalScript script;
+        script.answer("Да");
+        script.chooseFile(at("plan.ptm"));
+        w->menuAction(MenuOpen)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.dialogTitles, QStringList{"Открыть"});
+        EXPECT_EQ(c->DirectionKind[0], DirVehicle);
+        EXPECT_EQ(c->Modified, 0);
+    }
+}
+
+TEST_F(MainWindowTest, ExitWithCancelKeepsTheChanges) {
+    c->Modified = 1;
+    ModalScript script;
+    script.answer("Отмена");
+    w->menuAction(MenuExit)->trigger();
+    ASSERT_TRUE(script.done());
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].title, "Выход");
+    EXPECT_EQ(script.boxes[0].text, "файл не был сохранен. Сохранить его сейчас?");
+    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Question);
+    EXPECT_EQ(script.boxes[0].buttons, (QStringList{"Да", "Нет", "Отмена"}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(c->Modified, 1);
+
+    script.answer("Нет");
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->refreshRunning());
+}
+
+TEST_F(MainWindowTest, RefreshWritesDerivedFieldsAndDrawsTheHeader) {
+    // Фаза, Фаза, ТВП1, ТВП1, Фаза: blue edges after tacts 1, 2 and 4.
+    const int32_t kinds[] = {TactPhase, TactPhase, TactTvp1, TactTvp1, TactPhase};
+    for (int t = 0; t < 5; ++t) c->TactTable[3][t] = Tact{kinds[t], 2, 10 + t, 0, 0};
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    w->refreshPass();
+    EXPECT_EQ(c->TactTable[3][4].phaseNo, 3);
+    EXPECT_EQ(c->TactTable[3][1].tEnd, 21);
+    EXPECT_EQ(c->TactTable[3][4].tEnd, 35);
+    const QImage& img = w->tactCanvas()->image();
+    const QColor blue(0, 0, 255), teal(32, 178, 170);
+    auto edge = [&](int n) { return img.pixelColor(63 * (n + 2) - 1, 200); };
+    EXPECT_EQ(edge(0), blue);
+    EXPECT_EQ(edge(1), blue);
+    EXPECT_EQ(edge(2), teal);
+    EXPECT_EQ(edge(3), blue);
+    EXPECT_EQ(edge(4), teal);
+
+    // At the last scroll position only the first column shows a tact.
+    c->TactTable[3][320] = Tact{TactPhase, 1, 1, 0, 0};
+    w->tactScroll()->setValue(320);
+    w->refreshPass();
+    const QImage& end = w->tactCanvas()->image();
+    auto hasText = [&](int x0, int y0) {
+        for (int x = x0 + 2; x < x0 + 60; ++x)
+            for (int y = y0 + 1; y < y0 + 18; ++y)
+                if (end.pixelColor(x, y) != QColor(63, 236, 205)) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasText(63, 0));
+    EXPECT_FALSE(hasText(126, 0));
+    EXPECT_EQ(end.pixelColor(126 + 30, 200), QColor(153, 153, 153));  // outside the table
+}
+
+TEST_F(MainWindowTest, RefreshClearsUnusedSlotsAndLabelsTrams) {
+    livra::test::addDirection(*c, 0, DirVehicle);
+    livra::test::addDirection(*c, 1, DirTram1);
+    livra::test::addDirection(*c, 4, DirPedestrian);
+    livra::test::addDirection(*c, 5, DirTram1);
+    c->DirectionChannels[0][4] = 40;  // not a vehicle's slot
+    c->DirectionChannels[4][1] = 41;  // pedestrians have no yellow
+    const uint8_t red = c->DirectionChannels[0][0];
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    w->refreshPass();
+    EXPECT_EQ(c->DirectionChannels[0][4], 0);
+    EXPECT_EQ(c->DirectionChannels[4][1], 0);
+    EXPECT_EQ(c->DirectionChannels[0][0], red);
+    EXPECT_EQ(directionLabel(*c, 0), "1");
+    EXPECT_EQ(directionLabel(*c, 2), "3.1");
+    EXPECT_EQ(directionLabel(*c, 5), "6.2");
+    EXPECT_EQ(directionLabel(*c, 7), "8.2");
+    // The picture is shown: the not-applicable slot 4 of row 1 is pink.
+    EXPECT_EQ(w->directionsCanvas()->image().pixelColor(63 + 33 * 4 + 2, 33 + 2), QColor(255, 198, 197));
+}
+
+TEST_F(MainWindowTest, DelayFieldsAndChannelCount) {
+    QTest::keyClicks(w->tvp1DelayField(), "30x0");
+    EXPECT_EQ(c->Tvp1Delay, "0300");
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_EQ(w->tvp1DelayField()->palette().color(QPalette::Base), QColor(243, 1, 26));
+    w->tvp1DelayField()->clear();
+    QTest::keyClicks(w->tvp1DelayField(), "255");
+    EXPECT_EQ(w->tvp1DelayField()->palette().color(QPalette::Base), QColor(Qt::white));
+
+    ModalScript script;
+    script.answer("Нет");
+    QComboBox* box = w->channelCountBox();
+    emit box->activated(1);  // "16"
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.boxes[0].title, "Внимание!");
+    EXPECT_EQ(box->currentText(), "64");
+    EXPECT_EQ(c->ChannelCount, 64);
+    script.answer("Да");
+    box->setCurrentIndex(0);
+    emit box->activated(0);
+    EXPECT_EQ(c->ChannelCount, 8);
+
+    // A loaded project's count outside the list is still shown.
+    c->ChannelCount = 20;
+    w->configurationReplaced();
+    EXPECT_EQ(box->currentText(), "20");
+    EXPECT_EQ(box->itemText(2), "20");
+}
+
+TEST_F(MainWindowTest, CopyBoxesCopyIntoUserProgramsAndDays) {
+    auto sample = livra::test::sampleConfiguration();
+    c->TactTable = sample->TactTable;
+    c->TactSignals = sample->TactSignals;
+    c->Calendar = sample->Calendar;
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    // Program 2 (ЖМ) selected: "Ok" does nothing, not even mark a change.
+    w->programBox()->setCurrentIndex(1);
+    EXPECT_EQ(c->CurrentProgram, 1);
+    QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Modified, 0);
+    EXPECT_EQ(c->TactTable[1][0].kind, TactEmpty);
+    // Program 6 gets a copy of program 4.
+    w->programBox()->setCurrentIndex(5);
+    QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_EQ(c->TactTable[5], c->TactTable[3]);
+    EXPECT_EQ(c->TactSignals[5], c->TactSignals[3]);
+
+    // Monday's alarms onto Sunday.
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    w->dayTabs()->setCurrentIndex(6);
+    QTest::mouseClick(child<QPushButton>("copyDayOk"), Qt::LeftButton);
+    EXPECT_EQ(c->Calendar[6], c->Calendar[0]);
+    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
+    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
+}
+
+TEST_F(MainWindowTest, ServiceAsksForThePasswordAndIgnoresAWrongOne) {
+    ModalScript script;
+    QString title, label;
+    bool hidden = false;
+    script.act([&](QWidget* widget) {
+        auto* input = qobject_cast<QInputDialog*>(widget);
+        if (!input) return false;
+        title = input->windowTitle();
+        label = input->labelText();
+        hidden = input->textEchoMode() == QLineEdit::Password;
+        input->setTextValue("1234");
+        input->accept();
+        return true;
+    });
+    w->menuAction(MenuService)->trigger();
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(title, "Сервис");
+    EXPECT_EQ(label, "Пароль");
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(script.boxes.empty());
+    EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindowTest, CanvasClicksAndPopupItemsReachTheEditors) {
+    QList<QPair<QPoint, int>> tactClicks, dirClicks;
+    QList<QPair<int, int>> chosen;
+    QObject::connect(w.get(), &MainWindow::tactCanvasClicked,
+                     [&](QPoint p, Qt::MouseButton b) { tactClicks.append({p, int(b)}); });
+    QObject::connect(w.get(), &MainWindow::directionsCanvasClicked,
+                     [&](QPoint p, Qt::MouseButton b) { dirClicks.append({p, int(b)}); });
+    QObject::connect(w.get(), &MainWindow::popupChosen, [&](int ctx, int id) { chosen.append({ctx, id}); });
+
+    QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, QPoint(10, 40));
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    QTest::mouseClick(w->tactCanvas(), Qt::LeftButton, {}, QPoint(70, 120));
+    ASSERT_EQ(dirClicks.size(), 1);
+    EXPECT_EQ(dirClicks[0], (QPair<QPoint, int>{QPoint(10, 40), int(Qt::RightButton)}));
+    ASSERT_EQ(tactClicks.size(), 1);
+    EXPECT_EQ(tactClicks[0], (QPair<QPoint, int>{QPoint(70, 120), int(Qt::LeftButton)}));
+
+    // Right click on the calendar list: its pop-up, third item "Удалить".
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    emit w->calendarList()->customContextMenuRequested(QPoint(20, 20));
+    EXPECT_EQ(w->popupContext(), PopupCalendar);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0], (QPair<int, int>{PopupCalendar, 3}));
+}
+
+TEST_F(MainWindowTest, CalendarListShowsTheSelectedDay) {
+    livra::test::addAlarm(*c, 1, 7, 5, 4);
+    livra::test::addAlarm(*c, 1, 22, 30, 2);
+    w->refreshCalendarList();
+    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "");
+    QTest::mouseClick(w->dayTabs(), Qt::LeftButton, {}, w->dayTabs()->tabRect(1).center());
+    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "07:05");
+    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
+    EXPECT_EQ(w->calendarList()->item(1, 1)->text(), "02(ЖМ)");
+    EXPECT_EQ(w->calendarList()->item(2, 0)->text(), "");
+}
+
+TEST_F(MainWindowTest, AboutBoxAndMissingHelpAndLoader) {
+    w->menuAction(MenuAbout)->trigger();
+    auto* about = w->findChild<QDialog*>("aboutBox");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), "О программе...");
+    EXPECT_EQ(about->size(), QSize(390, 290));
+    const QString text = about->findChild<QPlainTextEdit*>("aboutText")->toPlainText();
+    EXPECT_TRUE(text.startsWith("Программа: Конфигуратор 'Ливра'\nВерсия: 1.02\nКласс : 2\n"));
+    const QString dir0 = QDir::currentPath();
+    about->close();  // the close box behaves like "Ок"
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->findChild<QDialog*>("aboutBox"), nullptr);
+
+    QDir::setCurrent(at(""));
+    ModalScript script;
+    script.answer("Ок");
+    script.answer("Ок");
+    w->menuAction(MenuHelp)->trigger();
+    QTest::mouseClick(buttonText("Загрузчик"), Qt::LeftButton);
+    QDir::setCurrent(dir0);
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.boxes[0].title, "Справка");
+    EXPECT_TRUE(script.boxes[0].text.contains("help.chm"));
+    EXPECT_EQ(script.boxes[1].title, "Загрузчик");
+    EXPECT_TRUE(script.boxes[1].text.contains("BootLoader.exe"));
+}
+
+TEST_F(MainWindowTest, ExchangeWindowDisablesTheMainWindowAndCancels) {
+    QtDialogs& d = w->dialogs();
+    d.exchangeBegin();
+    ExchangeWindow* x = d.exchangeWindow();
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->windowTitle(), "Обмен данными");
+    EXPECT_EQ(x->size(), QSize(110, 145));
+    EXPECT_FALSE(w->isEnabled());
+    EXPECT_FALSE(x->windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(d.cancelRequested());
+    // The main window cannot be closed during an exchange.
+    c->Modified = 0;
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    // No refresh pass runs while the command waits for the controller.
+    c->TactTable[3][0] = Tact{TactPhase, 1, 7, 0, 0};
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    w->refreshPass();
+    EXPECT_EQ(c->TactTable[3][0].tEnd, 0);
+    d.exchangeProgress(4100, 8200);
+    QTest::mouseClick(x->cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.cancelRequested());
+    d.exchangeEnd();
+    EXPECT_EQ(d.exchangeWindow(), nullptr);
+    EXPECT_TRUE(w->isEnabled());
+    w->refreshPass();
+    EXPECT_EQ(c->TactTable[3][0].tEnd, 7);
+}
+
+// The program started as a user starts it: the project of the command line.
+TEST(StartUp, CommandLineProjectOpensWithoutQuestions) {
+    TempDir dir;
+    qputenv("LIVRA_WORKDIR", QByteArray::fromStdString(pathToUtf8(dir.path())));
+    auto cfg = livra::test::sampleConfiguration();
+    livra::test::writeBytes(dir / "cross.ptm", serializeProject(*cfg, Bytes{7, 7}));
+    livra::test::writeBytes(dir / "imit.snt", Bytes{1});
+    // Named relative to the start folder; kept as a full path.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(pathToUtf8(dir.path())));
+    StartOptions o;
+    o.project = "cross.ptm";
+    Session s(o);
+    ModalScript script;
+    s.start();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(std::filesystem::path(s.configuration().ProjectFileName), std::filesystem::absolute(dir / "cross.ptm"));
+    EXPECT_TRUE(s.configuration().sameTables(*cfg));
+    EXPECT_EQ(s.window().windowTitle(), "Конфигуратор ДК 'Ливра'  -  cross.ptm");
+    EXPECT_TRUE(s.window().isVisible());
+    EXPECT_TRUE(s.window().refreshRunning());
+    // The plan of the project replaced the left-over one.
+    EXPECT_EQ(livra::test::readBytes(dir / "imit.snt"), (Bytes{7, 7}));
+    qunsetenv("LIVRA_WORKDIR");
+}
+
+TEST(StartUp, NonProjectShowsTheLoaderErrorAndContinuesEmpty) {
+    TempDir dir;
+    qputenv("LIVRA_WORKDIR", QByteArray::fromStdString(pathToUtf8(dir.path())));
+    livra::test::writeBytes(dir / "notes.ptm", Bytes{'n', 'o', 'p', 'e', '\n'});
+    livra::test::writeBytes(dir / "imit.snt", Bytes{1});
+    StartOptions o;
+    o.project = pathToUtf8(dir / "notes.ptm");
+    Session s(o);
+    ModalScript script;
+    script.answer("Ок");
+    s.start();
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.boxes[0].title, "Ошибка");
+    EXPECT_EQ(script.boxes[0].text, "Формат файла не поддерживается");
+    EXPECT_TRUE(s.configuration().sameTables(Configuration()));
+    EXPECT_EQ(s.window().windowTitle(), "Конфигуратор ДК 'Ливра'");
+    EXPECT_FALSE(std::filesystem::exists(dir / "imit.snt"));
+    qunsetenv("LIVRA_WORKDIR");
+}
+
+TEST(StartUp, CommandLineOptions) {
+    std::string error;
+    auto o = parseCommandLine({"--port", "/dev/ttyUSB0", "a.ptm"}, error);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->port, "/dev/ttyUSB0");
+    EXPECT_EQ(o->project, "a.ptm");
+    EXPECT_FALSE(parseCommandLine({"--port", "x", "--virtual-controller"}, error));
+    EXPECT_FALSE(parseCommandLine({"--port"}, error));
+    EXPECT_FALSE(parseCommandLine({"--bogus"}, error));
+    EXPECT_FALSE(parseCommandLine({"a.ptm", "b.ptm"}, error));
+    o = parseCommandLine({"--virtual-controller"}, error);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(o->virtualController);
+}
+
+TEST(StartUp, SecondInstanceExitsAtOnce) {
+    TempDir dir;
+    const std::string name = "livra-test-" + std::to_string(::getpid());
+    const std::vector<std::pair<std::string, std::string>> env = {
+        {"LIVRA_INSTANCE_NAME", name}, {"QT_QPA_PLATFORM", "offscreen"}, {"LIVRA_WORKDIR", pathToUtf8(dir.path())}};
+    {
+        SingleInstance first(name);
+        ASSERT_TRUE(first.held());
+        EXPECT_FALSE(SingleInstance(name).held());
+        auto r = livra::test::runProgram(LIVRA_CONFIGURATOR_PATH, {"--quit-after-show"}, env);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, "");  // ended before any window
+    }
+    // Released with its holder: the next start shows its window.
+    auto r = livra::test::runProgram(LIVRA_CONFIGURATOR_PATH, {"--quit-after-show"}, env);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("shown after"), std::string::npos);
+}
+
+}  // namespace
