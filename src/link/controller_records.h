@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "model/civil_date.h"
+
 namespace livra {
 
 enum ControllerCommand : uint8_t {
@@ -47,11 +49,6 @@ enum JournalEvent : uint8_t {
     EventNewConfiguration = 10,
 };
 
-// Civil calendar arithmetic (proleptic Gregorian), independent of time zones.
-int64_t daysFromCivil(int year, int month, int day);
-void civilFromDays(int64_t days, int& year, int& month, int& day);
-// 1 Monday … 7 Sunday.
-int weekdayOf(int year, int month, int day);
 
 // Seconds since 2000-01-01 00:00:00 of a civil date and time.
 int64_t civilSeconds(int year, int month, int day, int hour, int minute, int second);
