@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/file_commands.h"
+
 #include "app/link_format.h"
 #include "app/link_session.h"
 #include "app/link_texts.h"
@@ -115,10 +117,11 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         const Answer a =
             ui.messageBox(linktext::kReadTitle, linktext::kReadQuestion, Buttons::YesNoCancel, Icon::Question);
         if (a == Answer::Yes) {
-            if (auto name = ui.saveFileName(linktext::kProjectFilter, c.ProjectFileName)) {
-                const ProjectResult saved = saveProject(c, *name);
-                if (!saved.ok()) error(ui, saved.message);
-            }
+            // The file commands' "Сохранить как": the ".ptm" rule and the
+            // question before replacing a file. The read goes on whatever
+            // its outcome; the window title follows ProjectFileName.
+            FileCommandViews noViews;
+            saveProjectAs(c, ui, noViews);
         } else if (a != Answer::No) {
             ui.messageBox(linktext::kReadTitle, linktext::kReadCancelled, Buttons::Ok, Icon::None);
             return false;

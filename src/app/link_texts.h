@@ -23,12 +23,11 @@ inline constexpr const char* kReadTitle = "Читать из ДК";
 inline constexpr const char* kReadQuestion =
     "Считанная программа из ДК полностью сотрет текущею\nСохранить текущею программу в файл?";
 inline constexpr const char* kReadCancelled = "Операция чтения из ДК отменена пользователем";
-inline constexpr const char* kProjectFilter = "Проект (*.ptm)";
 
 inline constexpr const char* kInfoTitle = "Информация о ДК";
 inline constexpr const char* kClockSynced = "Время синхронизировано";
 
-inline constexpr const char* kJournalFilter = "Файлы (*.txt)";
+inline constexpr const char* kJournalFilter = "Файлы |*.txt";
 inline constexpr const char* kConfirmSaveTitle = "Подтвердить сохранение";
 inline constexpr const char* kAlreadyExists = " уже существует.\nЗаменить?";
 inline constexpr const char* kJournalHeader = "Дата\t\tВремя\tКанал\tНаправление\tСобытие";

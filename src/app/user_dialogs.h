@@ -18,7 +18,7 @@ class UserDialogs : public ErrorList {
 public:
     // A modal message box; the answer is the button pressed (Cancel when closed).
     virtual Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) = 0;
-    // Common file dialogs; nothing when the user cancels. Filter like "Проект (*.ptm)".
+    // Common file dialogs; nothing when the user cancels. Filter like "Файлы |*.ptm".
     virtual std::optional<std::string> openFileName(const std::string& filter) = 0;
     virtual std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) = 0;
     // A one-line input; nothing when cancelled.

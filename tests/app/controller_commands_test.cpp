@@ -46,7 +46,9 @@ public:
         return a;
     }
     std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
+    std::vector<std::string> filters;  // of every save dialog shown
+    std::optional<std::string> saveFileName(const std::string& filter, const std::string&) override {
+        filters.push_back(filter);
         if (saveNames.empty()) return std::nullopt;
         auto n = saveNames.front();
         saveNames.pop_front();
@@ -290,15 +292,34 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     EXPECT_EQ(rig.controller.requestsServed(), 0);
     EXPECT_EQ(c->TactTable[3][0].tMain, 5);
 
-    // Yes with a file name saves the work first, then reads.
+    // Yes with a file name saves the work first (as "Сохранить как": the
+    // name gets ".ptm"), then reads.
     rig.ui.boxes.clear();
     rig.ui.answers = {Answer::Yes};
     const auto saved = rig.dir / "before.ptm";
-    rig.ui.saveNames = {saved.string()};
+    rig.ui.saveNames = {(rig.dir / "before").string()};
     EXPECT_TRUE(readFromController(*c, rig.link, rig.ui));
     EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(c->ProjectFileName, saved.string());
+    EXPECT_EQ(rig.ui.filters, std::vector<std::string>{"Файлы |*.ptm"});
     EXPECT_EQ(c->TactTable[3][0].tMain, 0) << "the controller's empty configuration replaced it";
     EXPECT_EQ(c->Modified, 0);
+
+    // An existing file is not replaced unasked: "Нет" leads back to the
+    // dialog, whose cancel still reads.
+    const Bytes savedBytes = readBytes(saved);
+    c->Modified = 1;
+    c->TactTable[3][0].tMain = 6;
+    rig.ui.boxes.clear();
+    rig.ui.answers = {Answer::Yes, Answer::No};
+    rig.ui.saveNames = {saved.string(), std::nullopt};
+    EXPECT_TRUE(readFromController(*c, rig.link, rig.ui));
+    ASSERT_EQ(rig.ui.boxes.size(), 2u);
+    EXPECT_EQ(rig.ui.boxes[1].title, "Подтвердить сохранение");
+    EXPECT_EQ(rig.ui.boxes[1].text, "before.ptm уже существует.\nЗаменить?");
+    EXPECT_EQ(rig.ui.boxes[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(readBytes(saved), savedBytes);
+    EXPECT_EQ(c->TactTable[3][0].tMain, 0);
 
     // Yes and then no file name still reads.
     c->Modified = 1;
@@ -431,6 +452,7 @@ TEST(JournalFile, SaveAddsTheExtensionAndAsksBeforeReplacing) {
     ui.saveNames = {(dir / "journal").string()};
     saveJournal(tab, ui);
     EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(ui.filters, std::vector<std::string>{"Файлы |*.txt"});
     EXPECT_EQ(readBytes(dir / "journal.txt"), journalFileBytes(tab.journal));
 
     // Existing file: No asks for another name; cancelling that writes nothing.
