@@ -480,10 +480,12 @@ void MainWindow::showLinkState() {
 
 void MainWindow::linkCommand(int which) {
     const auto cmd = LinkCommand(which);
+    const std::string projectBefore = c_.ProjectFileName;
     if (!runLinkCommand(cmd, c_, link_, *dialogs_, linkState_)) return;
     if (cmd == LinkCommand::Read) {
-        // Reading may have saved the old project under a new name first.
-        updateTitle(c_, *this);
+        // Reading may have saved the old project under a new name first; the
+        // title changes only with the project's name.
+        if (c_.ProjectFileName != projectBefore) updateTitle(c_, *this);
         configurationReplaced();
     }
     showLinkState();

@@ -146,6 +146,25 @@ TEST_F(LinkTab, InfoWriteAndReadBack) {
     click("readButton");
     EXPECT_EQ(c.TactTable[3][0].tMain, sample->TactTable[3][0].tMain);
     EXPECT_EQ(c.DirectionKind, sample->DirectionKind);
+    // No project was named: the title stays as at start.
+    EXPECT_EQ(w.windowTitle(), "Конфигуратор ДК 'Ливра'");
+
+    // Unsaved work saved on the way ("Да", then the save dialog) names the
+    // project, and the title follows.
+    c.Modified = 1;
+    ModalScript script;
+    script.answer("Да");
+    script.chooseFile(QString::fromStdString(pathToUtf8(dir / "kept")));
+    click("readButton");
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.boxes[0].title, "Читать из ДК");
+    EXPECT_EQ(script.boxes[0].text,
+              "Считанная программа из ДК полностью сотрет текущею\nСохранить текущею программу в файл?");
+    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Question);
+    EXPECT_EQ(script.dialogTitles, QStringList{"Сохранить"});
+    EXPECT_TRUE(std::filesystem::exists(dir / "kept.ptm"));
+    EXPECT_EQ(w.windowTitle(), "Конфигуратор ДК 'Ливра'  -  kept.ptm");
+    EXPECT_EQ(c.Modified, 0);
 }
 
 TEST_F(LinkTab, CancelStopsALongWriteWhileTheAnimationRuns) {
