@@ -48,7 +48,10 @@ ExchangeWindow::ExchangeWindow(QWidget* owner) : QDialog(owner) {
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
     connect(&timer_, &QTimer::timeout, this, &ExchangeWindow::advance);
     showFrame();
+    // The animation moves on as soon as it starts: frame 1 first, then one
+    // frame every 150 ms.
     timer_.start(150);
+    advance();
 }
 
 void ExchangeWindow::advance() {

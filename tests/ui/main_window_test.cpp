@@ -514,6 +514,14 @@ TEST_F(MainWindowTest, AboutBoxAndMissingHelpAndLoader) {
     EXPECT_TRUE(script.boxes[1].text.contains("BootLoader.exe"));
 }
 
+TEST_F(MainWindowTest, ExchangeAnimationStartsWithItsSecondFrame) {
+    ExchangeWindow x(w.get());
+    EXPECT_EQ(x.frame(), 1);
+    EXPECT_EQ(x.findChild<QWidget*>("exchangeAnimation")->geometry(), QRect(5, 5, 100, 100));
+    EXPECT_EQ(x.cancelButton()->geometry(), QRect(5, 110, 100, 30));
+    EXPECT_EQ(x.cancelButton()->text(), "Отмена");
+}
+
 TEST_F(MainWindowTest, ExchangeWindowDisablesTheMainWindowAndCancels) {
     QtDialogs& d = w->dialogs();
     d.exchangeBegin();
