@@ -180,6 +180,17 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
     frames.sort();
     EXPECT_EQ(frames, (QStringList{"Журнал", "Конфигурация ДК", "Микропрограмма ДК", "Работа с RTC"}));
 
+    // A frame's title sits on its top line, as on a classic group box, so the
+    // controls placed 15 to 20 pixels under a frame's top keep clear of it.
+    for (QGroupBox* g : w->findChildren<QGroupBox*>()) {
+        if (g->title().isEmpty()) continue;
+        const QImage img = g->grab().toImage();
+        const int x = img.width() - 3;
+        int line = 0;
+        while (line < img.height() && img.pixelColor(x, line) == img.pixelColor(x, 0)) ++line;
+        EXPECT_LE(line, 10) << g->title().toStdString();
+    }
+
     // Error list and "Тест".
     EXPECT_EQ(w->errorList()->geometry(), QRect(15, 520, 900, 85));
     EXPECT_EQ(w->errorList()->palette().color(QPalette::Base), QColor(246, 239, 140));

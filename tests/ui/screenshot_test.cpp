@@ -2,6 +2,7 @@
 // (written into the build folder, not kept in the sources).
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
 #include "pictures/pictures.h"
@@ -64,6 +65,7 @@ TEST(Screenshots, EveryTab) {
     w.showAbout();
     QWidget* about = w.findChild<QDialog*>("aboutBox");
     ASSERT_NE(about, nullptr);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(about->grab().save(out + "/about.png"));
     about->close();
 }
