@@ -320,6 +320,30 @@ TEST_F(MainWindowTest, ExitWithCancelKeepsTheChanges) {
     EXPECT_FALSE(w->refreshRunning());
 }
 
+TEST_F(MainWindowTest, ExitWithYesQuitsOnlyAfterTheSave) {
+    w->startRefresh();
+    c->Modified = 1;
+    ModalScript script;
+    // "Да", then the save dialog cancelled: the program stays with its changes.
+    script.answer("Да");
+    script.chooseFile("");
+    w->menuAction(MenuExit)->trigger();
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(script.dialogTitles, QStringList{"Сохранить"});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->refreshRunning());
+    EXPECT_EQ(c->Modified, 1);
+
+    // "Да" and a name: saved as name.ptm, then the window closes.
+    script.answer("Да");
+    script.chooseFile(at("last"));
+    w->close();
+    ASSERT_TRUE(script.done());
+    EXPECT_TRUE(std::filesystem::exists(dir / "last.ptm"));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->refreshRunning());
+}
+
 TEST_F(MainWindowTest, RefreshWritesDerivedFieldsAndDrawsTheHeader) {
     // Фаза, Фаза, ТВП1, ТВП1, Фаза: blue edges after tacts 1, 2 and 4.
     const int32_t kinds[] = {TactPhase, TactPhase, TactTvp1, TactTvp1, TactPhase};
