@@ -288,8 +288,8 @@ void MainWindow::buildProgramsTab(QWidget* page) {
 
 void MainWindow::buildLinkTab(QWidget* page) {
     frame("Конфигурация ДК", page, 10, 20, 150, 125);
-    struct Spec { const char* text; int x, y, w; const char* name; LinkCommand cmd; };
-    const Spec buttons[] = {
+    struct ButtonDef { const char* text; int x, y, w; const char* name; LinkCommand cmd; };
+    const ButtonDef buttons[] = {
         {"Записать в ДК", 40, 65, 85, "writeButton", LinkCommand::Write},
         {"Читать из ДК", 40, 90, 85, "readButton", LinkCommand::Read},
         {"Читать журнал", 40, 115, 85, "journalButton", LinkCommand::ReadJournal},
@@ -301,7 +301,7 @@ void MainWindow::buildLinkTab(QWidget* page) {
     frame("Микропрограмма ДК", page, 10, 150, 150, 85);
     frame("Работа с RTC", page, 10, 274, 150, 161);
     frame("Журнал", page, 165, 20, 470, 415);
-    for (const Spec& s : buttons) {
+    for (const ButtonDef& s : buttons) {
         auto* b = button(s.text, page, s.x, s.y, s.w, 20, s.name);
         const int cmd = int(s.cmd);
         connect(b, &QPushButton::clicked, this, [this, cmd] { linkCommand(cmd); });
