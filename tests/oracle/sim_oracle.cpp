@@ -100,9 +100,11 @@ public:
             countDown();
             return;
         }
-        // Iterations of the loading loop that loaded nothing; a full pass over
-        // the tact table without a load means nothing ever will.
-        int idle = 0;
+        // The loop is endless exactly when it comes back to tact 0 a second
+        // time without loading: from the first return on nothing can change
+        // (the calendar is read at the same minute, and a call can only be
+        // cleared at the first empty tact after its call tact).
+        int returns = 0;
         for (;;) {
             if (tact_ == 0 && !called1_ && !called2_) {
                 const int chosen = calendarProgram() - 1;
@@ -124,7 +126,6 @@ public:
             if ((kind_ == TactTvp1 && !called1_) || (kind_ == TactTvp2 && !called2_)) {
                 ++tact_;
                 ++stats_.callTactsSkipped;
-                if (++idle >= TactCount) return giveUp();
                 continue;
             }
             if (prevKind_ == TactTvp1 && kind_ != TactTvp1) {
@@ -144,7 +145,7 @@ public:
                 return;
             }
             tact_ = 0;
-            if (++idle >= TactCount) return giveUp();
+            if (++returns == 2) return giveUp();
         }
     }
 
@@ -154,7 +155,7 @@ public:
     }
 
     bool call(int n) {
-        const bool userProgram = program_ > 2;
+        const bool userProgram = program_ >= FirstUserProgram && program_ < ProgramCount;
         if (n == 1) {
             if (!userProgram || !hasInput1_ || kind_ == TactTvp1) return false;
             called1_ = true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -70,8 +71,9 @@ struct Totals {
     }
 };
 
-// Plays one case through the program and the model and adds it to the totals.
-void compareCase(const Case& k, test::TempDir& dir, Totals& totals) {
+// Plays one case through the program and the model and adds it to the
+// totals; returns what the program printed.
+test::RunResult compareCase(const Case& k, test::TempDir& dir, Totals& totals) {
     const auto path = (dir / "case.ptm").string();
     test::writeBytes(path, serializeProject(*k.config, {}));
     std::vector<std::string> args = {"simulate", path, "--start", oracle::startText(k.request.start), "--seconds",
@@ -82,7 +84,7 @@ void compareCase(const Case& k, test::TempDir& dir, Totals& totals) {
     const auto expected = oracle::simulate(*k.config, k.request);
     if (run.exitCode != 0) {
         ADD_FAILURE() << k.label << ": exit " << run.exitCode << "\n" << run.err;
-        return;
+        return run;
     }
     const auto got = splitLines(run.out);
     const auto want = splitLines(expected.out);
@@ -100,7 +102,7 @@ void compareCase(const Case& k, test::TempDir& dir, Totals& totals) {
             for (std::size_t a = 0; a < args.size(); ++a) line += " '" + (a == 1 ? keep.string() : args[a]) + "'";
             ADD_FAILURE() << line;
         }
-        return;
+        return run;
     }
     EXPECT_EQ(got.size(), want.size()) << k.label;
     // Presses the engine refuses are noted on stderr, one line each.
@@ -113,6 +115,7 @@ void compareCase(const Case& k, test::TempDir& dir, Totals& totals) {
     EXPECT_EQ(countOf(run.err, "not accepted"), int(expected.refused1.size() + expected.refused2.size()))
         << k.label << "\n" << run.err;
     totals.add(long(common), expected.stats);
+    return run;
 }
 
 // Monday 0 … Sunday 6.
@@ -407,6 +410,268 @@ TEST(SimulateDifferential, GeneratedConfigurationsAgreeLineByLine) {
     EXPECT_GT(s.shortenedTicks, 1000);
     EXPECT_GT(s.heldByDelay, 1000);
     EXPECT_GT(s.tramHeads, 1000);
+}
+
+
+// ---------------------------------------------------------------------------
+// Edge cases: the model's verdict plus the numbers a traffic engineer expects.
+
+struct Played {
+    std::vector<std::string> lines;  // the program's lines
+    std::string err;
+};
+
+class SimulateEdge : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    Totals totals;
+
+    // Runs the case through both sides (failing on any difference) and
+    // returns the program's own lines for further checks.
+    Played play(const Configuration& c, const ClockStart& start, int seconds, std::vector<int> call1 = {},
+                std::vector<int> call2 = {}) {
+        Case k;
+        k.label = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        k.config = std::make_unique<Configuration>(c);
+        k.request = SimRequest{start, seconds, std::move(call1), std::move(call2)};
+        const auto run = compareCase(k, dir, totals);
+        Played p;
+        for (auto line : splitLines(run.out)) p.lines.emplace_back(line);
+        p.err = run.err;
+        return p;
+    }
+};
+
+// Fields of one output line: clock, program, tact, signals.
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> f;
+    std::size_t from = 0;
+    for (auto tab = line.find('\t'); tab != std::string::npos; from = tab + 1, tab = line.find('\t', from))
+        f.push_back(line.substr(from, tab - from));
+    f.push_back(line.substr(from));
+    return f;
+}
+
+// How many consecutive seconds, from the first one at or after second
+// `from` (1-based) showing `tact`, show it.
+int secondsOnShow(const std::vector<std::string>& lines, const std::string& tact, std::size_t from = 1) {
+    int n = 0;
+    for (std::size_t i = from - 1; i < lines.size(); ++i) {
+        if (fields(lines[i])[2] == tact)
+            ++n;
+        else if (n > 0)
+            break;
+    }
+    return n;
+}
+
+void setTact(Configuration& c, int p, int t, int32_t kind, int32_t tMain, int32_t tMin, std::vector<uint8_t> signals) {
+    c.TactTable[p][t] = Tact{kind, tMin, tMain, 0, 0};
+    for (std::size_t d = 0; d < signals.size(); ++d) c.TactSignals[p][t][d] = signals[d];
+    recomputeDerivedTactFields(c, p);
+}
+
+const ClockStart kMonday{7, 12, 2026, 0, 0, 0};  // Monday 07.12.2026 00:00:00
+
+// Vehicle 1, ТВП1 input 2. Program 4: phase 3 s, intermediate 2 s, phase
+// 30 s with a minimum of 10 s, the ТВП1 tact 3 s.
+std::unique_ptr<Configuration> minimumTimeConfiguration() {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirTvp1);
+    setTact(*c, 3, 0, TactPhase, 3, 3, {3, 9});
+    setTact(*c, 3, 1, TactIntermediate, 2, 0, {2, 9});
+    setTact(*c, 3, 2, TactPhase, 30, 10, {1, 9});
+    setTact(*c, 3, 3, TactTvp1, 3, 0, {1, 1});
+    test::addAlarm(*c, 0, 0, 0, 4);
+    return c;
+}
+
+TEST_F(SimulateEdge, ACallCutsAPhaseToItsMinimumCountedFromWhenItArrives) {
+    auto c = minimumTimeConfiguration();
+    // The phase (tact 3) is loaded in second 6; the intermediate tact runs in 4 and 5.
+    const auto pending = play(*c, kMonday, 60, {4});
+    EXPECT_EQ(secondsOnShow(pending.lines, "3"), 10) << "pending from its start: tMin";
+    EXPECT_EQ(secondsOnShow(pending.lines, "4"), 3) << "the called tact runs";
+    EXPECT_EQ(secondsOnShow(play(*c, kMonday, 60, {5 + 5}).lines, "3"), 15) << "pressed after 5 s: 5 + 10";
+    EXPECT_EQ(secondsOnShow(play(*c, kMonday, 60, {5 + 25}).lines, "3"), 35) << "pressed after 25 s: 25 + 10";
+    const auto none = play(*c, kMonday, 60);
+    EXPECT_EQ(secondsOnShow(none.lines, "3"), 30);
+    EXPECT_EQ(secondsOnShow(none.lines, "4"), 0) << "no call: the ТВП1 tact is skipped";
+
+    // Leaving the ТВП1 tact (second 19) restarts its 20 s delay: a call
+    // pressed right then leaves the next phase (from second 24) on its main
+    // time up to second 38 and cuts it to its minimum from second 39.
+    c->Tvp1Delay = "20";
+    const auto delayed = play(*c, kMonday, 120, {4, 19});
+    EXPECT_EQ(fields(delayed.lines[18])[2], "1") << delayed.lines[18];
+    EXPECT_EQ(secondsOnShow(delayed.lines, "3", 19), 15 + 10);
+}
+
+TEST_F(SimulateEdge, ACalendarWithNoEntryTheEngineCanReadShowsProgramZero) {
+    auto c = minimumTimeConfiguration();
+    // The validator counts the entry (its program byte names program 4); the
+    // engine ignores it for its minute byte of 125: nothing is in force.
+    c->Calendar[0][0] = CalendarEntry{125, 6, 4};
+    const auto p = play(*c, kMonday, 20, {0, 3});
+    ASSERT_EQ(p.lines.size(), 20u);
+    for (const auto& line : p.lines) EXPECT_EQ(line.substr(line.find('\t')), "\t0\t0\t0 0");
+    EXPECT_NE(p.err.find("call 1 after 3 s not accepted"), std::string::npos) << p.err;
+}
+
+TEST_F(SimulateEdge, ACallTactWithoutACallIsSkippedInTheSameSecond) {
+    auto c = minimumTimeConfiguration();
+    setTact(*c, 3, 2, TactPhase, 2, 1, {1, 9});
+    const auto p = play(*c, kMonday, 9);
+    ASSERT_EQ(p.lines.size(), 9u);
+    // phase (tact 1) 3 s, intermediate 2 s, phase (tact 3) 2 s, the ТВП1 tact
+    // skipped: tact 1 again in second 8.
+    EXPECT_EQ(fields(p.lines[6])[2], "3");
+    EXPECT_EQ(fields(p.lines[7])[2], "1");
+    EXPECT_EQ(fields(p.lines[7])[3], "3 9");
+}
+
+TEST_F(SimulateEdge, AProgramOfAll321TactsStopsAfterTheLast) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirTvp1);
+    for (int t = 0; t < TactCount - 1; ++t) setTact(*c, 3, t, TactPhase, 1, 1, {uint8_t(t % 2 ? 1 : 3), 9});
+    setTact(*c, 3, TactCount - 1, TactTvp1, 2, 0, {5, 1});  // the last tact, a call tact
+    test::addAlarm(*c, 0, 0, 0, 4);
+    test::addAlarm(*c, 0, 0, 10, 4);
+    // Without a call the last tact is skipped and nothing more is loaded.
+    const auto p = play(*c, kMonday, 700, {}, {});
+    EXPECT_EQ(p.lines[319], "Пн.07.12.2026  00:05:20\t4\t320\t1 9");
+    EXPECT_EQ(p.lines[699], "Пн.07.12.2026  00:11:40\t4\t321\t1 9");
+    // A call pressed in time runs it; then the program stays at its end.
+    const auto called = play(*c, kMonday, 330, {100});
+    EXPECT_EQ(called.lines[320], "Пн.07.12.2026  00:05:21\t4\t321\t5 1");
+    EXPECT_EQ(called.lines[329], "Пн.07.12.2026  00:05:30\t4\t321\t5 1");
+    // A press after the end changes nothing either way.
+    play(*c, kMonday, 330, {325});
+}
+
+// Program 2 holds call tacts only (the fixed modes are not checked): no tact
+// can ever be loaded from it, and calls are not accepted in a fixed mode.
+TEST_F(SimulateEdge, AProgramWithNothingToRunGivesTheSecondUp) {
+    auto c = minimumTimeConfiguration();
+    setTact(*c, 1, 0, TactTvp1, 5, 0, {1, 1});
+    setTact(*c, 1, 1, TactTvp2, 5, 0, {1, 1});
+    test::addAlarm(*c, 0, 0, 1, 2);
+    test::addAlarm(*c, 0, 0, 3, 4);
+    // Program 4's cycles start in seconds 1, 36 and 71: program 2 from 71 on.
+    const auto p = play(*c, kMonday, 300, {80});
+    EXPECT_EQ(p.lines[69].substr(p.lines[69].find('\t')), "\t4\t3\t1 9");
+    for (int second = 71; second < 180; ++second)
+        EXPECT_EQ(p.lines[second - 1].substr(p.lines[second - 1].find('\t')), "\t2\t0\t1 9") << "nothing new";
+    EXPECT_NE(p.err.find("call 1 after 80 s not accepted"), std::string::npos) << p.err;
+    EXPECT_EQ(p.lines[179].substr(p.lines[179].find('\t')), "\t4\t1\t3 9") << "program 4 from 00:03:00";
+}
+
+// Program 4: a phase, then 319 ТВП1 tacts; program 5: 320 ТВП1 tacts, then a
+// phase as its 321st. When program 5 takes over at the end of program 4's
+// cycle, the second that finds it walks 641 tacts before it loads program
+// 5's phase: the longest walk there can be, but one that ends.
+TEST_F(SimulateEdge, ALongWalkThatEndsStillLoadsInTheSameSecond) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirTvp1);
+    setTact(*c, 3, 0, TactPhase, 5, 5, {3, 9});
+    for (int t = 1; t < 320; ++t) setTact(*c, 3, t, TactTvp1, 1, 0, {1, 1});
+    for (int t = 0; t < 320; ++t) setTact(*c, 4, t, TactTvp1, 1, 0, {1, 1});
+    setTact(*c, 4, 320, TactPhase, 4, 4, {5, 9});
+    test::addAlarm(*c, 0, 0, 0, 4);
+    test::addAlarm(*c, 0, 0, 1, 5);
+    const auto p = play(*c, kMonday, 70);
+    EXPECT_EQ(p.lines[59].substr(p.lines[59].find('\t')), "\t4\t1\t3 9");
+    EXPECT_EQ(p.lines[60].substr(p.lines[60].find('\t')), "\t5\t321\t5 9") << "00:01:01";
+    EXPECT_EQ(p.lines[64].substr(p.lines[64].find('\t')), "\t5\t321\t5 9") << "and nothing after the 321st";
+}
+
+// A calendar byte from 101 to 124 names no program (the validator does not
+// count it): nothing is in force, and a call pressed then is refused; taken,
+// it would hold the non-program (no new choice while a call is pending) for
+// good, since nothing could ever serve it.
+TEST_F(SimulateEdge, AnEntryNamingNoProgramSelectsNothing) {
+    auto c = minimumTimeConfiguration();
+    test::addAlarm(*c, 0, 0, 1, 110);
+    test::addAlarm(*c, 0, 0, 2, 4);
+    const auto p = play(*c, kMonday, 200, {75, 76});
+    EXPECT_EQ(p.lines[74].substr(p.lines[74].find('\t')), "\t110\t0\t1 9");
+    EXPECT_NE(p.err.find("call 1 after 75 s not accepted"), std::string::npos) << p.err;
+    EXPECT_EQ(p.lines[119].substr(p.lines[119].find('\t')), "\t4\t1\t3 9") << "00:02:00, program 4 again";
+}
+
+// Tram heads whose rows would lie past direction 63: the missing rows read
+// as not set.
+TEST_F(SimulateEdge, TramHeadsAtTheLastDirections) {
+    for (int at : {61, 62}) {
+        auto c = test::newConfiguration();
+        for (int d = 0; d < at; ++d) {
+            c->DirectionKind[d] = DirExtraRed;
+            c->DirectionChannels[d][0] = 1;
+        }
+        for (int d = at; d < DirectionCount; ++d) {
+            c->DirectionKind[d] = uint8_t(DirTram1 + (d - at));
+            c->DirectionChannels[d][3 + (d - at)] = 2;
+            c->DirectionChannels[d][6] = 3;
+        }
+        const std::vector<std::array<uint8_t, 2>> rows = {{3, 3}, {1, 1}, {3, 7}, {1, 3}};
+        for (std::size_t t = 0; t < rows.size(); ++t) {
+            std::vector<uint8_t> signals(DirectionCount, 1);
+            signals[at] = rows[t][0];
+            if (at == 61) signals[62] = rows[t][1];
+            setTact(*c, 3, int(t), TactPhase, 1, 1, signals);
+        }
+        test::addAlarm(*c, 0, 0, 0, 4);
+        const auto p = play(*c, kMonday, 4);
+        ASSERT_EQ(p.lines.size(), 4u);
+        const std::string tail61[] = {"3 3", "1 1", "0 7", "1 3"};  // (3,3,0) and (1,1,0) match nothing
+        const std::string tail62[] = {"3", "1", "3", "1"};
+        for (int t = 0; t < 4; ++t) {
+            const auto signals = fields(p.lines[t])[3];
+            EXPECT_EQ(signals.substr(signals.size() - (at == 61 ? 3 : 1)), at == 61 ? tail61[t] : tail62[t])
+                << at << " " << t;
+        }
+    }
+}
+
+// Times are counted in 8 bits: a main time of 0 lasts 256 s, 300 lasts 44 s;
+// an odd tact kind is shown (no signals handed) for its main time.
+TEST_F(SimulateEdge, TimesCountInEightBitsAndOddKindsStillRun) {
+    auto c = minimumTimeConfiguration();
+    setTact(*c, 3, 0, TactPhase, 0, 3, {3, 9});
+    setTact(*c, 3, 2, TactPhase, 300, 10, {1, 9});
+    setTact(*c, 3, 4, -1, 4, 0, {7, 9});
+    setTact(*c, 3, 5, TactPhase, 2, 2, {5, 9});
+    const auto p = play(*c, kMonday, 600);
+    EXPECT_EQ(secondsOnShow(p.lines, "1"), 256);
+    EXPECT_EQ(secondsOnShow(p.lines, "3"), 44);
+    EXPECT_EQ(secondsOnShow(p.lines, "5"), 4);
+    EXPECT_EQ(fields(p.lines[256 + 2 + 44])[3], "1 9") << "the odd tact hands nothing";
+}
+
+// The clock through the turn of 1970, a century that is not a leap year, a
+// leap day, and the turn of a week.
+TEST_F(SimulateEdge, ClockTextAcrossDateBoundaries) {
+    auto c = minimumTimeConfiguration();
+    struct Turn {
+        ClockStart start;
+        const char* before;
+        const char* after;
+    };
+    const Turn turns[] = {
+        {{31, 12, 1969, 23, 59, 58}, "Ср.31.12.1969  23:59:59", "Чт.01.01.1970  00:00:00"},
+        {{28, 2, 1900, 23, 59, 58}, "Ср.28.02.1900  23:59:59", "Чт.01.03.1900  00:00:00"},
+        {{28, 2, 2000, 23, 59, 58}, "Пн.28.02.2000  23:59:59", "Вт.29.02.2000  00:00:00"},
+        {{13, 12, 2026, 23, 59, 58}, "Вс.13.12.2026  23:59:59", "Пн.14.12.2026  00:00:00"},
+    };
+    for (const auto& turn : turns) {
+        const auto p = play(*c, turn.start, 2);
+        ASSERT_EQ(p.lines.size(), 2u);
+        EXPECT_EQ(fields(p.lines[0])[0], turn.before);
+        EXPECT_EQ(fields(p.lines[1])[0], turn.after);
+    }
 }
 
 }  // namespace
