@@ -208,6 +208,7 @@ private:
         for (uint8_t input : {DirTvp1, DirTvp2})
             if (d < 60 && chance(60)) test::addDirection(c, d++, input);
         if (chance(20)) {  // directions after a gap: used, but beyond the engine's pass
+            c.DirectionKind[d] = pick<uint8_t>({0, 0, 3, 10, 11, 14, 200});  // no kind the pass goes through
             d += 1;
             for (int n = between(1, 3); n > 0 && d < 60; --n, ++d) test::addDirection(c, d, pick<uint8_t>({1, 12, 13}));
         }
@@ -237,7 +238,7 @@ private:
             case DirTvp2: return tactKind == TactTvp2 ? pick<uint8_t>({1, 3}) : (chance(95) ? 9 : between(1, 7));
             case DirTram1: case DirTram2: case DirTram3:
                 return chance(85) ? pick<uint8_t>({1, 3}) : (chance(40) ? 7 : between(1, 7));
-            default: return chance(97) ? between(1, 7) : 9;
+            default: return chance(97) ? between(1, 7) : pick<uint8_t>({8, 9, 10, 255});
         }
     }
 
@@ -282,6 +283,7 @@ private:
             int32_t tMain = kind == TactPhase ? phaseMain() : kind == TactIntermediate ? between(1, 6) : between(1, 12);
             // A zero minimum under an effective call counts 256 s: rare, as in real use.
             int32_t tMin = chance(3) ? 0 : chance(10) ? between(1, 60) : between(1, std::max(1, tMain));
+            if (chance(1)) tMin = pick<int32_t>({-3, 257, 1000});
             setTact(c, p, int(t), kind, tMain, tMin);
         }
         recomputeDerivedTactFields(c, p);
@@ -359,7 +361,7 @@ private:
         if (r < 80) return std::to_string(between(1, 20));
         if (r < 90) return std::to_string(between(21, 255));
         if (r < 95) return "-" + std::to_string(between(1, 9));
-        return " " + std::to_string(between(1, 9));
+        return pick<std::string>({" 4", "+7", "12x", "", "x5", "007"});
     }
 
     void presses(SimRequest& r) {
@@ -379,7 +381,7 @@ private:
 TEST(SimulateDifferential, GeneratedConfigurationsAgreeLineByLine) {
     test::TempDir dir;
     Totals totals;
-    for (uint32_t seed = 1; seed <= 120; ++seed) {
+    for (uint32_t seed = 1; seed <= 180; ++seed) {
         Generator gen(seed * 7919u);
         Case k = gen.make("seed " + std::to_string(seed), 1500, 5000);
         ASSERT_EQ(validatorVerdict(*k.config), kNoErrorsText) << k.label;
@@ -652,7 +654,7 @@ TEST_F(SimulateEdge, TimesCountInEightBitsAndOddKindsStillRun) {
 }
 
 // The clock through the turn of 1970, a century that is not a leap year, a
-// leap day, and the turn of a week.
+// leap day, the turn of a week, and past the last year one can set.
 TEST_F(SimulateEdge, ClockTextAcrossDateBoundaries) {
     auto c = minimumTimeConfiguration();
     struct Turn {
@@ -665,6 +667,7 @@ TEST_F(SimulateEdge, ClockTextAcrossDateBoundaries) {
         {{28, 2, 1900, 23, 59, 58}, "Ср.28.02.1900  23:59:59", "Чт.01.03.1900  00:00:00"},
         {{28, 2, 2000, 23, 59, 58}, "Пн.28.02.2000  23:59:59", "Вт.29.02.2000  00:00:00"},
         {{13, 12, 2026, 23, 59, 58}, "Вс.13.12.2026  23:59:59", "Пн.14.12.2026  00:00:00"},
+        {{31, 12, 9999, 23, 59, 58}, "Пт.31.12.9999  23:59:59", "Сб.01.01.10000  00:00:00"},
     };
     for (const auto& turn : turns) {
         const auto p = play(*c, turn.start, 2);
