@@ -109,7 +109,12 @@ bool call(Simulation& sim, const Configuration& c, int n) {
     SimulationState& s = sim.state;
     const uint8_t inputKind = n == 1 ? DirTvp1 : DirTvp2;
     const int32_t ownTact = n == 1 ? TactTvp1 : TactTvp2;
-    if (s.simProgram <= 2 || !hasDirectionOfKind(c, inputKind) || s.simKind == ownTact) return false;
+    // Only a user program 4..16 takes calls. A calendar byte naming no program
+    // leaves simProgram past the table: a call taken then would hold that
+    // "program" (no new choice while a call is pending) and could never be
+    // served, so the simulation would stand still for good.
+    const bool userProgram = s.simProgram >= FirstUserProgram && s.simProgram < ProgramCount;
+    if (!userProgram || !hasDirectionOfKind(c, inputKind) || s.simKind == ownTact) return false;
     (n == 1 ? s.tvp1Called : s.tvp2Called) = 1;
     sim.display.callButtonCalled[n - 1] = true;
     return true;

@@ -292,6 +292,12 @@ TEST(Steps, ProgramWithNothingToRunGivesTheStepUp) {
     Simulation sim3 = started(*odd);
     run(sim3, *odd, 2);
     EXPECT_EQ(sim3.display.handOvers, 0u);
+    // No user program is in force then: a call is refused rather than
+    // holding that non-program until the end of time.
+    EXPECT_FALSE(callTvp1(sim3, *odd));
+    odd->Calendar[0][1] = CalendarEntry{1, 0, 4};
+    run(sim3, *odd, 60);
+    EXPECT_EQ(sim3.display.programField, 4) << "the next entry takes over at 00:01";
 }
 
 TEST(DirectionPass, StopsAtTheFirstUnusedDirectionAndCodesTrams) {
