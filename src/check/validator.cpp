@@ -218,9 +218,14 @@ std::string programMessage(const Configuration& c, ConfigurationFindings& whole,
     if (first != TactEmpty && first != TactPhase && first != TactTvp1 && first != TactTvp2)
         return programTact(program, 1) + " - Цикл должен начинаться с такта 'Фаза' или 'ТВП'";
 
-    // 2. Gaps.
-    for (int t = 1; t < TactCount; ++t)
+    // 2. Gaps, and tacts of a kind the tact table has no code for (from a
+    // damaged file): the image would end the program there and the
+    // controller would silently lose the tacts after it.
+    auto known = [](int32_t k) { return k >= TactEmpty && k <= TactTvp2; };
+    for (int t = 1; t < TactCount; ++t) {
         if (kind(t) >= 1 && kind(t - 1) == TactEmpty) return programTact(program, t) + " - Укажите вид такта";
+        if (!known(kind(t)) && kind(t - 1) != TactEmpty) return programTact(program, t + 1) + " - Укажите вид такта";
+    }
 
     // 3. Empty cells.
     if (auto m = checkEmptyCells(c, program); !m.empty()) return m;

@@ -70,6 +70,27 @@ TEST(Validator, GapNamesTheEmptyTactOfTheFirstFaultyProgram) {
     EXPECT_EQ(verdict(*c), "( Программа № 5   Такт №1 ) - Укажите вид такта");
 }
 
+TEST(Validator, TactOfUnknownKindInsideAProgramIsAskedFor) {
+    // The image ends a program at such a tact; passing it would send the
+    // controller a shorter program than the one shown.
+    for (int32_t odd : {5, -1, 1000}) {
+        auto c = test::sampleConfiguration();
+        c->TactTable[3][1].kind = odd;
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Укажите вид такта") << odd;
+        c->TactTable[3][1].kind = TactIntermediate;
+        c->TactTable[3][2].kind = odd;  // the last tact too
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №3 ) - Укажите вид такта") << odd;
+    }
+    // Behind the end of a program it changes nothing the controller gets.
+    auto c = test::sampleConfiguration();
+    c->TactTable[3][4].kind = -1;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+    // A gap before it is reported first, as a gap.
+    c->TactTable[3][1].kind = TactEmpty;
+    c->TactTable[3][2].kind = 7;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Укажите вид такта");
+}
+
 TEST(Validator, EmptyCellLowestDirectionThenLowestTact) {
     auto c = test::sampleConfiguration();
     c->TactSignals[3][2][1] = SignalNotSet;

@@ -661,7 +661,8 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
     diff.compare(*delays, "delays");
     EXPECT_EQ(oracle::oracleImage(*delays)[3], (Bytes{0, 0, 0, 300 - 256}));
 
-    // A tact kind the image has no code for ends the program there.
+    // A tact kind the image has no code for ends the program there, so the
+    // check refuses it rather than let a shorter program reach the controller.
     for (int32_t kind : {5, -1, 1000}) {
         auto odd = test::sampleConfiguration();
         odd->TactTable[3][2].kind = kind;
@@ -672,6 +673,7 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
         EXPECT_EQ(oddImage[7][start], 0x01);
         EXPECT_EQ(oddImage[7][start + size], 0x10 | 0x02);  // the intermediate tact before it is the last
         EXPECT_EQ(oddImage[9][16], start + 2 * size);
+        EXPECT_EQ(oracle::oracleVerdict(*odd), "( Программа № 4   Такт №3 ) - Укажите вид такта");
     }
 
     // Tram members out of place in a damaged file.

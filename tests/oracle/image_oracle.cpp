@@ -46,10 +46,15 @@ std::string checkProgram(const Configuration& c, int p) {
     if (k0 != 0 && k0 != 1 && k0 != 3 && k0 != 4)
         return "( Программа № " + num(P) + "   Такт №1 ) - Цикл должен начинаться с такта 'Фаза' или 'ТВП'";
 
-    // 2. Gaps.
-    for (int t = 1; t <= 320; t++)
-        if (kindAt(c, p, t) >= 1 && kindAt(c, p, t - 1) == 0)
+    // 2. Gaps. A tact of a kind outside the code table that the program
+    // reaches is as unfinished as a missing one, and is named by its own number.
+    for (int t = 1; t <= 320; t++) {
+        const int k = kindAt(c, p, t);
+        if (k >= 1 && kindAt(c, p, t - 1) == 0)
             return "( Программа № " + num(P) + "   Такт №" + num(t) + " ) - Укажите вид такта";
+        if ((k < 0 || k > 4) && kindAt(c, p, t - 1) != 0)
+            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Укажите вид такта";
+    }
 
     // 3. Empty cells.
     for (int d = 0; d <= 62; d++) {
