@@ -230,8 +230,14 @@ std::string programMessage(const Configuration& c, ConfigurationFindings& whole,
     // 3. Empty cells.
     if (auto m = checkEmptyCells(c, program); !m.empty()) return m;
 
-    // 4. First direction.
+    // 4. First direction, and no empty row before a used one (only a damaged
+    // or hand-made file has one): the image carries the directions by
+    // position up to their count, so a direction behind the hole would never
+    // reach the controller.
     if (!isNormalDirection(c.DirectionKind[0])) return "Установите направление";
+    for (int d = 1; d < DirectionCount; ++d)
+        if (isUsedDirection(c.DirectionKind[d]) && !isUsedDirection(c.DirectionKind[d - 1]))
+            return "Установите направление";
 
     // 5. Outputs.
     if (const auto& m = whole.outputs(); !m.empty()) return m;

@@ -91,6 +91,24 @@ TEST(Validator, TactOfUnknownKindInsideAProgramIsAskedFor) {
     EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Укажите вид такта");
 }
 
+TEST(Validator, NoEmptyRowBeforeAUsedDirection) {
+    // The image holds as many direction bytes per tact as there are used
+    // directions, by position: the pedestrian behind the hole would be lost.
+    auto c = test::sampleConfiguration();
+    for (auto& program : c->TactSignals)
+        for (auto& row : program) row[2] = row[1];
+    c->DirectionKind[2] = c->DirectionKind[1];
+    c->DirectionChannels[2] = c->DirectionChannels[1];
+    c->DirectionKind[1] = DirEmpty;
+    c->DirectionChannels[1] = {};
+    EXPECT_EQ(verdict(*c), "Установите направление");
+    c->DirectionKind[1] = 10;  // a code no editor makes is no direction either
+    EXPECT_EQ(verdict(*c), "Установите направление");
+    c->DirectionKind[1] = DirEmpty;
+    c->DirectionKind[2] = DirEmpty;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+}
+
 TEST(Validator, EmptyCellLowestDirectionThenLowestTact) {
     auto c = test::sampleConfiguration();
     c->TactSignals[3][2][1] = SignalNotSet;

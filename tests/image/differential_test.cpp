@@ -267,16 +267,18 @@ void breakRule(Rng& rng, Configuration& c, int rule) {
             if (rng.chance(50)) {
                 c.DirectionKind[0] = rng.pick<uint8_t>({0, 12, 13, 3, 10, 200});
             } else {
-                for (int d = DirectionCount - 1; d > 0; --d) {
+                // A hole at the head, or further down the list.
+                const int hole = rng.chance(50) ? 0 : rng.range(1, 5);
+                for (int d = DirectionCount - 1; d > hole; --d) {
                     c.DirectionKind[d] = c.DirectionKind[d - 1];
                     c.DirectionChannels[d] = c.DirectionChannels[d - 1];
                     c.DirectionControl[d] = c.DirectionControl[d - 1];
                     for (auto& program : c.TactSignals)
                         for (auto& row : program) row[std::size_t(d)] = row[std::size_t(d - 1)];
                 }
-                c.DirectionKind[0] = 0;
-                c.DirectionChannels[0] = {};
-                c.DirectionControl[0] = {};
+                c.DirectionKind[hole] = rng.pick<uint8_t>({0, 0, 10, 11, 14});
+                c.DirectionChannels[hole] = {};
+                c.DirectionControl[hole] = {};
             }
             break;
         }
@@ -676,6 +678,19 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
         EXPECT_EQ(oracle::oracleVerdict(*odd), "( Программа № 4   Такт №3 ) - Укажите вид такта");
     }
 
+    // A hole in the direction list: the image carries two direction bytes, for
+    // rows 1 and 2, so the pedestrian in row 3 would not reach the controller.
+    auto hole = test::sampleConfiguration();
+    for (auto& program : hole->TactSignals)
+        for (auto& row : program) row[2] = row[1], row[1] = 0;
+    hole->DirectionKind[2] = DirPedestrian;
+    hole->DirectionChannels[2] = hole->DirectionChannels[1];
+    hole->DirectionKind[1] = DirEmpty;
+    hole->DirectionChannels[1] = {};
+    diff.compare(*hole, "hole");
+    EXPECT_EQ(oracle::oracleVerdict(*hole), "Установите направление");
+    EXPECT_EQ(oracle::oracleImage(*hole)[2], Bytes{2});
+
     // Tram members out of place in a damaged file.
     auto stray = test::sampleConfiguration();
     stray->DirectionKind[0] = DirTram3;
@@ -715,7 +730,7 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
     }
     diff.compare(*test::fullConfiguration(), "full");
 
-    EXPECT_EQ(diff.compared, 21);
+    EXPECT_EQ(diff.compared, 22);
 }
 
 }  // namespace

@@ -67,8 +67,11 @@ std::string checkProgram(const Configuration& c, int p) {
         }
     }
 
-    // 4. The first direction.
+    // 4. The first direction, and no hole before a counted one: the records
+    // carry the directions by index up to their count.
     if (!(c.DirectionKind[0] >= 1 && c.DirectionKind[0] <= 9)) return "Установите направление";
+    for (int d = 1; d <= 62; d++)
+        if (countedKind(c.DirectionKind[d]) && !countedKind(c.DirectionKind[d - 1])) return "Установите направление";
 
     // 5. Outputs.
     std::string message;
