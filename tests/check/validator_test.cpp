@@ -109,6 +109,25 @@ TEST(Validator, NoEmptyRowBeforeAUsedDirection) {
     EXPECT_EQ(verdict(*c), kNoErrorsText);
 }
 
+TEST(Validator, MainTimesOutsideOneTo255AreRefused) {
+    // The tact dialog takes 1..255 s; the image holds one byte, so a longer
+    // time from a damaged file would reach the controller cut short.
+    auto c = test::sampleConfiguration();
+    c->TactTable[3][2].tMain = 256;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №3 ) - Т осн. не может превышать 255 сек");
+    c->TactTable[3][2].tMain = 255;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+    for (int32_t t : {0, -3}) {
+        c->TactTable[3][1].tMain = t;
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Т осн. не может быть 0 сек") << t;
+    }
+    // Behind the end of the program, and in an empty tact, times do not matter.
+    c->TactTable[3][1].tMain = 1;
+    c->TactTable[3][3].tMain = 999;
+    c->TactTable[3][5].tMain = -1;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+}
+
 TEST(Validator, EmptyCellLowestDirectionThenLowestTact) {
     auto c = test::sampleConfiguration();
     c->TactSignals[3][2][1] = SignalNotSet;

@@ -89,15 +89,14 @@ void setTact(Rng& rng, Configuration& c, int p, int t, int32_t kind) {
     tact.kind = kind;
     switch (kind) {
         case TactPhase:
-            tact.tMain = rng.chance(15) ? rng.range(200, 999) : rng.range(1, 90);
-            tact.tMin = rng.range(0, std::min(tact.tMain, 300));
+            tact.tMain = rng.chance(15) ? rng.range(200, 255) : rng.range(1, 90);
+            tact.tMin = rng.range(0, tact.tMain);
             break;
         case TactIntermediate: tact.tMain = rng.range(1, 9); break;
-        default: tact.tMain = rng.chance(10) ? rng.range(250, 600) : rng.range(1, 60); break;
+        default: tact.tMain = rng.chance(10) ? rng.range(250, 255) : rng.range(1, 60); break;
     }
     // A tact whose kind was changed keeps the minimum time it had.
     if (kind != TactPhase && rng.chance(10)) tact.tMin = rng.range(1, 400);
-    if (rng.chance(2)) tact.tMain = 0;
     for (int d = 0; d < DirectionCount; ++d)
         if (isUsedDirection(c.DirectionKind[d])) c.TactSignals[p][t][d] = signalFor(rng, c, d, kind);
 }
@@ -241,7 +240,9 @@ void callKindEverywhere(Rng& rng, Configuration& c, int32_t kind, int except) {
     }
 }
 
-void breakRule(Rng& rng, Configuration& c, int rule) {
+// `variant` picks among the ways of breaking a rule, so that each of them
+// is reached however the random numbers fall.
+void breakRule(Rng& rng, Configuration& c, int rule, int variant) {
     const int p = someFilledProgram(rng, c);
     const int last = lastTact(c, p);
     switch (rule) {
@@ -249,8 +250,13 @@ void breakRule(Rng& rng, Configuration& c, int rule) {
             c.TactTable[p][0].kind = rng.pick<int32_t>({2, 2, 5, 9, -1, 1000});
             break;
         case 2: {
-            // A gap, or a tact standing alone after the end.
-            if (last >= 1 && rng.chance(60))
+            // A gap, a tact standing alone after the end, a tact of no known
+            // kind, or a main time no dialog takes.
+            if (variant % 4 == 0)
+                c.TactTable[p][rng.range(0, last)].tMain = rng.pick<int32_t>({0, 256, 300, -1, 65536 + 10});
+            else if (variant % 4 == 1)
+                c.TactTable[p][rng.range(0, last)].kind = rng.pick<int32_t>({5, -1, 77});
+            else if (last >= 1 && variant % 4 == 2)
                 c.TactTable[p][rng.range(0, last - 1)].kind = 0;
             else if (last + 7 < TactCount)
                 setTact(rng, c, p, last + 2 + rng.range(0, 5), rng.pick<int32_t>({1, 2, 3, 7}));
@@ -366,9 +372,8 @@ void breakRule(Rng& rng, Configuration& c, int rule) {
             break;
         }
         case 11: {
-            switch (rng.range(0, 4)) {
-                case 0:
-                case 4:  // no alarm at all, perhaps junk that does not count
+            switch (variant % 3) {
+                case 0:  // no alarm at all, perhaps junk that does not count
                     for (auto& day : c.Calendar)
                         for (auto& e : day) e = CalendarEntry{};
                     if (rng.chance(50)) c.Calendar[2][5] = CalendarEntry{10, 10, uint8_t(rng.range(101, 255))};
@@ -382,15 +387,16 @@ void breakRule(Rng& rng, Configuration& c, int rule) {
                         }
                     break;
                 }
-                case 2:  // a program byte that names no program
-                    c.Calendar[rng.range(0, 6)][std::size_t(rng.range(0, 23))] =
-                        CalendarEntry{uint8_t(rng.range(0, 59)), uint8_t(rng.range(0, 23)),
-                                      rng.pick<uint8_t>({0, 17, 18, 50, 99, 100})};
-                    break;
-                default:  // several bad alarms: the last one is told
-                    c.Calendar[0][0] = CalendarEntry{0, 0, 0};
-                    c.Calendar[6][23] = CalendarEntry{0, 0, 17};
-                    c.Calendar[3][1] = CalendarEntry{0, 0, 100};
+                default:
+                    if (rng.chance(60)) {  // a program byte that names no program
+                        c.Calendar[rng.range(0, 6)][std::size_t(rng.range(0, 23))] =
+                            CalendarEntry{uint8_t(rng.range(0, 59)), uint8_t(rng.range(0, 23)),
+                                          rng.pick<uint8_t>({0, 17, 18, 50, 99, 100})};
+                    } else {  // several bad alarms: the last one is told
+                        c.Calendar[0][0] = CalendarEntry{0, 0, 0};
+                        c.Calendar[6][23] = CalendarEntry{0, 0, 17};
+                        c.Calendar[3][1] = CalendarEntry{0, 0, 100};
+                    }
                     break;
             }
             break;
@@ -509,6 +515,7 @@ private:
         static const std::vector<std::pair<const char*, const char*>> kinds = {
             {"Цикл должен начинаться", "1 first tact"},
             {"Укажите вид такта", "2 gap"},
+            {"Т осн. не может", "2 main time"},
             {"Пустая ячейка", "3 empty cell"},
             {"Установите направление", "4 first direction"},
             {"Нет полного подключения", "5 outputs"},
@@ -544,8 +551,8 @@ TEST(Differential, GeneratedConfigurationsAgreeWithTheOracle) {
     for (int i = 0; i < 154; ++i) {
         auto c = validConfiguration(rng);
         const int rule = 1 + i % 11;
-        breakRule(rng, *c, rule);
-        if (rng.chance(15)) breakRule(rng, *c, rng.range(1, 11));
+        breakRule(rng, *c, rule, i / 11);
+        if (rng.chance(15)) breakRule(rng, *c, rng.range(1, 11), rng.range(0, 3));
         queue(std::move(c), "broken" + std::to_string(i) + "-rule" + std::to_string(rule));
     }
     for (int i = 0; i < 50; ++i) queue(scrambledConfiguration(rng), "scrambled" + std::to_string(i));
@@ -554,10 +561,10 @@ TEST(Differential, GeneratedConfigurationsAgreeWithTheOracle) {
     // The generator must have reached every rule, and most valid cases must
     // really be valid, or the comparison proves little.
     for (const char* kind :
-         {"1 first tact", "2 gap", "3 empty cell", "4 first direction", "5 outputs", "5 call input channel",
+         {"1 first tact", "2 gap", "2 main time", "3 empty cell", "4 first direction", "5 outputs", "5 call input channel",
           "5 yellow", "6 call tacts in all programs", "7 intermediate after call", "8 call tacts only",
           "9 second group", "10 delay", "11 calendar", "11 empty calendar"})
-        EXPECT_GE(diff.verdictKinds[kind], 3) << kind;
+        EXPECT_GE(diff.verdictKinds[kind], 2) << kind;
     EXPECT_GE(diff.verdictKinds["no errors"], 80);
     std::ostringstream seen;
     for (const auto& [kind, count] : diff.verdictKinds) seen << kind << ": " << count << "\n";
@@ -678,6 +685,16 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
         EXPECT_EQ(oracle::oracleVerdict(*odd), "( Программа № 4   Такт №3 ) - Укажите вид такта");
     }
 
+    // Main times no dialog takes: the image holds their low byte only.
+    for (int32_t tMain : {300, 256, 0, -1}) {
+        auto times = test::sampleConfiguration();
+        times->TactTable[3][1].tMain = tMain;
+        diff.compare(*times, "main-time-" + std::to_string(tMain));
+        EXPECT_EQ(oracle::oracleVerdict(*times), tMain > 255 ? "( Программа № 4   Такт №2 ) - Т осн. не может превышать 255 сек"
+                                                             : "( Программа № 4   Такт №2 ) - Т осн. не может быть 0 сек");
+        EXPECT_EQ(oracle::oracleImage(*times)[7][3 * 6 + 6 + 2], uint8_t(tMain & 0xFF));
+    }
+
     // A hole in the direction list: the image carries two direction bytes, for
     // rows 1 and 2, so the pedestrian in row 3 would not reach the controller.
     auto hole = test::sampleConfiguration();
@@ -730,7 +747,7 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
     }
     diff.compare(*test::fullConfiguration(), "full");
 
-    EXPECT_EQ(diff.compared, 22);
+    EXPECT_EQ(diff.compared, 26);
 }
 
 }  // namespace

@@ -56,6 +56,16 @@ std::string checkProgram(const Configuration& c, int p) {
             return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Укажите вид такта";
     }
 
+    // Main times outside 1..255: the image holds one byte of them.
+    for (int t = 0; t <= 320; t++) {
+        const int k = kindAt(c, p, t);
+        if (k < 1 || k > 4) continue;
+        if (c.TactTable[p][t].tMain > 255)
+            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может превышать 255 сек";
+        if (c.TactTable[p][t].tMain < 1)
+            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может быть 0 сек";
+    }
+
     // 3. Empty cells.
     for (int d = 0; d <= 62; d++) {
         if (!countedKind(c.DirectionKind[d])) continue;
