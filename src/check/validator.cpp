@@ -227,13 +227,15 @@ std::string programMessage(const Configuration& c, ConfigurationFindings& whole,
         if (!known(kind(t)) && kind(t - 1) != TactEmpty) return programTact(program, t + 1) + " - Укажите вид такта";
     }
 
-    // Main times the tact dialog would not take (only a damaged or
-    // hand-made file has them): the image holds the low byte only, so 300 s
-    // would reach the controller as 44 s, and 0 s as an empty tact.
+    // Times the tact dialog would not take (only a damaged or hand-made file
+    // has them): the image holds the low byte only, so 300 s would reach the
+    // controller as 44 s, and a main time of 0 s as an empty tact.
     for (int t = 0; t < TactCount; ++t) {
         if (kind(t) < TactPhase || kind(t) > TactTvp2) continue;
         if (tacts[t].tMain > 255) return programTact(program, t + 1) + " - Т осн. не может превышать 255 сек";
         if (tacts[t].tMain < 1) return programTact(program, t + 1) + " - Т осн. не может быть 0 сек";
+        if (kind(t) == TactPhase && tacts[t].tMin > 255)
+            return programTact(program, t + 1) + " - Т мин. не может превышать 255 сек";
     }
 
     // 3. Empty cells.

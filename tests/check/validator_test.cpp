@@ -109,7 +109,7 @@ TEST(Validator, NoEmptyRowBeforeAUsedDirection) {
     EXPECT_EQ(verdict(*c), kNoErrorsText);
 }
 
-TEST(Validator, MainTimesOutsideOneTo255AreRefused) {
+TEST(Validator, TimesTheImageCannotHoldAreRefused) {
     // The tact dialog takes 1..255 s; the image holds one byte, so a longer
     // time from a damaged file would reach the controller cut short.
     auto c = test::sampleConfiguration();
@@ -121,6 +121,12 @@ TEST(Validator, MainTimesOutsideOneTo255AreRefused) {
         c->TactTable[3][1].tMain = t;
         EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Т осн. не может быть 0 сек") << t;
     }
+    c->TactTable[3][1].tMain = 3;
+    c->TactTable[3][0].tMin = 256;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №1 ) - Т мин. не может превышать 255 сек");
+    c->TactTable[3][0].tMin = 20;
+    c->TactTable[3][1].tMin = 999;  // an intermediate tact has no minimum time
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
     // Behind the end of the program, and in an empty tact, times do not matter.
     c->TactTable[3][1].tMain = 1;
     c->TactTable[3][3].tMain = 999;

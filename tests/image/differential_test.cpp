@@ -121,7 +121,8 @@ void fillProgram(Rng& rng, Configuration& c, int p, const Shape& shape, int maxT
         for (int i = 0, u = t + 1 + rng.range(0, 3); i < 3 && u < TactCount; ++i, ++u) {
             c.TactTable[p][u].tMain = rng.range(1, 300);
             c.TactTable[p][u].tMin = rng.range(0, 300);
-            for (int d = 0; d < DirectionCount; ++d) c.TactSignals[p][u][d] = uint8_t(rng.range(0, 7));
+            for (int d = 0; d < DirectionCount; ++d)
+                c.TactSignals[p][u][d] = rng.chance(90) ? rng.pick<uint8_t>({0, 1, 3, 5, 7}) : uint8_t(rng.range(0, 7));
         }
     if (t < TactCount && rng.chance(20)) {
         c.TactTable[p][t].tMain = rng.range(1, 300);
@@ -250,13 +251,17 @@ void breakRule(Rng& rng, Configuration& c, int rule, int variant) {
             c.TactTable[p][0].kind = rng.pick<int32_t>({2, 2, 5, 9, -1, 1000});
             break;
         case 2: {
-            // A gap, a tact standing alone after the end, a tact of no known
-            // kind, or a main time no dialog takes.
-            if (variant % 4 == 0)
+            // A time no dialog takes, a tact of no known kind, a gap, or a
+            // tact standing alone after the end.
+            int phase = 0;
+            while (phase < last && c.TactTable[p][phase].kind != TactPhase) ++phase;
+            if (variant % 5 == 0)
                 c.TactTable[p][rng.range(0, last)].tMain = rng.pick<int32_t>({0, 256, 300, -1, 65536 + 10});
-            else if (variant % 4 == 1)
+            else if (variant % 5 == 1 && c.TactTable[p][phase].kind == TactPhase)
+                c.TactTable[p][phase].tMin = rng.pick<int32_t>({256, 300, 65536 + 10});
+            else if (variant % 5 == 2)
                 c.TactTable[p][rng.range(0, last)].kind = rng.pick<int32_t>({5, -1, 77});
-            else if (last >= 1 && variant % 4 == 2)
+            else if (last >= 1 && variant % 5 == 3)
                 c.TactTable[p][rng.range(0, last - 1)].kind = 0;
             else if (last + 7 < TactCount)
                 setTact(rng, c, p, last + 2 + rng.range(0, 5), rng.pick<int32_t>({1, 2, 3, 7}));
@@ -516,6 +521,7 @@ private:
             {"Цикл должен начинаться", "1 first tact"},
             {"Укажите вид такта", "2 gap"},
             {"Т осн. не может", "2 main time"},
+            {"Т мин. не может", "2 minimum time"},
             {"Пустая ячейка", "3 empty cell"},
             {"Установите направление", "4 first direction"},
             {"Нет полного подключения", "5 outputs"},
@@ -561,7 +567,7 @@ TEST(Differential, GeneratedConfigurationsAgreeWithTheOracle) {
     // The generator must have reached every rule, and most valid cases must
     // really be valid, or the comparison proves little.
     for (const char* kind :
-         {"1 first tact", "2 gap", "2 main time", "3 empty cell", "4 first direction", "5 outputs", "5 call input channel",
+         {"1 first tact", "2 gap", "2 main time", "2 minimum time", "3 empty cell", "4 first direction", "5 outputs", "5 call input channel",
           "5 yellow", "6 call tacts in all programs", "7 intermediate after call", "8 call tacts only",
           "9 second group", "10 delay", "11 calendar", "11 empty calendar"})
         EXPECT_GE(diff.verdictKinds[kind], 2) << kind;
@@ -695,6 +701,11 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
         EXPECT_EQ(oracle::oracleImage(*times)[7][3 * 6 + 6 + 2], uint8_t(tMain & 0xFF));
     }
 
+    auto minimum = test::sampleConfiguration();
+    minimum->TactTable[3][2].tMin = 300;
+    diff.compare(*minimum, "minimum-time-300");
+    EXPECT_EQ(oracle::oracleVerdict(*minimum), "( Программа № 4   Такт №3 ) - Т мин. не может превышать 255 сек");
+
     // A hole in the direction list: the image carries two direction bytes, for
     // rows 1 and 2, so the pedestrian in row 3 would not reach the controller.
     auto hole = test::sampleConfiguration();
@@ -747,7 +758,7 @@ TEST(Differential, EdgeCasesAgreeWithTheOracle) {
     }
     diff.compare(*test::fullConfiguration(), "full");
 
-    EXPECT_EQ(diff.compared, 26);
+    EXPECT_EQ(diff.compared, 27);
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ std::string checkProgram(const Configuration& c, int p) {
             return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Укажите вид такта";
     }
 
-    // Main times outside 1..255: the image holds one byte of them.
+    // Main times outside 1..255, minimum times of phases above 255: the image
+    // holds one byte of them.
     for (int t = 0; t <= 320; t++) {
         const int k = kindAt(c, p, t);
         if (k < 1 || k > 4) continue;
@@ -64,6 +65,8 @@ std::string checkProgram(const Configuration& c, int p) {
             return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может превышать 255 сек";
         if (c.TactTable[p][t].tMain < 1)
             return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может быть 0 сек";
+        if (k == 1 && c.TactTable[p][t].tMin > 255)
+            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т мин. не может превышать 255 сек";
     }
 
     // 3. Empty cells.
