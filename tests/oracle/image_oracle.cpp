@@ -282,7 +282,7 @@ std::string oracleVerdict(const Configuration& c) {
 std::array<Bytes, 10> oracleImage(const Configuration& c) {
     std::array<Bytes, 10> part;
 
-    // Part 3: the number of counted directions.
+    // decod_Ee_obcolnap.snt: the number of counted directions.
     int counted = 0;
     for (int d = 0; d < 63; d++)
         if (countedKind(c.DirectionKind[d])) counted++;
@@ -290,7 +290,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
     // The records carry one byte for each direction index below the count.
     const int directionBytes = counted;
 
-    // Part 4: call inputs and their delays.
+    // decod_Ertvp.snt: call inputs and their delays.
     uint8_t tvp1Channel = 0, tvp2Channel = 0;
     for (int d = 0; d < 63; d++) {
         if (c.DirectionKind[d] == 12) tvp1Channel = c.DirectionChannels[d][2];
@@ -304,7 +304,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
         part[3].push_back(uint8_t(v & 0xFF));
     }
 
-    // Part 5: which call tact kinds the calendar's programs use.
+    // decod_Ersosttvp.snt: which call tact kinds the calendar's programs use.
     uint8_t use = 0;
     for (int day = 0; day < 7; day++)
         for (int e = 0; e < 24; e++) {
@@ -317,7 +317,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
         }
     part[4].push_back(use);
 
-    // Part 2: channel table.
+    // decod_Erkanal.snt: channel table.
     std::array<uint8_t, 256> table{};
     for (int n = 1; n <= 63; n++) {
         const auto& slot = c.DirectionChannels[n - 1];
@@ -330,7 +330,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
     }
     for (int i = 1; i <= 255; i++) part[1].push_back(table[i]);
 
-    // Part 6: monitoring masks.
+    // decod_Eemaskonf.snt: monitoring masks.
     for (int n = 1; n <= 63; n++) {
         uint8_t mask = 0;
         for (int s = 0; s < 3; s++) {
@@ -341,7 +341,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
     }
     part[5].push_back(0);
 
-    // Parts 9 and 1: calendar.
+    // decod_Ee_bud.snt and decod_Ee_nprog.snt: the calendar.
     std::array<uint16_t, 168> words{};
     std::array<uint8_t, 168> programs{};
     int taken = 0;
@@ -360,7 +360,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
         part[0].push_back(programs[i]);
     }
 
-    // Parts 8 and 10: the tact records.
+    // decod_programmosn.snt and decod_Ee_nacprogppz.snt: the tact records and where each program starts.
     uint32_t offset = 0;
     for (int p = 0; p < 16; p++) {
         put32(part[9], offset);
@@ -404,7 +404,7 @@ std::array<Bytes, 10> oracleImage(const Configuration& c) {
         }
     }
 
-    // Part 7: header.
+    // decod_Ee_napavima.snt: header.
     put32(part[6], uint32_t(part[7].size()));
     part[6].push_back(c.ChannelCount);
     for (int d = 0; d < 63; d++) part[6].push_back(c.DirectionKind[d]);
