@@ -70,6 +70,70 @@ TEST(Validator, GapNamesTheEmptyTactOfTheFirstFaultyProgram) {
     EXPECT_EQ(verdict(*c), "( Программа № 5   Такт №1 ) - Укажите вид такта");
 }
 
+TEST(Validator, TactOfUnknownKindInsideAProgramIsAskedFor) {
+    // The image ends a program at such a tact; passing it would send the
+    // controller a shorter program than the one shown.
+    for (int32_t odd : {5, -1, 1000}) {
+        auto c = test::sampleConfiguration();
+        c->TactTable[3][1].kind = odd;
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Укажите вид такта") << odd;
+        c->TactTable[3][1].kind = TactIntermediate;
+        c->TactTable[3][2].kind = odd;  // the last tact too
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №3 ) - Укажите вид такта") << odd;
+    }
+    // Behind the end of a program it changes nothing the controller gets.
+    auto c = test::sampleConfiguration();
+    c->TactTable[3][4].kind = -1;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+    // A gap before it is reported first, as a gap.
+    c->TactTable[3][1].kind = TactEmpty;
+    c->TactTable[3][2].kind = 7;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Укажите вид такта");
+}
+
+TEST(Validator, NoEmptyRowBeforeAUsedDirection) {
+    // The image holds as many direction bytes per tact as there are used
+    // directions, by position: the pedestrian behind the hole would be lost.
+    auto c = test::sampleConfiguration();
+    for (auto& program : c->TactSignals)
+        for (auto& row : program) row[2] = row[1];
+    c->DirectionKind[2] = c->DirectionKind[1];
+    c->DirectionChannels[2] = c->DirectionChannels[1];
+    c->DirectionKind[1] = DirEmpty;
+    c->DirectionChannels[1] = {};
+    EXPECT_EQ(verdict(*c), "Установите направление");
+    c->DirectionKind[1] = 10;  // a code no editor makes is no direction either
+    EXPECT_EQ(verdict(*c), "Установите направление");
+    c->DirectionKind[1] = DirEmpty;
+    c->DirectionKind[2] = DirEmpty;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+}
+
+TEST(Validator, TimesTheImageCannotHoldAreRefused) {
+    // The tact dialog takes 1..255 s; the image holds one byte, so a longer
+    // time from a damaged file would reach the controller cut short.
+    auto c = test::sampleConfiguration();
+    c->TactTable[3][2].tMain = 256;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №3 ) - Т осн. не может превышать 255 сек");
+    c->TactTable[3][2].tMain = 255;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+    for (int32_t t : {0, -3}) {
+        c->TactTable[3][1].tMain = t;
+        EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №2 ) - Т осн. не может быть 0 сек") << t;
+    }
+    c->TactTable[3][1].tMain = 3;
+    c->TactTable[3][0].tMin = 256;
+    EXPECT_EQ(verdict(*c), "( Программа № 4   Такт №1 ) - Т мин. не может превышать 255 сек");
+    c->TactTable[3][0].tMin = 20;
+    c->TactTable[3][1].tMin = 999;  // an intermediate tact has no minimum time
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+    // Behind the end of the program, and in an empty tact, times do not matter.
+    c->TactTable[3][1].tMain = 1;
+    c->TactTable[3][3].tMain = 999;
+    c->TactTable[3][5].tMain = -1;
+    EXPECT_EQ(verdict(*c), kNoErrorsText);
+}
+
 TEST(Validator, EmptyCellLowestDirectionThenLowestTact) {
     auto c = test::sampleConfiguration();
     c->TactSignals[3][2][1] = SignalNotSet;
