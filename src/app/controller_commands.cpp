@@ -7,6 +7,7 @@
 #include "app/link_format.h"
 #include "app/link_session.h"
 #include "app/link_texts.h"
+#include "check/image_limits.h"
 #include "check/validator.h"
 #include "image/image.h"
 #include "link/controller_records.h"
@@ -70,7 +71,9 @@ bool sendService(LinkContext& link, UserDialogs& ui, uint8_t what) {
 
 bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
     link.lastSucceeded = false;
-    if (validateConfiguration(c, ui) != 0) {
+    // Besides the verdict, nothing the image would carry unfaithfully may go
+    // to a controller.
+    if (validateConfiguration(c, ui) != 0 || checkImageLimits(c, ui) != 0) {
         ui.messageBox(linktext::kWarningTitle, linktext::kWriteRefused, Buttons::Ok, Icon::Exclamation);
         return false;
     }

@@ -218,37 +218,15 @@ std::string programMessage(const Configuration& c, ConfigurationFindings& whole,
     if (first != TactEmpty && first != TactPhase && first != TactTvp1 && first != TactTvp2)
         return programTact(program, 1) + " - Цикл должен начинаться с такта 'Фаза' или 'ТВП'";
 
-    // 2. Gaps, and tacts of a kind the tact table has no code for (from a
-    // damaged file): the image would end the program there and the
-    // controller would silently lose the tacts after it.
-    auto known = [](int32_t k) { return k >= TactEmpty && k <= TactTvp2; };
-    for (int t = 1; t < TactCount; ++t) {
+    // 2. Gaps.
+    for (int t = 1; t < TactCount; ++t)
         if (kind(t) >= 1 && kind(t - 1) == TactEmpty) return programTact(program, t) + " - Укажите вид такта";
-        if (!known(kind(t)) && kind(t - 1) != TactEmpty) return programTact(program, t + 1) + " - Укажите вид такта";
-    }
-
-    // Times the tact dialog would not take (only a damaged or hand-made file
-    // has them): the image holds the low byte only, so 300 s would reach the
-    // controller as 44 s, and a main time of 0 s as an empty tact.
-    for (int t = 0; t < TactCount; ++t) {
-        if (kind(t) < TactPhase || kind(t) > TactTvp2) continue;
-        if (tacts[t].tMain > 255) return programTact(program, t + 1) + " - Т осн. не может превышать 255 сек";
-        if (tacts[t].tMain < 1) return programTact(program, t + 1) + " - Т осн. не может быть 0 сек";
-        if (kind(t) == TactPhase && tacts[t].tMin > 255)
-            return programTact(program, t + 1) + " - Т мин. не может превышать 255 сек";
-    }
 
     // 3. Empty cells.
     if (auto m = checkEmptyCells(c, program); !m.empty()) return m;
 
-    // 4. First direction, and no empty row before a used one (only a damaged
-    // or hand-made file has one): the image carries the directions by
-    // position up to their count, so a direction behind the hole would never
-    // reach the controller.
+    // 4. First direction.
     if (!isNormalDirection(c.DirectionKind[0])) return "Установите направление";
-    for (int d = 1; d < DirectionCount; ++d)
-        if (isUsedDirection(c.DirectionKind[d]) && !isUsedDirection(c.DirectionKind[d - 1]))
-            return "Установите направление";
 
     // 5. Outputs.
     if (const auto& m = whole.outputs(); !m.empty()) return m;

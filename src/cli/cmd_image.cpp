@@ -1,6 +1,7 @@
 // livra check, livra compile, livra decompile.
 #include <iostream>
 
+#include "check/image_limits.h"
 #include "check/validator.h"
 #include "cli/cli_util.h"
 #include "image/image.h"
@@ -39,6 +40,12 @@ int runCompile(const GlobalOptions&, const Args& args) {
         const int result = validateConfiguration(*c, verdict);
         for (const auto& line : verdict.lines) console.add(line);
         if (result != 0) return ExitFailed;
+        // What the image cannot carry faithfully is never compiled for a controller.
+        VectorErrorList limits;
+        if (checkImageLimits(*c, limits) != 0) {
+            for (const auto& line : limits.lines) console.add(line);
+            return ExitFailed;
+        }
     }
     const ImageFiles image = encodeImage(*c);
     const auto folder = pathFromUtf8(*out);

@@ -274,6 +274,18 @@ TEST(ControllerCommands, NoCableAndInvalidConfigurationSendNothing) {
               "Запись в ДК невозможна.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.");
     EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Exclamation);
     EXPECT_EQ(rig.controller.requestsServed(), 0);
+
+    // A verdict without errors is not enough when the image would cut a time
+    // short: 300 s would reach the controller as 44 s.
+    rig.ui.boxes.clear();
+    auto tooLong = sampleConfiguration();
+    tooLong->TactTable[3][0].tMain = 300;
+    EXPECT_FALSE(writeToController(*tooLong, rig.link, rig.ui));
+    ASSERT_EQ(rig.ui.boxes.size(), 1u);
+    EXPECT_EQ(rig.ui.boxes[0].text,
+              "Запись в ДК невозможна.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.");
+    EXPECT_EQ(rig.ui.lines, std::vector<std::string>{"( Программа № 4   Такт №1 ) - Т осн. не может превышать 255 сек"});
+    EXPECT_EQ(rig.controller.requestsServed(), 0);
 }
 
 TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {

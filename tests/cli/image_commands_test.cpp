@@ -35,6 +35,22 @@ TEST(CheckCommand, PrintsTheVerdictAndItsExitStatus) {
     EXPECT_EQ(r.out, "Установите направление\n");
 }
 
+TEST(CompileCommand, RefusesWhatTheImageCannotCarryUnlessUnchecked) {
+    test::TempDir dir;
+    auto c = test::sampleConfiguration();
+    c->TactTable[3][0].tMain = 300;  // would reach the controller as 44 s
+    const auto project = saveProject(dir, "long.ptm", *c);
+    auto r = runLivra({"check", project});
+    EXPECT_EQ(r.exitCode, 0) << "the verdict itself is unchanged";
+    r = runLivra({"compile", project, "--out", (dir / "parts").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Ошибок не обнаружено\n( Программа № 4   Такт №1 ) - Т осн. не может превышать 255 сек\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "parts"));
+    r = runLivra({"compile", project, "--no-check", "--out", (dir / "raw").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir / "raw"));
+}
+
 TEST(CheckCommand, UnloadableFilesAndBadUsage) {
     test::TempDir dir;
     test::writeBytes(dir / "junk.ptm", Bytes{'w', 'e', 'r'});

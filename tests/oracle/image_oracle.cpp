@@ -46,27 +46,11 @@ std::string checkProgram(const Configuration& c, int p) {
     if (k0 != 0 && k0 != 1 && k0 != 3 && k0 != 4)
         return "( Программа № " + num(P) + "   Такт №1 ) - Цикл должен начинаться с такта 'Фаза' или 'ТВП'";
 
-    // 2. Gaps. A tact of a kind outside the code table that the program
-    // reaches is as unfinished as a missing one, and is named by its own number.
+    // 2. Gaps.
     for (int t = 1; t <= 320; t++) {
         const int k = kindAt(c, p, t);
         if (k >= 1 && kindAt(c, p, t - 1) == 0)
             return "( Программа № " + num(P) + "   Такт №" + num(t) + " ) - Укажите вид такта";
-        if ((k < 0 || k > 4) && kindAt(c, p, t - 1) != 0)
-            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Укажите вид такта";
-    }
-
-    // Main times outside 1..255, minimum times of phases above 255: the image
-    // holds one byte of them.
-    for (int t = 0; t <= 320; t++) {
-        const int k = kindAt(c, p, t);
-        if (k < 1 || k > 4) continue;
-        if (c.TactTable[p][t].tMain > 255)
-            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может превышать 255 сек";
-        if (c.TactTable[p][t].tMain < 1)
-            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т осн. не может быть 0 сек";
-        if (k == 1 && c.TactTable[p][t].tMin > 255)
-            return "( Программа № " + num(P) + "   Такт №" + num(t + 1) + " ) - Т мин. не может превышать 255 сек";
     }
 
     // 3. Empty cells.
@@ -80,11 +64,8 @@ std::string checkProgram(const Configuration& c, int p) {
         }
     }
 
-    // 4. The first direction, and no hole before a counted one: the records
-    // carry the directions by index up to their count.
+    // 4. The first direction.
     if (!(c.DirectionKind[0] >= 1 && c.DirectionKind[0] <= 9)) return "Установите направление";
-    for (int d = 1; d <= 62; d++)
-        if (countedKind(c.DirectionKind[d]) && !countedKind(c.DirectionKind[d - 1])) return "Установите направление";
 
     // 5. Outputs.
     std::string message;
