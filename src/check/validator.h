@@ -6,6 +6,9 @@
 namespace livra {
 
 inline constexpr const char* kNoErrorsText = "Ошибок не обнаружено";
+// Shown (titled "Внимание") when the simulator is asked for on an error.
+inline constexpr const char* kSimulationRefusedText =
+    "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 
 // Checks user programs 4..16 in order, stopping at the first with an error;
 // leaves exactly one line in the list. Returns 1 when an error was found.

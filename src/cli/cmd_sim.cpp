@@ -13,8 +13,6 @@
 namespace livra::cli {
 namespace {
 
-inline constexpr const char* kSimulationRefused =
-    "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 constexpr long kMaxSeconds = 100'000'000;  // a little over three years
 
 // Digits only, at most `maxDigits` of them.
@@ -93,7 +91,7 @@ int runSimulate(const GlobalOptions&, const Args& args) {
     VectorErrorList verdict;
     if (validateConfiguration(*config, verdict) != 0) {
         for (const auto& line : verdict.lines) std::cerr << line << "\n";
-        std::cerr << kSimulationRefused << "\n";
+        std::cerr << kSimulationRefusedText << "\n";
         return ExitFailed;
     }
 

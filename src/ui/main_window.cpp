@@ -32,8 +32,6 @@ namespace livra::ui {
 namespace {
 
 const char* const kDayNames[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
-const char* const kSimulatorRefused =
-    "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 const char* const kChannelCountQuestion =
     "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"
     "Изменить количество каналов в ДК?\n";
@@ -501,7 +499,7 @@ void MainWindow::runValidator() { validateConfiguration(c_, *dialogs_); }
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
-        dialogs_->messageBox("Внимание", kSimulatorRefused, Buttons::Ok, Icon::Exclamation);
+        dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
     emit simulatorRequested();
