@@ -1,5 +1,6 @@
 #include "pictures/pictures.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -7,6 +8,7 @@
 #include <QPolygonF>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace livra::pictures {
 namespace {
@@ -427,71 +429,91 @@ QFont tableFont() {
     return f;
 }
 
-const BuiltInPictures& builtInPictures() {
-    static const BuiltInPictures all = [] {
-        BuiltInPictures b;
-        for (int code = 0; code < 10; ++code) b.signalCell[code] = signalCell(code);
-        for (int kind = 0; kind < 14; ++kind) b.directionSymbol[kind] = directionSymbol(kind);
-        for (int mode = 0; mode < 3; ++mode) b.modeCell[mode] = modeCell(mode);
-        b.notApplicableCell = notApplicableCell();
-        b.greyCell = blank(SlotSize, SlotSize, rgb(OutsideGrey));
-        b.directionsHeaderFirst = directionsHeaderFirst();
-        for (int s = 0; s < 7; ++s) b.slotHeader[s] = slotHeader(s);
-        for (int i = 0; i < AnimationFrameCount; ++i) b.animation[i] = animationFrame(i);
-        b.logo = logo();
-        for (int l = 0; l < 5; ++l) b.vehicleHead[l] = vehicleHead(l);
-        const int pedestrianLights[3] = {HeadDark, HeadRed, HeadGreen};
-        for (int i = 0; i < 3; ++i) b.pedestrianHead[i] = pedestrianHead(pedestrianLights[i]);
-        for (int l = 0; l < 4; ++l) b.sectionHead[l] = sectionHead(l);
-        for (int code = 0; code < 9; ++code) b.tramHead[code] = tramHead(code);
-        for (int size : {16, 32, 48, 64, 128}) b.appIcon.addPixmap(QPixmap::fromImage(trafficLightImage(size)));
+namespace {
 
-        const QColor pressed(200, 215, 235);
-        auto triangle = [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(0, 150, 0));
-            p.drawPolygon(QPolygonF({QPointF(6, 4), QPointF(16, 10), QPointF(6, 16)}));
-        };
-        auto bars = [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(30, 60, 160));
-            p.drawRect(QRectF(5, 4, 3.5, 12));
-            p.drawRect(QRectF(11.5, 4, 3.5, 12));
-        };
-        b.runIcon = smallIcon(20, 20, triangle);
-        b.runPressedIcon = smallIcon(20, 20, triangle, pressed);
-        b.pauseIcon = smallIcon(20, 20, bars);
-        b.pausePressedIcon = smallIcon(20, 20, bars, pressed);
-        b.stopIcon = smallIcon(20, 20, [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(200, 0, 0));
-            p.drawRect(QRectF(5, 5, 10, 10));
-        });
-        b.stepIcon = smallIcon(32, 20, [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(0, 120, 0));
-            p.drawPolygon(QPolygonF({QPointF(8, 4), QPointF(18, 10), QPointF(8, 16)}));
-            p.drawRect(QRectF(20, 4, 3, 12));
-        });
-        for (int k = 0; k < 2; ++k) {
-            for (int called = 0; called < 2; ++called) {
-                QImage icon = smallIcon(20, 20, [&](QPainter& p) {
-                    p.setPen(QPen(Qt::black, 1));
-                    p.setBrush(called ? QColor(255, 60, 60) : QColor(150, 150, 150));
-                    p.drawEllipse(QPointF(10, 10), 7, 7);
-                    QFont f("Arial");
-                    f.setPixelSize(9);
-                    f.setBold(true);
-                    p.setFont(f);
-                    p.setPen(Qt::white);
-                    p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QString::number(k + 1));
-                });
-                (called ? b.callCalledIcon : b.callIdleIcon)[k] = icon;
-            }
+// The pictures keep the paint engines they were drawn with, which belong to
+// the running QGuiApplication: they are released when it ends, not at process
+// exit, and drawn again if another application starts.
+std::unique_ptr<BuiltInPictures>& picturesHolder() {
+    static std::unique_ptr<BuiltInPictures> holder;
+    return holder;
+}
+
+void releasePictures() { picturesHolder().reset(); }
+
+BuiltInPictures drawAll() {
+    BuiltInPictures b;
+    for (int code = 0; code < 10; ++code) b.signalCell[code] = signalCell(code);
+    for (int kind = 0; kind < 14; ++kind) b.directionSymbol[kind] = directionSymbol(kind);
+    for (int mode = 0; mode < 3; ++mode) b.modeCell[mode] = modeCell(mode);
+    b.notApplicableCell = notApplicableCell();
+    b.greyCell = blank(SlotSize, SlotSize, rgb(OutsideGrey));
+    b.directionsHeaderFirst = directionsHeaderFirst();
+    for (int s = 0; s < 7; ++s) b.slotHeader[s] = slotHeader(s);
+    for (int i = 0; i < AnimationFrameCount; ++i) b.animation[i] = animationFrame(i);
+    b.logo = logo();
+    for (int l = 0; l < 5; ++l) b.vehicleHead[l] = vehicleHead(l);
+    const int pedestrianLights[3] = {HeadDark, HeadRed, HeadGreen};
+    for (int i = 0; i < 3; ++i) b.pedestrianHead[i] = pedestrianHead(pedestrianLights[i]);
+    for (int l = 0; l < 4; ++l) b.sectionHead[l] = sectionHead(l);
+    for (int code = 0; code < 9; ++code) b.tramHead[code] = tramHead(code);
+    for (int size : {16, 32, 48, 64, 128}) b.appIcon.addPixmap(QPixmap::fromImage(trafficLightImage(size)));
+
+    const QColor pressed(200, 215, 235);
+    auto triangle = [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 150, 0));
+        p.drawPolygon(QPolygonF({QPointF(6, 4), QPointF(16, 10), QPointF(6, 16)}));
+    };
+    auto bars = [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 60, 160));
+        p.drawRect(QRectF(5, 4, 3.5, 12));
+        p.drawRect(QRectF(11.5, 4, 3.5, 12));
+    };
+    b.runIcon = smallIcon(20, 20, triangle);
+    b.runPressedIcon = smallIcon(20, 20, triangle, pressed);
+    b.pauseIcon = smallIcon(20, 20, bars);
+    b.pausePressedIcon = smallIcon(20, 20, bars, pressed);
+    b.stopIcon = smallIcon(20, 20, [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 0, 0));
+        p.drawRect(QRectF(5, 5, 10, 10));
+    });
+    b.stepIcon = smallIcon(32, 20, [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 120, 0));
+        p.drawPolygon(QPolygonF({QPointF(8, 4), QPointF(18, 10), QPointF(8, 16)}));
+        p.drawRect(QRectF(20, 4, 3, 12));
+    });
+    for (int k = 0; k < 2; ++k) {
+        for (int called = 0; called < 2; ++called) {
+            QImage icon = smallIcon(20, 20, [&](QPainter& p) {
+                p.setPen(QPen(Qt::black, 1));
+                p.setBrush(called ? QColor(255, 60, 60) : QColor(150, 150, 150));
+                p.drawEllipse(QPointF(10, 10), 7, 7);
+                QFont f("Arial");
+                f.setPixelSize(9);
+                f.setBold(true);
+                p.setFont(f);
+                p.setPen(Qt::white);
+                p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QString::number(k + 1));
+            });
+            (called ? b.callCalledIcon : b.callIdleIcon)[k] = icon;
         }
-        return b;
-    }();
-    return all;
+    }
+    return b;
+}
+
+}  // namespace
+
+const BuiltInPictures& builtInPictures() {
+    auto& holder = picturesHolder();
+    if (!holder) {
+        holder = std::make_unique<BuiltInPictures>(drawAll());
+        qAddPostRoutine(releasePictures);
+    }
+    return *holder;
 }
 
 }  // namespace livra::pictures

@@ -26,6 +26,7 @@
 #include "check/validator.h"
 #include "pictures/pictures.h"
 #include "ui/canvases.h"
+#include "ui/editors/editors.h"
 
 namespace livra::ui {
 
@@ -125,6 +126,8 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { refreshPass(); });
     refresh_.setInterval(150);
     connect(&refresh_, &QTimer::timeout, this, &MainWindow::refreshPass);
+
+    editors_ = new Editors(*this);
 
     refreshCalendarList();
     showLinkState();

@@ -30,6 +30,8 @@ class QTreeWidget;
 
 namespace livra::ui {
 
+class Editors;
+
 // A picture control: shows the last assigned image and reports clicks in
 // picture-local coordinates.
 class CanvasView : public QWidget {
@@ -72,6 +74,7 @@ public:
 
     Configuration& configuration() { return c_; }
     QtDialogs& dialogs() { return *dialogs_; }
+    Editors& editors() { return *editors_; }
     LinkTabState& linkState() { return linkState_; }
 
     // One pass of the periodic refresh over the visible tab.
@@ -149,6 +152,7 @@ private:
     Configuration& c_;
     LinkContext* link_;
     std::unique_ptr<QtDialogs> dialogs_;
+    Editors* editors_ = nullptr;  // child QObject
     LinkTabState linkState_;
     QTimer refresh_;
     int popupContext_ = PopupNone;

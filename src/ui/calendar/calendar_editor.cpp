@@ -1,0 +1,7 @@
+#include "ui/calendar/calendar_editor.h"
+
+namespace livra::ui {
+
+void CalendarEditor::menuChosen(int) {}
+
+}  // namespace livra::ui
