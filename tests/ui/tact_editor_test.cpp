@@ -146,7 +146,13 @@ TEST_F(TactEditorTest, GridShowsSignalsLabelsAndMarks) {
     EXPECT_EQ(pixel(cell(0, 11)), QColor(255, 198, 197));
     EXPECT_EQ(pixel(cell(5, 0)), QColor(Qt::white));
     EXPECT_TRUE(w->tactCanvas()->image().save(shotPath("tact_grid.png")));
+    // Both trams and both call inputs in view.
+    w->tactDirectionScroll()->setValue(4);
+    w->refreshPass();
+    EXPECT_EQ(pixel(cell(3, 11)), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(cell(4, 11)), QColor(255, 198, 197));
     EXPECT_TRUE(w->grab().save(shotPath("tact_grid_window.png")));
+    w->tactDirectionScroll()->setValue(0);
 
     c->TactSignals[3][5][0] = 42;  // a damaged file
     w->tactDirectionScroll()->setValue(60);
