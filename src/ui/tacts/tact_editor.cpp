@@ -15,7 +15,7 @@ namespace livra::ui {
 
 namespace {
 
-enum TactMenuItem { InsertBefore = 1, InsertAfter = 2, Delete = 3, Cancel = 4, DeleteAll = 5 };
+enum TactMenuItem { InsertBefore = 1, InsertAfter = 2, Delete = 3, DeleteAll = 5 };
 
 // Clears a flag when the dialog that set it is gone, however it ended.
 struct OpenFlag {
@@ -55,7 +55,7 @@ void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
 }
 
 void TactEditor::menuChosen(int id) {
-    if (id == Cancel) return;
+    if (id != InsertBefore && id != InsertAfter && id != Delete && id != DeleteAll) return;  // "Отмена"
     MainWindow& w = e_.window();
     Configuration& c = w.configuration();
     const int p = c.CurrentProgram;
@@ -71,7 +71,6 @@ void TactEditor::menuChosen(int id) {
             Answer::Yes)
             r = clearProgram(c, p);
         break;
-    default: return;
     }
     if (r == TactEditResult::TableFull)
         w.dialogs().messageBox(kTableFullTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
