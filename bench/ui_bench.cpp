@@ -19,6 +19,8 @@ using namespace livra::ui;
 namespace {
 
 QApplication& app() {
+    // Other benchmark files of this program may have started it already.
+    if (auto* running = qobject_cast<QApplication*>(QCoreApplication::instance())) return *running;
     static int argc = 1;
     static char name[] = "livra_bench";
     static char* argv[] = {name, nullptr};

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "edit/tact_grid.h"
 #include "pictures/pictures.h"
 
 namespace livra::ui {
@@ -71,7 +72,8 @@ QString directionLabel(const Configuration& c, int d) {
     return label;
 }
 
-void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int firstDirection) {
+void drawTactGrid(QImage& canvas, Configuration& c, int firstTact, int firstDirection) {
+    markCallInputCells(c);
     const auto& pics = builtInPictures();
     QPainter p(&canvas);
     p.fillRect(0, 0, TactCanvasWidth, HeaderBandHeight, background());
@@ -92,8 +94,7 @@ void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int fir
     }
     p.setPen(Qt::black);
     for (int y : {19, 38, 57, 76}) p.drawLine(0, y, TactCanvasWidth - 1, y);
-    for (int x = CellWidth; x < TactCanvasWidth; x += CellWidth) p.drawLine(x, 0, x, HeaderBandHeight - 1);
-    p.drawLine(0, HeaderBandHeight - 1, TactCanvasWidth - 1, HeaderBandHeight - 1);
+    for (int x = CellWidth; x < TactCanvasWidth; x += CellWidth) p.drawLine(x, 0, x, TactCanvasHeight - 1);
 }
 
 void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirection) {

@@ -16,9 +16,11 @@ constexpr int HeaderBandHeight = 99;  // three cell rows that never scroll
 QImage makeTactCanvas();
 QImage makeDirectionsCanvas();
 
-// Grid background, header captions and lines, the signal cells of
-// CurrentProgram from (firstTact, firstDirection) and the direction column.
-void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int firstDirection);
+// Grid background, header captions and lines, and the signal cells of
+// CurrentProgram from (firstTact, firstDirection). Marks the call-input cells
+// of every program first (they are stored), so the picture never shows a
+// stale mark. Codes no table knows are drawn grey, like cells off the table.
+void drawTactGrid(QImage& canvas, Configuration& c, int firstTact, int firstDirection);
 void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirection);
 
 // The texts of the header band's tact columns and the column edges; brings

@@ -24,6 +24,7 @@
 #include <algorithm>
 
 #include "check/validator.h"
+#include "edit/tact_edit.h"
 #include "pictures/pictures.h"
 #include "ui/canvases.h"
 #include "ui/editors/editors.h"
@@ -463,12 +464,7 @@ void MainWindow::copyDay() {
 }
 
 void MainWindow::copyProgram() {
-    if (c_.CurrentProgram < FirstUserProgram) return;
-    c_.Modified = 1;
-    const int from = copyProgram_->currentText().toInt() - 1;
-    if (from < 0 || from >= ProgramCount || from == c_.CurrentProgram) return;
-    c_.TactTable[c_.CurrentProgram] = c_.TactTable[from];
-    c_.TactSignals[c_.CurrentProgram] = c_.TactSignals[from];
+    if (livra::copyProgram(c_, copyProgram_->currentText().toInt() - 1)) redrawTactTable();
 }
 
 void MainWindow::showLinkState() {

@@ -17,8 +17,16 @@ public:
     // An item of TactMenu, by its id.
     void menuChosen(int id);
 
+    // The dialogs for CurrentProgram at CurrentTact (and CurrentDirection);
+    // neither opens for a fixed program, while it is already open, or where
+    // the cell allows no signal.
+    void openSignalChoice(QPoint mouseGlobal);
+    void openTactProperties(QPoint mouseGlobal);
+
 private:
     Editors& e_;
+    bool signalOpen_ = false;
+    bool propertiesOpen_ = false;
 };
 
 }  // namespace livra::ui
