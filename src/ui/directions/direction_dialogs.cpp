@@ -73,6 +73,7 @@ DirectionsDialog::DirectionsDialog(QWidget* owner, Configuration& config, int di
         const bool possible = canCreateDirection(c_, direction_, k.kind);
         auto* l = label(directionKindLabel(k.kind), this, k.lx, k.ly, k.kind >= DirTvp1 ? 52 : 100, 15);
         b->setEnabled(possible);
+        b->setAutoDefault(false);  // Enter never creates a direction by itself
         l->setEnabled(possible);
         const uint8_t kind = k.kind;
         connect(b, &QPushButton::clicked, this, [this, kind] { choose(kind); });
@@ -81,6 +82,7 @@ DirectionsDialog::DirectionsDialog(QWidget* owner, Configuration& config, int di
     cancel_ = new QPushButton("Отмена", this);
     cancel_->setObjectName("cancelButton");
     cancel_->setGeometry(400, 140, 80, 20);
+    cancel_->setDefault(true);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
