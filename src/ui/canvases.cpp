@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "edit/directions_edit.h"
 #include "edit/tact_grid.h"
 #include "pictures/pictures.h"
 
@@ -44,21 +45,7 @@ QImage makeDirectionsCanvas() {
     return img;
 }
 
-bool slotApplicable(uint8_t kind, int s) {
-    switch (kind) {
-    case DirVehicle: return s == 0 || s == 1 || s == 2;
-    case DirPedestrian: return s == 0 || s == 2;
-    case DirExtraRed: return s == 0;
-    case DirExtraYellow: return s == 1;
-    case DirExtraGreen: return s == 2;
-    case DirTram1: return s == 3 || s == 6;
-    case DirTram2: return s == 4 || s == 6;
-    case DirTram3: return s == 5 || s == 6;
-    case DirTvp1:
-    case DirTvp2: return s == 2;
-    default: return false;
-    }
-}
+bool slotApplicable(uint8_t kind, int s) { return isEditableSlot(kind, s); }
 
 QString directionLabel(const Configuration& c, int d) {
     QString label = QString::number(d + 1);

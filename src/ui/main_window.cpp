@@ -24,6 +24,8 @@
 #include <algorithm>
 
 #include "check/validator.h"
+#include "edit/calendar_edit.h"
+#include "edit/directions_edit.h"
 #include "edit/tact_edit.h"
 #include "pictures/pictures.h"
 #include "ui/canvases.h"
@@ -404,11 +406,9 @@ void MainWindow::delayEdited(QLineEdit* field, std::string& text) {
 void MainWindow::channelCountChosen(int index) {
     const int wanted = channelCount_->itemText(index).toInt();
     if (wanted == c_.ChannelCount) return;
-    if (dialogs_->messageBox("Внимание!", kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes) {
-        c_.ChannelCount = uint8_t(wanted);
-        c_.Modified = 1;
-        rebuildFreeChannels(c_);
-        redrawDirections();
+    if (dialogs_->messageBox("Внимание!", kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes &&
+        changeChannelCount(c_, wanted)) {
+        editors_->directionsChanged();
     } else {
         showChannelCount();
     }
@@ -451,16 +451,7 @@ void MainWindow::refreshCalendarList() {
 }
 
 void MainWindow::copyDay() {
-    c_.Modified = 1;
-    const int from = copyDay_->currentIndex();
-    const int to = dayTabs_->currentIndex();
-    if (from < 0 || to < 0) return;
-    c_.Calendar[to] = c_.Calendar[from];
-    for (auto& day : c_.Calendar)
-        std::stable_sort(day.begin(), day.end(), [](const CalendarEntry& a, const CalendarEntry& b) {
-            return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
-        });
-    refreshCalendarList();
+    if (livra::copyDay(c_, copyDay_->currentIndex(), dayTabs_->currentIndex())) refreshCalendarList();
 }
 
 void MainWindow::copyProgram() {

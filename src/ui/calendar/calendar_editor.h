@@ -9,11 +9,17 @@ class CalendarEditor {
 public:
     explicit CalendarEditor(Editors& editors) : e_(editors) {}
 
-    // An item of the calendar menu, by its id, for the selected entry.
+    // An item of the calendar menu, by its id, for the selected day and entry.
     void menuChosen(int id);
+
+    // The alarm dialog in add mode (row < 0) or for entry `row` of the
+    // selected day.
+    void openAlarmDialog(int row);
 
 private:
     Editors& e_;
+    bool addOpen_ = false;
+    bool editOpen_ = false;
 };
 
 }  // namespace livra::ui
