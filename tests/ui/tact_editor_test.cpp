@@ -416,10 +416,19 @@ TEST_F(TactEditorTest, DirectionColumnReachesTheDirectionsEditor) {
     QTest::mouseClick(w->tactCanvas(), Qt::RightButton, {}, QPoint(10, 33 * 5 + 10));
     EXPECT_EQ(w->popupContext(), PopupDirections);
     EXPECT_EQ(c->CurrentDirection, 2);
-    // A free row sets the direction but shows no menu.
+    // The first free row opens the directions dialog for that row.
     w->tactDirectionScroll()->setValue(13);
+    QString dialogTitle;
+    QTimer::singleShot(0, [&dialogTitle] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialogTitle = dialog->windowTitle();
+            dialog->close();
+        }
+    });
     QTest::mouseClick(w->tactCanvas(), Qt::LeftButton, {}, QPoint(10, 33 * 3 + 10));
+    EXPECT_EQ(dialogTitle, "Направления");
     EXPECT_EQ(c->CurrentDirection, 13);
+    // A free row below it sets the direction but shows no menu.
     bool menuShown = true;
     refuseMenu(menuShown);
     QTest::mouseClick(w->tactCanvas(), Qt::RightButton, {}, QPoint(10, 33 * 4 + 10));
