@@ -76,10 +76,13 @@ PlanSurface::PlanSurface(Plan& plan, const Configuration& config, QWidget* paren
 
 void PlanSurface::setPlanPicture(const QImage& picture) {
     planPicture_ = picture;
-    planPictureScaled_ = picture.isNull()
-                             ? QImage()
-                             : picture.scaled(PlanSurfaceSize, PlanSurfaceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    planPictureScaled_ = QImage();
+    if (!picture.isNull()) {
+        // An opaque picture is copied, not blended, on every frame.
+        const auto format = picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+        planPictureScaled_ = picture.scaled(PlanSurfaceSize, PlanSurfaceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(format);
+    }
     update();
 }
 
@@ -148,7 +151,8 @@ const QImage* PlanSurface::sourceFor(const PlanObject& o) {
 }
 
 void PlanSurface::render(QPainter& p) {
-    p.fillRect(QRect(0, 0, PlanSurfaceSize, PlanSurfaceSize), kBackground);
+    if (planPictureScaled_.isNull() || planPictureScaled_.hasAlphaChannel())
+        p.fillRect(QRect(0, 0, PlanSurfaceSize, PlanSurfaceSize), kBackground);
     if (!planPictureScaled_.isNull()) p.drawImage(0, 0, planPictureScaled_);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const PlanObject& o : plan_.planObjects) {

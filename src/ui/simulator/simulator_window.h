@@ -4,6 +4,7 @@
 // commands wait until it is closed. The rules of the controls live in
 // sim/sim_control; this window shows them.
 #include <QDialog>
+#include <QIcon>
 #include <QTimer>
 #include <memory>
 
@@ -93,6 +94,7 @@ private:
     QPushButton* setClock_ = nullptr;
     QGroupBox* callFrame_ = nullptr;
     QToolButton* call_[2] = {};
+    QIcon callIcons_[2][2];  // by input: idle, called
     QLabel* callDelay_[2] = {};
     QGroupBox* debugFrame_ = nullptr;
     QToolButton* run_button_ = nullptr;
