@@ -1,7 +1,8 @@
 // Makes the sample project's plan: draws the intersection picture
 // shem/crossroad.png and mounts a head for every approach of every direction,
 // then writes the project with that plan. It also keeps the call input's
-// signals to what the tact editor offers in a call tact (red or off).
+// signals to what the tact editor offers in a call tact (red or off), and
+// moves the night flashing to 01:00..06:00.
 //
 //   livra-make-crossroad IN.ptm OUT.ptm SHEM_DIR
 //
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <filesystem>
@@ -120,6 +122,18 @@ int main(int argc, char** argv) {
                 const bool walk = t + 1 < TactCount && c.TactTable[p][t + 1].kind == kind;
                 s = walk ? SignalRed : SignalOff;
             }
+
+    // Night flashing from 01:00 rather than 23:00, so that the simulator's
+    // clock at its zero (a Thursday, 00:00) starts in the full cycle of
+    // program 4. Each day stays sorted by time.
+    for (CalendarDay& day : c.Calendar) {
+        for (CalendarEntry& e : day)
+            if (e.program == 2 && e.hour == 23 && e.minute == 0) e.hour = 1;
+        std::stable_sort(day.begin(), day.end(), [](const CalendarEntry& a, const CalendarEntry& b) {
+            if (a.empty() != b.empty()) return b.empty();
+            return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
+        });
+    }
 
     Plan plan;
     createSpecialObjects(plan);

@@ -144,6 +144,9 @@ TEST_F(SimulatorWindowTest, OpensStoppedAndDarkWithItsControls) {
     click(w->runButton());
     w->simulationSecond();
     EXPECT_EQ(w->clockLabel()->text(), "Чт.01.01.1970  00:00:01");
+    // The sample runs its full cycle from there: a living crossroad at once.
+    EXPECT_EQ(w->programField()->text(), "4");
+    EXPECT_EQ((std::map<int, int>{{1, 3}, {2, 1}, {3, 3}, {4, 1}}), headSignals());
 }
 
 // The window must play exactly what the engine plays: compared line by line
