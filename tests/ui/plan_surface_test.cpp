@@ -95,3 +95,25 @@ TEST(PlanSurface, PlanPictureIsStretchedAndABadFileKeepsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlanSurface, ANewHeadUnderAnOldIdStartsDarkInItsOwnKind) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirTram1);
+    test::addDirection(*c, 3, DirPedestrian);
+    Plan plan;
+    createSpecialObjects(plan);
+    const int32_t tram = mountObject(plan, *c, 0, 100, 100);
+    PlanSurface surface(plan, *c);
+    setDirectionState(plan, 1, DirTram1, 8);
+    surface.drawPlanObjects(0);
+    EXPECT_EQ(surface.headPicture(tram), (HeadPicture{HeadPictureSet::Tram, 8}));
+    demountObject(plan, tram);
+    ASSERT_EQ(mountObject(plan, *c, 3, 100, 100), tram);
+    EXPECT_EQ(surface.headPicture(tram), (HeadPicture{HeadPictureSet::Pedestrian, 0}));
+    const QImage img = surface.renderToImage();
+    EXPECT_TRUE(isDark(img.pixel(125, 125))) << "the pedestrian head is drawn";
+}
+
+}  // namespace

@@ -110,10 +110,11 @@ void PlanSurface::choosePictures(PlanDrawMode mode) {
 
 std::optional<HeadPicture> PlanSurface::headPicture(int32_t id) const {
     const PlanObject* o = findObject(plan_, id);
-    if (!o || !o->isHead()) return std::nullopt;
-    if (auto it = pictures_.find(id); it != pictures_.end()) return it->second;
-    if (o->direction > DirectionCount) return std::nullopt;
-    return darkHeadPicture(c_.DirectionKind[o->direction - 1]);
+    if (!o || !o->isHead() || o->direction > DirectionCount) return std::nullopt;
+    const auto dark = darkHeadPicture(c_.DirectionKind[o->direction - 1]);
+    if (!dark) return std::nullopt;
+    if (auto it = pictures_.find(id); it != pictures_.end() && it->second.set == dark->set) return it->second;
+    return dark;
 }
 
 void PlanSurface::setHighlighted(std::vector<int32_t> ids) {
@@ -141,13 +142,14 @@ const QImage& PlanSurface::labelImage(const PlanObject& o) {
 
 const QImage* PlanSurface::sourceFor(const PlanObject& o) {
     if (o.isLabel()) return &labelImage(o);
-    if (!o.isHead()) return nullptr;
-    if (auto it = pictures_.find(o.id); it != pictures_.end()) return imageOf(it->second);
-    if (o.direction > DirectionCount) return nullptr;
+    if (!o.isHead() || o.direction > DirectionCount) return nullptr;
     const auto dark = darkHeadPicture(c_.DirectionKind[o.direction - 1]);
     if (!dark) return nullptr;
-    pictures_[o.id] = *dark;
-    return imageOf(*dark);
+    // A head mounted under the id of a demounted one of another kind starts
+    // dark, not with the other kind's picture.
+    auto it = pictures_.find(o.id);
+    if (it == pictures_.end() || it->second.set != dark->set) it = pictures_.insert_or_assign(o.id, *dark).first;
+    return imageOf(it->second);
 }
 
 void PlanSurface::render(QPainter& p) {
