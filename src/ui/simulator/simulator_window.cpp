@@ -48,12 +48,14 @@ QLabel* valueField(QWidget* parent, const char* name, QRect place) {
 
 }  // namespace
 
-SimulatorWindow::SimulatorWindow(const Configuration& config, SimulatorMemory& memory, QWidget* parent)
+SimulatorWindow::SimulatorWindow(Configuration& config, SimulatorMemory& memory, QWidget* parent)
     : QDialog(parent), c_(config), memory_(memory) {
     build();
     dialogs_ = std::make_unique<QtDialogs>(this, nullptr);
     surface_->setDialogs(dialogs_.get());
     openPlan();
+    // Plan editing (hover, drag, wheel, the object and plan menus) attaches
+    // here with surface_->setInput(editor); without it the plan only shows.
 
     connect(&timer1_, &QTimer::timeout, this, &SimulatorWindow::simulationSecond);
     connect(&timer2_, &QTimer::timeout, this, &SimulatorWindow::blinkStep);
