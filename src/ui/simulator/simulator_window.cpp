@@ -59,6 +59,7 @@ SimulatorWindow::SimulatorWindow(Configuration& config, SimulatorMemory& memory,
 
     connect(&timer1_, &QTimer::timeout, this, &SimulatorWindow::simulationSecond);
     connect(&timer2_, &QTimer::timeout, this, &SimulatorWindow::blinkStep);
+    timer1_.setTimerType(Qt::PreciseTimer);  // simulated seconds keep pace with real ones
     timer1_.start(1000);
     timer2_.start(500);
 }
