@@ -101,6 +101,15 @@ std::optional<ReadBack> readBack(LinkContext& link, UserDialogs& ui) {
     return out;
 }
 
+// Against the bytes as fetched, so that nothing the decoder reads coarsely
+// can pass for equal.
+std::vector<std::string> differencesFrom(const ImageFiles& sent, const ReadBack& held) {
+    if (held.files) return compareImages(sent, *held.files);
+    auto lines = compareImages(sent, encodeImage(*held.config));
+    lines.push_back(verifytext::kFetchedPartsUnreadable);
+    return lines;
+}
+
 }  // namespace
 
 VerifyResult compareWithController(const Configuration& c, LinkContext& link, UserDialogs& ui,
@@ -116,7 +125,7 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
     }
     const auto held = readBack(link, ui);
     if (!held) return VerifyResult::Failed;
-    const auto lines = compareConfigurations(c, *held->config);
+    const auto lines = differencesFrom(encodeImage(c), *held);
     ui.clear();
     if (lines.empty()) ui.add(kSameConfigurationText);
     for (const auto& line : lines) ui.add(line);
@@ -135,13 +144,7 @@ bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui) {
         return false;
     }
     // The size report stays in the list; the verdict follows it.
-    const ImageFiles sent = encodeImage(c);
-    std::vector<std::string> lines = compareConfigurations(c, *held->config);
-    for (const ImagePart& part : imageParts()) {
-        const std::size_t i = std::size_t(part.number - 1);
-        if (!held->files || (*held->files)[i] != sent[i])
-            lines.push_back(std::string(verifytext::kPartDiffers) + "'" + part.fileName + "'");
-    }
+    const auto lines = differencesFrom(encodeImage(c), *held);
     if (lines.empty()) {
         ui.add(kSameConfigurationText);
         link.lastSucceeded = true;

@@ -24,7 +24,8 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
 
 // "Записать в ДК" with "Проверить после записи": the write, then a read-back.
 // Reported as done (true, link.lastSucceeded) only when the controller gives
-// back byte for byte the image that was sent.
+// back byte for byte the image that was sent; otherwise the differences are
+// listed and the error box says so.
 bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
 
 namespace verifytext {
@@ -36,7 +37,7 @@ inline constexpr const char* kNoTemporaryFolder =
 inline constexpr const char* kWriteMismatch =
     "Выполнить команду не удалось!!!\nДК вернул не то, что было записано.";
 inline constexpr const char* kWriteUnchecked = "Запись в ДК не проверена: конфигурацию из ДК прочитать не удалось";
-inline constexpr const char* kPartDiffers = "Образ в ДК отличается от записанного: файл ";
+inline constexpr const char* kFetchedPartsUnreadable = "Файлы образа, прочитанного из ДК, недоступны";
 }  // namespace verifytext
 
 }  // namespace livra

@@ -68,9 +68,6 @@ std::string alarmsText(const CalendarDay& day) {
     return out.empty() ? "нет переключений" : out;
 }
 
-// What the controller would hold: compiled and decoded again.
-std::unique_ptr<Configuration> asHeld(const Configuration& c) { return decodeImage(encodeImage(c)); }
-
 void compareDirections(const Configuration& a, const Configuration& b, std::vector<std::string>& out) {
     for (int d = 0; d < DirectionCount; ++d) {
         const std::string name = "Направление " + std::to_string(d + 1);
@@ -114,34 +111,99 @@ void compareProgram(const Configuration& a, const Configuration& b, int p, std::
     }
 }
 
-}  // namespace
+std::string hex(uint8_t b) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", unsigned(b));
+    return text;
+}
 
-std::optional<std::string> imageFinding(const Configuration& c) {
+uint32_t word32(const Bytes& bytes, std::size_t at) {
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+// Bytes the decoder reads more coarsely than the controller (output codes it
+// takes as "off", a call input's code outside its own tacts, the filler
+// record of an empty program, the call-input use byte): told by where they
+// are, with the codes.
+void rawDifferences(const ImageFiles& x, const ImageFiles& y, std::vector<std::string>& out) {
+    for (const ImagePart& part : imageParts()) {
+        const std::size_t i = std::size_t(part.number - 1);
+        const Bytes& a = x[i];
+        const Bytes& b = y[i];
+        if (a == b) continue;
+        if (part.number == PartPrograms && a.size() == b.size() && x[PartProgramOffsets - 1] == y[PartProgramOffsets - 1] &&
+            x[PartDirectionCount - 1] == y[PartDirectionCount - 1]) {
+            const std::size_t length = std::size_t(x[PartDirectionCount - 1][0]) + 4;
+            for (std::size_t k = 0; k < a.size(); ++k) {
+                if (a[k] == b[k]) continue;
+                int p = 0;
+                for (int q = 1; q < ProgramCount; ++q)
+                    if (word32(x[PartProgramOffsets - 1], std::size_t(q) * 4) <= k) p = q;
+                const std::size_t at = k - word32(x[PartProgramOffsets - 1], std::size_t(p) * 4);
+                const std::size_t field = at % length;
+                if (field == length - 1) continue;  // the check byte follows the others
+                const std::string what = field == 0   ? "код вида"
+                                         : field == 1 ? "код Т мин"
+                                         : field == 2 ? "код Т осн"
+                                                      : "напр. " + std::to_string(field - 2) + " код";
+                out.push_back("Программа " + programTitle(p) + ", такт " + std::to_string(at / length + 1) + ": " +
+                              what + " " + arrow(hex(a[k]), hex(b[k])));
+            }
+            continue;
+        }
+        if (part.number == PartCallTactUse && a.size() == 1 && b.size() == 1) {
+            out.push_back("Вызовы ТВП в программах календаря: код " + arrow(hex(a[0]), hex(b[0])));
+            continue;
+        }
+        std::size_t k = 0;
+        while (k < a.size() && k < b.size() && a[k] == b[k]) ++k;
+        auto byteAt = [k](const Bytes& bytes) { return k < bytes.size() ? hex(bytes[k]) : std::string("нет"); };
+        out.push_back(std::string("Образ ДК, файл '") + part.fileName + "': байт " + std::to_string(k + 1) + " " +
+                      arrow(byteAt(a), byteAt(b)));
+    }
+}
+
+// The first finding of the image-limits check and of the one-byte fields.
+std::optional<std::string> limitsFinding(const Configuration& c) {
     VectorErrorList list;
-    if (checkImageLimits(c, list) != 0) return list.lines.empty() ? std::string("Образ ДК не переносит конфигурацию")
-                                                                   : list.lines.front();
-    // The fixed programs and the other times go into one byte as well.
+    if (checkImageLimits(c, list) != 0)
+        return list.lines.empty() ? std::string("Образ ДК не переносит конфигурацию") : list.lines.front();
+    // The fixed programs and the other times go into one byte as well, and a
+    // tact with no main time would end up as an empty one.
     for (int p = 0; p < ProgramCount; ++p)
         for (int t = 0; t < TactCount && c.TactTable[p][t].kind != TactEmpty; ++t) {
             const Tact& tact = c.TactTable[p][t];
-            if (tact.tMin < 0 || tact.tMin > 255 || tact.tMain < 0 || tact.tMain > 255)
-                return "( Программа № " + std::to_string(p + 1) + "   Такт №" + std::to_string(t + 1) +
-                       " ) - Время такта не может превышать 255 сек";
+            const std::string where =
+                "( Программа № " + std::to_string(p + 1) + "   Такт №" + std::to_string(t + 1) + " ) - ";
+            if (tact.kind < TactEmpty || tact.kind > TactTvp2) return where + "Укажите вид такта";
+            if (tact.tMain < 1) return where + "Т осн. не может быть 0 сек";
+            if (tact.tMin < 0 || tact.tMin > 255 || tact.tMain > 255)
+                return where + "Время такта не может превышать 255 сек";
         }
     for (int i = 0; i < 2; ++i) {
         const long delay = parseDelay(i == 0 ? c.Tvp1Delay : c.Tvp2Delay);
         if (delay < 0 || delay > 255)
             return std::string(i == 0 ? "ТВП1" : "ТВП2") + " Задержка не может превышать 255 сек";
     }
-    if (!asHeld(c)) return std::string("Количество каналов или расположение направлений не подходит для ДК");
     return std::nullopt;
 }
 
-std::vector<std::string> compareConfigurations(const Configuration& a, const Configuration& b) {
-    if (auto f = imageFinding(a)) return {"Конфигурация А: " + *f};
-    if (auto f = imageFinding(b)) return {"Конфигурация Б: " + *f};
-    const auto x = asHeld(a);
-    const auto y = asHeld(b);
+constexpr const char* kNotAnImage = "Количество каналов или расположение направлений не подходит для ДК";
+
+}  // namespace
+
+std::optional<std::string> imageFinding(const Configuration& c) {
+    if (auto f = limitsFinding(c)) return f;
+    if (!decodeImage(encodeImage(c))) return std::string(kNotAnImage);
+    return std::nullopt;
+}
+
+std::vector<std::string> compareImages(const ImageFiles& first, const ImageFiles& second) {
+    const auto x = decodeImage(first);
+    const auto y = decodeImage(second);
+    if (!x) return {std::string("Конфигурация А: ") + kNotAnImage};
+    if (!y) return {std::string("Конфигурация Б: ") + kNotAnImage};
     std::vector<std::string> out;
     if (x->ChannelCount != y->ChannelCount)
         out.push_back("Количество каналов: " + arrow(std::to_string(x->ChannelCount), std::to_string(y->ChannelCount)));
@@ -154,7 +216,15 @@ std::vector<std::string> compareConfigurations(const Configuration& a, const Con
         if (x->Calendar[day] != y->Calendar[day])
             out.push_back(std::string("Календарь, ") + kDayNames[day] + ": " +
                           arrow(alarmsText(x->Calendar[day]), alarmsText(y->Calendar[day])));
+    // Equal only when the controller would hold the same bytes.
+    if (out.empty() && first != second) rawDifferences(first, second, out);
     return out;
+}
+
+std::vector<std::string> compareConfigurations(const Configuration& a, const Configuration& b) {
+    if (auto f = limitsFinding(a)) return {"Конфигурация А: " + *f};
+    if (auto f = limitsFinding(b)) return {"Конфигурация Б: " + *f};
+    return compareImages(encodeImage(a), encodeImage(b));
 }
 
 }  // namespace livra
