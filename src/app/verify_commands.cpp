@@ -139,6 +139,7 @@ bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui) {
     if (!link.lastSucceeded) return false;
     link.lastSucceeded = false;
     const auto held = readBack(link, ui);
+    link.lastSucceeded = false;  // the read-back's success is not the write's
     if (!held) {
         ui.add(verifytext::kWriteUnchecked);
         return false;
