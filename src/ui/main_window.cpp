@@ -508,6 +508,8 @@ void MainWindow::linkCommand(int which) {
         if (c_.ProjectFileName != projectBefore) updateTitle(c_, *this);
         configurationReplaced();
     }
+    // The read-back's verdict comes after the size report: keep it in view.
+    if (cmd == LinkCommand::WriteVerified) errorList_->scrollToBottom();
     showLinkState();
 }
 

@@ -66,6 +66,9 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         click(w, "writeButton");
         EXPECT_EQ(listLines(w).last(), "Конфигурация в ДК совпадает с проектом");
         EXPECT_EQ(controller.configurationsApplied(), 1);
+        // The verdict follows the size report and is kept in view.
+        QListWidget* list = w.errorList();
+        EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
         const Bytes written = livra::test::readBytes(dir / imagePart(PartPrograms).fileName);
 
         // One signal changed in the open project, which is not marked modified.
