@@ -109,6 +109,15 @@ TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
         EXPECT_EQ(ui.lines, std::vector<std::string>{"before"});
         EXPECT_FALSE(line.link.lastSucceeded);
     }
+    // A project the image would change: its finding, and no controller asked.
+    auto over = sampleConfiguration();
+    over->TactTable[3][0].tMain = 300;
+    LinkContext nowhere;
+    Recorder ui;
+    EXPECT_EQ(compareWithController(*over, nowhere, ui), VerifyResult::Failed);
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"( Программа № 4   Такт №1 ) - Т осн. не может превышать 255 сек"});
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(ui.boxes[0].starts_with("Внимание: Сравнение с ДК невозможно.")) << ui.boxes[0];
 }
 
 // Opens the ports of a list in turn: the write reaches one controller, the

@@ -15,11 +15,9 @@
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
-#include "ui_helpers.h"
 
 using namespace livra;
 using namespace livra::ui;
-using livra::uitest::ModalScript;
 
 namespace {
 
@@ -98,22 +96,6 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         EXPECT_EQ(listLines(w), QStringList{"Конфигурация в ДК совпадает с проектом"});
     }
     controller.stop();
-
-    // No controller: the link's message, never "equal".
-    {
-        StartOptions none;
-        none.port = pathToUtf8(dir / "no-such-port");
-        Session session(none);
-        ASSERT_TRUE(session.start());
-        MainWindow& w = session.window();
-        w.tabs()->setCurrentIndex(MainWindow::TabLink);
-        ModalScript script;
-        script.answer("Ок");
-        click(w, "compareButton");
-        ASSERT_TRUE(script.done());
-        EXPECT_EQ(script.boxes[0].text, "Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля.");
-        EXPECT_FALSE(listLines(w).contains("Конфигурация в ДК совпадает с проектом"));
-    }
     qunsetenv("LIVRA_WORKDIR");
 }
 
