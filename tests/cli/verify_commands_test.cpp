@@ -76,6 +76,17 @@ TEST(CliVerify, WriteVerifyAndOneChangedSignal) {
     EXPECT_EQ(rewritten.exitCode, 0) << rewritten.err;
     EXPECT_EQ(livra(dir, {"--port", port, "verify", b.string()}).exitCode, 0);
     EXPECT_EQ(livra(dir, {"--port", port, "verify", a.string()}).exitCode, 1);
+
+    // Damaged replies (as `livra-emulator --corrupt-rate`) are asked again,
+    // never taken for a difference.
+    o.corruptRate = 0.1;
+    VirtualController noisy(o);
+    const std::string noisyPort = noisy.start();
+    ASSERT_FALSE(noisyPort.empty()) << noisy.error();
+    EXPECT_EQ(livra(dir, {"--port", noisyPort, "write", "--verify", a.string()}).exitCode, 0);
+    const auto noisyVerify = livra(dir, {"--port", noisyPort, "verify", b.string()});
+    EXPECT_EQ(noisyVerify.exitCode, 1) << noisyVerify.err;
+    EXPECT_EQ(noisyVerify.out, "Программа 4, такт 2: напр. 1 зелёный → жёлтый\n");
 }
 
 TEST(CliVerify, NoControllerIsNeverEqualAndBadUsage) {
