@@ -42,9 +42,9 @@ struct Line {
         link.ports = ports.get();
         link.fixedPort = controller.start();
         EXPECT_FALSE(link.fixedPort.empty()) << controller.error();
-        // Short deadlines: a dropped request costs 30 ms, not a second.
+        // Short deadlines: a dropped request costs 80 ms, not a second.
         auto t = std::make_shared<ExchangeTiming>();
-        t->attemptTimeout = milliseconds(30);
+        t->attemptTimeout = milliseconds(80);
         t->pollInterval = milliseconds(5);
         link.timing = t;
     }
@@ -63,7 +63,7 @@ TEST(VerifyCommands, ABadLineGivesNoFalseDifferences) {
     const auto project = sampleConfiguration();
     auto changed = std::make_unique<Configuration>(*project);
     changed->TactTable[3][2].tMain = 16;
-    for (uint64_t seed = 1; seed <= 3; ++seed) {
+    for (uint64_t seed = 1; seed <= 2; ++seed) {
         Line line(options(0.08, 0.05, seed));
         Recorder ui;
         auto written = std::make_unique<Configuration>(*project);
