@@ -1,4 +1,4 @@
-// livra info | clock | sync | journal | write | read | service: the
+// livra info | clock | sync | journal | write | verify | read | service: the
 // controller commands, one connection each.
 #include <atomic>
 #include <csignal>
@@ -15,6 +15,8 @@
 
 #include "app/controller_commands.h"
 #include "app/link_texts.h"
+#include "app/verify_commands.h"
+#include "check/compare.h"
 #include "cli/cli_util.h"
 #include "link/serial_port.h"
 #include "model/project_file.h"
@@ -171,14 +173,33 @@ int runJournal(const GlobalOptions& g, const Args& args) {
 }
 
 int runWrite(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {}, {});
+    ArgParser p(args, {}, {"--verify"});
     if (!p.error().empty()) return usageError("write", p.error());
     if (p.positional().size() != 1) return usageError("write", "needs one project file");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
     Link link(g);
-    writeToController(*c, link.context, link.console);
+    if (p.has("--verify"))
+        writeAndVerify(*c, link.context, link.console);
+    else
+        writeToController(*c, link.context, link.console);
     return link.finish("write");
+}
+
+// Exit 0 equal, 1 different (the lines on stdout) or not compared (the
+// reason on stderr), 2 bad usage or a project that cannot be compared.
+int runVerify(const GlobalOptions& g, const Args& args) {
+    ArgParser p(args, {}, {});
+    if (!p.error().empty()) return usageError("verify", p.error());
+    if (p.positional().size() != 1) return usageError("verify", "needs one project file");
+    auto c = loadProjectForReading(p.positional()[0]);
+    if (!c) return ExitUsage;
+    if (const auto finding = imageFinding(*c)) return usageError("verify", p.positional()[0] + ": " + *finding);
+    Link link(g);
+    const VerifyResult r = compareWithController(*c, link.context, link.console);
+    if (r == VerifyResult::Failed) return link.finish("verify");
+    link.console.flushList();
+    return r == VerifyResult::Equal ? ExitOk : ExitFailed;
 }
 
 int runRead(const GlobalOptions& g, const Args& args) {
@@ -230,10 +251,19 @@ const std::vector<Command>& linkCommands() {
          "Reads the controller's event journal, newest first, one tab-separated row a line\n"
          "(date, channel, direction, event). --save also writes it as a UTF-16 text file.\n",
          runJournal},
-        {"write", "write FILE.ptm",
+        {"write", "write [--verify] FILE.ptm",
          "Checks the project, compiles its image and writes it to the controller.\n"
-         "On a terminal a progress bar shows the bytes sent; Ctrl+C cancels.\n",
+         "On a terminal a progress bar shows the bytes sent; Ctrl+C cancels.\n"
+         "--verify reads the controller back afterwards: exit 0 only when it gives back\n"
+         "byte for byte what was sent; otherwise the differences are printed and exit is 1.\n",
          runWrite},
+        {"verify", "verify FILE.ptm",
+         "Reads the controller (into a temporary folder; nothing local changes) and compares\n"
+         "what it holds with the project. Prints \"Конфигурация в ДК совпадает с проектом\"\n"
+         "and exits 0 when equal; prints the differences one per line and exits 1 when not.\n"
+         "Exit 1 also when the controller cannot be read (the reason on stderr); exit 2 on\n"
+         "bad usage, an unreadable project or one the controller image cannot carry.\n",
+         runVerify},
         {"read", "read --out FILE.ptm",
          "Reads the configuration from the controller and saves it as a project file.\n", runRead},
         {"service", "service CODE",

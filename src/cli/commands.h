@@ -24,7 +24,8 @@ struct Command {
 // Each group lives in its own file.
 const std::vector<Command>& projectCommands();  // new, dump
 const std::vector<Command>& imageCommands();    // check, compile, decompile
-const std::vector<Command>& linkCommands();     // info, clock, sync, journal, write, read, service
+const std::vector<Command>& linkCommands();     // info, clock, sync, journal, write, verify, read, service
 const std::vector<Command>& simCommands();      // simulate, plan
+const std::vector<Command>& compareCommands();  // diff
 
 }  // namespace livra::cli

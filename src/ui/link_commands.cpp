@@ -2,6 +2,8 @@
 // serial adapter refuses them with the usual failure box.
 #include "ui/main_window.h"
 
+#include "app/verify_commands.h"
+
 #if __has_include("serial_qt/qt_serial_port.h")
 #define LIVRA_HAVE_LINK 1
 #endif
@@ -26,6 +28,8 @@ bool runLinkCommand(LinkCommand which, Configuration& c, LinkContext* link, User
     case LinkCommand::ReadJournal: readJournal(*link, ui, tab); break;
     case LinkCommand::Service: serviceCommand(*link, ui, tab); break;
     case LinkCommand::SaveJournal: break;
+    case LinkCommand::Compare: compareWithController(c, *link, ui); break;
+    case LinkCommand::WriteVerified: writeAndVerify(c, *link, ui); break;
     }
     return true;
 #else

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -301,6 +302,8 @@ void MainWindow::buildLinkTab(QWidget* page) {
         {"Читать время и дату", 20, 378, 130, "readClockButton", LinkCommand::ReadClock},
         {"Синхр.часы", 20, 405, 130, "syncClockButton", LinkCommand::SyncClock},
         {"Сохранить в файл", 495, 405, 130, "saveJournalButton", LinkCommand::SaveJournal},
+        // In the free space under the frame's title, beside the write and read.
+        {"Сравнить с ДК", 40, 40, 85, "compareButton", LinkCommand::Compare},
     };
     frame("Микропрограмма ДК", page, 10, 150, 150, 85);
     frame("Работа с RTC", page, 10, 274, 150, 161);
@@ -310,6 +313,12 @@ void MainWindow::buildLinkTab(QWidget* page) {
         const int cmd = int(s.cmd);
         connect(b, &QPushButton::clicked, this, [this, cmd] { linkCommand(cmd); });
     }
+    // The option of "Записать в ДК"; the frames leave room for its text only
+    // in the gap below the firmware frame.
+    auto* verify = new QCheckBox("Проверить после записи", page);
+    verify->setObjectName("verifyAfterWrite");
+    verify->setGeometry(12, 245, 152, 18);
+    verify->setChecked(true);
     auto* loader = button("Загрузчик", page, 35, 195, 85, 20, "loaderButton");
     connect(loader, &QPushButton::clicked, this, &MainWindow::startLoader);
 
@@ -473,7 +482,11 @@ void MainWindow::showLinkState() {
 }
 
 void MainWindow::linkCommand(int which) {
-    const auto cmd = LinkCommand(which);
+    auto cmd = LinkCommand(which);
+    if (cmd == LinkCommand::Write) {
+        auto* verify = findChild<QCheckBox*>("verifyAfterWrite");
+        if (verify && verify->isChecked()) cmd = LinkCommand::WriteVerified;
+    }
     const std::string projectBefore = c_.ProjectFileName;
     if (!runLinkCommand(cmd, c_, link_, *dialogs_, linkState_)) return;
     if (cmd == LinkCommand::Read) {
@@ -482,6 +495,8 @@ void MainWindow::linkCommand(int which) {
         if (c_.ProjectFileName != projectBefore) updateTitle(c_, *this);
         configurationReplaced();
     }
+    // The read-back's verdict comes after the size report: keep it in view.
+    if (cmd == LinkCommand::WriteVerified) errorList_->scrollToBottom();
     showLinkState();
 }
 

@@ -185,7 +185,8 @@ private:
 
 // Runs one controller command of the link tab; false when the program was
 // built without the link.
-enum class LinkCommand { Write, Read, Info, ReadClock, SyncClock, ReadJournal, SaveJournal, Service };
+enum class LinkCommand { Write, Read, Info, ReadClock, SyncClock, ReadJournal, SaveJournal, Service,
+                         Compare, WriteVerified };
 bool runLinkCommand(LinkCommand which, Configuration& c, LinkContext* link, UserDialogs& ui, LinkTabState& tab);
 
 }  // namespace livra::ui

@@ -1,0 +1,43 @@
+#pragma once
+// Knowing what is in the controller: compare the open project with it, and
+// check a write by reading it back. The controller is read into a temporary
+// folder and a configuration of its own: the open project, its working
+// folder and its part files are never touched.
+#include <string>
+#include <vector>
+
+#include "app/controller_commands.h"
+
+namespace livra {
+
+enum class VerifyResult {
+    Equal,      // the controller holds the project
+    Different,  // it holds something else; the lines say what
+    Failed,     // nothing was compared; the user has been told why
+};
+
+// "Сравнить с ДК": the differences (or kSameConfigurationText) go to the
+// error list; `differences` receives them as well. link.lastSucceeded is set
+// when the comparison was made.
+VerifyResult compareWithController(const Configuration& c, LinkContext& link, UserDialogs& ui,
+                                   std::vector<std::string>* differences = nullptr);
+
+// "Записать в ДК" with "Проверить после записи": the write, then a read-back.
+// Reported as done (true, link.lastSucceeded) only when the controller gives
+// back byte for byte the image that was sent; otherwise the differences are
+// listed and the error box says so.
+bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
+
+namespace verifytext {
+inline constexpr const char* kNotComparable =
+    "Сравнение с ДК невозможно.\nКонфигурацию нельзя записать в ДК без потерь.\nИсправьте ошибки и повторите.";
+inline constexpr const char* kDamagedReplies = "Выполнить команду не удалось!!!\nОтветы ДК искажены.";
+inline constexpr const char* kNoTemporaryFolder =
+    "Выполнить команду не удалось!!!\nНевозможно создать временную папку.";
+inline constexpr const char* kWriteMismatch =
+    "Выполнить команду не удалось!!!\nДК вернул не то, что было записано.";
+inline constexpr const char* kWriteUnchecked = "Запись в ДК не проверена: конфигурацию из ДК прочитать не удалось";
+inline constexpr const char* kFetchedPartsUnreadable = "Файлы образа, прочитанного из ДК, недоступны";
+}  // namespace verifytext
+
+}  // namespace livra
