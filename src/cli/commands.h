@@ -26,5 +26,6 @@ const std::vector<Command>& projectCommands();  // new, dump
 const std::vector<Command>& imageCommands();    // check, compile, decompile
 const std::vector<Command>& linkCommands();     // info, clock, sync, journal, write, read, service
 const std::vector<Command>& simCommands();      // simulate, plan
+const std::vector<Command>& diagramCommands();  // diagram, report
 
 }  // namespace livra::cli

@@ -10,7 +10,7 @@ namespace {
 
 std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
-    for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands()})
+    for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &diagramCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }
