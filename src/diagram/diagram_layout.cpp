@@ -205,6 +205,14 @@ double partHeight(const DiagramLayout& d, int first, int last, bool title, bool 
 
 namespace livra::diagram {
 
+Geometry fitRowsToPage(Geometry g, int rows, double room) {
+    if (rows <= 0) return g;
+    const double legend = 3 * g.legendLineHeight + 8;
+    const double fixed = g.titleHeight + g.phaseHeight + g.tactHeight + g.axisHeight + g.bandGap + legend;
+    g.rowHeight = std::clamp(std::floor((room - fixed) / rows * 2) / 2, 10.0, g.rowHeight);
+    return g;
+}
+
 std::vector<std::pair<int, int>> splitIntoPages(const DiagramLayout& d, double room) {
     std::vector<std::pair<int, int>> pages;
     const int n = int(d.bands.size());

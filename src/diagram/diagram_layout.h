@@ -146,6 +146,10 @@ double partHeight(const DiagramLayout& d, int first, int last, bool title, bool 
 
 namespace livra::diagram {
 
+// The geometry with rows made lower (down to 10 pixels, never higher) so that
+// a band of `rows` directions with its title and legend fits a page of `room`.
+Geometry fitRowsToPage(Geometry g, int rows, double room);
+
 // Band ranges [first, last) of a diagram spread over pages of `room` height:
 // the title goes with the first band, the legend with the last.
 std::vector<std::pair<int, int>> splitIntoPages(const DiagramLayout& d, double room);

@@ -90,7 +90,7 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
     const Geometry dg = reportDiagramGeometry(page);
     for (int p = 0; p < ProgramCount; ++p) {
         auto t = buildTimeline(c, p, nullptr);
-        if (t) r.diagrams.push_back(layoutDiagram(*t, dg));
+        if (t) r.diagrams.push_back(layoutDiagram(*t, fitRowsToPage(dg, int(t->rows.size()), page.contentBottom() - page.top)));
     }
     int used = 0;
     for (int p = 0; p < ProgramCount; ++p) used += isProgramEmpty(c, p) ? 0 : 1;

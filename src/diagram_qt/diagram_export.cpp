@@ -78,13 +78,19 @@ std::string writeDiagram(const Timeline& t, const std::string& path) {
         paintDiagram(p, d, QPointF(8, 8));
         p.end();
     } else {
+        // A4 landscape, unless the directions only fit a portrait page.
         PageGeometry page;
-        std::swap(page.width, page.height);  // landscape
-        Geometry g = reportDiagramGeometry(page);
+        std::swap(page.width, page.height);
+        Geometry g = fitRowsToPage(reportDiagramGeometry(page), int(t.rows.size()), page.contentBottom() - page.top);
+        const bool landscape = g.rowHeight >= 12;
+        if (!landscape) {
+            page = PageGeometry();
+            g = fitRowsToPage(reportDiagramGeometry(page), int(t.rows.size()), page.contentBottom() - page.top);
+        }
         const DiagramLayout d = layoutDiagram(t, g);
         const auto parts = splitIntoPages(d, page.contentBottom() - page.top);
         QPdfWriter w(&file);
-        setUpPdf(w, QPageLayout::Landscape, d.title);
+        setUpPdf(w, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, d.title);
         QPainter p;
         if (!p.begin(&w)) return writeFailedText(path);
         for (std::size_t i = 0; i < parts.size(); ++i) {

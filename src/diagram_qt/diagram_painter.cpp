@@ -106,7 +106,8 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
     const double axisY = b.axisY + dy;
 
     // Phase band.
-    const QFont small = diagramFont(10), smallBold = diagramFont(10, true), label = diagramFont(11, true);
+    const QFont small = diagramFont(10), smallBold = diagramFont(10, true);
+    const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
     for (const PhaseBox& ph : b.phases) {
         const QRectF r = shift(ph.rect);
         p.setPen(Qt::NoPen);

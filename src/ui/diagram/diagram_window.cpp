@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -35,6 +36,11 @@ void DiagramView::paintEvent(QPaintEvent*) {
     p.setFont(diagram::diagramFont(14));
     p.setPen(QColor(120, 0, 0));
     p.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, message_);
+}
+
+void DiagramView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (e->size().width() != e->oldSize().width() && widthChanged) widthChanged();
 }
 
 DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidget* parent)
@@ -68,6 +74,7 @@ DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidge
     view_ = new DiagramView;
     view_->setObjectName("diagramView");
     scroll_->setWidget(view_);
+    view_->widthChanged = [this] { relayout(); };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -112,13 +119,8 @@ void DiagramWindow::relayout() {
         return;
     }
     // The diagram takes the window's width; a narrow window wraps it sooner.
-    const double width = std::max(520, scroll_->viewport()->width() - 16);
+    const double width = std::max(520, view_->width() - 16);
     view_->setDiagram(diagram::layoutDiagram(*timeline_, diagram::screenGeometry(width)), {});
-}
-
-void DiagramWindow::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    relayout();
 }
 
 bool DiagramWindow::exportDiagram(FileKind kind) {

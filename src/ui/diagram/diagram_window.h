@@ -3,6 +3,7 @@
 // diagram of a program, following the configuration as it is edited, and
 // export to PNG, SVG and PDF. "Отчёт (PDF)…" lives here too.
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,9 +26,12 @@ public:
     void setDiagram(std::optional<diagram::DiagramLayout> layout, const QString& message);
     const std::optional<diagram::DiagramLayout>& layout() const { return layout_; }
     const QString& message() const { return message_; }
+    // Called when the view's width changes, so the owner lays out again.
+    std::function<void()> widthChanged;
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     std::optional<diagram::DiagramLayout> layout_;
@@ -49,9 +53,6 @@ public:
     QComboBox* programBox() const { return programBox_; }
     QPushButton* exportButton(diagram::FileKind kind) const;
     DiagramView* view() const { return view_; }
-
-protected:
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void relayout();
