@@ -186,7 +186,8 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
     p.setPen(QPen(Qt::black, 1));
     p.drawLine(QPointF(x0, axisY), QPointF(x1, axisY));
     p.setFont(small);
-    p.drawText(QRectF(0, axisY, g.labelWidth - 6, g.axisHeight), Qt::AlignRight | Qt::AlignVCenter, "t, с");
+    // At the left, clear of the first tick's number under the column's edge.
+    p.drawText(QRectF(4, axisY, g.labelWidth - 30, g.axisHeight), Qt::AlignLeft | Qt::AlignVCenter, "t, с");
     for (const Tick& t : b.ticks) {
         p.drawLine(QPointF(t.x, axisY), QPointF(t.x, axisY + 4));
         const bool end = t.seconds == d.timeline.totalSeconds;

@@ -15,6 +15,7 @@
 
 #include "model/project_file.h"
 #include "support/test_support.h"
+#include "diagram_qt/diagram_export.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/main_window.h"
 #include "ui_helpers.h"
@@ -219,4 +220,27 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
         EXPECT_TRUE(script.done());
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "отчёт.pdf"));
+}
+
+TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirVehicle);
+    test::addDirection(*c, 2, DirPedestrian);
+    test::addDirection(*c, 3, DirTram1);
+    const uint8_t cycle[] = {SignalGreen, SignalFlashingGreen, SignalYellow, SignalRed, SignalRedYellow};
+    for (int t = 0; t < TactCount; ++t) {
+        const int32_t kind = t % 5 == 0 ? TactPhase : TactIntermediate;
+        test::addTact(*c, 3, kind, kind == TactPhase ? 12 + t % 7 : 3, 5);
+        for (int d = 0; d < 6; ++d) c->TactSignals[3][t][d] = cycle[(t + d) % 5];
+    }
+    const auto t = diagram::buildTimeline(*c, 3, nullptr);
+    ASSERT_TRUE(t);
+    const auto d = diagram::layoutDiagram(*t, diagram::screenGeometry());
+    EXPECT_GT(d.bands.size(), 10u);
+    const QImage img = diagram::diagramImage(d);
+    EXPECT_EQ(img.height(), int(std::ceil(d.height)) + 16);
+    // A 3-second tact is still a visible bar: at least 18 pixels wide.
+    EXPECT_GE(3 * d.pxPerSecond, 18);
+    EXPECT_TRUE(img.copy(0, 0, img.width(), std::min(img.height(), 900)).save(shotDir() + "/diagram_321_tacts.png"));
 }
