@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QPainter>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +158,18 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     const std::string text((std::istreambuf_iterator<char>(svg)), {});
     EXPECT_NE(text.find("<svg"), std::string::npos);
     EXPECT_NE(text.find("Программа 4"), std::string::npos);
+    // An SVG reader draws it at the picture's size, and the diagram is on it.
+    QSvgRenderer reader(QString::fromStdString(pathToUtf8(dir / "schema.svg")));
+    ASSERT_TRUE(reader.isValid());
+    EXPECT_EQ(reader.viewBox().width(), 1116);
+    QImage drawn(reader.defaultSize(), QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter p(&drawn);
+        reader.render(&p);
+    }
+    EXPECT_EQ(drawn.pixelColor(4, 4), QColor(Qt::white));
+    EXPECT_TRUE(drawn.save(shotDir() + "/diagram_export_svg.png"));
     dw->close();
 }
 
