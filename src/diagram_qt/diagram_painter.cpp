@@ -106,7 +106,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
     const double axisY = b.axisY + dy;
 
     // Phase band.
-    const QFont small = diagramFont(10), smallBold = diagramFont(10, true);
+    const QFont small = diagramFont(10), smallBold = diagramFont(10, true), tiny = diagramFont(8);
     const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
     for (const PhaseBox& ph : b.phases) {
         const QRectF r = shift(ph.rect);
@@ -138,7 +138,14 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
                                          : fitting(fm, r.width(), {no + " " + kind + " " + secs, no + " " + kind,
                                                                    t.call ? kind : no, no});
         p.setPen(t.call ? kCallColour : t.kind == TactPhase ? kPhaseColour : Qt::black);
-        p.drawText(r, Qt::AlignCenter, text);
+        if (!text.isEmpty()) {
+            p.drawText(r, Qt::AlignCenter, text);
+        } else if (QFontMetricsF(tiny).horizontalAdvance(no) + 2 <= r.width()) {
+            // Long programs: three-digit numbers of short tacts in a smaller size.
+            p.setFont(tiny);
+            p.drawText(r, Qt::AlignCenter, no);
+            p.setFont(small);
+        }
     }
 
     // Direction column.
@@ -332,7 +339,10 @@ void paintDirections(QPainter& p, const Report& r, const Block& b) {
     p.setFont(diagramFont(11));
     if (r.directions.empty()) {
         p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   "Направления не заданы.");
+                   "Направления не заданы: диаграммы программ не строятся.");
+        p.setPen(QPen(kOutline, 0.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(g.left, y - g.tableHeaderHeight, g.contentWidth(), g.tableHeaderHeight + g.tableRowHeight));
         return;
     }
     for (int i = b.first; i < b.last; ++i) {
