@@ -257,4 +257,15 @@ TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
     // A 3-second tact is still a visible bar: at least 18 pixels wide.
     EXPECT_GE(3 * d.pxPerSecond, 18);
     EXPECT_TRUE(img.copy(0, 0, img.width(), std::min(img.height(), 900)).save(shotDir() + "/diagram_321_tacts.png"));
+
+    // The window paints only the bands in view; what it paints there is what
+    // the whole picture has at that place.
+    DiagramView view;
+    view.resize(img.width(), img.height());
+    view.setDiagram(d, {});
+    for (int y : {0, img.height() / 2, img.height() - 300}) {
+        const QRect part(0, y, img.width(), 300);
+        const QImage seen = view.grab(part).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(seen, img.copy(part).convertToFormat(QImage::Format_RGB32)) << "at " << y;
+    }
 }

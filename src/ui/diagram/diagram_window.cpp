@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -26,11 +27,19 @@ void DiagramView::setDiagram(std::optional<diagram::DiagramLayout> layout, const
     update();
 }
 
-void DiagramView::paintEvent(QPaintEvent*) {
+void DiagramView::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     if (layout_) {
-        diagram::paintDiagram(p, *layout_, QPointF(8, 8));
+        // Only the bands in view: a 321-tact program has dozens of them.
+        const auto& bands = layout_->bands;
+        const double top = e->rect().top() - 8, bottom = e->rect().bottom() - 8;
+        int first = 0, last = int(bands.size());
+        while (first < last && bands[first].top + bands[first].height < top) ++first;
+        while (last > first && bands[last - 1].top > bottom) --last;
+        const bool title = first == 0;
+        const double y = title ? 0 : first < int(bands.size()) ? bands[first].top : layout_->legendTop;
+        diagram::paintDiagramPart(p, *layout_, first, last, title, last == int(bands.size()), QPointF(8, 8 + y));
         return;
     }
     p.setFont(diagram::diagramFont(14));
