@@ -27,5 +27,6 @@ const std::vector<Command>& imageCommands();    // check, compile, decompile
 const std::vector<Command>& linkCommands();     // info, clock, sync, journal, write, verify, read, service
 const std::vector<Command>& simCommands();      // simulate, plan
 const std::vector<Command>& compareCommands();  // diff
+const std::vector<Command>& diagramCommands();  // diagram, report
 
 }  // namespace livra::cli

@@ -10,7 +10,8 @@ namespace {
 
 std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
-    for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands()})
+    for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands(),
+                        &diagramCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }

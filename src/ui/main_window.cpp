@@ -30,6 +30,7 @@
 #include "edit/tact_edit.h"
 #include "pictures/pictures.h"
 #include "ui/canvases.h"
+#include "ui/diagram/diagram_window.h"
 #include "ui/editors/editors.h"
 
 namespace livra::ui {
@@ -163,6 +164,9 @@ void MainWindow::buildMenus() {
     QMenu* tools = menuBar_->addMenu("Инструменты");
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
+    tools->addSeparator();
+    add(tools, "Диаграмма программы", MenuDiagram);
+    add(tools, "Отчёт (PDF)…", MenuReport);
     QMenu* help = menuBar_->addMenu("Помощь");
     add(help, "Справка", MenuHelp);
     add(help, "Сайт", MenuSite);
@@ -381,6 +385,8 @@ void MainWindow::menuChosen(int id) {
     case MenuAbout: showAbout(); break;
     case MenuSimulator: openSimulator(); break;
     case MenuService: linkCommand(int(LinkCommand::Service)); break;
+    case MenuDiagram: openDiagram(); break;
+    case MenuReport: saveReport(c_, *dialogs_); break;
     default: break;
     }
 }
@@ -533,6 +539,15 @@ void MainWindow::refreshPass() {
     case TabPrograms: redrawTactTable(); break;
     default: break;
     }
+    if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
+}
+
+void MainWindow::openDiagram() {
+    if (!diagramWindow_) diagramWindow_ = new DiagramWindow(c_, *dialogs_, this);
+    diagramWindow_->showProgram(c_.CurrentProgram);
+    diagramWindow_->show();
+    diagramWindow_->raise();
+    diagramWindow_->activateWindow();
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

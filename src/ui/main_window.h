@@ -31,6 +31,7 @@ class QTreeWidget;
 namespace livra::ui {
 
 class Editors;
+class DiagramWindow;
 
 // A picture control: shows the last assigned image and reports clicks in
 // picture-local coordinates.
@@ -56,6 +57,7 @@ private:
 enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
+    MenuDiagram = 20, MenuReport = 21,
 };
 enum PopupKind { PopupNone = 0, PopupDirections = 1, PopupTacts = 2, PopupCalendar = 3 };
 
@@ -124,6 +126,8 @@ public:
     void openHelp();
     void openSite();
     void startLoader();
+    void openDiagram();  // shows the diagram window, creating it once
+    DiagramWindow* diagramWindow() const { return diagramWindow_; }
 
 signals:
     // For the editors: clicks on the pictures, chosen pop-up items
@@ -153,6 +157,7 @@ private:
     LinkContext* link_;
     std::unique_ptr<QtDialogs> dialogs_;
     Editors* editors_ = nullptr;  // child QObject
+    DiagramWindow* diagramWindow_ = nullptr;  // child window, kept once opened
     LinkTabState linkState_;
     QTimer refresh_;
     int popupContext_ = PopupNone;

@@ -85,9 +85,10 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
     EXPECT_EQ(titles, (QStringList{"Файл", "Инструменты", "Помощь"}));
     const QList<QPair<QString, int>> expected = {
         {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
-        {"Имитатор", 18}, {"Сервис", 19}, {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
+        {"Имитатор", 18}, {"Сервис", 19}, {"-", 0}, {"Диаграмма программы", 20}, {"Отчёт (PDF)…", 21},
+        {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
-    for (int id = 10; id <= 19; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id = 10; id <= 21; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;

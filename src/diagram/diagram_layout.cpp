@@ -1,0 +1,230 @@
+#include "diagram/diagram_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace livra::diagram {
+
+std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error) {
+    auto fail = [&](std::string text) -> std::optional<Timeline> {
+        if (error) *error = std::move(text);
+        return std::nullopt;
+    };
+    if (program < 0 || program >= ProgramCount)
+        return fail("Нет программы с номером " + std::to_string(program + 1) + " (есть 1..16).");
+    if (isProgramEmpty(c, program))
+        return fail("Программа " + programTitle(program) + " пуста: в ней нет ни одного такта.");
+
+    Timeline t;
+    t.program = program;
+    int trams = 0;
+    for (int d = 0; d < DirectionCount; ++d) {
+        const uint8_t kind = c.DirectionKind[d];
+        if (!isUsedDirection(kind)) continue;
+        if (kind == DirTram1) ++trams;
+        Row row{d, kind, 0, std::to_string(d + 1)};
+        if (kind == DirTram1 || kind == DirTram2 || kind == DirTram3) {
+            row.tramOrdinal = trams;
+            row.label += "." + std::to_string(trams);
+        }
+        t.rows.push_back(row);
+    }
+    if (t.rows.empty()) return fail("В конфигурации нет направлений: диаграмме нечего показать.");
+
+    // The controller ends the cycle at the first empty tact, so does the diagram.
+    int at = 0, phase = 0;
+    for (int k = 0; k < TactCount; ++k) {
+        const Tact& tact = c.TactTable[program][k];
+        if (tact.kind == TactEmpty) break;
+        TactSpan s;
+        s.tact = k;
+        s.kind = tact.kind;
+        s.start = at;
+        s.width = std::clamp(tact.tMain, 0, 100000);  // a corrupt time must not blow the page up
+        s.call = tact.kind == TactTvp1 || tact.kind == TactTvp2;
+        if (tact.kind == TactPhase) s.phaseNo = ++phase;
+        for (const Row& r : t.rows) {
+            uint8_t signal = c.TactSignals[program][k][r.direction];
+            // A call input is polled only in its own call tacts, whatever the
+            // table holds elsewhere (the grid marks those cells the same way).
+            if ((r.kind == DirTvp1 && tact.kind != TactTvp1) || (r.kind == DirTvp2 && tact.kind != TactTvp2))
+                signal = SignalNotApplicable;
+            s.signalCodes.push_back(signal);
+        }
+        if (!s.call) t.cycleSeconds += s.width;
+        at += s.width;
+        t.tacts.push_back(s);
+    }
+    t.totalSeconds = at;
+    return t;
+}
+
+std::string diagramTitle(const Timeline& t) {
+    std::string title = "Программа " + programTitle(t.program) + " — цикл " + std::to_string(t.cycleSeconds) + " с";
+    if (t.totalSeconds != t.cycleSeconds)
+        title += " (с обслуживанием вызовов ТВП " + std::to_string(t.totalSeconds) + " с)";
+    return title;
+}
+
+namespace {
+
+int chooseTickStep(double pxPerSecond) {
+    for (int step : {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1800, 3600})
+        if (step * pxPerSecond >= 36) return step;
+    return 3600;
+}
+
+// The part of [start, start + width) inside [from, to); zero-width tacts
+// stay visible as a line where they stand.
+bool clip(int start, int width, int from, int to, double& x0, double& x1) {
+    const int a = std::max(start, from), b = std::min(start + width, to);
+    if (width == 0) {
+        if (start < from || start >= to) return false;
+    } else if (a >= b) {
+        return false;
+    }
+    x0 = a;
+    x1 = width == 0 ? a : b;
+    return true;
+}
+
+}  // namespace
+
+DiagramLayout layoutDiagram(const Timeline& t, const Geometry& g) {
+    DiagramLayout d;
+    d.timeline = t;
+    d.geometry = g;
+    d.title = diagramTitle(t);
+
+    const double avail = std::max(40.0, g.width - g.labelWidth - g.rightPad);
+    const int total = std::max(1, t.totalSeconds);
+    if (total * g.minPxPerSecond <= avail) {
+        d.spanSeconds = total;
+    } else {
+        int span = int(avail / g.minPxPerSecond);
+        if (span >= 20) span -= span % 10;
+        d.spanSeconds = std::max(1, span);
+    }
+    d.pxPerSecond = avail / d.spanSeconds;
+    d.tickStep = chooseTickStep(d.pxPerSecond);
+
+    const int bandCount = (total + d.spanSeconds - 1) / d.spanSeconds;
+    const int rows = int(t.rows.size());
+    double y = g.titleHeight;
+    for (int b = 0; b < bandCount; ++b) {
+        Band band;
+        band.top = y;
+        band.fromSecond = b * d.spanSeconds;
+        band.toSecond = std::min(total, band.fromSecond + d.spanSeconds);
+        band.height = g.phaseHeight + g.tactHeight + rows * g.rowHeight + g.axisHeight;
+        const double x0 = g.labelWidth;
+        auto xAt = [&](double s) { return x0 + (s - band.fromSecond) * d.pxPerSecond; };
+        const double phaseTop = y, tactTop = y + g.phaseHeight, rowsTop = tactTop + g.tactHeight;
+        band.timeArea = {x0, rowsTop, (band.toSecond - band.fromSecond) * d.pxPerSecond, rows * g.rowHeight};
+        band.axisY = rowsTop + rows * g.rowHeight;
+
+        for (int r = 0; r < rows; ++r) band.rowLabels.push_back({0, rowsTop + r * g.rowHeight, g.labelWidth, g.rowHeight});
+
+        for (const TactSpan& s : t.tacts) {
+            double a, e;
+            if (!clip(s.start, s.width, band.fromSecond, band.toSecond, a, e)) continue;
+            TactBox box{{xAt(a), tactTop, (e - a) * d.pxPerSecond, g.tactHeight}, s.tact, s.kind, s.width, s.call,
+                        s.start < band.fromSecond};
+            band.tacts.push_back(box);
+        }
+        for (int r = 0; r < rows; ++r) {
+            for (const TactSpan& s : t.tacts) {
+                double a, e;
+                if (!clip(s.start, s.width, band.fromSecond, band.toSecond, a, e)) continue;
+                SegmentBox seg;
+                seg.rect = {xAt(a), rowsTop + r * g.rowHeight, (e - a) * d.pxPerSecond, g.rowHeight};
+                seg.row = r;
+                seg.tact = s.tact;
+                seg.call = s.call;
+                seg.signal = s.signalCodes[r];
+                band.segments.push_back(seg);
+            }
+        }
+        // A phase runs from its phase tact up to the next phase or call tact.
+        for (std::size_t i = 0; i < t.tacts.size(); ++i) {
+            const TactSpan& s = t.tacts[i];
+            if (s.kind != TactPhase) continue;
+            int end = t.totalSeconds;
+            for (std::size_t j = i + 1; j < t.tacts.size(); ++j)
+                if (t.tacts[j].kind == TactPhase || t.tacts[j].call) {
+                    end = t.tacts[j].start;
+                    break;
+                }
+            double a, e;
+            if (!clip(s.start, end - s.start, band.fromSecond, band.toSecond, a, e)) continue;
+            const bool startsHere = s.start >= band.fromSecond;
+            band.phases.push_back({{xAt(a), phaseTop, (e - a) * d.pxPerSecond, g.phaseHeight}, s.phaseNo, startsHere});
+            if (startsHere) band.phaseLines.push_back(xAt(s.start));
+        }
+        // Ticks on multiples of the step; the band's end always, and a
+        // multiple too close to it gives way.
+        const double minGap = 26;
+        for (int s = (band.fromSecond + d.tickStep - 1) / d.tickStep * d.tickStep; s <= band.toSecond; s += d.tickStep)
+            band.ticks.push_back({xAt(s), s});
+        if (band.ticks.empty() || band.ticks.back().seconds != band.toSecond) {
+            while (!band.ticks.empty() && xAt(band.toSecond) - band.ticks.back().x < minGap) band.ticks.pop_back();
+            band.ticks.push_back({xAt(band.toSecond), band.toSecond});
+        }
+        d.bands.push_back(std::move(band));
+        y += d.bands.back().height + g.bandGap;
+    }
+    bool used[10] = {};
+    bool phases = false, calls = false;
+    for (const TactSpan& s : t.tacts) {
+        for (uint8_t code : s.signalCodes) used[code < 10 ? code : 0] = true;
+        phases = phases || s.kind == TactPhase;
+        calls = calls || s.call;
+    }
+    for (int code : {SignalRed, SignalYellow, SignalGreen, SignalFlashingYellow, SignalFlashingGreen, SignalRedYellow,
+                     SignalOff, SignalNotApplicable, SignalNotSet})
+        if (used[code]) d.legendItems.push_back(code);
+    if (phases) d.legendItems.push_back(LegendPhaseStart);
+    if (calls) d.legendItems.push_back(LegendCallTact);
+    d.legendColumns = std::max(1, int(g.width / g.legendColumnWidth));
+    const int lines = (int(d.legendItems.size()) + d.legendColumns - 1) / d.legendColumns;
+    d.legendTop = y;
+    d.legendHeight = lines * g.legendLineHeight + 8;
+    d.height = y + d.legendHeight;
+    return d;
+}
+
+double partHeight(const DiagramLayout& d, int first, int last, bool title, bool legend) {
+    const Geometry& g = d.geometry;
+    double h = title ? g.titleHeight : 0;
+    for (int b = first; b < last; ++b) h += d.bands[b].height + g.bandGap;
+    if (legend) h += d.legendHeight;
+    return h;
+}
+
+}  // namespace livra::diagram
+
+namespace livra::diagram {
+
+Geometry fitRowsToPage(Geometry g, int rows, double room) {
+    if (rows <= 0) return g;
+    const double legend = 3 * g.legendLineHeight + 8;
+    const double fixed = g.titleHeight + g.phaseHeight + g.tactHeight + g.axisHeight + g.bandGap + legend;
+    g.rowHeight = std::clamp(std::floor((room - fixed) / rows * 2) / 2, 10.0, g.rowHeight);
+    return g;
+}
+
+std::vector<std::pair<int, int>> splitIntoPages(const DiagramLayout& d, double room) {
+    std::vector<std::pair<int, int>> pages;
+    const int n = int(d.bands.size());
+    int band = 0;
+    while (band < n) {
+        int last = band;
+        while (last < n && partHeight(d, band, last + 1, band == 0, last + 1 == n) <= room) ++last;
+        if (last == band) last = band + 1;  // taller than a page: clipped rather than lost
+        pages.emplace_back(band, last);
+        band = last;
+    }
+    return pages;
+}
+
+}  // namespace livra::diagram

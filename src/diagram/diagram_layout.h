@@ -1,0 +1,157 @@
+#pragma once
+// The timing diagram of one program, laid out without any toolkit: rows of
+// directions, a segment per tact in the direction's signal, the tact band with
+// phase numbers on top and the time axis below. Coordinates are logical
+// pixels (96 per inch); the painters only draw what this file placed.
+#include <optional>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "model/configuration.h"
+
+namespace livra::diagram {
+
+// One diagram row: a used direction as the tact grid shows it.
+struct Row {
+    int direction = 0;    // 0..62
+    uint8_t kind = 0;     // DirectionKindCode
+    int tramOrdinal = 0;  // 1.. for tram rows, 0 otherwise
+    std::string label;    // "5", or "6.2" for a row of the second tram
+    bool operator==(const Row&) const = default;
+};
+
+// A tact on the time line: the program runs its tacts in order, a call tact
+// only when its call came; the diagram shows every call served.
+struct TactSpan {
+    int tact = 0;  // 0..320
+    int32_t kind = 0;
+    int start = 0;  // seconds from the start of the program
+    int width = 0;  // Т осн
+    int phaseNo = 0;
+    bool call = false;  // ТВП1 or ТВП2: served only on a call
+    std::vector<uint8_t> signalCodes;  // SignalCode, one per row
+    bool operator==(const TactSpan&) const = default;
+};
+
+struct Timeline {
+    int program = 0;
+    std::vector<Row> rows;
+    std::vector<TactSpan> tacts;  // up to the first empty tact
+    int cycleSeconds = 0;         // phases and intermediate tacts
+    int totalSeconds = 0;         // with every call tact served
+    bool operator==(const Timeline&) const = default;
+};
+
+// The program as a time line; nothing and a message for the user when there
+// is nothing to draw (a program number out of range, an empty program, no
+// directions).
+std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error);
+
+// "Программа 4 — цикл 33 с" (and the time with every call served).
+std::string diagramTitle(const Timeline& t);
+
+struct Rect {
+    double x = 0, y = 0, w = 0, h = 0;
+    double right() const { return x + w; }
+    double bottom() const { return y + h; }
+    bool operator==(const Rect&) const = default;
+};
+
+struct Geometry {
+    double width = 1100;       // the whole diagram
+    double labelWidth = 78;    // the direction column
+    double rightPad = 12;
+    double titleHeight = 30;
+    double phaseHeight = 18;   // phase numbers
+    double tactHeight = 18;    // tact numbers and kinds
+    double rowHeight = 22;
+    double axisHeight = 24;
+    double bandGap = 14;
+    double legendColumnWidth = 170;
+    double legendLineHeight = 18;
+    double minPxPerSecond = 6;  // below this a long program wraps
+};
+
+struct SegmentBox {
+    Rect rect;
+    int row = 0;
+    int tact = 0;
+    uint8_t signal = 0;
+    bool call = false;
+};
+
+struct TactBox {
+    Rect rect;  // in the tact band
+    int tact = 0;
+    int32_t kind = 0;
+    int width = 0;  // seconds
+    bool call = false;
+    bool continued = false;  // begins in an earlier band
+};
+
+struct PhaseBox {
+    Rect rect;  // in the phase band: the phase tact and what follows it up to the next phase
+    int phaseNo = 0;
+    bool startsHere = false;  // the phase begins in this band (boundary drawn)
+};
+
+struct Tick {
+    double x = 0;
+    int seconds = 0;
+};
+
+// One line of the diagram covering [fromSecond, toSecond).
+struct Band {
+    double top = 0;  // from the top of the diagram
+    double height = 0;
+    int fromSecond = 0, toSecond = 0;
+    Rect timeArea;                     // where the rows run
+    std::vector<Rect> rowLabels;       // one per row
+    std::vector<SegmentBox> segments;  // row by row, in tact order
+    std::vector<TactBox> tacts;
+    std::vector<PhaseBox> phases;
+    std::vector<double> phaseLines;  // x of every phase start in this band
+    std::vector<Tick> ticks;
+    double axisY = 0;
+};
+
+struct DiagramLayout {
+    Timeline timeline;
+    Geometry geometry;
+    std::string title;
+    double pxPerSecond = 0;
+    int spanSeconds = 0;  // seconds one band covers
+    int tickStep = 1;
+    std::vector<Band> bands;
+    // The legend explains what this diagram uses: signal codes, then
+    // LegendPhaseStart and LegendCallTact; laid out in columns.
+    std::vector<int> legendItems;
+    int legendColumns = 1;
+    double legendTop = 0;
+    double legendHeight = 0;
+    double height = 0;  // title, bands and legend
+};
+
+constexpr int LegendPhaseStart = -1;
+constexpr int LegendCallTact = -2;
+
+DiagramLayout layoutDiagram(const Timeline& t, const Geometry& g);
+
+// Height of a part of the diagram: bands [first, last) with the title and the
+// legend when asked, as the report places it on a page.
+double partHeight(const DiagramLayout& d, int first, int last, bool title, bool legend);
+
+}  // namespace livra::diagram
+
+namespace livra::diagram {
+
+// The geometry with rows made lower (down to 10 pixels, never higher) so that
+// a band of `rows` directions with its title and legend fits a page of `room`.
+Geometry fitRowsToPage(Geometry g, int rows, double room);
+
+// Band ranges [first, last) of a diagram spread over pages of `room` height:
+// the title goes with the first band, the legend with the last.
+std::vector<std::pair<int, int>> splitIntoPages(const DiagramLayout& d, double room);
+
+}  // namespace livra::diagram

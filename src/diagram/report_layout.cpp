@@ -1,0 +1,188 @@
+#include "diagram/report_layout.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace livra::diagram {
+
+const char* const kSlotHeaders[SlotCount][2] = {
+    {"Выход 1", "красный"}, {"Выход 2", "жёлтый"},  {"Выход 3", "зелёный"},   {"Выход 4", "трамв. 1"},
+    {"Выход 5", "трамв. 2"}, {"Выход 6", "трамв. 3"}, {"Выход 7", "трамв. общ."},
+};
+const char* const kDayNamesFull[DayCount] = {"Понедельник", "Вторник", "Среда",      "Четверг",
+                                             "Пятница",     "Суббота", "Воскресенье"};
+
+namespace {
+
+const char* modeSuffix(uint8_t mode) {
+    switch (mode) {
+    case ControlVoltage: return " напр.";
+    case ControlCurrent: return " ток";
+    default: return "";
+    }
+}
+
+std::string kindName(uint8_t kind) {
+    std::string s = directionKindLabel(kind);
+    if (s.rfind(" - ", 0) == 0) s.erase(0, 3);
+    return s.empty() ? "вид " + std::to_string(int(kind)) : s;
+}
+
+std::vector<DirectionLine> directionLines(const Configuration& c) {
+    std::vector<DirectionLine> lines;
+    int trams = 0;
+    for (int d = 0; d < DirectionCount; ++d) {
+        const uint8_t kind = c.DirectionKind[d];
+        if (kind == DirEmpty) continue;
+        if (kind == DirTram1) ++trams;
+        DirectionLine line;
+        line.number = std::to_string(d + 1);
+        if (kind == DirTram1 || kind == DirTram2 || kind == DirTram3) line.number += "." + std::to_string(trams);
+        line.kind = kindName(kind);
+        for (int k = 0; k < SlotCount; ++k) {
+            const uint8_t ch = c.DirectionChannels[d][k];
+            if (ch) line.outputs[k] = std::to_string(ch) + modeSuffix(c.DirectionControl[d][k]);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+class PageFlow {
+public:
+    PageFlow(Report& r) : r_(r), g_(r.page) { newPage(); }
+    double room() const { return g_.contentBottom() - y_; }
+    bool pageEmpty() const { return r_.pages.back().blocks.empty(); }
+    void newPage() {
+        r_.pages.emplace_back();
+        y_ = g_.top;
+    }
+    void place(Block b) {
+        b.top = y_;
+        y_ += b.height + g_.gap;
+        r_.pages.back().blocks.push_back(b);
+    }
+    double fullRoom() const { return g_.contentBottom() - g_.top; }
+
+private:
+    Report& r_;
+    const PageGeometry& g_;
+    double y_ = 0;
+};
+
+}  // namespace
+
+Geometry reportDiagramGeometry(const PageGeometry& page) {
+    Geometry g;
+    g.width = page.contentWidth();
+    g.labelWidth = 70;
+    g.rightPad = 14;
+    g.rowHeight = 20;
+    g.minPxPerSecond = 5;
+    return g;
+}
+
+Report planReport(const Configuration& c, const ReportInfo& info, const PageGeometry& page) {
+    Report r;
+    r.page = page;
+    r.heading = "Конфигурация ДК «Ливра»";
+    r.directions = directionLines(c);
+    const Geometry dg = reportDiagramGeometry(page);
+    for (int p = 0; p < ProgramCount; ++p) {
+        auto t = buildTimeline(c, p, nullptr);
+        if (t) r.diagrams.push_back(layoutDiagram(*t, fitRowsToPage(dg, int(t->rows.size()), page.contentBottom() - page.top)));
+    }
+    int used = 0;
+    for (int p = 0; p < ProgramCount; ++p) used += isProgramEmpty(c, p) ? 0 : 1;
+    r.fields = {
+        {"Проект", info.projectName.empty() ? "без имени" : info.projectName},
+        {"Дата", info.date},
+        {"Кол.каналов в ДК", std::to_string(c.ChannelCount)},
+        {"ТВП1 Задержка сек.", c.Tvp1Delay},
+        {"ТВП2 Задержка сек.", c.Tvp2Delay},
+        {"Направлений", std::to_string(r.directions.size())},
+        {"Программ", std::to_string(used)},
+    };
+    for (int d = 0; d < DayCount; ++d) {
+        for (const CalendarEntry& e : c.Calendar[d]) {
+            if (e.empty()) continue;
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%02d:%02d → %d", e.hour, e.minute, e.program);
+            r.calendar[d].push_back(buf);
+        }
+        r.calendarRows = std::max(r.calendarRows, int(r.calendar[d].size()));
+    }
+
+    PageFlow flow(r);
+    Block title{BlockKind::Title};
+    title.heading = true;
+    title.height = page.headingHeight + page.fieldHeight * r.fields.size();
+    flow.place(title);
+
+    // Directions: the table continues on the next page with its header again.
+    const double rowH = page.tableRowHeight;
+    int row = 0;
+    const int rows = int(r.directions.size());
+    bool firstPart = true;
+    do {
+        const double fixed = (firstPart ? page.headingHeight : 0) + page.tableHeaderHeight;
+        int fit = int((flow.room() - fixed) / rowH);
+        if (fit < std::min(3, rows - row) && !flow.pageEmpty()) {
+            flow.newPage();
+            fit = int((flow.room() - fixed) / rowH);
+        }
+        fit = std::max(1, std::min(fit, rows - row));
+        if (rows == 0) fit = 0;
+        Block b{BlockKind::Directions};
+        b.first = row;
+        b.last = row + fit;
+        b.heading = firstPart;
+        b.height = fixed + std::max(1, fit) * rowH;  // an empty table says so in one row
+        flow.place(b);
+        row += fit;
+        firstPart = false;
+    } while (row < rows);
+
+    // Each diagram stays whole when it fits a page; a longer one fills pages band by band.
+    for (int i = 0; i < int(r.diagrams.size()); ++i) {
+        const DiagramLayout& d = r.diagrams[i];
+        const int bands = int(d.bands.size());
+        const double whole = partHeight(d, 0, bands, true, true);
+        if (whole > flow.room() && whole <= flow.fullRoom() && !flow.pageEmpty()) flow.newPage();
+        int band = 0;
+        while (band < bands) {
+            int last = band;
+            while (last < bands) {
+                const bool legend = last + 1 == bands;
+                if (partHeight(d, band, last + 1, band == 0, legend) > flow.room()) break;
+                ++last;
+            }
+            if (last == band) {
+                if (flow.pageEmpty()) {
+                    last = band + 1;  // a band taller than a page is clipped rather than lost
+                } else {
+                    flow.newPage();
+                    continue;
+                }
+            }
+            Block b{BlockKind::Program};
+            b.diagram = i;
+            b.first = band;
+            b.last = last;
+            b.heading = band == 0;
+            b.legend = last == bands;
+            b.height = partHeight(d, band, last, b.heading, b.legend);
+            flow.place(b);
+            band = last;
+        }
+    }
+
+    Block cal{BlockKind::Calendar};
+    cal.heading = true;
+    cal.height = page.headingHeight + page.tableHeaderHeight + std::max(1, r.calendarRows) * rowH;
+    if (cal.height > flow.room() && !flow.pageEmpty()) flow.newPage();
+    flow.place(cal);
+    return r;
+}
+
+}  // namespace livra::diagram

@@ -1,0 +1,73 @@
+#pragma once
+// The printable report of a configuration, planned page by page without any
+// toolkit: title block, directions table, a diagram per non-empty program and
+// the weekly calendar. Sizes are logical pixels of an A4 page (96 per inch).
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "diagram/diagram_layout.h"
+
+namespace livra::diagram {
+
+struct PageGeometry {
+    double width = 794, height = 1123;  // A4
+    double left = 57, right = 38, top = 45, bottom = 64;
+    double gap = 16;  // between blocks
+    double headingHeight = 30;
+    double fieldHeight = 20;
+    double tableHeaderHeight = 36;
+    double tableRowHeight = 19;
+    double contentWidth() const { return width - left - right; }
+    double contentBottom() const { return height - bottom; }
+};
+
+struct ReportInfo {
+    std::string projectName;  // the file's name, or "без имени"
+    std::string date;         // "09.12.2026"
+};
+
+struct DirectionLine {
+    std::string number;  // "6.2" for a tram row
+    std::string kind;    // "Транспортный", …
+    std::array<std::string, SlotCount> outputs;  // "12 ток"; empty when not connected
+};
+
+enum class BlockKind { Title, Directions, Program, Calendar };
+
+// A piece of the report on one page. Directions: table rows [first, last);
+// Program: diagram bands [first, last) of `diagram`.
+struct Block {
+    BlockKind kind = BlockKind::Title;
+    double top = 0, height = 0;
+    int first = 0, last = 0;
+    int diagram = -1;  // index into Report::diagrams
+    bool heading = false;  // the section heading, or the diagram's title
+    bool legend = false;   // the diagram's legend
+};
+
+struct Page {
+    std::vector<Block> blocks;
+};
+
+struct Report {
+    PageGeometry page;
+    std::string heading;  // "Конфигурация ДК «Ливра»"
+    std::vector<std::pair<std::string, std::string>> fields;  // title block
+    std::vector<DirectionLine> directions;
+    std::vector<DiagramLayout> diagrams;  // every non-empty program, in order
+    std::array<std::vector<std::string>, DayCount> calendar;  // "06:00 → 4", in the editor's order
+    int calendarRows = 0;
+    std::vector<Page> pages;
+};
+
+extern const char* const kSlotHeaders[SlotCount][2];  // two lines per output slot
+extern const char* const kDayNamesFull[DayCount];
+
+// The diagram geometry the report uses for its page width.
+Geometry reportDiagramGeometry(const PageGeometry& page);
+
+Report planReport(const Configuration& c, const ReportInfo& info, const PageGeometry& page = {});
+
+}  // namespace livra::diagram

@@ -1,0 +1,435 @@
+#include "diagram_qt/diagram_painter.h"
+
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <array>
+#include <initializer_list>
+
+#include "pictures/pictures.h"
+
+namespace livra::diagram {
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kYellow(255, 242, 0);
+const QColor kGreen(0, 255, 0);
+const QColor kPink(255, 198, 197);
+const QColor kOutline(80, 80, 80);
+const QColor kPhaseColour(170, 0, 0);
+const QColor kCallColour(0, 128, 0);
+const QColor kMuted(95, 95, 95);
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The first text of the list that fits the width; empty when none does.
+QString fitting(const QFontMetricsF& fm, double width, std::initializer_list<QString> variants) {
+    for (const QString& v : variants)
+        if (fm.horizontalAdvance(v) + 4 <= width) return v;
+    return {};
+}
+
+// The kind symbol of the tact grid without its turquoise cell, so it sits on
+// paper: the right part of the 63 × 33 picture, background made transparent.
+QImage rowSymbol(uint8_t kind) {
+    const QImage& cell = pictures::builtInPictures().directionSymbol[kind < 14 ? kind : 0];
+    QImage img = cell.copy(27, 0, pictures::CellWidth - 27, pictures::CellHeight)
+                     .convertToFormat(QImage::Format_ARGB32);
+    const QRgb bg = qRgb((pictures::CanvasBackground >> 16) & 0xFF, (pictures::CanvasBackground >> 8) & 0xFF,
+                         pictures::CanvasBackground & 0xFF);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (bg & 0xFFFFFF)) line[x] = 0;
+    }
+    return img;
+}
+
+QString tactKindShort(int32_t kind) {
+    switch (kind) {
+    case TactPhase: return "Ф";
+    case TactIntermediate: return "ПРОМ";
+    case TactTvp1: return "ТВП1";
+    case TactTvp2: return "ТВП2";
+    default: return {};
+    }
+}
+
+const char* legendText(int item) {
+    switch (item) {
+    case SignalRed: return "красный";
+    case SignalYellow: return "жёлтый";
+    case SignalGreen: return "зелёный";
+    case SignalFlashingYellow: return "жёлтый мигающий";
+    case SignalFlashingGreen: return "зелёный мигающий";
+    case SignalRedYellow: return "красный с жёлтым";
+    case SignalOff: return "выключен";
+    case SignalNotApplicable: return "вход ТВП не опрашивается";
+    case LegendPhaseStart: return "начало фазы";
+    case LegendCallTact: return "такт ТВП (по вызову)";
+    default: return "сигнал не задан";
+    }
+}
+
+void paintLegend(QPainter& p, const DiagramLayout& d, QPointF at) {
+    const Geometry& g = d.geometry;
+    p.setFont(diagramFont(10));
+    const double lineH = g.legendLineHeight, sw = 26, sh = 11;
+    for (std::size_t i = 0; i < d.legendItems.size(); ++i) {
+        const int item = d.legendItems[i];
+        const double x = at.x() + double(i % d.legendColumns) * g.legendColumnWidth;
+        const double y = at.y() + 6 + double(i / d.legendColumns) * lineH;
+        const QRectF sr(x, y + (lineH - sh) / 2, sw, sh);
+        if (item >= 0) {
+            paintSignal(p, sr, uint8_t(item));
+            p.setPen(QPen(kOutline, 0.6));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(sr);
+        } else if (item == LegendPhaseStart) {
+            p.setPen(QPen(kPhaseColour, 1.6));
+            p.drawLine(QPointF(sr.center().x(), sr.top() - 2), QPointF(sr.center().x(), sr.bottom() + 2));
+        } else {
+            p.setPen(QPen(kCallColour, 1.2, Qt::DashLine));
+            p.setBrush(QColor(225, 245, 225));
+            p.drawRect(sr);
+        }
+        p.setPen(Qt::black);
+        p.drawText(QRectF(x + sw + 5, y, g.legendColumnWidth - sw - 5, lineH), Qt::AlignVCenter | Qt::AlignLeft,
+                   legendText(item));
+    }
+}
+
+void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, const std::array<QImage, 14>& symbols) {
+    const Geometry& g = d.geometry;
+    auto shift = [&](const Rect& r) { return QRectF(r.x, r.y + dy, r.w, r.h); };
+    const double top = b.top + dy;
+    const double rowsTop = top + g.phaseHeight + g.tactHeight;
+    const double axisY = b.axisY + dy;
+
+    // Phase band.
+    const QFont small = diagramFont(10), smallBold = diagramFont(10, true), tiny = diagramFont(8);
+    const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
+    for (const PhaseBox& ph : b.phases) {
+        const QRectF r = shift(ph.rect);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(252, 236, 236));
+        p.drawRect(r.adjusted(0, 1, 0, -1));
+        p.setFont(smallBold);
+        p.setPen(kPhaseColour);
+        const QString n = QString::number(ph.phaseNo);
+        const QString text = fitting(QFontMetricsF(smallBold), r.width(), {"Фаза " + n, "Ф" + n, n});
+        p.drawText(r, Qt::AlignCenter, text);
+    }
+
+    // Tact band.
+    p.setFont(small);
+    const QFontMetricsF fm(small);
+    for (const TactBox& t : b.tacts) {
+        const QRectF r = shift(t.rect);
+        QColor fill = Qt::white;
+        if (t.kind == TactIntermediate) fill = QColor(232, 232, 232);
+        if (t.call) fill = QColor(225, 245, 225);
+        p.setPen(QPen(QColor(150, 150, 150), 0.6));
+        p.setBrush(fill);
+        p.drawRect(r);
+        const QString no = QString::number(t.tact + 1);
+        const QString kind = tactKindShort(t.kind);
+        const QString secs = QString::number(t.width) + " с";
+        const QString text = t.continued ? fitting(fm, r.width(), {"… " + no, no})
+                                         : fitting(fm, r.width(), {no + " " + kind + " " + secs, no + " " + kind,
+                                                                   t.call ? kind : no, no});
+        p.setPen(t.call ? kCallColour : t.kind == TactPhase ? kPhaseColour : Qt::black);
+        if (!text.isEmpty()) {
+            p.drawText(r, Qt::AlignCenter, text);
+        } else if (QFontMetricsF(tiny).horizontalAdvance(no) + 2 <= r.width()) {
+            // Long programs: three-digit numbers of short tacts in a smaller size.
+            p.setFont(tiny);
+            p.drawText(r, Qt::AlignCenter, no);
+            p.setFont(small);
+        }
+    }
+
+    // Direction column.
+    for (std::size_t i = 0; i < b.rowLabels.size(); ++i) {
+        const QRectF r = shift(b.rowLabels[i]);
+        const Row& row = d.timeline.rows[i];
+        p.setPen(Qt::NoPen);
+        p.setBrush(i % 2 ? QColor(246, 246, 246) : Qt::white);
+        p.drawRect(r);
+        p.setFont(label);
+        p.setPen(Qt::black);
+        p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+        const QImage& sym = symbols[row.kind < 14 ? row.kind : 0];
+        const double h = r.height() - 2, w = sym.width() * h / sym.height();
+        p.drawImage(QRectF(r.right() - w - 3, r.top() + 1, w, h), sym);
+    }
+
+    // Segments, then their outlines, so neighbouring cells share one line.
+    for (const SegmentBox& s : b.segments) {
+        const QRectF r = shift(s.rect);
+        if (r.width() <= 0.01) {
+            p.setPen(QPen(kOutline, 1.2));
+            p.drawLine(r.topLeft(), r.bottomLeft());
+            continue;
+        }
+        paintSignal(p, r, s.signal);
+        p.setPen(QPen(kOutline, 0.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+    }
+    // Call tacts: a dashed frame over their whole column.
+    for (const TactBox& t : b.tacts) {
+        if (!t.call) continue;
+        const QRectF r(t.rect.x, rowsTop, t.rect.w, b.timeArea.h);
+        p.setPen(QPen(kCallColour, 1.6, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0.8, 0.8, -0.8, -0.8));
+    }
+    // Phase boundaries across the tact band and the rows.
+    p.setPen(QPen(kPhaseColour, 1.6));
+    for (double x : b.phaseLines) p.drawLine(QPointF(x, top), QPointF(x, axisY));
+
+    // Time axis.
+    const double x0 = b.timeArea.x, x1 = b.timeArea.right();
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(QPointF(x0, axisY), QPointF(x1, axisY));
+    p.setFont(small);
+    // At the left, clear of the first tick's number under the column's edge.
+    p.drawText(QRectF(4, axisY, g.labelWidth - 30, g.axisHeight), Qt::AlignLeft | Qt::AlignVCenter, "t, с");
+    for (const Tick& t : b.ticks) {
+        p.drawLine(QPointF(t.x, axisY), QPointF(t.x, axisY + 4));
+        const bool end = t.seconds == d.timeline.totalSeconds;
+        p.setFont(end ? smallBold : small);
+        p.drawText(QRectF(t.x - 30, axisY + 4, 60, g.axisHeight - 4), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(t.seconds));
+    }
+}
+
+}  // namespace
+
+QFont diagramFont(double pixelSize, bool bold) {
+    QFont f("Liberation Sans");
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(int(pixelSize));
+    f.setBold(bold);
+    return f;
+}
+
+void paintSignal(QPainter& p, const QRectF& r, uint8_t signal) {
+    p.save();
+    p.setPen(Qt::NoPen);
+    switch (signal) {
+    case SignalRed: p.fillRect(r, kRed); break;
+    case SignalYellow: p.fillRect(r, kYellow); break;
+    case SignalGreen: p.fillRect(r, kGreen); break;
+    case SignalFlashingYellow:
+    case SignalFlashingGreen: {
+        p.fillRect(r, Qt::white);
+        p.setClipRect(r, Qt::IntersectClip);
+        const QColor c = signal == SignalFlashingYellow ? kYellow : kGreen;
+        p.setBrush(c);
+        p.setPen(QPen(kOutline, 0.5));
+        for (double x = r.left() + 1.5; x < r.right(); x += 7) p.drawRect(QRectF(x, r.top() + 2, 3.5, r.height() - 4));
+        break;
+    }
+    case SignalRedYellow:
+        p.fillRect(QRectF(r.left(), r.top(), r.width(), r.height() / 2), kRed);
+        p.fillRect(QRectF(r.left(), r.top() + r.height() / 2, r.width(), r.height() / 2), kYellow);
+        break;
+    case SignalOff: {
+        p.fillRect(r, QColor(238, 238, 238));
+        p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
+        p.drawLine(QPointF(r.left() + 2, r.center().y()), QPointF(r.right() - 2, r.center().y()));
+        break;
+    }
+    case SignalNotApplicable: p.fillRect(r, kPink); break;
+    default: {  // not set: the validator reports it; here it stays visibly blank
+        p.fillRect(r, Qt::white);
+        p.setClipRect(r, Qt::IntersectClip);
+        p.setPen(QPen(QColor(200, 0, 0), 0.6));
+        for (double x = r.left() - r.height(); x < r.right(); x += 6)
+            p.drawLine(QPointF(x, r.bottom()), QPointF(x + r.height(), r.top()));
+        break;
+    }
+    }
+    p.restore();
+}
+
+void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, bool title, bool legend,
+                      QPointF origin) {
+    p.save();
+    p.translate(origin);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    const Geometry& g = d.geometry;
+    double y = 0;
+    if (title) {
+        p.setFont(diagramFont(15, true));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(0, 0, g.width, g.titleHeight), Qt::AlignLeft | Qt::AlignVCenter, qs(d.title));
+        y = g.titleHeight;
+    }
+    std::array<QImage, 14> symbols;
+    for (const Row& r : d.timeline.rows)
+        if (r.kind < 14 && symbols[r.kind].isNull()) symbols[r.kind] = rowSymbol(r.kind);
+    first = std::max(first, 0);
+    last = std::min(last, int(d.bands.size()));
+    for (int b = first; b < last; ++b) {
+        const double dy = y - d.bands[b].top;
+        paintBand(p, d, d.bands[b], dy, symbols);
+        y += d.bands[b].height + g.bandGap;
+    }
+    if (legend) paintLegend(p, d, QPointF(0, y - g.bandGap + 4));
+    p.restore();
+}
+
+void paintDiagram(QPainter& p, const DiagramLayout& d, QPointF origin) {
+    paintDiagramPart(p, d, 0, int(d.bands.size()), true, true, origin);
+}
+
+namespace {
+
+void heading(QPainter& p, const PageGeometry& g, double y, const QString& text) {
+    p.setFont(diagramFont(16, true));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(g.left, y, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+void paintTitle(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    p.setFont(diagramFont(20, true));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(g.left, b.top, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter,
+               qs(r.heading));
+    double y = b.top + g.headingHeight;
+    for (const auto& [name, value] : r.fields) {
+        p.setFont(diagramFont(12));
+        p.setPen(kMuted);
+        p.drawText(QRectF(g.left, y, 190, g.fieldHeight), Qt::AlignLeft | Qt::AlignVCenter, qs(name));
+        p.setFont(diagramFont(12, true));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(g.left + 190, y, g.contentWidth() - 190, g.fieldHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   qs(value));
+        y += g.fieldHeight;
+    }
+    p.setPen(QPen(Qt::black, 1.2));
+    p.drawLine(QPointF(g.left, y + 4), QPointF(g.left + g.contentWidth(), y + 4));
+}
+
+void paintDirections(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    double y = b.top;
+    if (b.heading) {
+        heading(p, g, y, "Направления и выходные каналы");
+        y += g.headingHeight;
+    }
+    const double wNo = 44, wKind = 118, wSlot = (g.contentWidth() - wNo - wKind) / SlotCount;
+    auto colX = [&](int c) { return c == 0 ? g.left : c == 1 ? g.left + wNo : g.left + wNo + wKind + (c - 2) * wSlot; };
+    auto colW = [&](int c) { return c == 0 ? wNo : c == 1 ? wKind : wSlot; };
+    p.setPen(QPen(kOutline, 0.6));
+    p.setBrush(QColor(225, 232, 240));
+    p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableHeaderHeight));
+    p.setFont(diagramFont(10, true));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(colX(0), y, colW(0), g.tableHeaderHeight), Qt::AlignCenter, "№");
+    p.drawText(QRectF(colX(1) + 4, y, colW(1), g.tableHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft, "Вид");
+    for (int k = 0; k < SlotCount; ++k)
+        p.drawText(QRectF(colX(k + 2), y + 2, colW(k + 2), g.tableHeaderHeight - 4), Qt::AlignCenter,
+                   QString("%1\n%2").arg(kSlotHeaders[k][0], kSlotHeaders[k][1]));
+    y += g.tableHeaderHeight;
+    p.setFont(diagramFont(11));
+    if (r.directions.empty()) {
+        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   "Направления не заданы: диаграммы программ не строятся.");
+        p.setPen(QPen(kOutline, 0.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(g.left, y - g.tableHeaderHeight, g.contentWidth(), g.tableHeaderHeight + g.tableRowHeight));
+        return;
+    }
+    for (int i = b.first; i < b.last; ++i) {
+        const DirectionLine& line = r.directions[i];
+        const QRectF rowRect(g.left, y, g.contentWidth(), g.tableRowHeight);
+        p.setPen(Qt::NoPen);
+        p.setBrush(i % 2 ? QColor(245, 245, 245) : Qt::white);
+        p.drawRect(rowRect);
+        p.setPen(Qt::black);
+        p.drawText(QRectF(colX(0), y, colW(0), g.tableRowHeight), Qt::AlignCenter, qs(line.number));
+        p.drawText(QRectF(colX(1) + 4, y, colW(1) - 4, g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   qs(line.kind));
+        for (int k = 0; k < SlotCount; ++k)
+            p.drawText(QRectF(colX(k + 2), y, colW(k + 2), g.tableRowHeight), Qt::AlignCenter,
+                       line.outputs[k].empty() ? QString("—") : qs(line.outputs[k]));
+        y += g.tableRowHeight;
+    }
+    // Column lines and the frame.
+    p.setPen(QPen(kOutline, 0.6));
+    p.setBrush(Qt::NoBrush);
+    const double top = b.top + (b.heading ? g.headingHeight : 0);
+    p.drawRect(QRectF(g.left, top, g.contentWidth(), y - top));
+    for (int c = 1; c < SlotCount + 2; ++c) p.drawLine(QPointF(colX(c), top), QPointF(colX(c), y));
+}
+
+void paintCalendar(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    heading(p, g, b.top, "Недельный календарь");
+    double y = b.top + g.headingHeight;
+    const double w = g.contentWidth() / DayCount;
+    p.setPen(QPen(kOutline, 0.6));
+    p.setBrush(QColor(225, 232, 240));
+    p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableHeaderHeight));
+    p.setFont(diagramFont(11, true));
+    p.setPen(Qt::black);
+    for (int d = 0; d < DayCount; ++d)
+        p.drawText(QRectF(g.left + d * w, y, w, g.tableHeaderHeight), Qt::AlignCenter, kDayNamesFull[d]);
+    y += g.tableHeaderHeight;
+    const double top = y;
+    p.setFont(diagramFont(11));
+    if (r.calendarRows == 0) {
+        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   "Календарь пуст: программы по времени не переключаются.");
+        y += g.tableRowHeight;
+    }
+    for (int i = 0; i < r.calendarRows; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(i % 2 ? QColor(245, 245, 245) : Qt::white);
+        p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableRowHeight));
+        p.setPen(Qt::black);
+        for (int d = 0; d < DayCount; ++d)
+            if (i < int(r.calendar[d].size()))
+                p.drawText(QRectF(g.left + d * w, y, w, g.tableRowHeight), Qt::AlignCenter, qs(r.calendar[d][i]));
+        y += g.tableRowHeight;
+    }
+    p.setPen(QPen(kOutline, 0.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(g.left, top - g.tableHeaderHeight, g.contentWidth(), y - top + g.tableHeaderHeight));
+    if (r.calendarRows > 0)
+        for (int d = 1; d < DayCount; ++d) p.drawLine(QPointF(g.left + d * w, top), QPointF(g.left + d * w, y));
+}
+
+}  // namespace
+
+void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer) {
+    if (page < 0 || page >= int(r.pages.size())) return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const PageGeometry& g = r.page;
+    for (const Block& b : r.pages[page].blocks) {
+        switch (b.kind) {
+        case BlockKind::Title: paintTitle(p, r, b); break;
+        case BlockKind::Directions: paintDirections(p, r, b); break;
+        case BlockKind::Calendar: paintCalendar(p, r, b); break;
+        case BlockKind::Program:
+            paintDiagramPart(p, r.diagrams[b.diagram], b.first, b.last, b.heading, b.legend, QPointF(g.left, b.top));
+            break;
+        }
+    }
+    const double fy = g.height - g.bottom + 18;
+    p.setPen(QPen(kMuted, 0.6));
+    p.drawLine(QPointF(g.left, fy), QPointF(g.left + g.contentWidth(), fy));
+    p.setFont(diagramFont(10));
+    p.drawText(QRectF(g.left, fy + 2, g.contentWidth() * 0.7, 18), Qt::AlignLeft | Qt::AlignVCenter, qs(footer));
+    p.drawText(QRectF(g.left, fy + 2, g.contentWidth(), 18), Qt::AlignRight | Qt::AlignVCenter,
+               QString("Лист %1 из %2").arg(page + 1).arg(r.pages.size()));
+    p.restore();
+}
+
+}  // namespace livra::diagram

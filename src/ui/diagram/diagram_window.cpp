@@ -1,0 +1,183 @@
+#include "ui/diagram/diagram_window.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "diagram/report_layout.h"
+#include "diagram_qt/diagram_painter.h"
+
+namespace livra::ui {
+
+using diagram::FileKind;
+
+void DiagramView::setDiagram(std::optional<diagram::DiagramLayout> layout, const QString& message) {
+    layout_ = std::move(layout);
+    message_ = message;
+    setMinimumHeight(layout_ ? int(layout_->height) + 16 : 120);
+    update();
+}
+
+void DiagramView::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    if (layout_) {
+        // Only the bands in view: a 321-tact program has dozens of them.
+        const auto& bands = layout_->bands;
+        const double top = e->rect().top() - 8, bottom = e->rect().bottom() - 8;
+        int first = 0, last = int(bands.size());
+        while (first < last && bands[first].top + bands[first].height < top) ++first;
+        while (last > first && bands[last - 1].top > bottom) --last;
+        const bool title = first == 0;
+        const double y = title ? 0 : first < int(bands.size()) ? bands[first].top : layout_->legendTop;
+        diagram::paintDiagramPart(p, *layout_, first, last, title, last == int(bands.size()), QPointF(8, 8 + y));
+        return;
+    }
+    p.setFont(diagram::diagramFont(14));
+    p.setPen(QColor(120, 0, 0));
+    p.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, message_);
+}
+
+void DiagramView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (e->size().width() != e->oldSize().width() && widthChanged) widthChanged();
+}
+
+DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), c_(config), dialogs_(dialogs) {
+    setObjectName("diagramWindow");
+    setWindowTitle("Диаграмма программы");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel("Программа № ", this));
+    programBox_ = new QComboBox(this);
+    programBox_->setObjectName("diagramProgram");
+    for (int p = 0; p < ProgramCount; ++p) programBox_->addItem(QString::fromStdString(programTitle(p)));
+    top->addWidget(programBox_);
+    top->addStretch(1);
+    auto button = [&](const char* text, const char* name, FileKind kind) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setToolTip("Сохранить диаграмму в файл");
+        connect(b, &QPushButton::clicked, this, [this, kind] { exportDiagram(kind); });
+        top->addWidget(b);
+        return b;
+    };
+    png_ = button("Сохранить PNG…", "exportPng", FileKind::Png);
+    svg_ = button("Сохранить SVG…", "exportSvg", FileKind::Svg);
+    pdf_ = button("Сохранить PDF…", "exportPdf", FileKind::Pdf);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("diagramScroll");
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view_ = new DiagramView;
+    view_->setObjectName("diagramView");
+    scroll_->setWidget(view_);
+    view_->widthChanged = [this] { relayout(); };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addLayout(top);
+    layout->addWidget(scroll_, 1);
+    resize(1140, 620);
+    setMinimumSize(560, 300);
+
+    connect(programBox_, &QComboBox::currentIndexChanged, this, [this](int i) { showProgram(i); });
+    showProgram(c_.CurrentProgram);
+}
+
+QPushButton* DiagramWindow::exportButton(FileKind kind) const {
+    return kind == FileKind::Png ? png_ : kind == FileKind::Svg ? svg_ : pdf_;
+}
+
+void DiagramWindow::showProgram(int program) {
+    program_ = std::clamp(program, 0, ProgramCount - 1);
+    if (programBox_->currentIndex() != program_) {
+        programBox_->setCurrentIndex(program_);  // comes back here through the signal
+        return;
+    }
+    std::string error;
+    timeline_ = diagram::buildTimeline(c_, program_, &error);
+    message_ = QString::fromStdString(error);
+    relayout();
+}
+
+void DiagramWindow::refresh() {
+    std::string error;
+    auto fresh = diagram::buildTimeline(c_, program_, &error);
+    if (fresh == timeline_ && message_ == QString::fromStdString(error)) return;
+    timeline_ = std::move(fresh);
+    message_ = QString::fromStdString(error);
+    relayout();
+}
+
+void DiagramWindow::relayout() {
+    for (QPushButton* b : {png_, svg_, pdf_}) b->setEnabled(timeline_.has_value());
+    if (!timeline_) {
+        view_->setDiagram(std::nullopt, message_);
+        return;
+    }
+    // The diagram takes the window's width; a narrow window wraps it sooner.
+    const double width = std::max(520, view_->width() - 16);
+    view_->setDiagram(diagram::layoutDiagram(*timeline_, diagram::screenGeometry(width)), {});
+}
+
+bool DiagramWindow::exportDiagram(FileKind kind) {
+    if (!timeline_) return false;
+    const char* filter = kind == FileKind::Png   ? "Рисунок PNG |*.png"
+                         : kind == FileKind::Svg ? "Рисунок SVG |*.svg"
+                                                 : "Документ PDF |*.pdf";
+    const char* ext = kind == FileKind::Png ? "png" : kind == FileKind::Svg ? "svg" : "pdf";
+    auto name = dialogs_.saveFileName(filter, suggestedExportName(c_, "программа_" + std::to_string(program_ + 1), ext));
+    if (!name) return false;
+    if (!diagram::fileKindOf(*name)) *name += std::string(".") + ext;
+    if (QFileInfo::exists(QString::fromStdString(*name)) &&
+        dialogs_.messageBox("Внимание", "Файл " + *name + " уже существует.\nЗаменить?", Buttons::YesNo,
+                            Icon::Exclamation) != Answer::Yes)
+        return false;
+    const std::string error = diagram::writeDiagram(*timeline_, *name);
+    if (!error.empty()) {
+        dialogs_.messageBox("Ошибка", error, Buttons::Ok, Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+std::string suggestedExportName(const Configuration& c, const std::string& what, const std::string& extension) {
+    if (c.ProjectFileName.empty()) return what + "." + extension;
+    const QFileInfo project(QString::fromStdString(c.ProjectFileName));
+    return (project.absolutePath() + "/" + project.completeBaseName()).toStdString() + "_" + what + "." + extension;
+}
+
+bool saveReport(const Configuration& c, UserDialogs& dialogs) {
+    auto name = dialogs.saveFileName("Документ PDF |*.pdf", suggestedExportName(c, "отчёт", "pdf"));
+    if (!name) return false;
+    if (diagram::fileKindOf(*name) != FileKind::Pdf) *name += ".pdf";
+    if (QFileInfo::exists(QString::fromStdString(*name)) &&
+        dialogs.messageBox("Внимание", "Файл " + *name + " уже существует.\nЗаменить?", Buttons::YesNo,
+                           Icon::Exclamation) != Answer::Yes)
+        return false;
+    const std::string project =
+        c.ProjectFileName.empty() ? "" : QFileInfo(QString::fromStdString(c.ProjectFileName)).fileName().toStdString();
+    const auto report =
+        diagram::planReport(c, {project, QDate::currentDate().toString("dd.MM.yyyy").toStdString()});
+    const std::string error =
+        diagram::writeReport(report, *name, "Проект: " + (project.empty() ? std::string("без имени") : project));
+    if (!error.empty()) {
+        dialogs.messageBox("Ошибка", error, Buttons::Ok, Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace livra::ui

@@ -1,0 +1,271 @@
+// The diagram window and the report, driven through the real menu and
+// buttons; pictures for a person to look at go to the screenshot folder.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QPainter>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/project_file.h"
+#include "support/test_support.h"
+#include "diagram_qt/diagram_export.h"
+#include "ui/diagram/diagram_window.h"
+#include "ui/main_window.h"
+#include "ui_helpers.h"
+
+using namespace livra;
+using namespace livra::ui;
+using livra::test::TempDir;
+using livra::uitest::ModalScript;
+
+namespace {
+
+std::unique_ptr<Configuration> crossroad() {
+    auto parsed = parseProject(livra::test::readBytes(
+        std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() / "examples" / "crossroad.ptm"));
+    EXPECT_TRUE(parsed);
+    return parsed ? std::move(parsed->config) : std::make_unique<Configuration>();
+}
+
+// Opens a menu of the menu bar by clicking its title, then clicks the item.
+void clickMenu(MainWindow& w, const QString& menuTitle, const QString& item) {
+    auto* bar = w.findChild<QMenuBar*>("menuBar");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* top : bar->actions()) {
+        if (top->text() != menuTitle) continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QMenu* menu = top->menu();
+        ASSERT_TRUE(menu->isVisible()) << menuTitle.toStdString();
+        for (QAction* a : menu->actions())
+            if (a->text() == item) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+        FAIL() << "no item " << item.toStdString();
+    }
+    FAIL() << "no menu " << menuTitle.toStdString();
+}
+
+QString shotDir() {
+    const QString out = LIVRA_SCREENSHOT_DIR;
+    EXPECT_TRUE(QDir().mkpath(out));
+    return out;
+}
+
+std::string q(const QString& s) { return s.toStdString(); }
+
+// The PDF reader's tools (poppler-utils), found on the PATH.
+std::string tool(const char* name) {
+    const QString found = QStandardPaths::findExecutable(name);
+    EXPECT_FALSE(found.isEmpty()) << name << " is not installed";
+    return found.toStdString();
+}
+
+}  // namespace
+
+TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    DiagramWindow* dw = w.diagramWindow();
+    ASSERT_NE(dw, nullptr);
+    ASSERT_TRUE(dw->isVisible());
+    EXPECT_EQ(dw->windowTitle(), "Диаграмма программы");
+    EXPECT_EQ(dw->programBox()->currentIndex(), 3);
+    ASSERT_TRUE(dw->view()->layout());
+    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 68 с (с обслуживанием вызовов ТВП 84 с)");
+    EXPECT_EQ(dw->view()->layout()->timeline.rows.size(), 5u);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dw->grab().save(shotDir() + "/diagram_window.png"));
+
+    // A narrower window lays the diagram out to its width.
+    const double wide = dw->view()->layout()->geometry.width;
+    dw->resize(700, 520);
+    QCoreApplication::processEvents();
+    EXPECT_LT(dw->view()->layout()->geometry.width, wide);
+    EXPECT_LE(dw->view()->layout()->geometry.width + 16, dw->view()->width() + 1);
+
+    // An edit in the tact table shows at the next refresh.
+    c->TactTable[3][0].tMain = 40;
+    recomputeDerivedTactFields(*c, 3);
+    w.refreshPass();
+    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 78);
+
+    // Program 6 is empty: the window says so and offers no export.
+    dw->programBox()->setFocus();
+    QTest::keyClick(dw->programBox(), Qt::Key_Down);
+    QTest::keyClick(dw->programBox(), Qt::Key_Down);
+    EXPECT_EQ(dw->programBox()->currentIndex(), 5);
+    EXPECT_FALSE(dw->view()->layout());
+    EXPECT_EQ(dw->view()->message(), "Программа 6 пуста: в ней нет ни одного такта.");
+    EXPECT_FALSE(dw->exportButton(diagram::FileKind::Png)->isEnabled());
+    QTest::keyClick(dw->programBox(), Qt::Key_Up);
+    QTest::keyClick(dw->programBox(), Qt::Key_Up);
+    ASSERT_TRUE(dw->view()->layout());
+    ASSERT_TRUE(dw->exportButton(diagram::FileKind::Png)->isEnabled());
+
+    // Export: the file dialog suggests a name beside the project.
+    const QString png = QString::fromStdString(pathToUtf8(dir / "crossroad_программа_4.png"));
+    {
+        ModalScript script;
+        script.chooseFile(png);
+        QTest::mouseClick(dw->exportButton(diagram::FileKind::Png), Qt::LeftButton);
+        EXPECT_TRUE(script.done());
+    }
+    QImage exported(png);
+    ASSERT_FALSE(exported.isNull());
+    EXPECT_EQ(exported.width(), 1116);
+    EXPECT_EQ(exported.pixelColor(4, 4), QColor(Qt::white));
+    EXPECT_TRUE(exported.save(shotDir() + "/diagram_export.png"));
+    EXPECT_EQ(suggestedExportName(*c, "программа_4", "png"), pathToUtf8(dir / "crossroad_программа_4.png"));
+
+    // Saving over it asks first; "Нет" leaves the file alone.
+    const auto before = std::filesystem::last_write_time(dir / "crossroad_программа_4.png");
+    {
+        ModalScript script;
+        script.chooseFile(png);
+        script.answer("Нет");
+        QTest::mouseClick(dw->exportButton(diagram::FileKind::Svg), Qt::LeftButton);
+        EXPECT_TRUE(script.done());
+        ASSERT_EQ(script.boxes.size(), 1u);
+        EXPECT_EQ(script.boxes[0].title, "Внимание");
+        EXPECT_TRUE(script.boxes[0].text.startsWith("Файл "));
+    }
+    EXPECT_EQ(std::filesystem::last_write_time(dir / "crossroad_программа_4.png"), before);
+    // A name without the extension gets the chosen kind's.
+    {
+        ModalScript script;
+        script.chooseFile(QString::fromStdString(pathToUtf8(dir / "schema")));
+        QTest::mouseClick(dw->exportButton(diagram::FileKind::Svg), Qt::LeftButton);
+        EXPECT_TRUE(script.done());
+    }
+    std::ifstream svg(dir / "schema.svg");
+    const std::string text((std::istreambuf_iterator<char>(svg)), {});
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("Программа 4"), std::string::npos);
+    // An SVG reader draws it at the picture's size, and the diagram is on it.
+    QSvgRenderer reader(QString::fromStdString(pathToUtf8(dir / "schema.svg")));
+    ASSERT_TRUE(reader.isValid());
+    EXPECT_EQ(reader.viewBox().width(), 1116);
+    QImage drawn(reader.defaultSize(), QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter p(&drawn);
+        reader.render(&p);
+    }
+    EXPECT_EQ(drawn.pixelColor(4, 4), QColor(Qt::white));
+    EXPECT_TRUE(drawn.save(shotDir() + "/diagram_export_svg.png"));
+    dw->close();
+}
+
+TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const std::string pdf = pathToUtf8(dir / "отчёт.pdf");
+    {
+        ModalScript script;
+        script.chooseFile(QString::fromStdString(pdf));
+        clickMenu(w, "Инструменты", "Отчёт (PDF)…");
+        EXPECT_TRUE(script.done());
+        EXPECT_TRUE(script.boxes.empty());
+    }
+    ASSERT_TRUE(std::filesystem::exists(dir / "отчёт.pdf"));
+
+    const auto info = test::runProgram(tool("pdfinfo"), {pdf});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Pages:           2"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("A4"), std::string::npos) << info.out;
+    const auto fonts = test::runProgram(tool("pdffonts"), {pdf});
+    ASSERT_EQ(fonts.exitCode, 0) << fonts.err;
+    // Every font is Liberation Sans and embedded (the "emb" column says yes).
+    int lines = 0;
+    std::istringstream rows(fonts.out);
+    std::string line;
+    while (std::getline(rows, line)) {
+        if (line.rfind("LiberationSans", 0) != 0) continue;
+        ++lines;
+        EXPECT_NE(line.find(" yes "), std::string::npos) << line;
+    }
+    EXPECT_GE(lines, 1) << fonts.out;
+    EXPECT_EQ(std::count(fonts.out.begin(), fonts.out.end(), '\n'), lines + 2) << fonts.out;
+
+    // A real reader draws every page; the first two are kept for a person to see.
+    const QString out = shotDir();
+    const auto render = test::runProgram(tool("pdftoppm"), {"-r", "96", "-png", pdf, q(out + "/report_page")});
+    ASSERT_EQ(render.exitCode, 0) << render.err;
+    for (const char* page : {"/report_page-1.png", "/report_page-2.png"}) {
+        QImage img(out + page);
+        ASSERT_FALSE(img.isNull()) << page;
+        EXPECT_EQ(img.size(), QSize(794, 1123));
+    }
+    // The report's own text, as the reader extracts it.
+    const auto text = test::runProgram(tool("pdftotext"), {"-layout", pdf, "-"});
+    ASSERT_EQ(text.exitCode, 0);
+    for (const char* expected : {"Конфигурация ДК «Ливра»", "crossroad.ptm", "Направления и выходные каналы",
+                                 "Программа 4 — цикл 68 с", "Недельный календарь", "Лист 2 из 2"})
+        EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
+
+    // Cancelling the save dialog writes nothing.
+    std::filesystem::remove(dir / "отчёт.pdf");
+    {
+        ModalScript script;
+        script.chooseFile("");
+        clickMenu(w, "Инструменты", "Отчёт (PDF)…");
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "отчёт.pdf"));
+}
+
+TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirVehicle);
+    test::addDirection(*c, 2, DirPedestrian);
+    test::addDirection(*c, 3, DirTram1);
+    const uint8_t cycle[] = {SignalGreen, SignalFlashingGreen, SignalYellow, SignalRed, SignalRedYellow};
+    for (int t = 0; t < TactCount; ++t) {
+        const int32_t kind = t % 5 == 0 ? TactPhase : TactIntermediate;
+        test::addTact(*c, 3, kind, kind == TactPhase ? 12 + t % 7 : 3, 5);
+        for (int d = 0; d < 6; ++d) c->TactSignals[3][t][d] = cycle[(t + d) % 5];
+    }
+    const auto t = diagram::buildTimeline(*c, 3, nullptr);
+    ASSERT_TRUE(t);
+    const auto d = diagram::layoutDiagram(*t, diagram::screenGeometry());
+    EXPECT_GT(d.bands.size(), 10u);
+    const QImage img = diagram::diagramImage(d);
+    EXPECT_EQ(img.height(), int(std::ceil(d.height)) + 16);
+    // A 3-second tact is still a visible bar: at least 18 pixels wide.
+    EXPECT_GE(3 * d.pxPerSecond, 18);
+    EXPECT_TRUE(img.copy(0, 0, img.width(), std::min(img.height(), 900)).save(shotDir() + "/diagram_321_tacts.png"));
+
+    // The window paints only the bands in view; what it paints there is what
+    // the whole picture has at that place.
+    DiagramView view;
+    view.resize(img.width(), img.height());
+    view.setDiagram(d, {});
+    for (int y : {0, img.height() / 2, img.height() - 300}) {
+        const QRect part(0, y, img.width(), 300);
+        const QImage seen = view.grab(part).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(seen, img.copy(part).convertToFormat(QImage::Format_RGB32)) << "at " << y;
+    }
+}
