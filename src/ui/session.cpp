@@ -7,7 +7,9 @@
 #include "app/file_commands.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "sim/sim_control.h"
 #include "ui/main_window.h"
+#include "ui/simulator/simulator_window.h"
 
 #if __has_include("serial_qt/qt_serial_port.h")
 #include "link/serial_port.h"
@@ -72,7 +74,10 @@ std::optional<StartOptions> parseCommandLine(const std::vector<std::string>& arg
 }
 
 Session::Session(StartOptions options)
-    : options_(std::move(options)), config_(std::make_unique<Configuration>()), link_(std::make_unique<Link>()) {}
+    : options_(std::move(options)),
+      config_(std::make_unique<Configuration>()),
+      link_(std::make_unique<Link>()),
+      simulator_(std::make_unique<SimulatorMemory>()) {}
 
 Session::~Session() {
     window_.reset();
@@ -95,6 +100,10 @@ bool Session::start() {
 #endif
     window_ = std::make_unique<MainWindow>(c, &link_->context);
     window_->show();
+    QObject::connect(window_.get(), &MainWindow::simulatorRequested, window_.get(), [this] {
+        SimulatorWindow simulator(*config_, *simulator_, window_.get());
+        simulator.exec();
+    });
 
     bool ok = true;
     if (options_.virtualController) {

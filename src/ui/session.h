@@ -9,6 +9,10 @@
 
 #include "model/configuration.h"
 
+namespace livra {
+struct SimulatorMemory;
+}
+
 namespace livra::ui {
 
 class MainWindow;
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<Configuration> config_;
     std::unique_ptr<Link> link_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<SimulatorMemory> simulator_;  // clock and pickers kept between openings
 };
 
 }  // namespace livra::ui
