@@ -1,0 +1,56 @@
+#pragma once
+// Editing the plan with the mouse while the simulation is stopped or paused:
+// hover tint, dragging, wheel turns, and the object and plan pop-up menus.
+// The rules are the core's PlanEditing; this class feeds it the surface's
+// events and shows its menus.
+#include <QObject>
+
+#include "plan/plan_view.h"
+#include "ui/plan/plan_surface.h"
+
+class QMenu;
+
+namespace livra {
+class UserDialogs;
+}
+
+namespace livra::ui {
+
+class SimulatorWindow;
+
+class PlanEditor : public QObject, public PlanSurfaceInput {
+    Q_OBJECT
+public:
+    // The mount items are those of the directions at this moment. The editor
+    // must not outlive the surface.
+    PlanEditor(PlanSurface& surface, Plan& plan, Configuration& c, UserDialogs& dialogs);
+    // Attached to a simulator window's surface, plan and dialogs.
+    PlanEditor(SimulatorWindow& window, Configuration& c);
+    ~PlanEditor() override;
+
+    void mousePress(QMouseEvent* e) override;
+    void mouseMove(QMouseEvent* e) override;
+    void mouseRelease(QMouseEvent* e) override;
+    void wheel(QWheelEvent* e) override;
+
+    // Carries out a menu item by its id, as choosing it does.
+    void choose(int id);
+
+    QMenu* objectMenu() const { return objectMenu_; }
+    QMenu* planMenu() const { return planMenu_; }
+    const PlanEditing& editing() const { return editing_; }
+
+private:
+    void buildMenus();
+    void showHighlights();
+
+    PlanSurface& surface_;
+    Plan& plan_;
+    Configuration& c_;
+    UserDialogs& dialogs_;
+    PlanEditing editing_;
+    QMenu* objectMenu_ = nullptr;  // children of the surface
+    QMenu* planMenu_ = nullptr;
+};
+
+}  // namespace livra::ui
