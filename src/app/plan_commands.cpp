@@ -38,7 +38,8 @@ std::optional<RgbaImage> loadPlanPicture(Configuration& c, Plan& plan, UserDialo
     if (size > MaxPngFileBytes) return refuse(PngError::TooBig);
     const auto bytes = readWholeFile(path);
     if (!bytes) return refuse(PngError::CannotRead);
-    PngResult decoded = decodePng(*bytes);
+    // Shown stretched to the plan's size: a larger picture is reduced as it is decoded.
+    PngResult decoded = decodePng(*bytes, {PlanSide, PlanSide});
     if (!decoded.ok()) return refuse(decoded.error);
 
     // The plan file keeps only the picture's name and finds it in "shem".

@@ -30,8 +30,8 @@ inline constexpr const char* ScreenshotFailed = "Не удалось сохра�
 // folder's "shem", decodes it with its limits and, only when that worked,
 // keeps it in "shem" (copying a picture from elsewhere there, after asking
 // before it replaces a different file of that name), sets the plan's picture
-// path and Modified. Returns the picture to show; nothing when cancelled or
-// refused, and then the plan is as it was.
+// path and Modified. Returns the picture to show, reduced to at most
+// 500 × 500; nothing when cancelled or refused, and then the plan is as it was.
 std::optional<RgbaImage> loadPlanPicture(Configuration& c, Plan& plan, UserDialogs& ui);
 
 // "Скриншот": asks for a BMP name starting in the project's folder (".bmp"

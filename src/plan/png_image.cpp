@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 
@@ -38,11 +39,12 @@ void onWarning(png_structp, png_const_charp) {}
 
 // The header: dimensions and the transforms to 8-bit RGBA. Returns false when
 // libpng refused the data. Only trivially destructible locals live here.
-bool readHeader(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height) {
+bool readHeader(png_structp png, png_infop info, png_uint_32* width, png_uint_32* height, int* interlaced) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
     int depth = 0, colour = 0, interlace = 0;
     png_get_IHDR(png, info, width, height, &depth, &colour, &interlace, nullptr, nullptr);
+    *interlaced = interlace != PNG_INTERLACE_NONE;
     if (*width == 0 || *height == 0 || *width > png_uint_32(MaxPngSide) || *height > png_uint_32(MaxPngSide))
         return true;  // the caller refuses the size before anything is allocated
     png_set_expand(png);  // palette → RGB, low grey depths → 8 bits, tRNS → alpha
@@ -61,7 +63,77 @@ bool readPixels(png_structp png, png_infop info, png_bytepp rows) {
     return true;
 }
 
+// Sums of one row of the reduced picture: red, green and blue weighted by
+// alpha, alpha, and the number of source pixels.
+constexpr int SumFields = 5;
+
+void flushRow(const uint64_t* sums, uint8_t* out, int outWidth) {
+    for (int x = 0; x < outWidth; ++x, sums += SumFields, out += 4) {
+        const uint64_t alpha = sums[3], count = sums[4];
+        for (int k = 0; k < 3; ++k) out[k] = alpha ? uint8_t((sums[k] + alpha / 2) / alpha) : 0;
+        out[3] = count ? uint8_t((alpha + count / 2) / count) : 0;
+    }
+}
+
+void addRow(const uint8_t* row, int width, const int* column, uint64_t* sums) {
+    for (int x = 0; x < width; ++x, row += 4) {
+        uint64_t* s = sums + std::size_t(column[x]) * SumFields;
+        const uint32_t a = row[3];
+        s[0] += uint32_t(row[0]) * a;
+        s[1] += uint32_t(row[1]) * a;
+        s[2] += uint32_t(row[2]) * a;
+        s[3] += a;
+        s[4] += 1;
+    }
+}
+
+// Rows one at a time into the reduced picture: only one source row is ever
+// held. Plain pointers only, for the same reason as above.
+bool readRowsReduced(png_structp png, png_infop info, uint8_t* row, const int* column, uint64_t* sums,
+                     uint8_t* out, png_uint_32 width, png_uint_32 height, int outWidth, int outHeight) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(png, row, nullptr);
+        addRow(row, int(width), column, sums);
+        const uint64_t target = uint64_t(y) * uint64_t(outHeight) / height;
+        const bool last = y + 1 == height || uint64_t(y + 1) * uint64_t(outHeight) / height != target;
+        if (last) {
+            flushRow(sums, out + target * std::size_t(outWidth) * 4, outWidth);
+            std::memset(sums, 0, std::size_t(outWidth) * SumFields * sizeof(uint64_t));
+        }
+    }
+    png_read_end(png, info);
+    return true;
+}
+
+int fitted(png_uint_32 size, int limit) { return limit > 0 && size > png_uint_32(limit) ? limit : int(size); }
+
+std::vector<int> columnMap(int width, int outWidth) {
+    std::vector<int> column(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) column[std::size_t(x)] = int(int64_t(x) * outWidth / width);
+    return column;
+}
+
 }  // namespace
+
+RgbaImage reduceToFit(const RgbaImage& image, PngFit fit) {
+    if (image.empty()) return image;
+    const int outWidth = fitted(png_uint_32(image.width), fit.width);
+    const int outHeight = fitted(png_uint_32(image.height), fit.height);
+    if (outWidth == image.width && outHeight == image.height) return image;
+    RgbaImage out{outWidth, outHeight, std::vector<uint8_t>(std::size_t(outWidth) * outHeight * 4)};
+    const std::vector<int> column = columnMap(image.width, outWidth);
+    std::vector<uint64_t> sums(std::size_t(outWidth) * SumFields);
+    for (int y = 0; y < image.height; ++y) {
+        addRow(image.rgba.data() + std::size_t(y) * image.width * 4, image.width, column.data(), sums.data());
+        const int64_t target = int64_t(y) * outHeight / image.height;
+        if (y + 1 == image.height || int64_t(y + 1) * outHeight / image.height != target) {
+            flushRow(sums.data(), out.rgba.data() + std::size_t(target) * outWidth * 4, outWidth);
+            std::fill(sums.begin(), sums.end(), 0);
+        }
+    }
+    return out;
+}
 
 std::string pngErrorText(PngError error) {
     switch (error) {
@@ -75,7 +147,7 @@ std::string pngErrorText(PngError error) {
     return {};
 }
 
-PngResult decodePng(std::span<const uint8_t> bytes) {
+PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit) {
     PngResult result;
     if (bytes.size() > MaxPngFileBytes) {
         result.error = PngError::TooBig;
@@ -111,11 +183,27 @@ PngResult decodePng(std::span<const uint8_t> bytes) {
     png_set_user_limits(png, MaxPngSide, MaxPngSide);
 
     png_uint_32 width = 0, height = 0;
-    if (!readHeader(png, info, &width, &height)) {
+    int interlaced = 0;
+    if (!readHeader(png, info, &width, &height, &interlaced)) {
         result.error = PngError::Damaged;
         result.detail = state.message;
     } else if (width == 0 || height == 0 || width > png_uint_32(MaxPngSide) || height > png_uint_32(MaxPngSide)) {
         result.error = PngError::BadSize;
+    } else if (!interlaced && (fitted(width, fit.width) < int(width) || fitted(height, fit.height) < int(height))) {
+        RgbaImage image;
+        image.width = fitted(width, fit.width);
+        image.height = fitted(height, fit.height);
+        image.rgba.resize(std::size_t(image.width) * image.height * 4);
+        std::vector<uint8_t> row(std::size_t(width) * 4);
+        const std::vector<int> column = columnMap(int(width), image.width);
+        std::vector<uint64_t> sums(std::size_t(image.width) * SumFields);
+        if (readRowsReduced(png, info, row.data(), column.data(), sums.data(), image.rgba.data(), width, height,
+                            image.width, image.height)) {
+            result.image = std::move(image);
+        } else {
+            result.error = PngError::Damaged;
+            result.detail = state.message;
+        }
     } else {
         RgbaImage image;
         image.width = int(width);
@@ -124,7 +212,11 @@ PngResult decodePng(std::span<const uint8_t> bytes) {
         std::vector<png_bytep> rows(height);
         for (png_uint_32 y = 0; y < height; ++y) rows[y] = image.rgba.data() + std::size_t(y) * width * 4;
         if (readPixels(png, info, rows.data())) {
-            result.image = std::move(image);
+            // An interlaced picture comes whole; it is reduced afterwards.
+            if (fitted(width, fit.width) < int(width) || fitted(height, fit.height) < int(height))
+                result.image = reduceToFit(image, fit);
+            else
+                result.image = std::move(image);
         } else {
             result.error = PngError::Damaged;
             result.detail = state.message;
@@ -134,14 +226,14 @@ PngResult decodePng(std::span<const uint8_t> bytes) {
     return result;
 }
 
-PngResult readPngFile(const std::filesystem::path& path) {
+PngResult readPngFile(const std::filesystem::path& path, PngFit fit) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return {{}, PngError::CannotRead, {}};
     if (size > MaxPngFileBytes) return {{}, PngError::TooBig, {}};
     const auto bytes = readWholeFile(path);
     if (!bytes) return {{}, PngError::CannotRead, {}};
-    return decodePng(*bytes);
+    return decodePng(*bytes, fit);
 }
 
 }  // namespace livra

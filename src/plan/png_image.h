@@ -43,9 +43,21 @@ struct PngResult {
 // The user's text for a refused picture ("файл повреждён", …).
 std::string pngErrorText(PngError error);
 
-PngResult decodePng(std::span<const uint8_t> bytes);
+// The most pixels a caller will show; a larger picture is reduced while it
+// is decoded (area average per channel, weighted by alpha), so a plan
+// picture of 8192 × 8192 never needs its full size in memory. 0: no limit.
+struct PngFit {
+    int width = 0;
+    int height = 0;
+};
+
+PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit = {});
 // Reads the file (refusing one above the size cap before reading it) and
 // decodes it.
-PngResult readPngFile(const std::filesystem::path& path);
+PngResult readPngFile(const std::filesystem::path& path, PngFit fit = {});
+
+// Area-average reduction to at most `fit` in each dimension; a picture that
+// already fits is returned as it is.
+RgbaImage reduceToFit(const RgbaImage& image, PngFit fit);
 
 }  // namespace livra

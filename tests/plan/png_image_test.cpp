@@ -76,6 +76,28 @@ TEST(PngImage, RefusesDamagedAndOversizedInputWithoutAPicture) {
     EXPECT_TRUE(readPngFile(dir / "good.png").ok());
 }
 
+TEST(PngImage, ALargePictureIsReducedWhileDecodedAsTheWholePictureWouldBe) {
+    // Row by row while decoding against the whole picture reduced afterwards.
+    const RgbaImage big = patternImage(1203, 761);
+    const PngResult reduced = decodePng(encodePng(big), {500, 500});
+    ASSERT_TRUE(reduced.ok()) << reduced.detail;
+    EXPECT_EQ(reduced.image.width, 500);
+    EXPECT_EQ(reduced.image.height, 500);
+    EXPECT_EQ(reduced.image.rgba, reduceToFit(big, {500, 500}).rgba);
+    // A dimension within the limit is kept.
+    const PngResult wide = decodePng(encodePng(patternImage(900, 300)), {500, 500});
+    EXPECT_EQ(wide.image.width, 500);
+    EXPECT_EQ(wide.image.height, 300);
+    EXPECT_EQ(decodePng(encodePng(patternImage(40, 30)), {500, 500}).image.rgba, patternImage(40, 30).rgba);
+
+    // Area average weighted by alpha: a transparent pixel lends no colour.
+    const RgbaImage four{4, 2, {10, 20, 30, 255, 30, 40, 50, 255, 0, 0, 0, 0, 200, 100, 50, 255,
+                                10, 20, 30, 255, 30, 40, 50, 255, 0, 0, 0, 0, 200, 100, 50, 255}};
+    const RgbaImage two = reduceToFit(four, {2, 1});
+    EXPECT_EQ(two.rgba, (std::vector<uint8_t>{20, 30, 40, 255, 200, 100, 50, 128}));
+    EXPECT_EQ(decodePng(encodePng(four), {2, 1}).image.rgba, two.rgba);
+}
+
 TEST(BmpFile, GoldenBytesOfASmallAndThePlanSizedBitmap) {
     // 2 × 2: rows bottom-up, blue-green-red, each row padded from 6 to 8 bytes.
     const RgbaImage small{2, 2, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255}};

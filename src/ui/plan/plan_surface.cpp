@@ -88,7 +88,7 @@ void PlanSurface::setPlanPicture(const QImage& picture) {
 bool PlanSurface::loadPlanPictureFile(const std::string& path) {
     // The name comes from a plan file that may have travelled: decoded with
     // the core's limits, and a refused picture leaves the old one.
-    PngResult decoded = readPngFile(pathFromUtf8(path));
+    PngResult decoded = readPngFile(pathFromUtf8(path), {PlanSurfaceSize, PlanSurfaceSize});
     if (!decoded.ok()) return false;
     setPlanPicture(toQImage(std::move(decoded.image)));
     return true;
