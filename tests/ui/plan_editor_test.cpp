@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTest>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "model/project_file.h"
 #include "plan/plan_view.h"
@@ -207,6 +208,10 @@ TEST_F(PlanEditorTest, WheelTurnsAndShiftWheelScales) {
     EXPECT_EQ(std::lround(h->height), 55);
     wheel({400, 400}, 120);  // over nothing
     EXPECT_EQ(h->angle, -45);
+    wheel({220, 220}, 60);  // half a notch waits for the other half
+    EXPECT_EQ(h->angle, -45);
+    wheel({220, 220}, 60);
+    EXPECT_EQ(h->angle, -90);
 }
 
 TEST_F(PlanEditorTest, ObjectMenuRotatesScalesAndDemountsButNotOverALabel) {
