@@ -93,6 +93,10 @@ bool writeFileAtomically(const std::filesystem::path& target, std::span<const ui
 }
 
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
+    // A folder opens as a stream on some systems and reports a size no
+    // buffer can hold.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     in.seekg(0, std::ios::end);

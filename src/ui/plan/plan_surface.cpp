@@ -78,10 +78,13 @@ PlanSurface::PlanSurface(Plan& plan, const Configuration& config, QWidget* paren
 
 void PlanSurface::setPlanPicture(const QImage& picture) {
     planPicture_ = picture;
-    planPictureScaled_ = picture.isNull()
-                             ? QImage()
-                             : picture.scaled(PlanSurfaceSize, PlanSurfaceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    planPictureScaled_ = QImage();
+    if (!picture.isNull()) {
+        // An opaque picture is copied, not blended, on every frame.
+        const auto format = picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+        planPictureScaled_ = picture.scaled(PlanSurfaceSize, PlanSurfaceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(format);
+    }
     update();
 }
 
@@ -111,10 +114,11 @@ void PlanSurface::choosePictures(PlanDrawMode mode) {
 
 std::optional<HeadPicture> PlanSurface::headPicture(int32_t id) const {
     const PlanObject* o = findObject(plan_, id);
-    if (!o || !o->isHead()) return std::nullopt;
-    if (auto it = pictures_.find(id); it != pictures_.end()) return it->second;
-    if (o->direction > DirectionCount) return std::nullopt;
-    return darkHeadPicture(c_.DirectionKind[o->direction - 1]);
+    if (!o || !o->isHead() || o->direction > DirectionCount) return std::nullopt;
+    const auto dark = darkHeadPicture(c_.DirectionKind[o->direction - 1]);
+    if (!dark) return std::nullopt;
+    if (auto it = pictures_.find(id); it != pictures_.end() && it->second.set == dark->set) return it->second;
+    return dark;
 }
 
 void PlanSurface::setHighlighted(std::vector<int32_t> ids) {
@@ -142,17 +146,19 @@ const QImage& PlanSurface::labelImage(const PlanObject& o) {
 
 const QImage* PlanSurface::sourceFor(const PlanObject& o) {
     if (o.isLabel()) return &labelImage(o);
-    if (!o.isHead()) return nullptr;
-    if (auto it = pictures_.find(o.id); it != pictures_.end()) return imageOf(it->second);
-    if (o.direction > DirectionCount) return nullptr;
+    if (!o.isHead() || o.direction > DirectionCount) return nullptr;
     const auto dark = darkHeadPicture(c_.DirectionKind[o.direction - 1]);
     if (!dark) return nullptr;
-    pictures_[o.id] = *dark;
-    return imageOf(*dark);
+    // A head mounted under the id of a demounted one of another kind starts
+    // dark, not with the other kind's picture.
+    auto it = pictures_.find(o.id);
+    if (it == pictures_.end() || it->second.set != dark->set) it = pictures_.insert_or_assign(o.id, *dark).first;
+    return imageOf(it->second);
 }
 
 void PlanSurface::render(QPainter& p) {
-    p.fillRect(QRect(0, 0, PlanSurfaceSize, PlanSurfaceSize), kBackground);
+    if (planPictureScaled_.isNull() || planPictureScaled_.hasAlphaChannel())
+        p.fillRect(QRect(0, 0, PlanSurfaceSize, PlanSurfaceSize), kBackground);
     if (!planPictureScaled_.isNull()) p.drawImage(0, 0, planPictureScaled_);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const PlanObject& o : plan_.planObjects) {

@@ -21,10 +21,15 @@ namespace {
 constexpr int kClientWidth = 500;
 constexpr int kClientHeight = 600;
 
+// A pixmap of its own: a pixmap made straight from a built-in picture marks
+// the shared picture as cached, and releasing the pictures at exit then
+// runs cache hooks that are already gone.
+QPixmap pixmapOf(const QImage& picture) { return QPixmap::fromImage(picture.copy()); }
+
 QIcon toggleIcon(const QImage& normal, const QImage& pressed) {
-    QIcon icon(QPixmap::fromImage(normal));
-    icon.addPixmap(QPixmap::fromImage(pressed), QIcon::Normal, QIcon::On);
-    icon.addPixmap(QPixmap::fromImage(pressed), QIcon::Active, QIcon::On);
+    QIcon icon(pixmapOf(normal));
+    icon.addPixmap(pixmapOf(pressed), QIcon::Normal, QIcon::On);
+    icon.addPixmap(pixmapOf(pressed), QIcon::Active, QIcon::On);
     return icon;
 }
 
@@ -43,15 +48,18 @@ QLabel* valueField(QWidget* parent, const char* name, QRect place) {
 
 }  // namespace
 
-SimulatorWindow::SimulatorWindow(const Configuration& config, SimulatorMemory& memory, QWidget* parent)
+SimulatorWindow::SimulatorWindow(Configuration& config, SimulatorMemory& memory, QWidget* parent)
     : QDialog(parent), c_(config), memory_(memory) {
     build();
     dialogs_ = std::make_unique<QtDialogs>(this, nullptr);
     surface_->setDialogs(dialogs_.get());
     openPlan();
+    // Plan editing (hover, drag, wheel, the object and plan menus) attaches
+    // here with surface_->setInput(editor); without it the plan only shows.
 
     connect(&timer1_, &QTimer::timeout, this, &SimulatorWindow::simulationSecond);
     connect(&timer2_, &QTimer::timeout, this, &SimulatorWindow::blinkStep);
+    timer1_.setTimerType(Qt::PreciseTimer);  // simulated seconds keep pace with real ones
     timer1_.start(1000);
     timer2_.start(500);
 }
@@ -107,7 +115,9 @@ void SimulatorWindow::build() {
         b->setObjectName(k == 0 ? "callButton1" : "callButton2");
         b->setGeometry(235 + 30 * k, 530, 20, 20);
         b->setIconSize(QSize(20, 20));
-        b->setIcon(QIcon(QPixmap::fromImage(pics.callIdleIcon[k])));
+        callIcons_[k][0] = QIcon(pixmapOf(pics.callIdleIcon[k]));
+        callIcons_[k][1] = QIcon(pixmapOf(pics.callCalledIcon[k]));
+        b->setIcon(callIcons_[k][0]);
         b->setToolTip(k == 0 ? "Вызов ТВП1" : "Вызов ТВП2");
         connect(b, &QToolButton::clicked, this, [this, k] { call(k + 1); });
         call_[k] = b;
@@ -134,8 +144,8 @@ void SimulatorWindow::build() {
     run_button_ = pictureButton("runButton", "Пуск", {305, 530, 20, 20}, toggleIcon(pics.runIcon, pics.runPressedIcon), true);
     pause_ = pictureButton("pauseButton", "Пауза", {330, 530, 20, 20},
                            toggleIcon(pics.pauseIcon, pics.pausePressedIcon), true);
-    stop_ = pictureButton("stopButton", "Стоп", {355, 530, 20, 20}, QIcon(QPixmap::fromImage(pics.stopIcon)), false);
-    step_ = pictureButton("stepButton", "шаг вперед", {305, 555, 32, 20}, QIcon(QPixmap::fromImage(pics.stepIcon)),
+    stop_ = pictureButton("stopButton", "Стоп", {355, 530, 20, 20}, QIcon(pixmapOf(pics.stopIcon)), false);
+    step_ = pictureButton("stepButton", "шаг вперед", {305, 555, 32, 20}, QIcon(pixmapOf(pics.stepIcon)),
                           false);
     connect(run_button_, &QToolButton::clicked, this, [this] { apply(pressRun(run_, memory_.sim, c_)); });
     connect(pause_, &QToolButton::clicked, this, [this] {
@@ -275,11 +285,12 @@ void SimulatorWindow::apply(const RunEffect& effect) {
 
 void SimulatorWindow::showFields() {
     const Simulation& sim = memory_.sim;
-    const auto& pics = pictures::builtInPictures();
     for (int k = 0; k < 2; ++k) {
         const bool called = sim.display.callButtonCalled[k];
-        call_[k]->setIcon(QIcon(QPixmap::fromImage(called ? pics.callCalledIcon[k] : pics.callIdleIcon[k])));
-        call_[k]->setProperty("called", called);
+        if (call_[k]->property("called").toBool() != called) {
+            call_[k]->setIcon(callIcons_[k][called ? 1 : 0]);
+            call_[k]->setProperty("called", called);
+        }
         const int left = k == 0 ? sim.state.tvp1DelayLeft : sim.state.tvp2DelayLeft;
         callDelay_[k]->setText(QString("%1").arg(left, 3, 10, QChar('0')));
     }

@@ -4,6 +4,7 @@
 // commands wait until it is closed. The rules of the controls live in
 // sim/sim_control; this window shows them.
 #include <QDialog>
+#include <QIcon>
 #include <QTimer>
 #include <memory>
 
@@ -29,14 +30,16 @@ inline constexpr const char* kPlanSaveFailedText = "План перекрест�
 class SimulatorWindow : public QDialog {
     Q_OBJECT
 public:
-    // Opens on `config` (which it only reads): engine reset, the plan file
-    // loaded, the pickers of the last closing applied. Show it with exec().
-    SimulatorWindow(const Configuration& config, SimulatorMemory& memory, QWidget* parent = nullptr);
+    // Opens on `config`: engine reset, the plan file loaded, the pickers of
+    // the last closing applied. Show it with exec(). The simulation only
+    // reads the configuration; plan editing marks it modified.
+    SimulatorWindow(Configuration& config, SimulatorMemory& memory, QWidget* parent = nullptr);
     ~SimulatorWindow() override;
 
     // The plan editor attaches here: planSurface().setInput(editor).
     PlanSurface& planSurface() { return *surface_; }
     Plan& plan() { return plan_; }
+    Configuration& configuration() { return c_; }
     UserDialogs& dialogs();
 
     // The timers' work, callable by tests instead of waiting for them.
@@ -77,7 +80,7 @@ private:
     void showFields();
     void showRunButtons();
 
-    const Configuration& c_;
+    Configuration& c_;
     SimulatorMemory& memory_;
     Plan plan_;
     RunControls run_;
@@ -93,6 +96,7 @@ private:
     QPushButton* setClock_ = nullptr;
     QGroupBox* callFrame_ = nullptr;
     QToolButton* call_[2] = {};
+    QIcon callIcons_[2][2];  // by input: idle, called
     QLabel* callDelay_[2] = {};
     QGroupBox* debugFrame_ = nullptr;
     QToolButton* run_button_ = nullptr;
