@@ -9,7 +9,6 @@
 #include "model/project_file.h"
 #include "sim/sim_control.h"
 #include "ui/main_window.h"
-#include "ui/plan/plan_editor.h"
 #include "ui/simulator/simulator_window.h"
 
 #if __has_include("serial_qt/qt_serial_port.h")
@@ -103,7 +102,6 @@ bool Session::start() {
     window_->show();
     QObject::connect(window_.get(), &MainWindow::simulatorRequested, window_.get(), [this] {
         SimulatorWindow simulator(*config_, *simulator_, window_.get());
-        PlanEditor editor(simulator, *config_);
         simulator.exec();
     });
 

@@ -83,7 +83,7 @@ protected:
     std::unique_ptr<Configuration> c = test::sampleConfiguration();  // 1 vehicle, 2 pedestrian
     SimulatorMemory memory;
     std::unique_ptr<SimulatorWindow> w;
-    std::unique_ptr<PlanEditor> editor;
+    PlanEditor* editor = nullptr;  // the window's own
 
     void SetUp() override {
         c->ProgramDir = pathToUtf8(dir.path()) + "/";
@@ -93,7 +93,8 @@ protected:
     void TearDown() override { close(); }
     void open() {
         w = std::make_unique<SimulatorWindow>(*c, memory);
-        editor = std::make_unique<PlanEditor>(*w, *c);
+        editor = w->findChild<PlanEditor*>("planEditor");
+        ASSERT_NE(editor, nullptr);
         // Shown without exec() and without its modality, so that the scripted
         // boxes and dialogs are the only modal windows.
         w->setWindowModality(Qt::NonModal);
@@ -102,7 +103,7 @@ protected:
     }
     void close() {
         if (!w) return;
-        editor.reset();
+        editor = nullptr;
         QTest::mouseClick(w->closeButton(), Qt::LeftButton);
         w.reset();
     }

@@ -7,7 +7,6 @@
 #include "app/plan_commands.h"
 #include "plan/plan_pictures.h"
 #include "ui/plan/rgba_qimage.h"
-#include "ui/simulator/simulator_window.h"
 
 namespace livra::ui {
 namespace {
@@ -27,17 +26,16 @@ QMenu* addSubmenu(QMenu* menu, const char* title, const char* name) {
 
 }  // namespace
 
-PlanEditor::PlanEditor(PlanSurface& surface, Plan& plan, Configuration& c, UserDialogs& dialogs)
-    : surface_(surface), plan_(plan), c_(c), dialogs_(dialogs), editing_(plan, c) {
+PlanEditor::PlanEditor(PlanSurface& surface, Plan& plan, Configuration& c, UserDialogs& dialogs, QObject* owner)
+    : QObject(owner), surfaceAlive_(&surface), surface_(surface), plan_(plan), c_(c), dialogs_(dialogs), editing_(plan, c) {
     setObjectName("planEditor");
     buildMenus();
     surface_.setInput(this);
 }
 
-PlanEditor::PlanEditor(SimulatorWindow& window, Configuration& c)
-    : PlanEditor(window.planSurface(), window.plan(), c, window.dialogs()) {}
-
-PlanEditor::~PlanEditor() { surface_.setInput(nullptr); }
+PlanEditor::~PlanEditor() {
+    if (surfaceAlive_) surface_.setInput(nullptr);
+}
 
 void PlanEditor::buildMenus() {
     objectMenu_ = new QMenu(&surface_);
@@ -111,7 +109,8 @@ void PlanEditor::choose(int id) {
     switch (cmd.kind) {
     case MenuCommand::Mount:
         if (plan_.planObjects.size() > before) {
-            // The new head starts dark, like every head of a stopped plan.
+            // The new head starts dark, like every head of a stopped plan,
+            // whatever a head that had its id showed before.
             PlanObject& head = plan_.planObjects[before];
             head.kind = c_.DirectionKind[head.direction - 1];
             head.signal = darkSignal(head.kind);

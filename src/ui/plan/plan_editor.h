@@ -4,6 +4,7 @@
 // The rules are the core's PlanEditing; this class feeds it the surface's
 // events and shows its menus.
 #include <QObject>
+#include <QPointer>
 
 #include "plan/plan_view.h"
 #include "ui/plan/plan_surface.h"
@@ -16,16 +17,12 @@ class UserDialogs;
 
 namespace livra::ui {
 
-class SimulatorWindow;
-
 class PlanEditor : public QObject, public PlanSurfaceInput {
     Q_OBJECT
 public:
-    // The mount items are those of the directions at this moment. The editor
-    // must not outlive the surface.
-    PlanEditor(PlanSurface& surface, Plan& plan, Configuration& c, UserDialogs& dialogs);
-    // Attached to a simulator window's surface, plan and dialogs.
-    PlanEditor(SimulatorWindow& window, Configuration& c);
+    // The mount items are those of the directions at this moment. The
+    // simulator window makes one for its surface, owned by the window.
+    PlanEditor(PlanSurface& surface, Plan& plan, Configuration& c, UserDialogs& dialogs, QObject* owner = nullptr);
     ~PlanEditor() override;
 
     void mousePress(QMouseEvent* e) override;
@@ -44,6 +41,7 @@ private:
     void buildMenus();
     void showHighlights();
 
+    QPointer<PlanSurface> surfaceAlive_;  // the window may delete the surface first
     PlanSurface& surface_;
     Plan& plan_;
     Configuration& c_;
