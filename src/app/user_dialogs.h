@@ -21,6 +21,17 @@ public:
     // Common file dialogs; nothing when the user cancels. Filter like "Файлы |*.ptm".
     virtual std::optional<std::string> openFileName(const std::string& filter) = 0;
     virtual std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) = 0;
+    // File dialogs that need their own title and start folder (plan
+    // pictures, screenshots). Those that do not say fall back to the calls
+    // above.
+    struct FileDialog {
+        std::string title;
+        std::string folder;     // where the dialog starts, UTF-8; empty for the usual place
+        std::string filter;     // "PNG (*.png)" or "Файлы |*.bmp"
+        std::string suggested;  // a file name to offer (save only)
+    };
+    virtual std::optional<std::string> chooseOpenFile(const FileDialog& d) { return openFileName(d.filter); }
+    virtual std::optional<std::string> chooseSaveFile(const FileDialog& d) { return saveFileName(d.filter, d.suggested); }
     // A one-line input; nothing when cancelled.
     virtual std::optional<std::string> textInput(const std::string& title, const std::string& label,
                                                  bool password) = 0;

@@ -1,8 +1,11 @@
 // livra-configurator: the desktop program.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "pictures/pictures.h"
@@ -32,6 +35,10 @@ int main(int argc, char** argv) {
     font.setPixelSize(11);
     app.setFont(font);
     livra::pictures::builtInPictures();
+    // The toolkit's own dialogs (the file dialogs) speak Russian like the rest.
+    QTranslator toolkitRussian;
+    if (toolkitRussian.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&toolkitRussian);
 
     livra::ui::Session session(*options);
     session.start();

@@ -168,6 +168,33 @@ std::optional<std::string> QtDialogs::saveFileName(const std::string& filter, co
     return dialog.selectedFiles().first().toStdString();
 }
 
+std::optional<std::string> QtDialogs::chooseOpenFile(const FileDialog& d) {
+    QFileDialog dialog(owner_, q(d.title));
+    dialog.setObjectName("fileDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog, QGuiApplication::platformName() == "offscreen");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(qtFilter(d.filter));
+    if (!d.folder.empty()) dialog.setDirectory(q(d.folder));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtDialogs::chooseSaveFile(const FileDialog& d) {
+    QFileDialog dialog(owner_, q(d.title));
+    dialog.setObjectName("fileDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog, QGuiApplication::platformName() == "offscreen");
+    // The commands ask about replacing a file themselves.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilter(d.filter));
+    if (!d.folder.empty()) dialog.setDirectory(q(d.folder));
+    if (!d.suggested.empty()) dialog.selectFile(q(d.suggested));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
 std::optional<std::string> QtDialogs::textInput(const std::string& title, const std::string& label, bool password) {
     QInputDialog dialog(owner_);
     dialog.setObjectName("textInput");

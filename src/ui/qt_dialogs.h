@@ -50,6 +50,8 @@ public:
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override;
     std::optional<std::string> openFileName(const std::string& filter) override;
     std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) override;
+    std::optional<std::string> chooseOpenFile(const FileDialog& d) override;
+    std::optional<std::string> chooseSaveFile(const FileDialog& d) override;
     std::optional<std::string> textInput(const std::string& title, const std::string& label, bool password) override;
     void clear() override;
     void add(const std::string& line) override;

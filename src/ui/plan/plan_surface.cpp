@@ -9,6 +9,8 @@
 
 #include "app/user_dialogs.h"
 #include "pictures/pictures.h"
+#include "plan/png_image.h"
+#include "ui/plan/rgba_qimage.h"
 
 namespace livra::ui {
 namespace {
@@ -87,9 +89,11 @@ void PlanSurface::setPlanPicture(const QImage& picture) {
 }
 
 bool PlanSurface::loadPlanPictureFile(const std::string& path) {
-    QImage picture;
-    if (!picture.load(QString::fromStdString(path)) || picture.isNull()) return false;
-    setPlanPicture(picture);
+    // The name comes from a plan file that may have travelled: decoded with
+    // the core's limits, and a refused picture leaves the old one.
+    PngResult decoded = readPngFile(pathFromUtf8(path), {PlanSurfaceSize, PlanSurfaceSize});
+    if (!decoded.ok()) return false;
+    setPlanPicture(toQImage(std::move(decoded.image)));
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "pictures/pictures.h"
 #include "plan/plan_pictures.h"
 #include "sim/sim_plan.h"
+#include "ui/plan/plan_editor.h"
 #include "ui/qt_dialogs.h"
 
 namespace livra::ui {
@@ -56,6 +57,7 @@ SimulatorWindow::SimulatorWindow(Configuration& config, SimulatorMemory& memory,
     openPlan();
     // Plan editing (hover, drag, wheel, the object and plan menus) attaches
     // here with surface_->setInput(editor); without it the plan only shows.
+    new PlanEditor(*surface_, plan_, c_, *dialogs_, this);
 
     connect(&timer1_, &QTimer::timeout, this, &SimulatorWindow::simulationSecond);
     connect(&timer2_, &QTimer::timeout, this, &SimulatorWindow::blinkStep);

@@ -1,0 +1,185 @@
+#include "app/plan_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "plan/bmp_file.h"
+#include "support/png_fixtures.h"
+#include "support/test_support.h"
+
+using namespace livra;
+using namespace livra::test;
+
+namespace {
+
+struct Box {
+    std::string title, text;
+    Buttons buttons;
+    Icon icon;
+};
+
+// Scripted file names and answers; records every dialog and box.
+class PlanDialogs : public UserDialogs {
+public:
+    std::deque<std::optional<std::string>> fileNames;
+    std::deque<Answer> answers;
+    std::vector<Box> boxes;
+    std::vector<FileDialog> dialogs;
+
+    Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
+        boxes.push_back({title, text, buttons, icon});
+        if (buttons == Buttons::Ok) return Answer::Ok;
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text;
+            return Answer::Cancel;
+        }
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> chooseOpenFile(const FileDialog& d) override { return next(d); }
+    std::optional<std::string> chooseSaveFile(const FileDialog& d) override { return next(d); }
+    std::optional<std::string> openFileName(const std::string&) override { return unexpected(); }
+    std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return unexpected(); }
+    std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return unexpected(); }
+    void clear() override {}
+    void add(const std::string&) override {}
+
+private:
+    std::optional<std::string> next(const FileDialog& d) {
+        dialogs.push_back(d);
+        if (fileNames.empty()) return unexpected();
+        auto n = fileNames.front();
+        fileNames.pop_front();
+        return n;
+    }
+    std::optional<std::string> unexpected() {
+        ADD_FAILURE() << "unexpected dialog";
+        return std::nullopt;
+    }
+};
+
+class PlanCommands : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Configuration> c = newConfiguration();
+    Plan plan;
+    PlanDialogs ui;
+    const Bytes picture = encodePng(patternImage(60, 40));
+
+    void SetUp() override {
+        c->ProgramDir = pathToUtf8(dir.path()) + "/";
+        plan.planPicturePath = pathToUtf8(dir / "shem" / "old.png");
+    }
+    std::string at(const std::filesystem::path& p) { return pathToUtf8(p); }
+};
+
+TEST_F(PlanCommands, APictureFromElsewhereIsCopiedIntoShemAfterItDecoded) {
+    writeBytes(dir / "elsewhere.png", picture);
+    ui.fileNames = {at(dir / "elsewhere.png")};
+    const auto shown = loadPlanPicture(*c, plan, ui);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->width, 60);
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_EQ(ui.dialogs[0].title, "Открыть");
+    EXPECT_EQ(ui.dialogs[0].filter, "PNG (*.png)");
+    EXPECT_EQ(ui.dialogs[0].folder, c->ProgramDir);  // "shem" does not exist yet
+    EXPECT_EQ(readBytes(dir / "shem" / "elsewhere.png"), picture);
+    EXPECT_EQ(plan.planPicturePath, at(dir / "shem" / "elsewhere.png"));
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    // Now it starts in "shem", and a file there is taken as it is.
+    ui.fileNames = {at(dir / "shem" / "elsewhere.png")};
+    ASSERT_TRUE(loadPlanPicture(*c, plan, ui));
+    EXPECT_EQ(ui.dialogs[1].folder, at(dir / "shem"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shem"), {}), 1);
+
+    // The same picture from elsewhere again: nothing to ask, nothing to copy.
+    ui.fileNames = {at(dir / "elsewhere.png")};
+    EXPECT_TRUE(loadPlanPicture(*c, plan, ui));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PlanCommands, ADifferentFileOfTheSameNameInShemIsReplacedOnlyOnYes) {
+    std::filesystem::create_directories(dir / "shem");
+    const Bytes other = encodePng(patternImage(10, 10));
+    writeBytes(dir / "shem" / "cross.png", other);
+    std::filesystem::create_directories(dir / "new");
+    writeBytes(dir / "new" / "cross.png", picture);
+
+    ui.fileNames = {at(dir / "new" / "cross.png")};
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(loadPlanPicture(*c, plan, ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Подтвердить сохранение");
+    EXPECT_EQ(ui.boxes[0].text, "В папке shem уже есть другой файл cross.png.\nЗаменить?");
+    EXPECT_EQ(readBytes(dir / "shem" / "cross.png"), other);
+    EXPECT_EQ(plan.planPicturePath, at(dir / "shem" / "old.png"));
+    EXPECT_EQ(c->Modified, 0);
+
+    ui.fileNames = {at(dir / "new" / "cross.png")};
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(loadPlanPicture(*c, plan, ui));
+    EXPECT_EQ(readBytes(dir / "shem" / "cross.png"), picture);
+    EXPECT_EQ(plan.planPicturePath, at(dir / "shem" / "cross.png"));
+}
+
+TEST_F(PlanCommands, ARefusedPictureChangesNothingAndSaysWhy) {
+    writeBytes(dir / "bad.png", withBadIdatCrc(picture));
+    ui.fileNames = {at(dir / "bad.png"), at(dir / "missing.png"), std::nullopt};
+    EXPECT_FALSE(loadPlanPicture(*c, plan, ui));
+    EXPECT_FALSE(loadPlanPicture(*c, plan, ui));
+    EXPECT_FALSE(loadPlanPicture(*c, plan, ui));  // cancelled: no box
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].title, "Ошибка");
+    EXPECT_EQ(ui.boxes[0].icon, Icon::Error);
+    EXPECT_EQ(ui.boxes[0].text, "Не удалось загрузить план перекрестка bad.png.\nФайл PNG повреждён.\nПлан остался прежним.");
+    EXPECT_NE(ui.boxes[1].text.find("Файл не удалось прочитать."), std::string::npos);
+    EXPECT_EQ(plan.planPicturePath, at(dir / "shem" / "old.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "shem"));
+    EXPECT_EQ(c->Modified, 0);
+}
+
+TEST_F(PlanCommands, ScreenshotAppendsBmpAsksBeforeReplacingAndReportsAFailedWrite) {
+    const RgbaImage shot = patternImage(500, 500);
+    int grabs = 0;
+    auto grab = [&] {
+        ++grabs;
+        return shot;
+    };
+    c->ProjectFileName = at(dir / "projects" / "cross.ptm");
+    writeBytes(dir / "taken.bmp", {1, 2, 3});
+    // "taken" exists: No asks again, the second name is new.
+    ui.fileNames = {at(dir / "taken"), at(dir / "plan")};
+    ui.answers = {Answer::No};
+    ASSERT_TRUE(savePlanScreenshot(*c, grab, ui));
+    ASSERT_EQ(ui.dialogs.size(), 2u);
+    EXPECT_EQ(ui.dialogs[0].title, "Сохранить скриншот");
+    EXPECT_EQ(ui.dialogs[0].filter, "Файлы |*.bmp");
+    EXPECT_EQ(ui.dialogs[0].folder, at(dir / "projects"));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Подтвердить сохранение");
+    EXPECT_EQ(ui.boxes[0].text, "taken.bmp уже существует.\nЗаменить?");
+    EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(readBytes(dir / "taken.bmp"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readBytes(dir / "plan.bmp"), encodeBmp(shot));
+    EXPECT_EQ(grabs, 1);
+
+    // A folder that does not exist: the write fails with a box, not silently.
+    ui.boxes.clear();
+    ui.fileNames = {at(dir / "no" / "such" / "shot.bmp")};
+    EXPECT_FALSE(savePlanScreenshot(*c, grab, ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Ошибка");
+    EXPECT_EQ(ui.boxes[0].icon, Icon::Error);
+    EXPECT_EQ(ui.boxes[0].text.rfind("Не удалось сохранить скриншот ", 0), 0u);
+
+    ui.fileNames = {std::nullopt};
+    EXPECT_FALSE(savePlanScreenshot(*c, grab, ui));
+    EXPECT_EQ(grabs, 2);
+}
+
+}  // namespace

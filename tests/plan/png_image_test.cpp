@@ -1,0 +1,148 @@
+#include "plan/png_image.h"
+
+#include <gtest/gtest.h>
+
+#include "plan/bmp_file.h"
+#include "support/png_fixtures.h"
+#include "support/test_support.h"
+
+namespace livra {
+namespace {
+
+using test::encodePng;
+using test::patternImage;
+
+TEST(PngImage, DecodesRgbaGreyAndRgbIntoRgbaPixelForPixel) {
+    const RgbaImage pattern = patternImage(37, 23);
+    const PngResult rgba = decodePng(encodePng(pattern));
+    ASSERT_TRUE(rgba.ok()) << rgba.detail;
+    EXPECT_EQ(rgba.image.width, 37);
+    EXPECT_EQ(rgba.image.height, 23);
+    EXPECT_EQ(rgba.image.rgba, pattern.rgba);
+
+    // Grey and RGB without alpha come out as opaque RGBA.
+    for (const png_uint_32 format : {png_uint_32(PNG_FORMAT_GRAY), png_uint_32(PNG_FORMAT_RGB)}) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = 3;
+        image.height = 2;
+        image.format = format;
+        const uint8_t pixels[18] = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160, 170, 180};
+        png_alloc_size_t size = 100000;
+        Bytes file(size);
+        ASSERT_TRUE(png_image_write_to_memory(&image, file.data(), &size, 0, pixels, 0, nullptr));
+        file.resize(size);
+        const PngResult r = decodePng(file);
+        ASSERT_TRUE(r.ok()) << r.detail;
+        ASSERT_EQ(r.image.rgba.size(), 24u);
+        const int channels = format == PNG_FORMAT_GRAY ? 1 : 3;
+        for (int i = 0; i < 6; ++i) {
+            for (int k = 0; k < 3; ++k)
+                EXPECT_EQ(r.image.rgba[i * 4 + k], pixels[i * channels + (channels == 1 ? 0 : k)]) << i;
+            EXPECT_EQ(r.image.rgba[i * 4 + 3], 255);
+        }
+    }
+}
+
+TEST(PngImage, RefusesDamagedAndOversizedInputWithoutAPicture) {
+    const Bytes good = encodePng(patternImage(40, 30));
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        PngError expected;
+    } cases[] = {
+        {"empty", {}, PngError::NotPng},
+        {"not a PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, PngError::NotPng},
+        {"signature only", Bytes(good.begin(), good.begin() + 8), PngError::Damaged},
+        {"truncated", test::truncatedPng(good), PngError::Damaged},
+        {"bad CRC", test::withBadIdatCrc(good), PngError::Damaged},
+        {"huge declared", test::withDeclaredSize(good, 100000, 100000), PngError::BadSize},
+        {"one above the limit", test::withDeclaredSize(good, 8193, 30), PngError::BadSize},
+        {"declared larger than the data", test::withDeclaredSize(good, 400, 300), PngError::Damaged},
+    };
+    for (const auto& c : cases) {
+        const PngResult r = decodePng(c.bytes);
+        EXPECT_EQ(r.error, c.expected) << c.name << ": " << r.detail;
+        EXPECT_TRUE(r.image.rgba.empty()) << c.name;
+        EXPECT_FALSE(pngErrorText(r.error).empty()) << c.name;
+    }
+
+    test::TempDir dir;
+    EXPECT_EQ(readPngFile(dir / "missing.png").error, PngError::CannotRead);
+    // Refused by its size before a byte is read (the file is sparse).
+    std::filesystem::resize_file((test::writeBytes(dir / "big.png", good), dir / "big.png"), MaxPngFileBytes + 1);
+    EXPECT_EQ(readPngFile(dir / "big.png").error, PngError::TooBig);
+    test::writeBytes(dir / "good.png", good);
+    EXPECT_TRUE(readPngFile(dir / "good.png").ok());
+}
+
+TEST(PngImage, ALargePictureIsReducedWhileDecodedAsTheWholePictureWouldBe) {
+    // Row by row while decoding against the whole picture reduced afterwards.
+    const RgbaImage big = patternImage(1203, 761);
+    const PngResult reduced = decodePng(encodePng(big), {500, 500});
+    ASSERT_TRUE(reduced.ok()) << reduced.detail;
+    EXPECT_EQ(reduced.image.width, 500);
+    EXPECT_EQ(reduced.image.height, 500);
+    EXPECT_EQ(reduced.image.rgba, reduceToFit(big, {500, 500}).rgba);
+    // A dimension within the limit is kept.
+    const PngResult wide = decodePng(encodePng(patternImage(900, 300)), {500, 500});
+    EXPECT_EQ(wide.image.width, 500);
+    EXPECT_EQ(wide.image.height, 300);
+    EXPECT_EQ(decodePng(encodePng(patternImage(40, 30)), {500, 500}).image.rgba, patternImage(40, 30).rgba);
+
+    // Area average weighted by alpha: a transparent pixel lends no colour.
+    const RgbaImage four{4, 2, {10, 20, 30, 255, 30, 40, 50, 255, 0, 0, 0, 0, 200, 100, 50, 255,
+                                10, 20, 30, 255, 30, 40, 50, 255, 0, 0, 0, 0, 200, 100, 50, 255}};
+    const RgbaImage two = reduceToFit(four, {2, 1});
+    EXPECT_EQ(two.rgba, (std::vector<uint8_t>{20, 30, 40, 255, 200, 100, 50, 128}));
+    EXPECT_EQ(decodePng(encodePng(four), {2, 1}).image.rgba, two.rgba);
+}
+
+TEST(BmpFile, GoldenBytesOfASmallAndThePlanSizedBitmap) {
+    // 2 × 2: rows bottom-up, blue-green-red, each row padded from 6 to 8 bytes.
+    const RgbaImage small{2, 2, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255}};
+    const Bytes expected = {
+        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                    // file header
+        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header
+        16, 0, 0, 0, 0xC4, 0x0E, 0, 0, 0xC4, 0x0E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        9, 8, 7, 12, 11, 10, 0, 0,  // the lower row first
+        3, 2, 1, 6, 5, 4, 0, 0,
+    };
+    EXPECT_EQ(encodeBmp(small), expected);
+
+    const RgbaImage plan = patternImage(500, 500);
+    const Bytes bmp = encodeBmp(plan);
+    ASSERT_EQ(bmp.size(), 54u + 500u * 500u * 3u);
+    EXPECT_EQ(Bytes(bmp.begin() + 2, bmp.begin() + 6), (Bytes{0xE6, 0x71, 0x0B, 0x00}));   // 750054
+    EXPECT_EQ(Bytes(bmp.begin() + 18, bmp.begin() + 26), (Bytes{0xF4, 1, 0, 0, 0xF4, 1, 0, 0}));
+    const uint8_t* bottomLeft = &plan.rgba[std::size_t(499) * 500 * 4];
+    EXPECT_EQ(bmp[54], bottomLeft[2]);
+    EXPECT_EQ(bmp[55], bottomLeft[1]);
+    EXPECT_EQ(bmp[56], bottomLeft[0]);
+    // A buffer that does not match its size gives no pixels, not a wild read.
+    EXPECT_EQ(encodeBmp(RgbaImage{500, 500, {1, 2, 3}}).size(), BmpHeaderSize);
+}
+
+// Refuses the rename that would put the new file in place.
+class NoRenameFileSystem : public FileSystem {
+public:
+    std::unique_ptr<WriteStream> create(const std::filesystem::path& p) override { return realFileSystem().create(p); }
+    bool rename(const std::filesystem::path&, const std::filesystem::path&) override { return false; }
+    void remove(const std::filesystem::path& p) override { realFileSystem().remove(p); }
+};
+
+TEST(BmpFile, WritesAtomicallyAndAFailureKeepsTheOldFile) {
+    test::TempDir dir;
+    const RgbaImage plan = patternImage(500, 500);
+    ASSERT_TRUE(writeBmpFile(dir / "plan.bmp", plan));
+    EXPECT_EQ(test::readBytes(dir / "plan.bmp"), encodeBmp(plan));
+
+    NoRenameFileSystem failing;
+    EXPECT_FALSE(writeBmpFile(dir / "plan.bmp", patternImage(10, 10), failing));
+    EXPECT_EQ(test::readBytes(dir / "plan.bmp"), encodeBmp(plan));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_FALSE(writeBmpFile(dir / "empty.bmp", RgbaImage{}));
+}
+
+}  // namespace
+}  // namespace livra
