@@ -265,14 +265,22 @@ bool savePlanFile(const Plan& plan, const Configuration& c) {
     return writeFileAtomically(planFilePath(c), bytes);
 }
 
+std::string storedPicturePath(std::span<const uint8_t> bytes) {
+    const auto lf = std::find(bytes.begin(), bytes.end(), uint8_t('\n'));
+    std::string line(bytes.begin(), lf);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No path is longer; a longer line is damage, not a name.
+    if (line.size() > kMaxPicturePathLength) line.resize(kMaxPicturePathLength);
+    return line;
+}
+
 PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Configuration& c) {
     PlanLoadReport report;
     report.opened = true;
     Plan fresh = plan;
 
     const auto lf = std::find(bytes.begin(), bytes.end(), uint8_t('\n'));
-    std::string line(bytes.begin(), lf);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string line = storedPicturePath(bytes);
     // Plan pictures are always taken from the "shem" folder of the program's
     // folder, whatever folder the file names.
     fresh.planPicturePath = c.ProgramDir + "shem" + char(std::filesystem::path::preferred_separator) +
@@ -317,7 +325,7 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
 }
 
 PlanLoadReport loadPlanFile(Plan& plan, const Configuration& c) {
-    const auto bytes = readWholeFile(planFilePath(c));
+    const auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize);
     if (!bytes) return {};
     return parsePlan(plan, *bytes, c);
 }
