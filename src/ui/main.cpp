@@ -4,9 +4,11 @@
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
+#include <new>
 
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui/session.h"
 #include "ui/single_instance.h"
 
@@ -31,10 +33,18 @@ int main(int argc, char** argv) {
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);
+    livra::ui::installQtTranslations(app);
     livra::pictures::builtInPictures();
 
     livra::ui::Session session(*options);
-    session.start();
+    // Opening the command line's project is the one start-up step that
+    // depends on outside input; Open from the menu catches the same itself.
+    try {
+        session.start();
+    } catch (const std::bad_alloc&) {
+        std::fputs("livra-configurator: not enough memory to open the project\n", stderr);
+        return 1;
+    }
     if (options->quitAfterShow) {
         QTimer::singleShot(0, &app, [&] {
             std::printf("shown after %lld ms\n", static_cast<long long>(started.elapsed()));
