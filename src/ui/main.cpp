@@ -1,6 +1,7 @@
 // livra-configurator: the desktop program.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);
+    // Dates, sizes and Qt's own texts in the dialogs as a Russian user reads them.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     livra::ui::installQtTranslations(app);
     livra::pictures::builtInPictures();
 
