@@ -280,11 +280,16 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
     Plan fresh = plan;
 
     const auto lf = std::find(bytes.begin(), bytes.end(), uint8_t('\n'));
-    const std::string line = storedPicturePath(bytes);
+    std::string line(bytes.begin(), lf);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No name is longer than a path; a longer one is damage. The name, not
+    // the line, is cut, so that a saved plan reads back the same.
+    std::string name = fileNamePart(line);
+    if (name.size() > kMaxPicturePathLength) name.resize(kMaxPicturePathLength);
     // Plan pictures are always taken from the "shem" folder of the program's
     // folder, whatever folder the file names.
     fresh.planPicturePath = c.ProgramDir + "shem" + char(std::filesystem::path::preferred_separator) +
-                            cp1251ToUtf8(fileNamePart(line));
+                            cp1251ToUtf8(name);
 
     std::size_t at = lf == bytes.end() ? bytes.size() : std::size_t(lf - bytes.begin()) + 1;
     for (; at + PlanRecordSize <= bytes.size(); at += PlanRecordSize) {

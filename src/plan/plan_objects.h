@@ -109,7 +109,8 @@ struct PlanLoadReport {
 };
 
 // The picture path as the plan file's first line stores it (CP1251, without
-// the line end), cut at the longest path the system allows.
+// the line end), cut at the longest path the system allows; parsePlan cuts
+// the picture's file name the same way.
 inline constexpr std::size_t kMaxPicturePathLength = 260;
 std::string storedPicturePath(std::span<const uint8_t> bytes);
 
