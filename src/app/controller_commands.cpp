@@ -52,6 +52,22 @@ bool fetchBlocks(LinkSession& s, uint8_t command, uint32_t first, std::size_t co
     return true;
 }
 
+// "21 182": thousands apart, as the user reads sizes.
+std::string grouped(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(std::size_t(at), " ");
+    return digits;
+}
+
+// Nothing to keep: no direction in use and no user program with a tact.
+bool holdsNoConfiguration(const Configuration& c) {
+    for (uint8_t kind : c.DirectionKind)
+        if (isUsedDirection(kind)) return false;
+    for (int p = FirstUserProgram; p < ProgramCount; ++p)
+        if (c.TactTable[p][0].kind != TactEmpty) return false;
+    return true;
+}
+
 bool readClockWithin(LinkSession& s, const LinkContext& link, LinkTabState& tab) {
     if (s.request(CmdReadClock, kNoNumber, std::span<const uint8_t>(), 7) != ExchangeResult::Ok) return false;
     tab.controllerTime = clockText(ClockRecord::fromBytes(s.reply().data.data()));
@@ -64,13 +80,16 @@ bool sendService(LinkContext& link, UserDialogs& ui, uint8_t what) {
     LinkSession s(link, ui);
     if (!s.connect()) return false;
     const uint8_t data[] = {what};
-    return s.request(CmdService, kNoNumber, data) == ExchangeResult::Ok;
+    if (s.request(CmdService, kNoNumber, data) != ExchangeResult::Ok) return false;
+    ui.add(linktext::kServiceSent + std::to_string(what));
+    return true;
 }
 
 }  // namespace
 
 bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
     link.lastSucceeded = false;
+    link.partlyWritten = false;
     // Besides the verdict, nothing the image would carry unfaithfully may go
     // to a controller.
     if (validateConfiguration(c, ui) != 0 || checkImageLimits(c, ui) != 0) {
@@ -83,14 +102,10 @@ bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         return false;
     }
     // The part files stay in the working folder as the record of what was sent.
-    const auto folder = partFolder(c);
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    for (const ImagePart& part : imageParts()) {
-        if (!writeFileAtomically(partFilePath(folder, part.number), image[std::size_t(part.number - 1)])) {
-            error(ui, std::string(linktext::kCannotOpenFile) + "'" + part.fileName + "'");
-            return false;
-        }
+    // All ten or none, so the folder never shows a mixture of two images.
+    if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {
+        error(ui, std::string(linktext::kCannotOpenFile) + "'" + imagePart(failed).fileName + "'");
+        return false;
     }
 
     LinkSession s(link, ui);
@@ -103,13 +118,20 @@ bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         // An empty part has nothing to send; a frame needs at least one byte.
         for (std::size_t offset = 0; offset < bytes.size(); offset += kWriteBlock) {
             const std::size_t n = std::min(kWriteBlock, bytes.size() - offset);
+            // From the first frame on, even one whose reply was lost, the
+            // controller may have taken new bytes.
+            link.partlyWritten = true;
             if (s.request(part.writeCommand, int64_t(part.firstPosition + offset),
-                          std::span<const uint8_t>(bytes.data() + offset, n)) != ExchangeResult::Ok)
+                          std::span<const uint8_t>(bytes.data() + offset, n)) != ExchangeResult::Ok) {
+                ui.add(linktext::kPartlyWritten);
                 return false;
+            }
             done += n;
             s.progress(done, total);
         }
     }
+    link.partlyWritten = false;
+    ui.add(std::string(linktext::kWritten) + " (" + grouped(total) + " байт)");
     link.lastSucceeded = true;
     return true;
 }
@@ -138,8 +160,13 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         // Fixed parts in the controller's order, then part 7, whose first
         // four bytes give the length of part 8.
         static constexpr int kOrder[] = {1, 2, 3, 4, 5, 6, 9, 10, 7};
-        std::size_t total = 0, done = 0;
-        for (int n : kOrder) total += std::size_t(imagePart(n).size);
+        std::size_t fixed = 0, done = 0;
+        for (int n : kOrder) fixed += std::size_t(imagePart(n).size);
+        // Until part 7 tells the length of part 8, the total counts part 8 at
+        // its largest; the real length can only be smaller, so the bar only
+        // ever moves forward.
+        const std::size_t largestPrograms = kExternalMemoryLimit - std::size_t(imagePart(PartHeader).size);
+        std::size_t total = fixed + largestPrograms;
         s.progress(0, total);
         for (int n : kOrder) {
             const ImagePart& part = imagePart(n);
@@ -156,7 +183,8 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
             error(ui, linktext::kDamagedImage);
             return false;
         }
-        total += length;
+        total = fixed + length;
+        s.progress(done, total);
         const ImagePart& programs = imagePart(PartPrograms);
         if (!fetchBlocks(s, programs.readCommand, programs.firstPosition, length, kReadBlock,
                          files[PartPrograms - 1], done, total))
@@ -168,18 +196,23 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         error(ui, linktext::kDamagedImage);
         return false;
     }
+    // An empty controller must not empty the open project.
+    if (holdsNoConfiguration(*decoded)) {
+        ui.messageBox(linktext::kReadTitle, linktext::kNoConfiguration, Buttons::Ok, Icon::Information);
+        return false;
+    }
     const auto folder = partFolder(c);
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    for (const ImagePart& part : imageParts()) {
-        const auto path = partFilePath(folder, part.number);
-        if (!writeFileAtomically(path, files[std::size_t(part.number - 1)])) {
-            error(ui, std::string(linktext::kCannotOpenFile) + pathToUtf8(path));
-            return false;
-        }
+    if (int failed = 0; !writeImageParts(folder, files, &failed)) {
+        error(ui, std::string(linktext::kCannotOpenFile) + pathToUtf8(partFilePath(folder, failed)));
+        return false;
     }
     replaceTables(c, *decoded);
-    c.Modified = 0;
+    // What is in memory now is not what the project file holds.
+    c.Modified = 1;
+    std::size_t bytes = 0;
+    for (const auto& part : files) bytes += part.size();
+    ui.clear();  // earlier verdicts were about the configuration just replaced
+    ui.add(std::string(linktext::kRead) + " (" + grouped(bytes) + " байт)");
     link.lastSucceeded = true;
     return true;
 }
@@ -220,7 +253,9 @@ void syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab) 
         // Show what the controller now says; after a lost controller or the
         // user's Cancel there is nothing to ask it.
         if (result == ExchangeResult::Ok || result == ExchangeResult::BadReply) readClockWithin(s, link, tab);
+        if (set) ui.add(linktext::kClockSet + clockText(t));
     }
+    if (tab.changed) tab.changed();
     if (set) ui.messageBox(linktext::kWarningTitle, linktext::kClockSynced, Buttons::Ok, Icon::Information);
     link.lastSucceeded = set;
 }
@@ -256,8 +291,11 @@ void saveJournal(const LinkTabState& tab, UserDialogs& ui) {
         const auto path = pathFromUtf8(file);
         std::error_code ec;
         if (std::filesystem::exists(path, ec)) {
-            const Answer a = ui.messageBox(linktext::kConfirmSaveTitle, file + linktext::kAlreadyExists, Buttons::YesNo,
-                                           Icon::Exclamation);
+            // The file's name without its folder, as the project's question gives it.
+            const auto cut = file.find_last_of("/\\");
+            const std::string shown = cut == std::string::npos ? file : file.substr(cut + 1);
+            const Answer a = ui.messageBox(linktext::kConfirmSaveTitle, shown + linktext::kAlreadyExists,
+                                           Buttons::YesNo, Icon::Exclamation);
             if (a != Answer::Yes) continue;
         }
         if (!writeFileAtomically(path, journalFileBytes(tab.journal))) error(ui, kSaveErrorText);

@@ -28,6 +28,9 @@ struct LinkTabState {
     std::string controllerTime;
     std::string computerTime;
     std::vector<JournalRow> journal;
+    // Called when the fields above changed and a box is about to be shown,
+    // so the window shows the new values behind the box.
+    std::function<void()> changed;
 };
 
 // Local date and time of the computer.
@@ -44,6 +47,9 @@ struct LinkContext {
     // Set by every command: whether it did all it set out to do (for the
     // command line's exit status).
     bool lastSucceeded = false;
+    // Set by a write that failed after its first frame went out: the
+    // controller may hold a mixture of the old and the new configuration.
+    bool partlyWritten = false;
 };
 
 bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);

@@ -16,6 +16,18 @@ inline constexpr const char* kCannotOpenFile = "Выполнить команд�
 inline constexpr const char* kDamagedImage =
     "Выполнить команду не удалось!!!\nКонфигурация в памяти ДК повреждена.";
 
+// Error-list lines. A write cut short after its first frame cannot be undone:
+// the controller may have taken some parts and not others.
+inline constexpr const char* kPartlyWritten =
+    "Запись прервана: в ДК может остаться частично записанная конфигурация. Запишите конфигурацию в ДК ещё раз.";
+inline constexpr const char* kWritten = "Конфигурация записана в ДК";  // followed by " (N байт)"
+inline constexpr const char* kRead = "Конфигурация прочитана из ДК";   // followed by " (N байт)"
+inline constexpr const char* kClockSet = "Часы ДК установлены: ";        // followed by the time sent
+inline constexpr const char* kServiceSent = "Сервисный запрос передан в ДК: ";  // followed by 1 or 2
+// A controller fresh from the factory holds an image that decodes to no
+// directions and no programs.
+inline constexpr const char* kNoConfiguration = "В памяти ДК нет конфигурации.";
+
 inline constexpr const char* kWriteRefused =
     "Запись в ДК невозможна.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 

@@ -25,6 +25,22 @@ std::string programFinding(const Configuration& c, int p) {
     return {};
 }
 
+// The encoder carries every entry with an hour and a minute below 100 and
+// stores its program byte as it is; the controller's image names programs
+// 1..16 only, and one that names another cannot be read back.
+std::string calendarFinding(const Configuration& c) {
+    static const char* const kDays[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
+    for (int day = 0; day < DayCount; ++day)
+        for (int i = 0; i < AlarmCount; ++i) {
+            const CalendarEntry& e = c.Calendar[day][i];
+            if (e.minute >= 100 || e.hour >= 100) continue;
+            if (e.program < 1 || e.program > ProgramCount)
+                return std::string("( Календарь  ") + kDays[day] + "   Запись №" + std::to_string(i + 1) +
+                       " ) - Укажите программу от 1 до " + std::to_string(ProgramCount);
+        }
+    return {};
+}
+
 }  // namespace
 
 int checkImageLimits(const Configuration& c, ErrorList& list) {
@@ -33,6 +49,7 @@ int checkImageLimits(const Configuration& c, ErrorList& list) {
     for (int d = 1; d < DirectionCount && finding.empty(); ++d)
         if (isUsedDirection(c.DirectionKind[d]) && !isUsedDirection(c.DirectionKind[d - 1]))
             finding = "( Направление №" + std::to_string(d) + " ) - Установите направление";
+    if (finding.empty()) finding = calendarFinding(c);
     if (finding.empty()) return 0;
     list.clear();
     list.add(finding);

@@ -8,7 +8,9 @@
 //  - a main time outside 1..255 s or a phase minimum time above 255 s: the
 //    image holds one byte, so 300 s would reach the controller as 44 s;
 //  - an empty direction row before a used one: the image carries directions by
-//    position up to their count, so the one behind the hole would be lost.
+//    position up to their count, so the one behind the hole would be lost;
+//  - a calendar entry naming no program 1..16: it would be written, but the
+//    controller's image could then not be read back.
 #include "model/configuration.h"
 #include "model/error_list.h"
 

@@ -15,7 +15,8 @@ ArgParser::ArgParser(const Args& args, std::initializer_list<const char*> valueO
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (isIn(a, valueOptions)) {
-            if (i + 1 >= args.size()) {
+            // An empty value ("--out \"\"") names nothing: bad usage, like a missing one.
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error_ = a + " needs a value";
                 return;
             }
@@ -55,7 +56,7 @@ int usageError(const char* command, const std::string& message) {
 }
 
 std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, std::string* planBytes) {
-    auto bytes = readWholeFile(pathFromUtf8(path));
+    auto bytes = readWholeFile(pathFromUtf8(path), kMaxProjectFileSize);
     if (!bytes) {
         std::cerr << kErrorTitle << ": " << kOpenErrorText;
         return nullptr;

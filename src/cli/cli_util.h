@@ -12,7 +12,7 @@
 namespace livra::cli {
 
 // Splits "--name value" options from positional arguments. Unknown options
-// make `error` non-empty.
+// and missing or empty values make `error` non-empty.
 class ArgParser {
 public:
     ArgParser(const Args& args, std::initializer_list<const char*> valueOptions,

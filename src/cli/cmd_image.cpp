@@ -49,8 +49,10 @@ int runCompile(const GlobalOptions&, const Args& args) {
     }
     const ImageFiles image = encodeImage(*c);
     const auto folder = pathFromUtf8(*out);
-    if (!writeImageParts(folder, image)) {
-        std::cerr << "livra compile: cannot write the part files into " << *out << "\n";
+    int failed = 0;
+    if (!writeImageParts(folder, image, &failed)) {
+        std::cerr << "livra compile: cannot write " << imagePart(failed).fileName << " into " << *out
+                  << "; the part files there were left as they were\n";
         return ExitFailed;
     }
     if (reportImageSize(image, console) != 0) {

@@ -108,8 +108,12 @@ struct Link {
     int finish(const char* command) {
         console.flushList();
         if (context.lastSucceeded) return ExitOk;
+        // Once a write frame went out, the controller may hold part of it.
         if (!console.anyBox)
-            std::cerr << "livra " << command << ": the controller's replies were damaged; nothing was changed\n";
+            std::cerr << "livra " << command << ": the controller's replies were damaged; "
+                      << (context.partlyWritten
+                              ? "the controller may now hold a partly written configuration and must be written again\n"
+                              : "nothing was changed\n");
         return ExitFailed;
     }
 };
@@ -212,6 +216,7 @@ int runRead(const GlobalOptions& g, const Args& args) {
     Link link(g);
     readFromController(*c, link.context, link.console);
     if (!link.context.lastSucceeded) return link.finish("read");
+    link.console.flushList();
     const ProjectResult saved = saveProject(*c, *out);
     if (!saved.ok()) {
         std::cerr << kErrorTitle << ": " << saved.message;
@@ -224,18 +229,15 @@ int runService(const GlobalOptions& g, const Args& args) {
     ArgParser p(args, {}, {});
     if (!p.error().empty()) return usageError("service", p.error());
     if (p.positional().size() != 1) return usageError("service", "needs the access code");
+    const std::string& code = p.positional()[0];
+    if (code != linktext::kServiceRestart && code != linktext::kServiceClearJournal)
+        return usageError("service", "the code was not accepted; nothing was sent");
     Link link(g);
-    link.console.input = p.positional()[0];
+    link.console.input = code;
     LinkTabState tab;
     serviceCommand(link.context, link.console, tab);
-    if (!link.context.lastSucceeded) {
-        if (!link.console.anyBox && p.positional()[0] != linktext::kServiceRestart &&
-            p.positional()[0] != linktext::kServiceClearJournal) {
-            std::cerr << "livra service: the code was not accepted; nothing was sent\n";
-            return ExitFailed;
-        }
-        return link.finish("service");
-    }
+    if (!link.context.lastSucceeded) return link.finish("service");
+    link.console.flushList();
     printJournal(tab);
     return ExitOk;
 }

@@ -75,6 +75,11 @@ int runSimulate(const GlobalOptions&, const Args& args) {
     if (!setClockFromText(sim.clock, *start))
         return usageError("simulate", "--start needs a real date and time as \"DD.MM.YYYY HH:MM:SS\", got \"" +
                                           *start + "\"");
+    // The printed clock has four year digits, as --start has.
+    SimClock last = sim.clock;
+    last.seconds += *seconds;
+    if (clockFields(last).year > 9999)
+        return usageError("simulate", "--seconds runs the clock past 31.12.9999 23:59:59");
     std::vector<Press> presses;
     for (int button : {1, 2}) {
         const std::string option = button == 1 ? "--call1" : "--call2";
@@ -158,10 +163,7 @@ int runPlan(const GlobalOptions&, const Args& args) {
     createSpecialObjects(plan);
     const PlanLoadReport report = parsePlan(plan, bytes, *config);
 
-    const auto lf = planBytes.find('\n');
-    std::string stored = planBytes.substr(0, lf);
-    if (!stored.empty() && stored.back() == '\r') stored.pop_back();
-    std::cout << "Рисунок плана: " << cp1251ToUtf8(stored) << "\n";
+    std::cout << "Рисунок плана: " << cp1251ToUtf8(storedPicturePath(bytes)) << "\n";
     if (report.created == 0) {
         std::cout << "Объектов нет\n";
     } else {

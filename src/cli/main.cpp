@@ -1,6 +1,7 @@
 // livra: the configurator's command line.
 #include <cstring>
 #include <iostream>
+#include <new>
 
 #include "cli/commands.h"
 
@@ -59,7 +60,13 @@ int main(int argc, char** argv) {
                 std::cout << "Usage: livra " << c->synopsis << "\n\n" << c->help;
                 return ExitOk;
             }
-        return c->run(global, args);
+        // The last line of defence: no input may end the program in an abort.
+        try {
+            return c->run(global, args);
+        } catch (const std::bad_alloc&) {
+            std::cerr << "livra " << name << ": not enough memory for this input\n";
+            return ExitFailed;
+        }
     }
     std::cerr << "livra: unknown command '" << name << "' (see livra --help)\n";
     return ExitUsage;

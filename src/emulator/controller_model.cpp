@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 namespace livra {
 namespace {
@@ -31,6 +32,9 @@ const InternalArea* areaByRead(uint8_t c) {
     return nullptr;
 }
 
+// Every write sends these; part 8 only when part 7 gives it a length.
+constexpr uint8_t kRequiredWrites[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x0B, 0x0C};
+
 constexpr char kStateMagic[8] = {'L', 'V', 'C', 'S', 'T', 'A', 'T', '1'};
 
 }  // namespace
@@ -48,6 +52,22 @@ ControllerModel::ControllerModel(const ControllerModelOptions& options, std::fun
     if (options.clock) clockOffset_ = secondsOf(*options.clock) - hostNow();
     if (options.logStart) logEvent(EventNormalStart);
 }
+
+struct ControllerModel::PendingWrite {
+    std::map<uint8_t, std::vector<uint8_t>> internal;
+    std::vector<uint8_t> image;  // external memory below the journal
+    std::set<uint8_t> commands;  // write commands received so far
+
+    bool complete() const {
+        for (uint8_t c : kRequiredWrites)
+            if (!commands.count(c)) return false;
+        const uint32_t programs = uint32_t(image[kPart7Position]) | uint32_t(image[kPart7Position + 1]) << 8 |
+                                  uint32_t(image[kPart7Position + 2]) << 16 | uint32_t(image[kPart7Position + 3]) << 24;
+        return programs == 0 || commands.count(kWritePart8);
+    }
+};
+
+ControllerModel::~ControllerModel() = default;
 
 int64_t ControllerModel::hostNow() const { return hostClock_ ? hostClock_() : localClockSeconds(); }
 
@@ -98,6 +118,11 @@ std::vector<uint8_t> ControllerModel::handle(const ParsedRequest& r, SteadyTime 
         }
         applying_ = false;
     }
+    const bool isWrite = areaByWrite(r.command) || r.command == kWritePart7 || r.command == kWritePart8;
+    // A write is one unbroken run of write frames; any other request (a new
+    // connection starts with the identity) ends an unfinished one, and the
+    // parts it brought are dropped: the configuration in force stays whole.
+    if (!isWrite) pending_.reset();
     switch (r.command) {
         case CmdIdentity: {
             const uint8_t data[] = {options_.model, options_.firmware, options_.compatibilityClass};
@@ -137,7 +162,7 @@ std::vector<uint8_t> ControllerModel::handle(const ParsedRequest& r, SteadyTime 
         }
         default: break;
     }
-    if (areaByWrite(r.command) || r.command == kWritePart7 || r.command == kWritePart8) return write(r, now);
+    if (isWrite) return write(r, now);
     if (areaByRead(r.command) || r.command == kReadPart7 || r.command == kReadPart8 || r.command == CmdJournalBlock)
         return read(r);
     return rejected(r.command);
@@ -145,24 +170,39 @@ std::vector<uint8_t> ControllerModel::handle(const ParsedRequest& r, SteadyTime 
 
 std::vector<uint8_t> ControllerModel::write(const ParsedRequest& r, SteadyTime now) {
     const std::size_t n = r.data.size();
-    if (const InternalArea* a = areaByWrite(r.command)) {
-        if (r.number < 1 || r.number - 1 + n > a->size) return rejected(r.command);
-        auto& area = internal_[a->writeCommand];
-        std::copy(r.data.begin(), r.data.end(), area.begin() + (r.number - 1));
+    const InternalArea* a = areaByWrite(r.command);
+    const uint64_t first = r.command == kWritePart7 ? kPart7Position : 0;
+    const uint64_t end = r.command == kWritePart7 ? kJournalFirstPosition : kPart7Position;
+    if (a ? (r.number < 1 || r.number - 1 + n > a->size) : (r.number < first || r.number + n > end))
+        return rejected(r.command);
+    if (!pending_) {
+        pending_ = std::make_unique<PendingWrite>();
+        pending_->internal = internal_;
+        pending_->image.assign(external_.begin(), external_.begin() + kJournalFirstPosition);
+    }
+    PendingWrite& w = *pending_;
+    w.commands.insert(r.command);
+    if (a) {
+        std::copy(r.data.begin(), r.data.end(), w.internal[a->writeCommand].begin() + (r.number - 1));
+        // The last byte of the last part ends the write.
         if (r.command == kLastPartCommand && r.number - 1 + n == a->size) {
-            ++applied_;
-            logEvent(EventNewConfiguration);
-            applying_ = true;
-            busyUntil_ = now + options_.applyTime;
+            if (w.complete()) adopt(w, now);
+            pending_.reset();
         }
     } else {
-        const uint64_t first = r.command == kWritePart7 ? kPart7Position : 0;
-        const uint64_t end = r.command == kWritePart7 ? kJournalFirstPosition : kPart7Position;
-        if (r.number < first || r.number + n > end) return rejected(r.command);
-        std::copy(r.data.begin(), r.data.end(), external_.begin() + r.number);
+        std::copy(r.data.begin(), r.data.end(), w.image.begin() + std::ptrdiff_t(r.number));
     }
     const uint8_t count[] = {uint8_t(n)};
     return makeReply(r.command, count);
+}
+
+void ControllerModel::adopt(PendingWrite& w, SteadyTime now) {
+    internal_ = std::move(w.internal);
+    std::copy(w.image.begin(), w.image.end(), external_.begin());
+    ++applied_;
+    logEvent(EventNewConfiguration);
+    applying_ = true;
+    busyUntil_ = now + options_.applyTime;
 }
 
 std::vector<uint8_t> ControllerModel::read(const ParsedRequest& r) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -50,6 +51,7 @@ public:
     // `hostClock` gives the computer's local time in seconds since 2000;
     // null: the real one.
     explicit ControllerModel(const ControllerModelOptions& options, std::function<int64_t()> hostClock = {});
+    ~ControllerModel();
 
     // The reply frame to one well-formed request; empty for no reply.
     std::vector<uint8_t> handle(const ParsedRequest& request, SteadyTime now);
@@ -61,6 +63,8 @@ public:
     int newestRecord() const { return newest_; }
     ClockRecord clock() const;
     int configurationsApplied() const { return applied_; }
+    // Whether parts of a write are waiting for the rest of it.
+    bool writePending() const { return pending_ != nullptr; }
 
     void logEvent(uint8_t event, uint8_t channel = 0, uint8_t direction = 0);
 
@@ -78,7 +82,13 @@ private:
     std::vector<uint8_t> read(const ParsedRequest& r);
     std::vector<uint8_t> rejected(uint8_t command) const;
 
+    // A write in progress: the parts arrive into a copy of the image memory,
+    // which becomes the controller's only when the whole write has arrived.
+    struct PendingWrite;
+    void adopt(PendingWrite& w, SteadyTime now);
+
     ControllerModelOptions options_;
+    std::unique_ptr<PendingWrite> pending_;
     std::function<int64_t()> hostClock_;
     std::map<uint8_t, std::vector<uint8_t>> internal_;  // write command → bytes, position 1 first
     std::vector<uint8_t> external_;

@@ -17,6 +17,9 @@ struct VirtualController::Line {
 
 namespace {
 
+// A state file is the memory plus a few bytes (about 113 kB).
+constexpr std::size_t kMaxStateFileSize = std::size_t(1) << 20;
+
 ControllerModelOptions modelOptions(const VirtualControllerOptions& o) {
     ControllerModelOptions m;
     m.model = o.model;
@@ -49,7 +52,7 @@ VirtualController::VirtualController(VirtualControllerOptions options)
         std::error_code ec;
         const auto path = pathFromUtf8(options_.stateFile);
         if (std::filesystem::exists(path, ec)) {
-            const auto bytes = readWholeFile(path);
+            const auto bytes = readWholeFile(path, kMaxStateFileSize);
             // A state that does not load is kept for inspection, never overwritten.
             if (!bytes || !model_->loadState(*bytes)) error_ = "the state file " + options_.stateFile + " is damaged";
         }

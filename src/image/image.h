@@ -58,11 +58,14 @@ std::filesystem::path partFilePath(const std::filesystem::path& folder, int part
 // Compiles the configuration; pure.
 ImageFiles encodeImage(const Configuration& c);
 
-// Writes / reads the ten part files of a folder. Writing is atomic per file
-// and creates the folder; false when any file could not be written (the
-// others are still written). Reading is bounded: nothing when a file is
-// missing, unreadable or longer than its part can be.
-bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image);
+// Writes / reads the ten part files of a folder. Writing creates the folder
+// and replaces the ten files together: when any of them cannot be written,
+// none is replaced (a mixed set would decode as an image nobody compiled);
+// false then, with the failing part's number in `failedPart`. Reading is
+// bounded: nothing when a file is missing, unreadable or longer than its
+// part can be.
+bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image, int* failedPart = nullptr,
+                     FileSystem& fs = realFileSystem());
 std::optional<ImageFiles> readImageParts(const std::filesystem::path& folder);
 
 // Decodes into a fresh configuration (calendar empty, 64 channels, derived

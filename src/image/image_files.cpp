@@ -31,13 +31,16 @@ std::filesystem::path partFilePath(const std::filesystem::path& folder, int part
     return folder / imagePart(partNumber).fileName;
 }
 
-bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image) {
+bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image, int* failedPart, FileSystem& fs) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    bool ok = true;
+    std::vector<FileToWrite> files;
     for (const auto& part : imageParts())
-        ok = writeFileAtomically(partFilePath(folder, part.number), image[std::size_t(part.number - 1)]) && ok;
-    return ok;
+        files.push_back({partFilePath(folder, part.number), image[std::size_t(part.number - 1)]});
+    const int failed = writeFilesTogether(files, fs);
+    if (failed < 0) return true;
+    if (failedPart) *failedPart = imageParts()[std::size_t(failed)].number;
+    return false;
 }
 
 namespace {

@@ -1,10 +1,12 @@
 #include "model/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -69,11 +71,16 @@ FileSystem& realFileSystem() {
     return fs;
 }
 
-bool writeFileAtomically(const std::filesystem::path& target, const std::vector<std::span<const uint8_t>>& chunks,
-                         FileSystem& fs) {
+namespace {
+
+// The chunks in a fresh temporary file beside `target`; its path, or nothing
+// (and no temporary file left) when any of it failed.
+std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path& target,
+                                                    const std::vector<std::span<const uint8_t>>& chunks,
+                                                    FileSystem& fs) {
     const auto temp = temporaryBeside(target);
     auto stream = fs.create(temp);
-    if (!stream) return false;
+    if (!stream) return std::nullopt;
     bool ok = true;
     for (const auto& chunk : chunks) {
         if (!stream->write(chunk)) {
@@ -83,29 +90,72 @@ bool writeFileAtomically(const std::filesystem::path& target, const std::vector<
     }
     ok = stream->finish() && ok;
     stream.reset();
-    if (ok) ok = fs.rename(temp, target);
-    if (!ok) fs.remove(temp);
-    return ok;
+    if (!ok) {
+        fs.remove(temp);
+        return std::nullopt;
+    }
+    return temp;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& target, const std::vector<std::span<const uint8_t>>& chunks,
+                         FileSystem& fs) {
+    const auto temp = writeTemporary(target, chunks, fs);
+    if (!temp) return false;
+    if (fs.rename(*temp, target)) return true;
+    fs.remove(*temp);
+    return false;
+}
+
+int writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs) {
+    std::vector<std::filesystem::path> temps;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        auto temp = writeTemporary(files[i].target, {files[i].bytes}, fs);
+        if (!temp) {
+            for (const auto& t : temps) fs.remove(t);
+            return int(i);
+        }
+        temps.push_back(std::move(*temp));
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!fs.rename(temps[i], files[i].target)) {
+            for (std::size_t j = i; j < files.size(); ++j) fs.remove(temps[j]);
+            return int(i);
+        }
+    }
+    return -1;
 }
 
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes, FileSystem& fs) {
     return writeFileAtomically(target, std::vector<std::span<const uint8_t>>{bytes}, fs);
 }
 
-std::optional<Bytes> readWholeFile(const std::filesystem::path& path) {
-    // A folder opens as a stream on some systems and reports a size no
-    // buffer can hold.
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit) {
+    // A folder opens as a stream on some systems and reports a huge size;
+    // only a regular file has contents to read.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(path, ec) || ec) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    if (size < 0) return std::nullopt;
-    in.seekg(0, std::ios::beg);
-    Bytes bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-    return bytes;
+    try {
+        // The reported size is only a hint: the file may change while it is
+        // read, so the read itself is bounded.
+        const auto hint = std::filesystem::file_size(path, ec);
+        Bytes bytes;
+        if (!ec) bytes.reserve(std::size_t(std::min<std::uintmax_t>(hint, limit) + 1));
+        char chunk[65536];
+        while (in) {
+            in.read(chunk, sizeof chunk);
+            const auto got = std::size_t(in.gcount());
+            if (bytes.size() + got > limit) return std::nullopt;
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+        if (in.bad()) return std::nullopt;
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }
 
 std::filesystem::path pathFromUtf8(const std::string& utf8) {

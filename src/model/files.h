@@ -41,8 +41,27 @@ bool writeFileAtomically(const std::filesystem::path& target, const std::vector<
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes,
                          FileSystem& fs = realFileSystem());
 
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<Bytes> readWholeFile(const std::filesystem::path& path);
+// Several files that belong together (the ten image parts): each is written
+// to a temporary file beside its target, and only when all of them were
+// written are they renamed over their targets, so a failure while writing
+// leaves every target as it was. Returns -1 when all were written, else the
+// index of the file that failed (a failing rename, rarer by far, leaves the
+// files before it replaced).
+struct FileToWrite {
+    std::filesystem::path target;
+    std::span<const uint8_t> bytes;
+};
+int writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs = realFileSystem());
+
+// Upper bounds of what is read whole, by the kind of file: far above any real
+// file of that kind, far below what would exhaust the memory.
+inline constexpr std::size_t kMaxProjectFileSize = std::size_t(32) << 20;  // tables ~0.4 MB + plan
+inline constexpr std::size_t kMaxPlanFileSize = std::size_t(16) << 20;
+inline constexpr std::size_t kMaxReadSize = std::size_t(64) << 20;
+
+// The whole file, or nothing when it is not a regular file (a folder, a
+// device), cannot be opened or read, or is longer than `limit`.
+std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit = kMaxReadSize);
 
 // Paths as the user gives them (UTF-8) and back, also on Windows.
 std::filesystem::path pathFromUtf8(const std::string& utf8);

@@ -1,6 +1,7 @@
 #include "model/project_file.h"
 
 #include <cstring>
+#include <new>
 
 #include "model/cp1251.h"
 
@@ -174,7 +175,7 @@ std::filesystem::path planFilePath(const Configuration& c) {
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs) {
     Bytes plan;
     if (!c.ProgramDir.empty()) {
-        if (auto bytes = readWholeFile(planFilePath(c))) plan = std::move(*bytes);
+        if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
     const auto sections = serializeProjectSections(c, plan);
     std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
@@ -186,9 +187,16 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
 }
 
 ProjectResult loadProject(Configuration& c, const std::string& path, FileSystem& fs) {
-    const auto bytes = readWholeFile(pathFromUtf8(path));
-    if (!bytes) return {ProjectStatus::OpenFailed, kOpenErrorText};
-    auto parsed = parseProject(*bytes);
+    std::optional<ParsedProject> parsed;
+    // Whatever the file, running out of memory while reading it is a file
+    // that could not be opened, not the end of the program.
+    try {
+        const auto bytes = readWholeFile(pathFromUtf8(path), kMaxProjectFileSize);
+        if (!bytes) return {ProjectStatus::OpenFailed, kOpenErrorText};
+        parsed = parseProject(*bytes);
+    } catch (const std::bad_alloc&) {
+        return {ProjectStatus::OpenFailed, kOpenErrorText};
+    }
     if (!parsed) return {ProjectStatus::FormatError, kFormatErrorText};
     if (!c.ProgramDir.empty() && !writeFileAtomically(planFilePath(c), parsed->plan, fs))
         return {ProjectStatus::WriteFailed, kSaveErrorText};

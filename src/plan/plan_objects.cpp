@@ -265,6 +265,15 @@ bool savePlanFile(const Plan& plan, const Configuration& c) {
     return writeFileAtomically(planFilePath(c), bytes);
 }
 
+std::string storedPicturePath(std::span<const uint8_t> bytes) {
+    const auto lf = std::find(bytes.begin(), bytes.end(), uint8_t('\n'));
+    std::string line(bytes.begin(), lf);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No path is longer; a longer line is damage, not a name.
+    if (line.size() > kMaxPicturePathLength) line.resize(kMaxPicturePathLength);
+    return line;
+}
+
 PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Configuration& c) {
     PlanLoadReport report;
     report.opened = true;
@@ -273,10 +282,14 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
     const auto lf = std::find(bytes.begin(), bytes.end(), uint8_t('\n'));
     std::string line(bytes.begin(), lf);
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // No name is longer than a path; a longer one is damage. The name, not
+    // the line, is cut, so that a saved plan reads back the same.
+    std::string name = fileNamePart(line);
+    if (name.size() > kMaxPicturePathLength) name.resize(kMaxPicturePathLength);
     // Plan pictures are always taken from the "shem" folder of the program's
     // folder, whatever folder the file names.
     fresh.planPicturePath = c.ProgramDir + "shem" + char(std::filesystem::path::preferred_separator) +
-                            cp1251ToUtf8(fileNamePart(line));
+                            cp1251ToUtf8(name);
 
     std::size_t at = lf == bytes.end() ? bytes.size() : std::size_t(lf - bytes.begin()) + 1;
     for (; at + PlanRecordSize <= bytes.size(); at += PlanRecordSize) {
@@ -317,7 +330,7 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
 }
 
 PlanLoadReport loadPlanFile(Plan& plan, const Configuration& c) {
-    const auto bytes = readWholeFile(planFilePath(c));
+    const auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize);
     if (!bytes) return {};
     return parsePlan(plan, *bytes, c);
 }

@@ -108,6 +108,12 @@ struct PlanLoadReport {
     bool pictureFound = false;  // the picture file exists and is not empty
 };
 
+// The picture path as the plan file's first line stores it (CP1251, without
+// the line end), cut at the longest path the system allows; parsePlan cuts
+// the picture's file name the same way.
+inline constexpr std::size_t kMaxPicturePathLength = 260;
+std::string storedPicturePath(std::span<const uint8_t> bytes);
+
 // Appends the objects of a plan file's bytes to `plan` and sets the picture
 // path to ProgramDir + "shem" + the stored file name. Untrusted input: records
 // that are not sound are dropped, never half-applied.

@@ -11,6 +11,7 @@
 
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
+#include "ui/user_guide.h"
 
 namespace livra::ui {
 
@@ -47,6 +48,7 @@ public:
         ok->setGeometry(156, 250, 78, 30);
         // "Ок" and the close box do the same: close and forget the window.
         connect(ok, &QPushButton::clicked, this, &QDialog::close);
+        bindDialogKeys(this, ok, ok);
     }
 };
 
@@ -68,7 +70,10 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::openHelp() {
-    if (!openDocument(kHelpFile))
+    // The compiled help file, where installed, keeps its priority.
+    if (openDocument(kHelpFile)) return;
+    if (const QString guide = findUserGuide(); !guide.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+        return;
         dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
                              Buttons::Ok, Icon::Exclamation);
 }

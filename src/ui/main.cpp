@@ -1,15 +1,15 @@
 // livra-configurator: the desktop program.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
+#include <new>
 
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui/session.h"
 #include "ui/single_instance.h"
 
@@ -34,14 +34,20 @@ int main(int argc, char** argv) {
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);
+    // Dates, sizes and Qt's own texts in the dialogs as a Russian user reads them.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    livra::ui::installQtTranslations(app);
     livra::pictures::builtInPictures();
-    // The toolkit's own dialogs (the file dialogs) speak Russian like the rest.
-    QTranslator toolkitRussian;
-    if (toolkitRussian.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&toolkitRussian);
 
     livra::ui::Session session(*options);
-    session.start();
+    // Opening the command line's project is the one start-up step that
+    // depends on outside input; Open from the menu catches the same itself.
+    try {
+        session.start();
+    } catch (const std::bad_alloc&) {
+        std::fputs("livra-configurator: not enough memory to open the project\n", stderr);
+        return 1;
+    }
     if (options->quitAfterShow) {
         QTimer::singleShot(0, &app, [&] {
             std::printf("shown after %lld ms\n", static_cast<long long>(started.elapsed()));

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -126,6 +127,7 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
 
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
+    linkState_.changed = [this] { showLinkState(); };
     dialogs_->setStartPath([this] { return c_.ProjectFileName; });
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { refreshPass(); });
@@ -148,17 +150,18 @@ void MainWindow::buildMenus() {
     menuBar_->setObjectName("menuBar");
     menuBar_->setNativeMenuBar(false);
     menuBar_->setGeometry(0, 0, 980, 22);
-    auto add = [this](QMenu* m, const char* text, int id) {
+    auto add = [this](QMenu* m, const char* text, int id, QKeySequence keys = {}) {
         QAction* a = m->addAction(text);
         a->setData(id);
         a->setObjectName(QString("menu_%1").arg(id));
+        a->setShortcut(keys);
         connect(a, &QAction::triggered, this, [this, id] { menuChosen(id); });
     };
     QMenu* file = menuBar_->addMenu("Файл");
-    add(file, "Создать", MenuNew);
-    add(file, "Открыть", MenuOpen);
-    add(file, "Сохранить", MenuSave);
-    add(file, "Сохранить как", MenuSaveAs);
+    add(file, "Создать", MenuNew, QKeySequence(Qt::CTRL | Qt::Key_N));
+    add(file, "Открыть", MenuOpen, QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, "Сохранить", MenuSave, QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(file, "Сохранить как", MenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* tools = menuBar_->addMenu("Инструменты");
@@ -168,7 +171,7 @@ void MainWindow::buildMenus() {
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
     QMenu* help = menuBar_->addMenu("Помощь");
-    add(help, "Справка", MenuHelp);
+    add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
     add(help, "О программе", MenuAbout);
 
@@ -480,10 +483,14 @@ void MainWindow::showLinkState() {
     controllerTime_->setCursorPosition(0);
     journal_->clear();
     QList<QTreeWidgetItem*> rows;
-    for (const JournalRow& r : linkState_.journal)
-        rows.append(new QTreeWidgetItem(QStringList{QString::fromStdString(r.date), QString::fromStdString(r.channel),
-                                                    QString::fromStdString(r.direction),
-                                                    QString::fromStdString(r.event)}));
+    for (const JournalRow& r : linkState_.journal) {
+        const QString event = QString::fromStdString(r.event);
+        auto* row = new QTreeWidgetItem(QStringList{QString::fromStdString(r.date), QString::fromStdString(r.channel),
+                                                    QString::fromStdString(r.direction), event});
+        // The event column is narrower than its longest texts.
+        for (int col = 0; col < 4; ++col) row->setToolTip(col, event);
+        rows.append(row);
+    }
     journal_->addTopLevelItems(rows);
 }
 
@@ -499,7 +506,8 @@ void MainWindow::linkCommand(int which) {
         // Reading may have saved the old project under a new name first; the
         // title changes only with the project's name.
         if (c_.ProjectFileName != projectBefore) updateTitle(c_, *this);
-        configurationReplaced();
+        // A failed or cancelled read leaves the views, their scrolling too.
+        if (link_ && link_->lastSucceeded) configurationReplaced();
     }
     // The read-back's verdict comes after the size report: keep it in view.
     if (cmd == LinkCommand::WriteVerified) errorList_->scrollToBottom();

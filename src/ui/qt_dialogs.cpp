@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -12,6 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QStandardPaths>
 
 #include "pictures/pictures.h"
 
@@ -25,6 +28,21 @@ void centreOn(QWidget* w, QWidget* owner) {
     w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
 }
 }  // namespace
+
+QString documentsFolder() {
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return docs.isEmpty() || !QDir(docs).exists() ? QDir::homePath() : docs;
+}
+
+void bindDialogKeys(QDialog* dialog, QAbstractButton* enter, QAbstractButton* escape) {
+    // Enter goes to the default button unless the user moved the focus to
+    // another button, as everywhere in the system's own dialogs.
+    if (auto* b = qobject_cast<QPushButton*>(enter)) b->setDefault(true);
+    if (!escape) return;  // Escape then closes the dialog as rejected
+    auto* key = new QShortcut(QKeySequence(Qt::Key_Escape), dialog);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, escape, &QAbstractButton::click);
+}
 
 QString qtFilter(const std::string& filter) {
     const QString f = q(filter);
@@ -144,6 +162,7 @@ std::optional<std::string> QtDialogs::openFileName(const std::string& filter) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(qtFilter(filter));
     if (startPath_ && !startPath_().empty()) dialog.selectFile(q(startPath_()));
+    else dialog.setDirectory(documentsFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -164,6 +183,9 @@ std::optional<std::string> QtDialogs::saveFileName(const std::string& filter, co
     dialog.setNameFilter(qtFilter(filter));
     if (!suggested.empty()) dialog.selectFile(q(suggested));
     else if (startPath_ && !startPath_().empty()) dialog.setDirectory(QFileInfo(q(startPath_())).absolutePath());
+    // An unnamed project: where the user keeps documents, not wherever the
+    // program happened to be started from.
+    else dialog.setDirectory(documentsFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -212,7 +234,10 @@ void QtDialogs::clear() {
 }
 
 void QtDialogs::add(const std::string& line) {
-    if (errorList_) errorList_->addItem(q(line));
+    if (!errorList_) return;
+    errorList_->addItem(q(line));
+    // The newest line is the one that says what just happened.
+    errorList_->scrollToBottom();
 }
 
 void QtDialogs::exchangeBegin() {

@@ -8,6 +8,7 @@
 
 #include "app/user_dialogs.h"
 
+class QAbstractButton;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -76,5 +77,12 @@ private:
 
 // "Файлы |*.ptm" → "Файлы (*.ptm)".
 QString qtFilter(const std::string& filter);
+
+// Where file dialogs start when there is no project file to start from.
+QString documentsFolder();
+
+// Enter presses `enter` and Escape presses `escape` wherever the focus is in
+// the dialog; every dialog of the program binds its keys this way.
+void bindDialogKeys(QDialog* dialog, QAbstractButton* enter, QAbstractButton* escape);
 
 }  // namespace livra::ui

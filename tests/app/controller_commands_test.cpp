@@ -154,7 +154,7 @@ TEST(ControllerCommands, WriteThenReadGivesTheSameConfiguration) {
         back->Modified = 0;
         ASSERT_TRUE(readFromController(*back, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
         EXPECT_TRUE(sameAsWritten(*back, *original));
-        EXPECT_EQ(back->Modified, 0);
+        EXPECT_EQ(back->Modified, 1) << "what was read is not what any project file holds";
         // The part files in the working folder are the image that was read.
         const auto files = readImageParts(rig.dir / "work");
         ASSERT_TRUE(files);
@@ -290,6 +290,12 @@ TEST(ControllerCommands, NoCableAndInvalidConfigurationSendNothing) {
 
 TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     Rig rig;
+    auto inController = sampleConfiguration();
+    inController->ProgramDir = (rig.dir / "work").string() + "/";
+    ASSERT_TRUE(writeToController(*inController, rig.link, rig.ui));
+    const int served = rig.controller.requestsServed();
+    rig.ui.boxes.clear();
+    const int32_t readBack = inController->TactTable[3][0].tMain;
     auto c = rig.fresh();
     c->Modified = 1;
     c->TactTable[3][0].tMain = 5;
@@ -301,7 +307,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Question);
     EXPECT_EQ(rig.ui.boxes[1].text, "Операция чтения из ДК отменена пользователем");
     EXPECT_EQ(rig.ui.boxes[1].icon, Icon::None);
-    EXPECT_EQ(rig.controller.requestsServed(), 0);
+    EXPECT_EQ(rig.controller.requestsServed(), served);
     EXPECT_EQ(c->TactTable[3][0].tMain, 5);
 
     // Yes with a file name saves the work first (as "Сохранить как": the
@@ -314,8 +320,8 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(c->ProjectFileName, saved.string());
     EXPECT_EQ(rig.ui.filters, std::vector<std::string>{"Файлы |*.ptm"});
-    EXPECT_EQ(c->TactTable[3][0].tMain, 0) << "the controller's empty configuration replaced it";
-    EXPECT_EQ(c->Modified, 0);
+    EXPECT_EQ(c->TactTable[3][0].tMain, readBack) << "the controller's configuration replaced it";
+    EXPECT_EQ(c->Modified, 1);
 
     // An existing file is not replaced unasked: "Нет" leads back to the
     // dialog, whose cancel still reads.
@@ -331,7 +337,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     EXPECT_EQ(rig.ui.boxes[1].text, "before.ptm уже существует.\nЗаменить?");
     EXPECT_EQ(rig.ui.boxes[1].buttons, Buttons::YesNo);
     EXPECT_EQ(readBytes(saved), savedBytes);
-    EXPECT_EQ(c->TactTable[3][0].tMain, 0);
+    EXPECT_EQ(c->TactTable[3][0].tMain, readBack);
 
     // Yes and then no file name still reads.
     c->Modified = 1;
@@ -362,8 +368,18 @@ TEST(ControllerCommands, IdentityClockAndSync) {
     EXPECT_EQ(tab.computerTime, "Вс. 06.07.2031  09:08:07");
 
     rig.ui.boxes.clear();
+    // The window shows the new clock behind the box, not only after it.
+    std::size_t boxesWhenShown = 99;
+    std::string shownTime;
+    tab.changed = [&] {
+        boxesWhenShown = rig.ui.boxes.size();
+        shownTime = tab.controllerTime;
+    };
     syncControllerClock(rig.link, rig.ui, tab);
     EXPECT_TRUE(rig.link.lastSucceeded);
+    EXPECT_EQ(boxesWhenShown, 0u);
+    EXPECT_TRUE(shownTime.starts_with("Вс. 06.07.2031  09:0")) << shownTime;
+    EXPECT_EQ(rig.ui.lines.back(), "Часы ДК установлены: Вс. 06.07.2031  09:08:07");
     EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Время синхронизировано"});
     EXPECT_EQ(rig.ui.boxes[0].title, "Внимание");
     EXPECT_TRUE(tab.controllerTime.starts_with("Вс. 06.07.2031  09:0")) << tab.controllerTime;
@@ -474,7 +490,7 @@ TEST(JournalFile, SaveAddsTheExtensionAndAsksBeforeReplacing) {
     saveJournal(tab, ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].title, "Подтвердить сохранение");
-    EXPECT_EQ(ui.boxes[0].text, (dir / "journal.txt").string() + " уже существует.\nЗаменить?");
+    EXPECT_EQ(ui.boxes[0].text, "journal.txt уже существует.\nЗаменить?") << "the name, as the project's question";
     EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
     EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
     EXPECT_EQ(readBytes(dir / "journal.txt").size(),
@@ -572,4 +588,113 @@ TEST(ControllerCommands, TooLargeImageIsReportedAndNotSent) {
     EXPECT_NE(std::find(rig.ui.lines.begin(), rig.ui.lines.end(), "Программа скомпилирована успешно"),
               rig.ui.lines.end());
     EXPECT_EQ(rig.controller.requestsServed(), 0);
+}
+
+namespace {
+
+// "21 182", written out independently of the program's grouping.
+std::string spaced(std::size_t n) {
+    char buf[32];
+    if (n >= 1000) std::snprintf(buf, sizeof buf, "%zu %03zu", n / 1000, n % 1000);
+    else std::snprintf(buf, sizeof buf, "%zu", n);
+    return buf;
+}
+
+std::size_t imageBytes(const Configuration& c) {
+    std::size_t n = 0;
+    for (const auto& part : encodeImage(c)) n += part.size();
+    return n;
+}
+
+}  // namespace
+
+TEST(ControllerCommands, AWriteCutShortIsNeverToldAsHarmless) {
+    Rig rig;
+    auto first = richConfiguration(0);
+    first->ProgramDir = (rig.dir / "work").string() + "/";
+    ASSERT_TRUE(writeToController(*first, rig.link, rig.ui));
+    EXPECT_FALSE(rig.link.partlyWritten);
+    EXPECT_EQ(rig.ui.lines.back(), "Конфигурация записана в ДК (" + spaced(imageBytes(*first)) + " байт)");
+    ASSERT_GE(imageBytes(*first), 1000u) << "the grouping is shown";
+
+    // Cancelled in the middle of the parts: the box stays the link's own,
+    // and the error list says what the controller may now hold.
+    auto second = richConfiguration(2);
+    second->ProgramDir = first->ProgramDir;
+    const int before = rig.controller.requestsServed();
+    rig.ui.boxes.clear();
+    rig.ui.polls = 0;
+    rig.ui.cancelAfterPolls = 30;
+    EXPECT_FALSE(writeToController(*second, rig.link, rig.ui));
+    EXPECT_GT(rig.controller.requestsServed(), before + 2) << "some frames went out";
+    EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Выполнить команду не удалось!!!\nОперация прервана пользователем"});
+    EXPECT_EQ(rig.ui.lines.back(),
+              "Запись прервана: в ДК может остаться частично записанная конфигурация. Запишите конфигурацию в ДК ещё раз.");
+    EXPECT_TRUE(rig.link.partlyWritten);
+    // The virtual controller kept the parts aside and still holds the first.
+    rig.ui.cancelAfterPolls = -1;
+    auto back = rig.fresh();
+    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui));
+    EXPECT_TRUE(sameAsWritten(*back, *first));
+
+    // Failing before the first frame (the handshake) changed nothing: no such line.
+    rig.ui.lines.clear();
+    rig.link.fixedPort = (rig.dir / "no-such-port").string();
+    EXPECT_FALSE(writeToController(*second, rig.link, rig.ui));
+    EXPECT_FALSE(rig.link.partlyWritten);
+    for (const auto& line : rig.ui.lines) EXPECT_EQ(line.find("Запись прервана"), std::string::npos) << line;
+}
+
+TEST(ControllerCommands, AnEmptyControllerLeavesTheOpenProjectAlone) {
+    Rig rig;  // fresh from the factory
+    auto c = sampleConfiguration();
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    c->ProjectFileName = (rig.dir / "crossing.ptm").string();
+    c->Modified = 0;
+    const auto before = std::make_unique<Configuration>(*c);
+    EXPECT_FALSE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_FALSE(rig.link.lastSucceeded);
+    ASSERT_EQ(rig.ui.boxes.size(), 1u);
+    EXPECT_EQ(rig.ui.boxes[0].title, "Читать из ДК");
+    EXPECT_EQ(rig.ui.boxes[0].text, "В памяти ДК нет конфигурации.");
+    EXPECT_TRUE(c->sameTables(*before));
+    EXPECT_EQ(c->ProjectFileName, before->ProjectFileName);
+    EXPECT_EQ(c->Modified, 0);
+    EXPECT_FALSE(readImageParts(rig.dir / "work")) << "no part files either";
+
+    // A controller that holds one: read, marked as changed, and told.
+    auto other = richConfiguration(1);
+    other->ProgramDir = c->ProgramDir;
+    ASSERT_TRUE(writeToController(*other, rig.link, rig.ui));
+    rig.ui.boxes.clear();
+    rig.ui.lines = {"an old verdict"};
+    ASSERT_TRUE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_TRUE(rig.ui.boxes.empty());
+    EXPECT_TRUE(sameAsWritten(*c, *other));
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_EQ(rig.ui.lines,
+              std::vector<std::string>{"Конфигурация прочитана из ДК (" + spaced(imageBytes(*other)) + " байт)"});
+}
+
+TEST(ControllerCommands, ReadProgressOnlyMovesForward) {
+    Rig rig;
+    auto c = richConfiguration(2);
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    ASSERT_TRUE(writeToController(*c, rig.link, rig.ui));
+    rig.ui.progress.clear();
+    auto back = rig.fresh();
+    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui));
+    ASSERT_GT(rig.ui.progress.size(), 20u);
+    double shown = 0;
+    std::size_t done = 0;
+    for (const auto& [d, total] : rig.ui.progress) {
+        ASSERT_GT(total, 0u);
+        const double fraction = double(d) / double(total);
+        EXPECT_GE(fraction, shown) << d << "/" << total;
+        EXPECT_GE(d, done);
+        shown = fraction;
+        done = d;
+    }
+    const std::size_t all = imageBytes(*c);
+    EXPECT_EQ(rig.ui.progress.back(), std::make_pair(all, all));
 }

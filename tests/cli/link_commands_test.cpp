@@ -197,17 +197,25 @@ TEST(CliLink, IdentityClockJournalAndService) {
 
     const auto service = runLivra({"--port", port, "service", "4021"});
     ASSERT_EQ(service.exitCode, 0) << service.err;
-    EXPECT_EQ(std::count(service.out.begin(), service.out.end(), '\n'), 2);
+    // What was done, then the journal: the start record and the restart.
+    EXPECT_TRUE(service.out.starts_with("Сервисный запрос передан в ДК: 1\n")) << service.out;
+    EXPECT_EQ(std::count(service.out.begin(), service.out.end(), '\n'), 3);
     const auto clear = runLivra({"--port", port, "service", "5930"});
     EXPECT_EQ(clear.exitCode, 0) << clear.err;
-    const auto wrong = runLivra({"--port", port, "service", "1111"});
-    EXPECT_EQ(wrong.exitCode, 1);
-    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(clear.out, "Сервисный запрос передан в ДК: 2\n");
+    // Any other code is bad usage and sends nothing.
+    for (const char* code : {"1111", "abc", ""}) {
+        const auto wrong = runLivra({"--port", port, "service", code});
+        EXPECT_EQ(wrong.exitCode, 2) << code;
+        EXPECT_EQ(wrong.out, "");
+        EXPECT_EQ(wrong.err, "livra service: the code was not accepted; nothing was sent\n");
+    }
 
     const auto sync = runLivra({"--port", port, "sync"});
     ASSERT_EQ(sync.exitCode, 0) << sync.err;
     EXPECT_EQ(sync.err, "Внимание: Время синхронизировано\n");
-    EXPECT_TRUE(sync.out.starts_with("ДК: ")) << sync.out;
+    EXPECT_TRUE(sync.out.starts_with("Часы ДК установлены: ")) << sync.out;
+    EXPECT_NE(sync.out.find("\nДК: "), std::string::npos) << sync.out;
 }
 
 TEST(CliLink, FailuresAndUsage) {
@@ -228,6 +236,14 @@ TEST(CliLink, FailuresAndUsage) {
     EXPECT_EQ(invalid.exitCode, 1);
     EXPECT_NE(invalid.err.find("Внимание: Запись в ДК невозможна."), std::string::npos);
     EXPECT_FALSE(invalid.out.empty()) << "the validator's line";
+
+    // A controller that holds no configuration: said so, nothing written.
+    Emulator factoryFresh({});
+    const auto out = dir / "read.ptm";
+    const auto nothing = runLivra({"--port", factoryFresh.device(), "read", "--out", out.string()}, dir / "w");
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_EQ(nothing.err, "Читать из ДК: В памяти ДК нет конфигурации.\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
 
     EXPECT_EQ(runLivra({"write"}).exitCode, 2);
     EXPECT_EQ(runLivra({"write", (dir / "missing.ptm").string()}).exitCode, 2);

@@ -19,6 +19,9 @@ TEST(CliNew, WritesTheStartupConfiguration) {
 TEST(CliNew, UsageErrors) {
     EXPECT_EQ(runLivra({"new"}).exitCode, 2);
     EXPECT_EQ(runLivra({"new", "--out"}).exitCode, 2);
+    const auto empty = runLivra({"new", "--out", ""});  // names no file
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_EQ(empty.err, "livra new: --out needs a value\n");
     EXPECT_EQ(runLivra({"new", "--bogus", "x"}).exitCode, 2);
     EXPECT_EQ(runLivra({"frobnicate"}).exitCode, 2);
     const auto help = runLivra({"new", "--help"});
@@ -74,4 +77,23 @@ TEST(CliDump, BadFilesExit2WithTheMessageAndWriteNothing) {
     const auto missing = runLivra({"dump", (dir / "none.ptm").string()}, work);
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("Файл открыть не удалось"), std::string::npos);
+}
+
+TEST(CliDump, FoldersAndDevicesAreFilesThatCannotBeOpened) {
+    // A folder opens as a stream on Linux and reports a huge size; reading
+    // it whole used to end the program with an allocation failure.
+    TempDir dir;
+    const std::string folder = dir.path().string();
+    const std::vector<std::vector<std::string>> calls = {
+        {"dump", folder}, {"check", "/"}, {"dump", "/dev/zero"}, {"simulate", folder, "--start", "07.12.2026 00:00:00",
+                                                                  "--seconds", "1"},
+        {"compile", folder, "--out", (dir / "parts").string()}, {"plan", "/dev/null"},
+    };
+    for (const auto& args : calls) {
+        const auto r = runLivra(args, dir / "work");
+        EXPECT_EQ(r.exitCode, 2) << args[1] << r.err;
+        EXPECT_EQ(r.err, "Ошибка: При чтении произошла ошибка.\nФайл открыть не удалось.\n\n") << args[1];
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "parts"));
 }

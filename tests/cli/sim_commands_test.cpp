@@ -231,6 +231,31 @@ TEST_F(SimCli, PlanListsTheObjectsThatWouldBeCreated) {
     const auto empty = livra({"plan", project(*c)});
     ASSERT_EQ(empty.exitCode, 0);
     EXPECT_EQ(empty.out, "Рисунок плана: \nОбъектов нет\n");
+
+    // A first line longer than any path is cut at a path's length; the
+    // records behind it are read as ever.
+    Plan named;
+    named.planPicturePath = std::string(5000, 'a');
+    Bytes withObjects = serializePlan(named);
+    ASSERT_EQ(withObjects.size(), 5002u);
+    const auto records = std::find(bytes.begin(), bytes.end(), uint8_t('\n')) + 1;
+    withObjects.insert(withObjects.end(), records, bytes.end());
+    const auto cut = livra({"plan", project(*c, withObjects)});
+    ASSERT_EQ(cut.exitCode, 0) << cut.err;
+    EXPECT_TRUE(cut.out.starts_with("Рисунок плана: " + std::string(260, 'a') + "\nid\t")) << cut.out.substr(0, 300);
+    EXPECT_NE(cut.out.find("\n1\t0\t1\t100\t120\t100\t100\t90\t1Т\n"), std::string::npos);
+}
+
+TEST_F(SimCli, TheClockNeverRunsPastTheYear9999) {
+    const auto path = project(*goldenConfiguration());
+    const auto past = livra({"simulate", path, "--start", "31.12.9999 23:59:55", "--seconds", "5"});
+    EXPECT_EQ(past.exitCode, 2);
+    EXPECT_EQ(past.out, "");
+    EXPECT_EQ(past.err, "livra simulate: --seconds runs the clock past 31.12.9999 23:59:59\n");
+    const auto last = livra({"simulate", path, "--start", "31.12.9999 23:59:55", "--seconds", "4"});
+    ASSERT_EQ(last.exitCode, 0) << last.err;
+    EXPECT_EQ(std::count(last.out.begin(), last.out.end(), '\n'), 4);
+    EXPECT_NE(last.out.find("31.12.9999  23:59:59\t"), std::string::npos) << last.out;
 }
 
 }  // namespace

@@ -21,6 +21,43 @@ struct Controller {
     }
 };
 
+// Sends an image as the write command does: the ten parts in order, 41 bytes
+// a frame. `stopAfter` frames, when given, cuts the write short.
+int sendImage(Controller& c, const ImageFiles& image, int stopAfter = -1) {
+    int frames = 0;
+    for (const ImagePart& part : imageParts()) {
+        const Bytes& bytes = image[std::size_t(part.number - 1)];
+        for (std::size_t at = 0; at < bytes.size(); at += 41) {
+            if (frames == stopAfter) return frames;
+            c.now += seconds(1);  // past any "not ready" of an earlier write
+            const std::size_t n = std::min<std::size_t>(41, bytes.size() - at);
+            const Reply r = c.ask(part.writeCommand, uint32_t(part.firstPosition + at),
+                                  std::vector<uint8_t>(bytes.begin() + std::ptrdiff_t(at),
+                                                       bytes.begin() + std::ptrdiff_t(at + n)));
+            EXPECT_EQ(r.code, part.writeCommand);
+            ++frames;
+        }
+    }
+    c.now += seconds(1);
+    return frames;
+}
+
+int frameCount(const ImageFiles& image) {
+    int n = 0;
+    for (const auto& part : image) n += int((part.size() + 40) / 41);
+    return n;
+}
+
+// An image whose every part is filled with its part number.
+ImageFiles markedImage(uint8_t mark, std::size_t programBytes) {
+    ImageFiles image;
+    for (const ImagePart& part : imageParts())
+        image[std::size_t(part.number - 1)].assign(part.size < 0 ? programBytes : std::size_t(part.size), mark);
+    Bytes& header = image[PartHeader - 1];
+    for (int i = 0; i < 4; ++i) header[std::size_t(i)] = uint8_t(programBytes >> (8 * i));
+    return image;
+}
+
 }  // namespace
 
 TEST(ControllerModel, IdentityAndStartRecord) {
@@ -40,13 +77,13 @@ TEST(ControllerModel, IdentityAndStartRecord) {
 
 TEST(ControllerModel, ImagePartsAreKeptByPosition) {
     Controller c;
-    // Image part 2 in two frames; part 7 at 100000; part 8 from 0.
-    std::vector<uint8_t> first(41), second(41);
-    for (int i = 0; i < 41; ++i) first[i] = uint8_t(i), second[i] = uint8_t(100 + i);
-    EXPECT_EQ(c.ask(0x02, 1, first).data, (std::vector<uint8_t>{41}));
-    c.ask(0x02, 42, second);
-    c.ask(0x07, 100000, {5, 0, 0, 0, 64});
-    c.ask(0x08, 0, {1, 2, 3, 4, 5});
+    // Image part 2 in frames of 41; part 7 at 100000; part 8 from 0.
+    ImageFiles image = markedImage(0, 5);
+    for (int i = 0; i < 41; ++i) image[1][std::size_t(i)] = uint8_t(i), image[1][std::size_t(41 + i)] = uint8_t(100 + i);
+    image[PartHeader - 1][4] = 64;
+    image[PartPrograms - 1] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(c.ask(0x01, 1, std::vector<uint8_t>(41, 0)).data, (std::vector<uint8_t>{41}));
+    sendImage(c, image);
 
     const auto& part2 = c.model.internalArea(0x02);
     ASSERT_EQ(part2.size(), 255u);
@@ -83,9 +120,10 @@ TEST(ControllerModel, CompleteConfigurationIsAppliedWhileNotReady) {
     ControllerModelOptions o;
     o.applyTime = milliseconds(300);
     Controller c(o);
-    c.ask(0x0C, 1, std::vector<uint8_t>(41, 1));
+    const ImageFiles image = markedImage(1, 100);
+    sendImage(c, image, frameCount(image) - 1);
     EXPECT_EQ(c.model.configurationsApplied(), 0) << "part 10 is not complete yet";
-    c.ask(0x0C, 42, std::vector<uint8_t>(23, 2));
+    c.ask(0x0C, 42, std::vector<uint8_t>(23, 1));
     EXPECT_EQ(c.model.configurationsApplied(), 1);
     EXPECT_EQ(c.model.journalRecord(c.model.newestRecord()).event, EventNewConfiguration);
 
@@ -102,7 +140,8 @@ TEST(ControllerModel, CompleteConfigurationIsAppliedWhileNotReady) {
 TEST(ControllerModel, ClockKeepsItsOffsetFromTheComputer) {
     Controller c;
     const ClockRecord set{30, 15, 23, 0, 31, 12, 29};  // 31.12.2029 23:15:30, weekday left to the controller
-    EXPECT_EQ(c.ask(CmdSetClock, 1, std::vector<uint8_t>(set.bytes().begin(), set.bytes().end())).code, CmdSetClock);
+    const auto setBytes = set.bytes();  // one array: begin and end of the same object
+    EXPECT_EQ(c.ask(CmdSetClock, 1, std::vector<uint8_t>(setBytes.begin(), setBytes.end())).code, CmdSetClock);
     c.host += 3600;  // an hour later on the computer
     const Reply r = c.ask(CmdReadClock, 1);
     ASSERT_EQ(r.data.size(), 7u);
@@ -140,8 +179,10 @@ TEST(ControllerModel, JournalRingWrapsAndServiceRequests) {
 
 TEST(ControllerModel, StateSurvivesARestartAndBadStateIsRefused) {
     Controller a;
-    a.ask(0x06, 1, {9, 8, 7});
-    a.ask(0x08, 10, {1, 2});
+    ImageFiles image = markedImage(0, 12);
+    image[PartMonitoring - 1][0] = 9, image[PartMonitoring - 1][1] = 8, image[PartMonitoring - 1][2] = 7;
+    image[PartPrograms - 1][10] = 1, image[PartPrograms - 1][11] = 2;
+    sendImage(a, image);
     const auto state = a.model.saveState();
 
     ControllerModelOptions o;
@@ -150,7 +191,7 @@ TEST(ControllerModel, StateSurvivesARestartAndBadStateIsRefused) {
     ASSERT_TRUE(b.model.loadState(state));
     EXPECT_EQ(b.model.internalArea(0x06)[2], 7);
     EXPECT_EQ(b.model.externalMemory()[11], 2);
-    EXPECT_EQ(b.model.newestRecord(), 1);
+    EXPECT_EQ(b.model.newestRecord(), 2) << "the start and the new configuration";
 
     Controller d(o);
     auto cut = state;
@@ -162,4 +203,52 @@ TEST(ControllerModel, StateSurvivesARestartAndBadStateIsRefused) {
     Controller fresh(o);
     EXPECT_EQ(d.model.internalArea(0x06), fresh.model.internalArea(0x06));
     EXPECT_EQ(d.model.saveState(), fresh.model.saveState());
+}
+
+TEST(ControllerModel, AWriteIsAdoptedOnlyWhenItHasArrivedWhole) {
+    ControllerModelOptions o;
+    o.applyTime = milliseconds(0);
+    Controller c(o);
+    const ImageFiles old = markedImage(1, 200), fresh = markedImage(2, 90);
+    sendImage(c, old);
+    ASSERT_EQ(c.model.configurationsApplied(), 1);
+    const int frames = frameCount(fresh);
+    const auto inForce = c.model.saveState();
+    auto programsByte = [&](uint32_t at) { return c.ask(0x21, at).data.at(0); };
+    auto internalByte = [&](uint8_t read) { return c.ask(read, 1).data.at(0); };
+
+    // Cut after some frames of each kind: the first part, an internal part
+    // past part 7/8, and one frame before the end. Every cut leaves the
+    // configuration in force exactly as it was, reads included.
+    for (int cut : {1, 12, frames - 2}) {
+        ASSERT_EQ(sendImage(c, fresh, cut), cut);
+        EXPECT_TRUE(c.model.writePending());
+        EXPECT_EQ(c.ask(CmdIdentity, 1).code, CmdIdentity);  // the next connection
+        EXPECT_FALSE(c.model.writePending());
+        EXPECT_EQ(internalByte(0x14), 1) << cut;
+        EXPECT_EQ(programsByte(0), 1) << cut;
+        EXPECT_EQ(c.ask(0x20, 100000).data.at(0), 200) << "part 7 still gives the old length";
+        EXPECT_EQ(c.model.configurationsApplied(), 1);
+        EXPECT_EQ(c.model.saveState(), inForce) << cut;
+    }
+    // Part 10 alone is no write either.
+    c.ask(0x0C, 1, std::vector<uint8_t>(41, 3));
+    c.ask(0x0C, 42, std::vector<uint8_t>(23, 3));
+    EXPECT_EQ(c.model.configurationsApplied(), 1);
+    EXPECT_EQ(internalByte(0x1F), 1);
+    // Part 7 naming programs that never came: not adopted.
+    ImageFiles noPrograms = fresh;
+    noPrograms[PartPrograms - 1].clear();
+    sendImage(c, noPrograms);
+    EXPECT_EQ(c.model.configurationsApplied(), 1);
+    EXPECT_EQ(internalByte(0x1F), 1);
+
+    // The whole write replaces everything at once.
+    sendImage(c, fresh);
+    EXPECT_EQ(c.model.configurationsApplied(), 2);
+    EXPECT_FALSE(c.model.writePending());
+    for (uint8_t read : {0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1E, 0x1F}) EXPECT_EQ(internalByte(read), 2) << int(read);
+    EXPECT_EQ(programsByte(89), 2);
+    EXPECT_EQ(programsByte(90), 1) << "beyond the new programs the memory keeps its bytes";
+    EXPECT_EQ(c.model.journalRecord(c.model.newestRecord()).event, EventNewConfiguration);
 }

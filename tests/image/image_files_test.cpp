@@ -74,6 +74,45 @@ TEST(ImageParts, WriteFailureIsReported) {
     EXPECT_FALSE(writeImageParts(blocker / "sub", encodeImage(*test::sampleConfiguration())));
 }
 
+// Real files, but the n-th file created (from 1) cannot be.
+class FailingCreate : public FileSystem {
+public:
+    explicit FailingCreate(int n) : failAt_(n) {}
+    std::unique_ptr<WriteStream> create(const std::filesystem::path& path) override {
+        return ++created_ == failAt_ ? nullptr : realFileSystem().create(path);
+    }
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return realFileSystem().rename(from, to);
+    }
+    void remove(const std::filesystem::path& path) override { realFileSystem().remove(path); }
+
+private:
+    int failAt_;
+    int created_ = 0;
+};
+
+TEST(ImageParts, TheTenFilesAreReplacedTogetherOrNotAtAll) {
+    // A set mixed from two images decodes as a configuration nobody compiled.
+    test::TempDir dir;
+    const ImageFiles old = encodeImage(*test::sampleConfiguration());
+    const ImageFiles fresh = encodeImage(*test::fullConfiguration());
+    ASSERT_TRUE(writeImageParts(dir.path(), old));
+    for (int failing = 1; failing <= ImagePartCount; ++failing) {
+        FailingCreate fs(failing);
+        int failedPart = 0;
+        EXPECT_FALSE(writeImageParts(dir.path(), fresh, &failedPart, fs));
+        EXPECT_EQ(failedPart, imageParts()[std::size_t(failing - 1)].number);
+        const auto onDisk = readImageParts(dir.path());
+        ASSERT_TRUE(onDisk);
+        EXPECT_EQ(*onDisk, old) << "failing at file " << failing;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), ImagePartCount)
+            << "no temporary file is left behind";
+    }
+    FailingCreate none(0);
+    ASSERT_TRUE(writeImageParts(dir.path(), fresh, nullptr, none));
+    EXPECT_EQ(*readImageParts(dir.path()), fresh);
+}
+
 ImageFiles withExternalSize(std::size_t external) {
     ImageFiles f = encodeImage(*test::sampleConfiguration());
     f[7].assign(external - f[6].size(), 0);

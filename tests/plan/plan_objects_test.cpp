@@ -318,6 +318,15 @@ TEST_F(PlanFileTest, PictureIsLookedUpInShem) {
     EXPECT_TRUE(parsePlan(plan, fileOf("/home/u/x.png", {}), *c).pictureFound);
     EXPECT_FALSE(parsePlan(plan, fileOf("x:\\e.png", {}), *c).pictureFound) << "an empty picture file";
     EXPECT_FALSE(parsePlan(plan, fileOf("y.png", {}), *c).pictureFound);
+
+    // A name longer than any path is cut at a path's length, and what is
+    // saved then reads back the same.
+    Plan longName;
+    parsePlan(longName, fileOf("C:\\plans\\" + std::string(5000, 'n'), {}), *c);
+    EXPECT_EQ(longName.planPicturePath, c->ProgramDir + "shem/" + std::string(260, 'n'));
+    Plan again;
+    parsePlan(again, serializePlan(longName), *c);
+    EXPECT_EQ(again.planPicturePath, longName.planPicturePath);
 }
 
 TEST_F(PlanFileTest, SaveFailureWritesNothing) {
