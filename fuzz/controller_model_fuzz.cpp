@@ -30,14 +30,23 @@ ControllerModelOptions options() {
     return o;
 }
 
+const int64_t kStart = civilSeconds(2026, 12, 7, 12, 0, 0);
+int64_t hostClock = kStart;
+
+// Building a controller encodes its factory image; copy a built one instead.
+ControllerModel freshController() {
+    static const ControllerModel built(options(), [] { return hostClock; });
+    hostClock = kStart;
+    return built;
+}
+
 struct Harness {
-    int64_t host = civilSeconds(2026, 12, 7, 12, 0, 0);
-    ControllerModel model{options(), [this] { return host; }};
+    ControllerModel model = freshController();
     ControllerModel::SteadyTime now{};
 
     void request(const ParsedRequest& r) {
         now += std::chrono::milliseconds(100);
-        ++host;
+        ++hostClock;
         const auto reply = model.handle(r, now);
         if (!reply.empty()) {
             Reply parsed;
@@ -62,10 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto state = h.model.saveState();
         // The tail of a state: journal pointer, then the clock offset.
         std::memcpy(state.data() + state.size() - 9, rest.data(), 9);
-        uint32_t at = 0;
+        uint64_t at = 0;
         std::memcpy(&at, rest.data() + 9, 2);
-        at = at * 1024 / 65536 * 20;  // anywhere in the memory, in steps
-        for (std::size_t i = 0; i < 16 && at + i < state.size() - 9; ++i) state[8 + at + i] ^= rest[11 + i];
+        at = 8 + at * (state.size() - 8 - 9 - 16) / 65536;  // anywhere after the magic
+        for (std::size_t i = 0; i < 16; ++i) state[at + i] ^= rest[11 + i];
         rest = rest.subspan(27);
         const auto before = h.model.saveState();
         if (!h.model.loadState(state)) check(h.model.saveState() == before);
@@ -98,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // What it saves on exit, it loads on the next start.
     const auto saved = h.model.saveState();
-    Harness next;
-    check(next.model.loadState(saved));
-    check(next.model.saveState() == saved);
+    ControllerModel next = freshController();
+    check(next.loadState(saved));
+    check(next.saveState() == saved);
     return 0;
 }
