@@ -102,7 +102,8 @@ TEST(ControllerModel, CompleteConfigurationIsAppliedWhileNotReady) {
 TEST(ControllerModel, ClockKeepsItsOffsetFromTheComputer) {
     Controller c;
     const ClockRecord set{30, 15, 23, 0, 31, 12, 29};  // 31.12.2029 23:15:30, weekday left to the controller
-    EXPECT_EQ(c.ask(CmdSetClock, 1, std::vector<uint8_t>(set.bytes().begin(), set.bytes().end())).code, CmdSetClock);
+    const auto setBytes = set.bytes();
+    EXPECT_EQ(c.ask(CmdSetClock, 1, std::vector<uint8_t>(setBytes.begin(), setBytes.end())).code, CmdSetClock);
     c.host += 3600;  // an hour later on the computer
     const Reply r = c.ask(CmdReadClock, 1);
     ASSERT_EQ(r.data.size(), 7u);
