@@ -50,8 +50,8 @@ TEST(ControllerState, AnOffsetNoClockCanHoldIsRefusedBeforeAnythingChanges) {
     }
 }
 
-// A folder with a part's name read as an empty part, so a damaged working
-// folder passed for an image.
+// A folder with a part's name is not a part file: refused by name of its
+// kind, not by how a system's stream happens to read a folder.
 TEST(ControllerState, PartFilesThatAreFoldersAreNotAnImage) {
     test::TempDir dir;
     ImageFiles image;
