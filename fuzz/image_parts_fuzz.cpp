@@ -23,17 +23,19 @@ void check(bool ok) {
     if (!ok) std::abort();
 }
 
+// One folder for the whole run, removed at its end.
+struct Scratch {
+    fs::path path = fs::temp_directory_path() / ("livra-parts-fuzz-" + std::to_string(std::random_device{}()));
+    Scratch() { fs::create_directories(path); }
+    ~Scratch() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
 const fs::path& scratch() {
-    static const fs::path folder = [] {
-        const fs::path p = fs::temp_directory_path() / ("livra-parts-fuzz-" + std::to_string(std::random_device{}()));
-        fs::create_directories(p);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(scratch(), ec);
-        });
-        return p;
-    }();
-    return folder;
+    static const Scratch folder;
+    return folder.path;
 }
 
 }  // namespace
