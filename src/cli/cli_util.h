@@ -8,6 +8,7 @@
 #include "app/user_dialogs.h"
 #include "cli/commands.h"
 #include "model/configuration.h"
+#include "sim/sim_clock.h"
 
 namespace livra::cli {
 
@@ -32,6 +33,10 @@ private:
 
 // Prints "livra NAME: message" on stderr and returns ExitUsage.
 int usageError(const char* command, const std::string& message);
+
+// "DD.MM.YYYY HH:MM:SS" (the --start of simulate) into the clock, as
+// "Установить" does with the pickers; false and no change for anything else.
+bool setClockFromText(SimClock& clock, const std::string& text);
 
 // Loads a project into a fresh configuration whose ProgramDir is a private
 // scratch folder, so reading never touches the user's plan file. On failure

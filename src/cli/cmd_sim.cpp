@@ -37,7 +37,8 @@ std::vector<std::string> split(const std::string& s, char sep) {
     }
 }
 
-// "DD.MM.YYYY HH:MM:SS" into the clock, as "Установить" does with the pickers.
+}  // namespace
+
 bool setClockFromText(SimClock& clock, const std::string& text) {
     const auto blank = text.find(' ');
     if (blank == std::string::npos) return false;
@@ -54,6 +55,8 @@ bool setClockFromText(SimClock& clock, const std::string& text) {
     clock = set;
     return true;
 }
+
+namespace {
 
 struct Press {
     long after;

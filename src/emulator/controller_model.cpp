@@ -242,6 +242,12 @@ bool ControllerModel::loadState(const std::vector<uint8_t>& bytes) {
     if (bytes.size() != expected || std::memcmp(bytes.data(), kStateMagic, sizeof kStateMagic) != 0) return false;
     const uint8_t newest = bytes[expected - 9];
     if (newest < 1 || newest > kJournalRecordCount) return false;
+    uint64_t offset = 0;
+    for (int i = 0; i < 8; ++i) offset |= uint64_t(bytes[expected - 8 + std::size_t(i)]) << (8 * i);
+    // Further from the computer's clock than the controller's years can be
+    // is a damaged file (and would overflow the clock arithmetic).
+    const int64_t limit = civilSeconds(2300, 1, 1, 0, 0, 0);
+    if (int64_t(offset) < -limit || int64_t(offset) > limit) return false;
     std::size_t pos = sizeof kStateMagic;
     for (const auto& a : kInternalAreas) {
         auto& area = internal_[a.writeCommand];
@@ -250,9 +256,7 @@ bool ControllerModel::loadState(const std::vector<uint8_t>& bytes) {
     }
     std::copy_n(bytes.begin() + pos, external_.size(), external_.begin());
     pos += external_.size();
-    newest_ = bytes[pos++];
-    uint64_t offset = 0;
-    for (int i = 0; i < 8; ++i) offset |= uint64_t(bytes[pos++]) << (8 * i);
+    newest_ = newest;
     clockOffset_ = int64_t(offset);
     return true;
 }

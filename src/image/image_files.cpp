@@ -45,8 +45,11 @@ bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& imag
 
 namespace {
 
-// At most `limit` bytes; nothing when the file is missing, unreadable or longer.
+// At most `limit` bytes; nothing when the file is missing, unreadable, longer
+// or not a regular file (a folder opens as an empty stream on some systems).
 std::optional<Bytes> readBounded(const std::filesystem::path& path, std::size_t limit) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     Bytes bytes(limit + 1);

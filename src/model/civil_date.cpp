@@ -6,7 +6,9 @@ int64_t daysFromCivil(int64_t year, int month, int day) {
     year -= month <= 2;
     const int64_t era = (year >= 0 ? year : year - 399) / 400;
     const int64_t yoe = year - era * 400;
-    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    // In 64 bits, so a month or day out of range gives a number, not an overflow.
+    const int64_t mp = month > 2 ? int64_t(month) - 3 : int64_t(month) + 9;
+    const int64_t doy = (153 * mp + 2) / 5 + day - 1;
     const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
 }

@@ -46,9 +46,7 @@ public:
         return std::make_unique<StdioWriteStream>(f);
     }
     bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        std::error_code ec;
-        std::filesystem::rename(from, to, ec);
-        return !ec;
+        return platform::replaceFile(from, to);
     }
     void remove(const std::filesystem::path& path) override {
         std::error_code ec;

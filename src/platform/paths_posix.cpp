@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -20,5 +21,9 @@ std::filesystem::path userDataDirectory() {
 }
 
 bool syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
+
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
 
 }  // namespace livra::platform

@@ -21,4 +21,14 @@ std::filesystem::path userDataDirectory() {
 
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // A file just closed may still be open in a scanner for a moment.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if (attempt == 10 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+        Sleep(50);
+    }
+}
+
 }  // namespace livra::platform
