@@ -3,6 +3,7 @@
 // it is used; an image that does not fit is refused as a whole.
 #include <span>
 
+#include "edit/tact_grid.h"
 #include "image/image.h"
 #include "image/image_codes.h"
 
@@ -145,23 +146,6 @@ bool readPrograms(std::span<const uint8_t> records, int directions, Configuratio
     return true;
 }
 
-// What the tact table shows for a call input outside its own tacts.
-void markCallInputCells(Configuration& c) {
-    for (int p = 0; p < ProgramCount; ++p)
-        for (int t = 0; t < TactCount; ++t) {
-            const int32_t kind = c.TactTable[p][t].kind;
-            for (int d = 0; d < DirectionCount; ++d) {
-                const uint8_t dir = c.DirectionKind[d];
-                if (!isCallInputDirection(dir)) continue;
-                const int32_t own = dir == DirTvp1 ? TactTvp1 : TactTvp2;
-                if (kind == TactEmpty)
-                    c.TactSignals[p][t][d] = SignalNotSet;
-                else if (kind != own)
-                    c.TactSignals[p][t][d] = SignalNotApplicable;
-            }
-        }
-}
-
 // FreeChannels as the editors keep it, without disconnecting any slot.
 void fillFreeChannels(Configuration& c) {
     const auto channels = c.DirectionChannels;
@@ -202,6 +186,8 @@ std::unique_ptr<Configuration> decodeImage(const ImageFiles& image) {
     if (directions > DirectionCount) return nullptr;
     if (!readPrograms(part(image, PartPrograms), directions, *c)) return nullptr;
 
+    // Records only ever carry the four known tact kinds (others are refused
+    // above), so the editors' marking is exactly what an image means.
     markCallInputCells(*c);
     for (int p = 0; p < ProgramCount; ++p) recomputeDerivedTactFields(*c, p);
     fillFreeChannels(*c);

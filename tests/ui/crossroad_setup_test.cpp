@@ -1,5 +1,6 @@
 // A whole crossroad set up from `livra new` through the window's dialogs and
-// menus, saved, and passed by `livra check`.
+// menus only (directions, channels, the tact grid, the calendar), saved, and
+// passed by `livra check`.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include "ui/calendar/alarm_dialog.h"
 #include "ui/directions/direction_dialogs.h"
 #include "directions_tab_helpers.h"
+#include "tact_grid_helpers.h"
 #include "ui_helpers.h"
 
 using namespace livra;
@@ -72,23 +74,46 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
     w.tvp1DelayField()->selectAll();
     QTest::keyClicks(w.tvp1DelayField(), "5");
 
-    // Program 4, filled directly in the tables: the tact editor is not part
-    // of this window yet. Rows: vehicles 0, 1; pedestrians 2, 3; tram 4..6;
-    // the call input 7, not applicable outside call tacts.
+    // Program 4 through the tact grid: the first tact from its header, each
+    // next one inserted after the last by TactMenu, then every cell through
+    // the signal choice. Rows: vehicles 0, 1; pedestrians 2, 3; tram 4..6;
+    // the call input 7, which shows nothing outside call tacts.
     const uint8_t R = SignalRed, Y = SignalYellow, G = SignalGreen, RY = SignalRedYellow, FG = SignalFlashingGreen;
-    struct TactRow { int32_t kind, tMin, tMain; std::array<uint8_t, 7> heads; };
+    struct TactRow { int kindIndex; const char* tMin; const char* tMain; std::array<uint8_t, 7> heads; };
     const TactRow tacts[] = {
-        {TactPhase, 7, 20, {G, R, R, G, G, G, G}},
-        {TactIntermediate, 0, 3, {Y, RY, R, FG, R, R, R}},
-        {TactPhase, 7, 15, {R, G, G, R, R, R, R}},
-        {TactIntermediate, 0, 3, {RY, Y, FG, R, R, R, R}},
+        {0, "7", "20", {G, R, R, G, G, G, G}},
+        {1, "", "3", {Y, RY, R, FG, R, R, R}},
+        {0, "7", "15", {R, G, G, R, R, R, R}},
+        {1, "", "3", {RY, Y, FG, R, R, R, R}},
     };
+    w.tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    w.programBox()->setCurrentIndex(3);
+    w.refreshPass();
+    ASSERT_EQ(c.CurrentProgram, 3);
     for (int t = 0; t < 4; ++t) {
-        c.TactTable[3][t] = Tact{tacts[t].kind, tacts[t].tMin, tacts[t].tMain, 0, 0};
-        for (int d = 0; d < 7; ++d) c.TactSignals[3][t][d] = tacts[t].heads[d];
-        c.TactSignals[3][t][7] = SignalNotApplicable;
+        if (t > 0) {
+            PopupClick menu("Вставить после");
+            QTest::mouseClick(w.tactCanvas(), Qt::RightButton, {}, livra::uitest::tactHeader(w, t - 1));
+            ASSERT_TRUE(menu.done()) << t;
+        }
+        livra::uitest::setTactThroughDialog(w, script, t, tacts[t].kindIndex, tacts[t].tMin, tacts[t].tMain);
+        ASSERT_TRUE(script.done()) << t;
+        for (int d = 0; d < 7; ++d) {
+            livra::uitest::setSignalThroughDialog(w, script, t, d, tacts[t].heads[d]);
+            ASSERT_TRUE(script.done()) << t << " " << d;
+        }
     }
-    recomputeDerivedTactFields(c, 3);
+    w.refreshPass();
+    EXPECT_TRUE(w.grab().save(QString(LIVRA_SCREENSHOT_DIR) + "/crossroad_program4.png"));
+    const Tact expected[] = {{TactPhase, 7, 20}, {TactIntermediate, 0, 3}, {TactPhase, 7, 15}, {TactIntermediate, 0, 3}};
+    for (int t = 0; t < 4; ++t) {
+        EXPECT_EQ(c.TactTable[3][t].kind, expected[t].kind) << t;
+        EXPECT_EQ(c.TactTable[3][t].tMin, expected[t].tMin) << t;
+        EXPECT_EQ(c.TactTable[3][t].tMain, expected[t].tMain) << t;
+        for (int d = 0; d < 7; ++d) EXPECT_EQ(c.TactSignals[3][t][d], tacts[t].heads[d]) << t << " " << d;
+        EXPECT_EQ(c.TactSignals[3][t][7], SignalNotApplicable) << t;
+    }
+    EXPECT_EQ(c.TactTable[3][4].kind, TactEmpty);
 
     // Monday: program 4 from 06:00, flashing yellow from 22:00; copied onto
     // Tuesday to Friday.

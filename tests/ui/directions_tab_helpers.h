@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 

@@ -21,6 +21,7 @@
 #include "ui/tacts/picture_button.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/tacts/tact_properties_dialog.h"
+#include "tact_grid_helpers.h"
 #include "ui_helpers.h"
 
 using namespace livra;
@@ -102,16 +103,8 @@ protected:
         w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
         w->refreshPass();
     }
-    // Centre of the cell of a tact and a direction; scrolls the direction
-    // into view when it is not (nine direction rows fit under the band).
-    QPoint cell(int tact, int direction) {
-        QScrollBar* rows = w->tactDirectionScroll();
-        if (direction < rows->value() || direction > rows->value() + 8) rows->setValue(std::max(0, direction - 4));
-        const int n = tact - w->tactScroll()->value() + 1;
-        const int r = direction - w->tactDirectionScroll()->value() + 3;
-        return {63 * n + 31, 33 * r + 16};
-    }
-    QPoint header(int tact) { return {63 * (tact - w->tactScroll()->value() + 1) + 31, 40}; }
+    QPoint cell(int tact, int direction) { return livra::uitest::tactCell(*w, tact, direction); }
+    QPoint header(int tact) { return livra::uitest::tactHeader(*w, tact); }
     void click(QPoint at, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(w->tactCanvas(), b, {}, at); }
     QColor pixel(QPoint at) { return w->tactCanvas()->image().pixelColor(at); }
     // Picks item `index` of the pop-up menu that the next action opens.
