@@ -21,9 +21,11 @@ TEST(ReadWholeFile, OnlyRegularFilesUpToTheirKindsLimit) {
     EXPECT_FALSE(readWholeFile(dir / "f", bytes.size() - 1));
     writeBytes(dir / "empty", {});
     EXPECT_EQ(readWholeFile(dir / "empty"), Bytes{});
-    // A link to a regular file is that file.
-    std::filesystem::create_symlink(dir / "f", dir / "link");
-    EXPECT_EQ(readWholeFile(dir / "link"), bytes);
+    // A link to a regular file is that file (where the system lets a user
+    // make links: Windows asks for a privilege).
+    std::error_code ec;
+    std::filesystem::create_symlink(dir / "f", dir / "link", ec);
+    if (!ec) EXPECT_EQ(readWholeFile(dir / "link"), bytes);
 }
 
 TEST(ReadWholeFile, AProjectThatIsAFolderCannotBeOpenedAndChangesNothing) {

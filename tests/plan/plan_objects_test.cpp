@@ -323,7 +323,7 @@ TEST_F(PlanFileTest, PictureIsLookedUpInShem) {
     // saved then reads back the same.
     Plan longName;
     parsePlan(longName, fileOf("C:\\plans\\" + std::string(5000, 'n'), {}), *c);
-    EXPECT_EQ(longName.planPicturePath, c->ProgramDir + "shem/" + std::string(260, 'n'));
+    EXPECT_EQ(longName.planPicturePath, c->ProgramDir + "shem" + kSep + std::string(260, 'n'));
     Plan again;
     parsePlan(again, serializePlan(longName), *c);
     EXPECT_EQ(again.planPicturePath, longName.planPicturePath);
