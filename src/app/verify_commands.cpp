@@ -42,11 +42,17 @@ private:
 
 // Passes everything on and notes whether the user was told anything: a read
 // that ends on damaged replies shows no box, and a verify must never end
-// silently.
+// silently. The read-back of a verify keeps the list as it is (`quietList`):
+// the verify says what it found itself. A verified write holds back the
+// write's own result line (`holdWritten`) until the controller gave back
+// what was sent.
 class WatchedDialogs : public UserDialogs {
 public:
     explicit WatchedDialogs(UserDialogs& ui) : ui_(ui) {}
     bool told = false;
+    bool quietList = false;
+    bool holdWritten = false;
+    std::optional<std::string> writtenLine;
 
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
         told = true;
@@ -63,8 +69,17 @@ public:
     void exchangeProgress(std::size_t done, std::size_t total) override { ui_.exchangeProgress(done, total); }
     bool cancelRequested() override { return ui_.cancelRequested(); }
     void exchangeEnd() override { ui_.exchangeEnd(); }
-    void clear() override { ui_.clear(); }
-    void add(const std::string& line) override { ui_.add(line); }
+    void clear() override {
+        if (!quietList) ui_.clear();
+    }
+    void add(const std::string& line) override {
+        if (quietList) return;
+        if (holdWritten && line.rfind(linktext::kWritten, 0) == 0) {
+            writtenLine = line;
+            return;
+        }
+        ui_.add(line);
+    }
 
 private:
     UserDialogs& ui_;
@@ -92,6 +107,7 @@ std::optional<ReadBack> readBack(LinkContext& link, UserDialogs& ui) {
     out.config->ProgramDir = pathToUtf8(folder.path());
     out.config->Modified = 0;  // nothing of the user's to save first
     WatchedDialogs watched(ui);
+    watched.quietList = true;
     readFromController(*out.config, link, watched);
     if (!link.lastSucceeded) {
         if (!watched.told) error(ui, verifytext::kDamagedReplies);
@@ -135,7 +151,9 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
 }
 
 bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui) {
-    writeToController(c, link, ui);
+    WatchedDialogs write(ui);
+    write.holdWritten = true;
+    writeToController(c, link, write);
     if (!link.lastSucceeded) return false;
     link.lastSucceeded = false;
     const auto held = readBack(link, ui);
@@ -147,6 +165,7 @@ bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui) {
     // The size report stays in the list; the verdict follows it.
     const auto lines = differencesFrom(encodeImage(c), *held);
     if (lines.empty()) {
+        if (write.writtenLine) ui.add(*write.writtenLine);
         ui.add(kSameConfigurationText);
         link.lastSucceeded = true;
         return true;

@@ -69,6 +69,23 @@ struct ControllerModel::PendingWrite {
 
 ControllerModel::~ControllerModel() = default;
 
+ControllerModel::ControllerModel(const ControllerModel& other) { *this = other; }
+
+ControllerModel& ControllerModel::operator=(const ControllerModel& other) {
+    if (this == &other) return *this;
+    options_ = other.options_;
+    pending_ = other.pending_ ? std::make_unique<PendingWrite>(*other.pending_) : nullptr;
+    hostClock_ = other.hostClock_;
+    internal_ = other.internal_;
+    external_ = other.external_;
+    newest_ = other.newest_;
+    clockOffset_ = other.clockOffset_;
+    busyUntil_ = other.busyUntil_;
+    applying_ = other.applying_;
+    applied_ = other.applied_;
+    return *this;
+}
+
 int64_t ControllerModel::hostNow() const { return hostClock_ ? hostClock_() : localClockSeconds(); }
 
 ClockRecord ControllerModel::clock() const { return clockRecordAt(hostNow() + clockOffset_); }

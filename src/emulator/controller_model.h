@@ -52,6 +52,9 @@ public:
     // null: the real one.
     explicit ControllerModel(const ControllerModelOptions& options, std::function<int64_t()> hostClock = {});
     ~ControllerModel();
+    // A copy carries an unfinished write along.
+    ControllerModel(const ControllerModel& other);
+    ControllerModel& operator=(const ControllerModel& other);
 
     // The reply frame to one well-formed request; empty for no reply.
     std::vector<uint8_t> handle(const ParsedRequest& request, SteadyTime now);

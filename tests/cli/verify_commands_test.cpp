@@ -46,7 +46,8 @@ TEST(CliVerify, WriteVerifyAndOneChangedSignal) {
 
     const auto w = livra(dir, {"--port", port, "write", "--verify", a.string()});
     ASSERT_EQ(w.exitCode, 0) << w.err;
-    EXPECT_TRUE(w.out.ends_with("Итого 1070 байт\n" + std::string(kSame))) << w.out;
+    EXPECT_TRUE(w.out.ends_with("Итого 1070 байт\nКонфигурация записана в ДК (1 070 байт)\n" + std::string(kSame)))
+        << w.out;
     const Bytes writtenPrograms = readBytes(dir / "work" / imagePart(PartPrograms).fileName);
 
     const auto equal = livra(dir, {"--port", port, "verify", a.string()});

@@ -90,7 +90,8 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         click(w, "verifyAfterWrite");
         EXPECT_FALSE(verify->isChecked());
         click(w, "writeButton");
-        EXPECT_TRUE(listLines(w).last().startsWith("Итого ")) << listLines(w).last().toStdString();
+        EXPECT_TRUE(listLines(w).last().startsWith("Конфигурация записана в ДК (")) << listLines(w).last().toStdString();
+        EXPECT_TRUE(listLines(w)[listLines(w).size() - 2].startsWith("Итого "));
         EXPECT_EQ(controller.configurationsApplied(), 2);
         click(w, "compareButton");
         EXPECT_EQ(listLines(w), QStringList{"Конфигурация в ДК совпадает с проектом"});
