@@ -9,17 +9,9 @@ SANITIZE_DIR="${SANITIZE_DIR:-$ROOT/build-sanitize}"
 JOBS="${JOBS:-$(nproc)}"
 
 PACKAGES=(clang libclang-rt-14-dev)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+# shellcheck source=packages.sh
+source "$ROOT/scripts/packages.sh"
+install_missing_packages "${PACKAGES[@]}"
 
 if [ ! -f "$SANITIZE_DIR/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$ROOT" -B "$SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -7,17 +7,9 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
           qt6-base-dev qt6-serialport-dev fonts-liberation qt6-svg-dev poppler-utils qt6-translations-l10n)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+# shellcheck source=packages.sh
+source "$ROOT/scripts/packages.sh"
+install_missing_packages "${PACKAGES[@]}"
 
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2

@@ -10,17 +10,9 @@ WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
 JOBS="${JOBS:-$(nproc)}"
 
 PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
-fi
+# shellcheck source=packages.sh
+source "$ROOT/scripts/packages.sh"
+install_missing_packages "${PACKAGES[@]}"
 
 if [ ! -f "$WINDOWS_DIR/build.ninja" ]; then
   cmake -S "$ROOT" -B "$WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
