@@ -14,15 +14,9 @@ const char* const kDayNames[DayCount] = {"понедельник", "вторни
                                          "пятница",     "суббота", "воскресенье"};
 
 std::string signalText(uint8_t s) {
+    if (const char* name = signalName(s)) return name;
     switch (s) {
         case SignalNotSet: return "не задан";
-        case SignalRed: return "красный";
-        case SignalYellow: return "жёлтый";
-        case SignalGreen: return "зелёный";
-        case SignalFlashingYellow: return "жёлтый мигающий";
-        case SignalFlashingGreen: return "зелёный мигающий";
-        case SignalRedYellow: return "красный с жёлтым";
-        case SignalOff: return "выключен";
         case SignalNotApplicable: return "н/п";
         default: return "код " + std::to_string(s);
     }

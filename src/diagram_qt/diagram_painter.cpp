@@ -55,14 +55,9 @@ QString tactKindShort(int32_t kind) {
 }
 
 const char* legendText(int item) {
+    if (item >= 0 && item <= 255)
+        if (const char* name = signalName(uint8_t(item))) return name;
     switch (item) {
-    case SignalRed: return "красный";
-    case SignalYellow: return "жёлтый";
-    case SignalGreen: return "зелёный";
-    case SignalFlashingYellow: return "жёлтый мигающий";
-    case SignalFlashingGreen: return "зелёный мигающий";
-    case SignalRedYellow: return "красный с жёлтым";
-    case SignalOff: return "выключен";
     case SignalNotApplicable: return "вход ТВП не опрашивается";
     case LegendPhaseStart: return "начало фазы";
     case LegendCallTact: return "такт ТВП (по вызову)";

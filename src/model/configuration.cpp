@@ -93,6 +93,19 @@ long parseDelay(const std::string& text) {
     return negative ? -static_cast<long>(value) : static_cast<long>(value);
 }
 
+const char* signalName(uint8_t code) {
+    switch (code) {
+    case SignalRed: return "красный";
+    case SignalYellow: return "жёлтый";
+    case SignalGreen: return "зелёный";
+    case SignalFlashingYellow: return "жёлтый мигающий";
+    case SignalFlashingGreen: return "зелёный мигающий";
+    case SignalRedYellow: return "красный с жёлтым";
+    case SignalOff: return "выключен";
+    default: return nullptr;
+    }
+}
+
 const char* tactKindName(int32_t kind) {
     switch (kind) {
         case TactPhase: return "Фаза";

@@ -142,6 +142,7 @@ long parseDelay(const std::string& text);
 
 // Texts shown to the user for the code tables.
 const char* tactKindName(int32_t kind);           // "Фаза", …; "" for empty/unknown
+const char* signalName(uint8_t code);             // "красный", … for codes 1..7; nullptr otherwise
 const char* directionKindLabel(uint8_t kind);     // " - Транспортный", …
 const char* programSuffix(int program);           // " (КК)" for index 0, …; "" for user programs
 std::string programTitle(int program);            // "2 (ЖМ)", "4"

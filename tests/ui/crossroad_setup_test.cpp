@@ -104,7 +104,7 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
         }
     }
     w.refreshPass();
-    EXPECT_TRUE(w.grab().save(QString(LIVRA_SCREENSHOT_DIR) + "/crossroad_program4.png"));
+    EXPECT_TRUE(w.grab().save(livra::uitest::screenshotPath("crossroad_program4.png")));
     const Tact expected[] = {{TactPhase, 7, 20}, {TactIntermediate, 0, 3}, {TactPhase, 7, 15}, {TactIntermediate, 0, 3}};
     for (int t = 0; t < 4; ++t) {
         EXPECT_EQ(c.TactTable[3][t].kind, expected[t].kind) << t;

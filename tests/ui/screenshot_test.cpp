@@ -14,6 +14,7 @@
 #include "model/project_file.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
+#include "ui_helpers.h"
 
 using namespace livra;
 using namespace livra::ui;
@@ -99,7 +100,7 @@ TEST(Screenshots, PictureSheet) {
         x += img->width() + 6;
     }
     painter.end();
-    EXPECT_TRUE(sheet.save(QString(LIVRA_SCREENSHOT_DIR) + "/pictures.png"));
+    EXPECT_TRUE(sheet.save(livra::uitest::screenshotPath("pictures.png")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // Driving modal boxes and dialogs from a test: each step waits (through the
 // event loop, not the clock) for the next modal window and acts on it.
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -91,5 +92,14 @@ private:
     std::deque<std::function<bool(QWidget*)>> steps_;
     QWidget* last_ = nullptr;
 };
+
+#ifdef LIVRA_SCREENSHOT_DIR
+// Where a test leaves a picture to look at; the folder is made on first use,
+// whichever test runs first.
+inline QString screenshotPath(const QString& name) {
+    QDir().mkpath(LIVRA_SCREENSHOT_DIR);
+    return QString(LIVRA_SCREENSHOT_DIR) + "/" + name;
+}
+#endif
 
 }  // namespace livra::uitest
