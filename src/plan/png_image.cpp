@@ -45,11 +45,11 @@ enum class RowFormat { Rgba, Rgb, Grey, GreyAlpha, Palette };
 
 int fitted(png_uint_32 size, int limit) { return limit > 0 && size > png_uint_32(limit) ? limit : int(size); }
 
-// The header: dimensions and, unless a reduced picture allows a layout above, the
-// transforms to 8-bit RGBA. A palette picture read natively gets `palette`:
-// 256 entries of red, green and blue already weighted by alpha, then alpha.
-// Returns false when libpng refused the data. Only trivially destructible
-// locals live here.
+// The header: dimensions and, unless a picture to be reduced comes in one of
+// the layouts above, the transforms to 8-bit RGBA. A palette picture read
+// directly gets `palette`: 256 entries of red, green and blue already
+// weighted by alpha, then alpha. Returns false when libpng refused the data.
+// Only trivially destructible locals live here.
 bool readHeader(png_structp png, png_infop info, PngFit fit, png_uint_32* width, png_uint_32* height,
                 int* interlaced, RowFormat* format, uint32_t* palette) {
     if (setjmp(png_jmpbuf(png))) return false;
