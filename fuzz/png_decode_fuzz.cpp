@@ -15,5 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else if (!r.image.rgba.empty()) {
         std::abort();  // a refusal carries no half picture
     }
+    // The same bytes reduced while decoded, as a plan surface loads them.
+    const livra::PngResult small = livra::decodePng(std::span<const uint8_t>(data, size), {16, 16});
+    if (small.ok() != r.ok()) std::abort();
+    if (small.ok() && (small.image.width > 16 || small.image.height > 16 ||
+                       small.image.rgba.size() != std::size_t(small.image.width) * std::size_t(small.image.height) * 4))
+        std::abort();
     return 0;
 }

@@ -98,6 +98,82 @@ TEST(PngImage, ALargePictureIsReducedWhileDecodedAsTheWholePictureWouldBe) {
     EXPECT_EQ(decodePng(encodePng(four), {2, 1}).image.rgba, two.rgba);
 }
 
+// Each source pixel added straight to the reduced pixel its scaled position
+// falls on, colour weighted by alpha, rounded at the end.
+RgbaImage reducedByDefinition(const RgbaImage& in, int outWidth, int outHeight) {
+    std::vector<uint64_t> sums(std::size_t(outWidth) * outHeight * 5);
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < in.width; ++x) {
+            const uint8_t* p = &in.rgba[(std::size_t(y) * in.width + x) * 4];
+            uint64_t* s = &sums[(std::size_t(y * outHeight / in.height) * outWidth + x * outWidth / in.width) * 5];
+            for (int k = 0; k < 3; ++k) s[k] += uint64_t(p[k]) * p[3];
+            s[3] += p[3], s[4] += 1;
+        }
+    RgbaImage out{outWidth, outHeight, std::vector<uint8_t>(std::size_t(outWidth) * outHeight * 4)};
+    for (std::size_t i = 0; i < std::size_t(outWidth) * outHeight; ++i) {
+        const uint64_t* s = &sums[i * 5];
+        for (int k = 0; k < 3; ++k) out.rgba[i * 4 + k] = s[3] ? uint8_t((s[k] + s[3] / 2) / s[3]) : 0;
+        out.rgba[i * 4 + 3] = uint8_t((s[3] + s[4] / 2) / s[4]);
+    }
+    return out;
+}
+
+TEST(PngImage, EachEightBitLayoutIsReducedAsItsWholeDecodedPictureWould) {
+    // Grey, grey with alpha, RGB, RGBA and palettes (with and without
+    // transparency) are reduced from libpng's own rows; the whole picture,
+    // decoded through libpng's transforms to RGBA and reduced afterwards, is
+    // the independent model.
+    constexpr int w = 301, h = 203;
+    std::vector<uint8_t> rgba(std::size_t(w) * h * 4), indices(std::size_t(w) * h);
+    uint8_t colours[256 * 4];
+    for (int i = 0; i < 256; ++i) {
+        colours[i * 4 + 0] = uint8_t(i * 37), colours[i * 4 + 1] = uint8_t(255 - i);
+        colours[i * 4 + 2] = uint8_t(i * i), colours[i * 4 + 3] = uint8_t(i % 5 == 0 ? 0 : i % 3 == 0 ? 255 : i * 11);
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * w + x;
+            for (int k = 0; k < 4; ++k) rgba[i * 4 + k] = uint8_t(x * (k + 3) + y * (7 - k) + (x ^ y) * k);
+            indices[i] = uint8_t((x / 3 + y * 7) % 256);
+        }
+    const png_uint_32 formats[] = {PNG_FORMAT_GRAY, PNG_FORMAT_GA, PNG_FORMAT_RGB, PNG_FORMAT_RGBA,
+                                   PNG_FORMAT_RGB_COLORMAP, PNG_FORMAT_RGBA_COLORMAP};
+    for (const png_uint_32 format : formats) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = w;
+        image.height = h;
+        image.format = format;
+        const bool mapped = (format & PNG_FORMAT_FLAG_COLORMAP) != 0;
+        image.colormap_entries = mapped ? 256 : 0;
+        // The simplified writer reads the first channels of each pixel it needs.
+        std::vector<uint8_t> pixels(mapped ? indices : std::vector<uint8_t>());
+        if (!mapped) {
+            const int channels = int(PNG_IMAGE_SAMPLE_CHANNELS(format));
+            pixels.resize(std::size_t(w) * h * channels);
+            for (std::size_t i = 0; i < std::size_t(w) * h; ++i)
+                for (int k = 0; k < channels; ++k) pixels[i * channels + k] = rgba[i * 4 + k];
+        }
+        png_alloc_size_t size = 0;
+        ASSERT_TRUE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, mapped ? colours : nullptr));
+        Bytes file(size);
+        ASSERT_TRUE(png_image_write_to_memory(&image, file.data(), &size, 0, pixels.data(), 0, mapped ? colours : nullptr));
+        file.resize(size);
+
+        const PngResult whole = decodePng(file);
+        ASSERT_TRUE(whole.ok()) << format << ": " << whole.detail;
+        for (const PngFit fit : {PngFit{100, 70}, PngFit{100, 0}, PngFit{0, 70}, PngFit{1, 1}}) {
+            const PngResult reduced = decodePng(file, fit);
+            ASSERT_TRUE(reduced.ok()) << format << ": " << reduced.detail;
+            const RgbaImage model = reduceToFit(whole.image, fit);
+            EXPECT_EQ(reduced.image.width, model.width) << format;
+            EXPECT_EQ(reduced.image.height, model.height) << format;
+            EXPECT_EQ(reduced.image.rgba, model.rgba) << format << " into " << fit.width << " × " << fit.height;
+        }
+        EXPECT_EQ(reduceToFit(whole.image, {100, 70}).rgba, reducedByDefinition(whole.image, 100, 70).rgba) << format;
+    }
+}
+
 TEST(BmpFile, GoldenBytesOfASmallAndThePlanSizedBitmap) {
     // 2 × 2: rows bottom-up, blue-green-red, each row padded from 6 to 8 bytes.
     const RgbaImage small{2, 2, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255}};
