@@ -74,8 +74,8 @@ void MainWindow::openHelp() {
     if (openDocument(kHelpFile)) return;
     if (const QString guide = findUserGuide(); !guide.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
         return;
-        dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
-                             Buttons::Ok, Icon::Exclamation);
+    dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
+                         Buttons::Ok, Icon::Exclamation);
 }
 
 void MainWindow::openSite() { QDesktopServices::openUrl(QUrl(kMakerSite)); }

@@ -117,7 +117,8 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
 
     // Monday: program 4 from 06:00, flashing yellow from 22:00; copied onto
     // Tuesday to Friday.
-    for (auto [hour, program] : {std::pair{6, 4}, std::pair{22, 2}}) {
+    for (const auto& alarm : {std::pair{6, 4}, std::pair{22, 2}}) {
+        const int hour = alarm.first, program = alarm.second;
         script.act([hour, program](QWidget* widget) {
             auto* d = qobject_cast<AlarmDialog*>(widget);
             if (!d) return false;
