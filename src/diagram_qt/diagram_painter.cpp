@@ -10,10 +10,10 @@
 namespace livra::diagram {
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kYellow(255, 242, 0);
-const QColor kGreen(0, 255, 0);
-const QColor kPink(255, 198, 197);
+const QColor kRed = pictures::colourOf(pictures::SignalRedColour);
+const QColor kYellow = pictures::colourOf(pictures::SignalYellowColour);
+const QColor kGreen = pictures::colourOf(pictures::SignalGreenColour);
+const QColor kPink = pictures::colourOf(pictures::NotApplicablePink);
 const QColor kOutline(80, 80, 80);
 const QColor kPhaseColour(170, 0, 0);
 const QColor kCallColour(0, 128, 0);

@@ -13,11 +13,11 @@
 namespace livra::pictures {
 namespace {
 
-QColor rgb(unsigned v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
+QColor rgb(unsigned v) { return colourOf(v); }
 
-const QColor kRed(255, 0, 0);
-const QColor kYellow(255, 242, 0);
-const QColor kGreen(0, 255, 0);
+const QColor kRed = colourOf(SignalRedColour);
+const QColor kYellow = colourOf(SignalYellowColour);
+const QColor kGreen = colourOf(SignalGreenColour);
 const QColor kDarkLamp(60, 60, 60);
 const QColor kHousing(35, 35, 35);
 const QColor kTramLit(170, 225, 255);

@@ -1,6 +1,7 @@
 #pragma once
 // The program's built-in pictures, drawn in code once at start at their
 // exact sizes. Every table and dialog takes them from here by role.
+#include <QColor>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
@@ -23,6 +24,12 @@ inline constexpr unsigned CellFrame = 0x20B2AA;         // RGB(32,178,170)
 inline constexpr unsigned OutsideGrey = 0x999999;       // RGB(153,153,153)
 inline constexpr unsigned NotApplicablePink = 0xFFC6C5; // RGB(255,198,197)
 inline constexpr unsigned ErrorListYellow = 0xF6EF8C;   // RGB(246,239,140)
+// The lit signal colours of the tact grid, also used by the timing diagrams.
+inline constexpr unsigned SignalRedColour = 0xFF0000;     // RGB(255,0,0)
+inline constexpr unsigned SignalYellowColour = 0xFFF200;  // RGB(255,242,0)
+inline constexpr unsigned SignalGreenColour = 0x00FF00;   // RGB(0,255,0)
+// Colour of a 0xRRGGBB constant above.
+inline QColor colourOf(unsigned v) { return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); }
 
 struct BuiltInPictures {
     std::array<QImage, 10> signalCell;       // by signal code 0..9, 63 × 33
