@@ -5,55 +5,13 @@
 
 #include "app/file_commands.h"
 #include "model/project_file.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 
 using namespace livra;
 using namespace livra::test;
 
 namespace {
-
-struct Box {
-    std::string title, text;
-    Buttons buttons;
-    Icon icon;
-};
-
-// Answers questions and file dialogs from queues and records every box. A
-// question or dialog with nothing queued fails the test.
-class ScriptedDialogs : public UserDialogs {
-public:
-    std::deque<Answer> answers;
-    std::deque<std::optional<std::string>> fileNames;
-    std::vector<Box> boxes;
-    int fileDialogs = 0;
-
-    Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
-        boxes.push_back({title, text, buttons, icon});
-        if (buttons == Buttons::Ok) return Answer::Ok;
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << title << " / " << text;
-            return Answer::Cancel;
-        }
-        Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> nextName() {
-        ++fileDialogs;
-        if (fileNames.empty()) {
-            ADD_FAILURE() << "unexpected file dialog";
-            return std::nullopt;
-        }
-        auto n = fileNames.front();
-        fileNames.pop_front();
-        return n;
-    }
-    std::optional<std::string> openFileName(const std::string&) override { return nextName(); }
-    std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return nextName(); }
-    std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return {}; }
-    void clear() override {}
-    void add(const std::string&) override {}
-};
 
 struct RecordingViews : FileCommandViews {
     std::string title;

@@ -6,6 +6,7 @@
 
 #include "plan/bmp_file.h"
 #include "support/png_fixtures.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 
 using namespace livra;
@@ -13,62 +14,16 @@ using namespace livra::test;
 
 namespace {
 
-struct Box {
-    std::string title, text;
-    Buttons buttons;
-    Icon icon;
-};
-
-// Scripted file names and answers; records every dialog and box.
-class PlanDialogs : public UserDialogs {
-public:
-    std::deque<std::optional<std::string>> fileNames;
-    std::deque<Answer> answers;
-    std::vector<Box> boxes;
-    std::vector<FileDialog> dialogs;
-
-    Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
-        boxes.push_back({title, text, buttons, icon});
-        if (buttons == Buttons::Ok) return Answer::Ok;
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return Answer::Cancel;
-        }
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> chooseOpenFile(const FileDialog& d) override { return next(d); }
-    std::optional<std::string> chooseSaveFile(const FileDialog& d) override { return next(d); }
-    std::optional<std::string> openFileName(const std::string&) override { return unexpected(); }
-    std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return unexpected(); }
-    std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return unexpected(); }
-    void clear() override {}
-    void add(const std::string&) override {}
-
-private:
-    std::optional<std::string> next(const FileDialog& d) {
-        dialogs.push_back(d);
-        if (fileNames.empty()) return unexpected();
-        auto n = fileNames.front();
-        fileNames.pop_front();
-        return n;
-    }
-    std::optional<std::string> unexpected() {
-        ADD_FAILURE() << "unexpected dialog";
-        return std::nullopt;
-    }
-};
-
 class PlanCommands : public ::testing::Test {
 protected:
     TempDir dir;
     std::unique_ptr<Configuration> c = newConfiguration();
     Plan plan;
-    PlanDialogs ui;
+    ScriptedDialogs ui;
     const Bytes picture = encodePng(patternImage(60, 40));
 
     void SetUp() override {
+        ui.titledDialogsOnly = true;
         c->ProgramDir = pathToUtf8(dir.path()) + "/";
         plan.planPicturePath = pathToUtf8(dir / "shem" / "old.png");
     }
