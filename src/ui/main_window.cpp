@@ -139,6 +139,8 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     refreshCalendarList();
     showLinkState();
     refreshPass();
+    history_.reset(c_);  // the tables as the first redraw left them
+    recordEdits();
     // Centred on the screen.
     if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -164,6 +166,9 @@ void MainWindow::buildMenus() {
     add(file, "Сохранить как", MenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
     add(file, "Выход", MenuExit);
+    QMenu* edit = menuBar_->addMenu("Правка");
+    add(edit, "Отменить", MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, "Повторить", MenuRedo, QKeySequence(Qt::CTRL | Qt::Key_Y));
     QMenu* tools = menuBar_->addMenu("Инструменты");
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
@@ -174,6 +179,8 @@ void MainWindow::buildMenus() {
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
     add(help, "О программе", MenuAbout);
+    undoAction_ = menuAction(MenuUndo);
+    redoAction_ = menuAction(MenuRedo);
 
     auto popup = [this](const char* name, std::initializer_list<std::pair<const char*, int>> items) {
         auto* m = new QMenu(this);
@@ -390,6 +397,8 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(int(LinkCommand::Service)); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuUndo: undoEdit(); break;
+    case MenuRedo: redoEdit(); break;
     default: break;
     }
 }
@@ -397,15 +406,47 @@ void MainWindow::menuChosen(int id) {
 void MainWindow::setTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
 
 void MainWindow::configurationReplaced() {
-    refreshCalendarList();
     dirScroll_->setValue(0);
+    showRestoredTables(-1);
+    // Another project's tables (as the redraw left them): nothing before
+    // them can be undone.
+    history_.reset(c_);
+    recordEdits();
+}
+
+// Every control that shows a stored table, after the tables changed under it.
+void MainWindow::showRestoredTables(int changedProgram) {
+    refreshCalendarList();
     redrawDirections();
     showChannelCount();
     tvp1Delay_->setText(QString::fromStdString(c_.Tvp1Delay));
     tvp2Delay_->setText(QString::fromStdString(c_.Tvp2Delay));
     delayEdited(nullptr, c_.Tvp1Delay);  // colours only
+    // An undone change in a program is shown where it happened.
+    if (changedProgram >= 0) c_.CurrentProgram = uint8_t(changedProgram);
     programBox_->setCurrentIndex(c_.CurrentProgram);
     redrawTactTable();
+    if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
+}
+
+void MainWindow::recordEdits() {
+    history_.checkpoint(c_);
+    undoAction_->setEnabled(history_.canUndo());
+    redoAction_->setEnabled(history_.canRedo());
+}
+
+void MainWindow::undoEdit() {
+    if (dialogs_->exchangeActive()) return;
+    const int program = history_.undo(c_);
+    if (program != -2) showRestoredTables(program);
+    recordEdits();
+}
+
+void MainWindow::redoEdit() {
+    if (dialogs_->exchangeActive()) return;
+    const int program = history_.redo(c_);
+    if (program != -2) showRestoredTables(program);
+    recordEdits();
 }
 
 void MainWindow::delayEdited(QLineEdit* field, std::string& text) {
@@ -548,6 +589,8 @@ void MainWindow::refreshPass() {
     default: break;
     }
     if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
+    // After the redraw, whose clean-up of the tables belongs to the edit.
+    recordEdits();
 }
 
 void MainWindow::openDiagram() {

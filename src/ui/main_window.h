@@ -12,6 +12,7 @@
 
 #include "app/controller_commands.h"
 #include "app/file_commands.h"
+#include "edit/edit_history.h"
 #include "model/configuration.h"
 #include "ui/qt_dialogs.h"
 
@@ -57,7 +58,7 @@ private:
 enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
-    MenuDiagram = 20, MenuReport = 21,
+    MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23,
 };
 enum PopupKind { PopupNone = 0, PopupDirections = 1, PopupTacts = 2, PopupCalendar = 3 };
 
@@ -127,6 +128,10 @@ public:
     void openSite();
     void startLoader();
     void openDiagram();  // shows the diagram window, creating it once
+    // "Отменить" / "Повторить": the editors' changes, step by step.
+    void undoEdit();
+    void redoEdit();
+    EditHistory& editHistory() { return history_; }
     DiagramWindow* diagramWindow() const { return diagramWindow_; }
 
 signals:
@@ -152,6 +157,8 @@ private:
     void copyDay();
     void copyProgram();
     void linkCommand(int which);
+    void recordEdits();
+    void showRestoredTables(int changedProgram);
 
     Configuration& c_;
     LinkContext* link_;
@@ -160,11 +167,14 @@ private:
     DiagramWindow* diagramWindow_ = nullptr;  // child window, kept once opened
     LinkTabState linkState_;
     QTimer refresh_;
+    EditHistory history_;
     int popupContext_ = PopupNone;
     bool closing_ = false;
 
     QImage tactImage_, dirImage_;
     QMenuBar* menuBar_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     QMenu* directionMenu_ = nullptr;
     QMenu* tactMenu_ = nullptr;
     QMenu* calendarMenu_ = nullptr;

@@ -82,13 +82,14 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
         titles << top->text();
         for (QAction* a : top->menu()->actions()) items.append({a->isSeparator() ? "-" : a->text(), a->data().toInt()});
     }
-    EXPECT_EQ(titles, (QStringList{"Файл", "Инструменты", "Помощь"}));
+    EXPECT_EQ(titles, (QStringList{"Файл", "Правка", "Инструменты", "Помощь"}));
     const QList<QPair<QString, int>> expected = {
         {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
+        {"Отменить", 22}, {"Повторить", 23},
         {"Имитатор", 18}, {"Сервис", 19}, {"-", 0}, {"Диаграмма программы", 20}, {"Отчёт (PDF)…", 21},
         {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
-    for (int id = 10; id <= 21; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id = 10; id <= 23; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
@@ -455,6 +456,58 @@ TEST_F(MainWindowTest, CopyBoxesCopyIntoUserProgramsAndDays) {
     EXPECT_EQ(c->Calendar[6], c->Calendar[0]);
     EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
     EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
+}
+
+TEST_F(MainWindowTest, UndoAndRedoTakeBackTheEditsAndShowWhereTheyHappened) {
+    auto sample = livra::test::sampleConfiguration();
+    c->TactTable = sample->TactTable;
+    c->TactSignals = sample->TactSignals;
+    c->Calendar = sample->Calendar;
+    c->Calendar[6].fill(CalendarEntry{});
+    c->Calendar[6][0] = CalendarEntry{0, 8, 5};  // Sunday: 08:00 program 5 only
+    w->configurationReplaced();  // as "Открыть" does
+    const Configuration opened = *c;
+    QAction* undo = w->menuAction(MenuUndo);
+    QAction* redo = w->menuAction(MenuRedo);
+    w->refreshPass();
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+
+    // Program 6 gets a copy of program 4, then Monday goes onto Sunday.
+    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    w->programBox()->setCurrentIndex(5);
+    QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
+    w->refreshPass();
+    EXPECT_TRUE(undo->isEnabled());
+    const Configuration copied = *c;
+    w->programBox()->setCurrentIndex(8);
+    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    w->dayTabs()->setCurrentIndex(6);
+    QTest::mouseClick(child<QPushButton>("copyDayOk"), Qt::LeftButton);
+    w->refreshPass();
+    ASSERT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
+
+    undo->trigger();  // the day copy: Sunday as it was, on screen too
+    EXPECT_TRUE(c->sameTables(copied));
+    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "08:00");
+    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "05");
+    EXPECT_EQ(c->CurrentProgram, 8);
+    undo->trigger();  // the program copy: program 6 empty again, and shown
+    EXPECT_TRUE(c->sameTables(opened));
+    EXPECT_EQ(c->CurrentProgram, 5);
+    EXPECT_EQ(w->programBox()->currentIndex(), 5);
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_TRUE(redo->isEnabled());
+
+    redo->trigger();
+    EXPECT_TRUE(c->sameTables(copied));
+    EXPECT_EQ(c->TactTable[5], c->TactTable[3]);
+
+    // Another project: nothing before it can be undone.
+    w->configurationReplaced();
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
 }
 
 TEST_F(MainWindowTest, ServiceAsksForThePasswordAndIgnoresAWrongOne) {
