@@ -551,7 +551,10 @@ void MainWindow::refreshPass() {
 }
 
 void MainWindow::openDiagram() {
-    if (!diagramWindow_) diagramWindow_ = new DiagramWindow(c_, *dialogs_, this);
+    if (!diagramWindow_) {
+        diagramWindow_ = new DiagramWindow(c_, *dialogs_, this);
+        diagramWindow_->placeOver(this);
+    }
     diagramWindow_->showProgram(c_.CurrentProgram);
     diagramWindow_->show();
     diagramWindow_->raise();

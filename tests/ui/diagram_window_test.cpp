@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QPainter>
@@ -268,4 +269,35 @@ TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
         const QImage seen = view.grab(part).toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(seen, img.copy(part).convertToFormat(QImage::Format_RGB32)) << "at " << y;
     }
+}
+
+// The window asks for 1140 × 620; on a smaller screen (the offscreen one is
+// 800 × 600) it must still open whole on it, its export buttons in reach,
+// and a second opening leaves it where the user put it.
+TEST(DiagramWindow, OpensWholeOnASmallScreenAndStaysWhereItWasPut) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QRect area = w.screen()->availableGeometry();
+    ASSERT_LT(area.width(), 1140);
+
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    DiagramWindow* dw = w.diagramWindow();
+    ASSERT_NE(dw, nullptr);
+    ASSERT_TRUE(dw->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dw->frameGeometry())) << dw->frameGeometry().x() << "," << dw->frameGeometry().y()
+                                                    << " " << dw->frameGeometry().width() << "x"
+                                                    << dw->frameGeometry().height();
+    const QPushButton* pdf = dw->exportButton(diagram::FileKind::Pdf);
+    EXPECT_TRUE(area.contains(QRect(pdf->mapToGlobal(QPoint(0, 0)), pdf->size())));
+
+    dw->close();
+    dw->move(area.left() + 10, area.top() + 20);
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    ASSERT_TRUE(dw->isVisible());
+    EXPECT_EQ(dw->pos(), QPoint(area.left() + 10, area.top() + 20));
 }

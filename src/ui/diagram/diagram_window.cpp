@@ -1,5 +1,7 @@
 #include "ui/diagram/diagram_window.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDate>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -94,6 +97,22 @@ DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidge
 
     connect(programBox_, &QComboBox::currentIndexChanged, this, [this](int i) { showProgram(i); });
     showProgram(c_.CurrentProgram);
+}
+
+void DiagramWindow::placeOver(const QWidget* owner) {
+    QScreen* s = owner ? owner->screen() : screen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    // Room for the title bar and border the window system adds; before the
+    // first showing the frame is not known yet.
+    const QSize frame(16, 40);
+    resize(size().boundedTo(area.size() - frame).expandedTo(minimumSize()));
+    const QSize outer = size() + frame;
+    const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
+    const QPoint last(std::max(area.left(), area.right() + 1 - outer.width()),
+                      std::max(area.top(), area.bottom() + 1 - outer.height()));
+    move(std::clamp(centre.x() - outer.width() / 2, area.left(), last.x()),
+         std::clamp(centre.y() - outer.height() / 2, area.top(), last.y()));
 }
 
 QPushButton* DiagramWindow::exportButton(FileKind kind) const {
