@@ -405,6 +405,10 @@ void MainWindow::configurationReplaced() {
     tvp2Delay_->setText(QString::fromStdString(c_.Tvp2Delay));
     delayEdited(nullptr, c_.Tvp1Delay);  // colours only
     programBox_->setCurrentIndex(c_.CurrentProgram);
+    // A grid left scrolled far into the old project would show the new one's
+    // programs as empty columns.
+    tactScroll_->setValue(0);
+    tactDirScroll_->setValue(0);
     redrawTactTable();
 }
 
