@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 
 #include "diagram/report_layout.h"
 #include "diagram_qt/diagram_painter.h"
+#include "ui/qt_dialogs.h"
 
 namespace livra::ui {
 
@@ -173,7 +175,11 @@ bool DiagramWindow::exportDiagram(FileKind kind) {
 }
 
 std::string suggestedExportName(const Configuration& c, const std::string& what, const std::string& extension) {
-    if (c.ProjectFileName.empty()) return what + "." + extension;
+    // An unnamed project: offered where the user keeps documents, as the other
+    // save dialogs do, not wherever the program was started from (on Windows
+    // often its own, unwritable folder).
+    if (c.ProjectFileName.empty())
+        return QDir(documentsFolder()).filePath(QString::fromStdString(what + "." + extension)).toStdString();
     const QFileInfo project(QString::fromStdString(c.ProjectFileName));
     return (project.absolutePath() + "/" + project.completeBaseName()).toStdString() + "_" + what + "." + extension;
 }
