@@ -47,6 +47,7 @@ bool loadAndShow(Configuration& c, const std::string& path, UserDialogs& ui, Fil
     c.Modified = 0;
     c.ProjectFileName = path;
     updateTitle(c, views);
+    ui.clear();  // earlier verdicts were about the configuration just replaced
     views.configurationReplaced();
     return true;
 }
@@ -114,6 +115,7 @@ bool newConfiguration(Configuration& c, UserDialogs& ui, FileCommandViews& views
     c.Modified = 1;
     c.ProjectFileName.clear();
     updateTitle(c, views);
+    ui.clear();  // the old project's verdict does not speak for the new one
     views.configurationReplaced();
     return true;
 }

@@ -50,13 +50,17 @@ class WatchedDialogs : public UserDialogs {
 public:
     explicit WatchedDialogs(UserDialogs& ui) : ui_(ui) {}
     bool told = false;
+    // The read-back's own boxes carry the name of the command the user
+    // started, not that of a read they never asked for.
+    const char* readTitle = nullptr;
     bool quietList = false;
     bool holdWritten = false;
     std::optional<std::string> writtenLine;
 
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override {
         told = true;
-        return ui_.messageBox(title, text, buttons, icon);
+        const bool retitle = readTitle && title == linktext::kReadTitle;
+        return ui_.messageBox(retitle ? readTitle : title, text, buttons, icon);
     }
     std::optional<std::string> openFileName(const std::string& filter) override { return ui_.openFileName(filter); }
     std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) override {
@@ -96,7 +100,7 @@ void error(UserDialogs& ui, const char* text) {
 
 // The controller's configuration, read with the read command into a
 // configuration whose working folder is a temporary one.
-std::optional<ReadBack> readBack(LinkContext& link, UserDialogs& ui) {
+std::optional<ReadBack> readBack(LinkContext& link, UserDialogs& ui, const char* commandTitle) {
     TemporaryFolder folder;
     if (folder.path().empty()) {
         error(ui, verifytext::kNoTemporaryFolder);
@@ -108,6 +112,7 @@ std::optional<ReadBack> readBack(LinkContext& link, UserDialogs& ui) {
     out.config->Modified = 0;  // nothing of the user's to save first
     WatchedDialogs watched(ui);
     watched.quietList = true;
+    watched.readTitle = commandTitle;
     readFromController(*out.config, link, watched);
     if (!link.lastSucceeded) {
         if (!watched.told) error(ui, verifytext::kDamagedReplies);
@@ -139,7 +144,7 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
         ui.messageBox(linktext::kWarningTitle, verifytext::kNotComparable, Buttons::Ok, Icon::Exclamation);
         return VerifyResult::Failed;
     }
-    const auto held = readBack(link, ui);
+    const auto held = readBack(link, ui, verifytext::kCompareTitle);
     if (!held) return VerifyResult::Failed;
     const auto lines = differencesFrom(encodeImage(c), *held);
     ui.clear();
@@ -156,7 +161,7 @@ bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui) {
     writeToController(c, link, write);
     if (!link.lastSucceeded) return false;
     link.lastSucceeded = false;
-    const auto held = readBack(link, ui);
+    const auto held = readBack(link, ui, verifytext::kWriteTitle);
     link.lastSucceeded = false;  // the read-back's success is not the write's
     if (!held) {
         ui.add(verifytext::kWriteUnchecked);

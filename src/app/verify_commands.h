@@ -29,6 +29,8 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
 bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
 
 namespace verifytext {
+inline constexpr const char* kCompareTitle = "Сравнить с ДК";
+inline constexpr const char* kWriteTitle = "Записать в ДК";
 inline constexpr const char* kNotComparable =
     "Сравнение с ДК невозможно.\nКонфигурацию нельзя записать в ДК без потерь.\nИсправьте ошибки и повторите.";
 inline constexpr const char* kDamagedReplies = "Выполнить команду не удалось!!!\nОтветы ДК искажены.";

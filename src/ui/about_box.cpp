@@ -2,6 +2,7 @@
 // not touch the configuration.
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -72,9 +73,18 @@ void MainWindow::showAbout() {
 void MainWindow::openHelp() {
     // The compiled help file, where installed, keeps its priority.
     if (openDocument(kHelpFile)) return;
-    if (const QString guide = findUserGuide(); !guide.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+    const QString guide = findUserGuide();
+    if (guide.isEmpty()) {
+        dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
+                             Buttons::Ok, Icon::Exclamation);
         return;
-    dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) return;
+    // The guide is there but nothing on this computer shows HTML: say where
+    // it lies rather than send the user looking for a help file.
+    dialogs().messageBox("Справка",
+                         "Не удалось открыть руководство пользователя.\nОткройте в браузере файл " +
+                             QDir::toNativeSeparators(guide).toStdString(),
                          Buttons::Ok, Icon::Exclamation);
 }
 

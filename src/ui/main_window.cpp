@@ -425,6 +425,10 @@ void MainWindow::showRestoredTables(int changedProgram) {
     // An undone change in a program is shown where it happened.
     if (changedProgram >= 0) c_.CurrentProgram = uint8_t(changedProgram);
     programBox_->setCurrentIndex(c_.CurrentProgram);
+    // A grid left scrolled far into the old project would show the new one's
+    // programs as empty columns.
+    tactScroll_->setValue(0);
+    tactDirScroll_->setValue(0);
     redrawTactTable();
     if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
 }
@@ -594,7 +598,10 @@ void MainWindow::refreshPass() {
 }
 
 void MainWindow::openDiagram() {
-    if (!diagramWindow_) diagramWindow_ = new DiagramWindow(c_, *dialogs_, this);
+    if (!diagramWindow_) {
+        diagramWindow_ = new DiagramWindow(c_, *dialogs_, this);
+        diagramWindow_->placeOver(this);
+    }
     diagramWindow_->showProgram(c_.CurrentProgram);
     diagramWindow_->show();
     diagramWindow_->raise();

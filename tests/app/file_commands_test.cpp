@@ -246,6 +246,38 @@ TEST_F(FileCommands, NewAsksClearsTheTablesAndRemovesThePlan) {
     EXPECT_EQ(readBytes(dir / "fresh.ptm").size(), kProjectFixedSize + 2);
 }
 
+// The error list speaks of the configuration on screen: a verdict or a
+// controller result about the one New or Open replaced must not stay behind,
+// while a refused New or a failed Open leaves it as it is.
+TEST_F(FileCommands, NewAndOpenEmptyTheErrorListOfTheReplacedProject) {
+    auto other = newConfiguration();
+    writeProject("other.ptm", *other);
+    writeBytes(dir / "junk.ptm", Bytes{'x', '\n'});
+    c->Modified = 1;
+    ui.lines = {"Ошибок не обнаружено"};
+
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(newConfiguration(*c, ui, views));
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"Ошибок не обнаружено"});
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(newConfiguration(*c, ui, views));
+    EXPECT_TRUE(ui.lines.empty());
+
+    ui.lines = {"Конфигурация записана в ДК (1 202 байт)"};
+    ui.answers = {Answer::Yes};
+    ui.fileNames = {at("junk.ptm")};
+    EXPECT_FALSE(openProject(*c, ui, views));
+    EXPECT_EQ(ui.lines.size(), 1u);
+    ui.answers = {Answer::Yes};
+    ui.fileNames = {at("other.ptm")};
+    EXPECT_TRUE(openProject(*c, ui, views));
+    EXPECT_TRUE(ui.lines.empty());
+
+    ui.lines = {"Пустой каледарь"};
+    EXPECT_TRUE(openProjectFromCommandLine(*c, at("other.ptm"), ui, views));
+    EXPECT_TRUE(ui.lines.empty());
+}
+
 TEST_F(FileCommands, ExitQuestionAndAnswers) {
     // Nothing unsaved: no question.
     EXPECT_TRUE(exitApplication(*c, ui, views));

@@ -120,6 +120,19 @@ TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
     EXPECT_TRUE(ui.boxes[0].starts_with("Внимание: Сравнение с ДК невозможно.")) << ui.boxes[0];
 }
 
+// A controller fresh from the factory: the user pressed "Сравнить с ДК", and
+// the box says so in its title rather than naming a read.
+TEST(VerifyCommands, AnEmptyControllerIsToldUnderTheCompareTitle) {
+    const auto project = sampleConfiguration();
+    Line line(options(0, 0));
+    Recorder ui;
+    ui.lines = {"before"};
+    EXPECT_EQ(compareWithController(*project, line.link, ui), VerifyResult::Failed);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"Сравнить с ДК: В памяти ДК нет конфигурации."});
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"before"});
+    EXPECT_FALSE(line.link.lastSucceeded);
+}
+
 // Opens the ports of a list in turn: the write reaches one controller, the
 // read-back another, as if the controller had not kept what it was sent.
 class PortsInTurn : public SerialPortProvider {

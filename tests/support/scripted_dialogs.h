@@ -46,8 +46,9 @@ public:
     std::optional<std::string> openFileName(const std::string&) override { return untitled(); }
     std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return untitled(); }
     std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return {}; }
-    void clear() override {}
-    void add(const std::string&) override {}
+    std::vector<std::string> lines;  // the error list
+    void clear() override { lines.clear(); }
+    void add(const std::string& line) override { lines.push_back(line); }
 
 private:
     std::optional<std::string> titled(const FileDialog& d) {

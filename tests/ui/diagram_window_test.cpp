@@ -4,9 +4,11 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QPainter>
@@ -20,6 +22,7 @@
 #include "diagram_qt/diagram_export.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
 #include "ui_helpers.h"
 
 using namespace livra;
@@ -268,4 +271,75 @@ TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
         const QImage seen = view.grab(part).toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(seen, img.copy(part).convertToFormat(QImage::Format_RGB32)) << "at " << y;
     }
+}
+
+// The window asks for 1140 × 620; on a smaller screen (the offscreen one is
+// 800 × 600) it must still open whole on it, its export buttons in reach,
+// and a second opening leaves it where the user put it.
+TEST(DiagramWindow, OpensWholeOnASmallScreenAndStaysWhereItWasPut) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QRect area = w.screen()->availableGeometry();
+    ASSERT_LT(area.width(), 1140);
+
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    DiagramWindow* dw = w.diagramWindow();
+    ASSERT_NE(dw, nullptr);
+    ASSERT_TRUE(dw->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dw->frameGeometry()));
+    const QPushButton* pdf = dw->exportButton(diagram::FileKind::Pdf);
+    EXPECT_TRUE(area.contains(QRect(pdf->mapToGlobal(QPoint(0, 0)), pdf->size())));
+
+    dw->close();
+    dw->move(area.left() + 10, area.top() + 20);
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    ASSERT_TRUE(dw->isVisible());
+    EXPECT_EQ(dw->pos(), QPoint(area.left() + 10, area.top() + 20));
+}
+
+// A project not saved yet has no folder of its own: the report and the
+// diagram exports are offered in the documents folder, like the project's
+// own save dialog, and not in the folder the program was started from.
+TEST(DiagramWindow, ExportsOfAnUnnamedProjectStartInTheDocumentsFolder) {
+    TempDir dir;
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(pathToUtf8(dir.path())));
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    c->ProjectFileName.clear();
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QString documents = QDir(documentsFolder()).absolutePath();
+    ASSERT_NE(documents, QDir::currentPath());
+
+    QStringList offered;
+    auto cancel = [&](QWidget* m) {
+        auto* d = qobject_cast<QFileDialog*>(m);
+        if (!d) return false;
+        offered << (d->selectedFiles().isEmpty() ? QString() : d->selectedFiles().first());
+        d->reject();
+        return true;
+    };
+    {
+        ModalScript script;
+        script.act(cancel);
+        clickMenu(w, "Инструменты", "Отчёт (PDF)…");
+        ASSERT_TRUE(script.done());
+    }
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    ASSERT_NE(w.diagramWindow(), nullptr);
+    {
+        ModalScript script;
+        script.act(cancel);
+        QTest::mouseClick(w.diagramWindow()->exportButton(diagram::FileKind::Svg), Qt::LeftButton);
+        ASSERT_TRUE(script.done());
+    }
+    QDir::setCurrent(started);
+    EXPECT_EQ(offered, (QStringList{documents + "/отчёт.pdf", documents + "/программа_4.svg"}));
 }

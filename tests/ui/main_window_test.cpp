@@ -302,6 +302,35 @@ TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
     }
 }
 
+// The tact grid scrolled far into one project must not hide the next one's
+// tacts: New, Open and a read show the grid from its first tact and direction.
+TEST_F(MainWindowTest, AReplacedConfigurationIsShownFromItsFirstTact) {
+    auto sample = livra::test::sampleConfiguration();
+    livra::test::writeBytes(dir / "sample.ptm", serializeProject(*sample, {}));
+    auto* scroll = w->tactScroll();
+    auto* rows = child<QScrollBar>("tactDirectionScroll");
+    scroll->setValue(40);
+    rows->setValue(5);
+    {
+        ModalScript script;
+        script.chooseFile(at("sample.ptm"));
+        w->menuAction(MenuOpen)->trigger();
+        ASSERT_TRUE(script.done());
+    }
+    EXPECT_EQ(c->TactTable[3][0].kind, TactPhase);
+    EXPECT_EQ(scroll->value(), 0);
+    EXPECT_EQ(rows->value(), 0);
+
+    scroll->setValue(12);
+    rows->setValue(3);
+    {
+        ModalScript script;
+        w->menuAction(MenuNew)->trigger();
+    }
+    EXPECT_EQ(scroll->value(), 0);
+    EXPECT_EQ(rows->value(), 0);
+}
+
 TEST_F(MainWindowTest, ExitWithCancelKeepsTheChanges) {
     c->Modified = 1;
     ModalScript script;

@@ -141,6 +141,30 @@ TEST(Polish, MenuShortcutsAndWhereFileDialogsStart) {
     QDir::setCurrent(started);
 }
 
+// A computer with the guide but nothing to show HTML: the box says where the
+// guide is, instead of naming the help file that was never meant to be there.
+TEST(Polish, AGuideThatCannotBeShownIsNamedInTheBox) {
+    livra::test::TempDir dir;
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(pathToUtf8(dir.path())));  // no help.chm here
+    auto c = std::make_unique<Configuration>();
+    MainWindow w(*c, nullptr);
+    w.show();
+    ASSERT_FALSE(findUserGuide().isEmpty());
+    QObject nobody;
+    QDesktopServices::setUrlHandler("file", &nobody, "noSuchSlot");  // every file fails to open
+    ModalScript script;
+    script.answer("Ок");
+    w.menuAction(MenuHelp)->trigger();
+    QDesktopServices::unsetUrlHandler("file");
+    QDir::setCurrent(started);
+    ASSERT_TRUE(script.done());
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].title, "Справка");
+    EXPECT_EQ(script.boxes[0].text, "Не удалось открыть руководство пользователя.\nОткройте в браузере файл " +
+                                        QDir::toNativeSeparators(findUserGuide()));
+}
+
 TEST(Polish, AboutBoxClosesWithEnterAndEscape) {
     auto c = std::make_unique<Configuration>();
     MainWindow w(*c, nullptr);

@@ -1,7 +1,10 @@
 #include "ui/diagram/diagram_window.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,12 +12,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "diagram/report_layout.h"
 #include "diagram_qt/diagram_painter.h"
+#include "ui/qt_dialogs.h"
 
 namespace livra::ui {
 
@@ -96,6 +101,22 @@ DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidge
     showProgram(c_.CurrentProgram);
 }
 
+void DiagramWindow::placeOver(const QWidget* owner) {
+    QScreen* s = owner ? owner->screen() : screen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    // Room for the title bar and border the window system adds; before the
+    // first showing the frame is not known yet.
+    const QSize frame(16, 40);
+    resize(size().boundedTo(area.size() - frame).expandedTo(minimumSize()));
+    const QSize outer = size() + frame;
+    const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
+    const QPoint last(std::max(area.left(), area.right() + 1 - outer.width()),
+                      std::max(area.top(), area.bottom() + 1 - outer.height()));
+    move(std::clamp(centre.x() - outer.width() / 2, area.left(), last.x()),
+         std::clamp(centre.y() - outer.height() / 2, area.top(), last.y()));
+}
+
 QPushButton* DiagramWindow::exportButton(FileKind kind) const {
     return kind == FileKind::Png ? png_ : kind == FileKind::Svg ? svg_ : pdf_;
 }
@@ -154,7 +175,11 @@ bool DiagramWindow::exportDiagram(FileKind kind) {
 }
 
 std::string suggestedExportName(const Configuration& c, const std::string& what, const std::string& extension) {
-    if (c.ProjectFileName.empty()) return what + "." + extension;
+    // An unnamed project: offered where the user keeps documents, as the other
+    // save dialogs do, not wherever the program was started from (on Windows
+    // often its own, unwritable folder).
+    if (c.ProjectFileName.empty())
+        return QDir(documentsFolder()).filePath(QString::fromStdString(what + "." + extension)).toStdString();
     const QFileInfo project(QString::fromStdString(c.ProjectFileName));
     return (project.absolutePath() + "/" + project.completeBaseName()).toStdString() + "_" + what + "." + extension;
 }

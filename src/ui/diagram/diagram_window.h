@@ -49,6 +49,9 @@ public:
     void refresh();
     // Asks for a file name and writes the diagram; false when nothing was written.
     bool exportDiagram(diagram::FileKind kind);
+    // For the first opening: no larger than the owner's screen, centred on
+    // the owner and kept on that screen whole.
+    void placeOver(const QWidget* owner);
 
     QComboBox* programBox() const { return programBox_; }
     QPushButton* exportButton(diagram::FileKind kind) const;
