@@ -407,6 +407,10 @@ void MainWindow::setTitle(const std::string& title) { setWindowTitle(QString::fr
 
 void MainWindow::configurationReplaced() {
     dirScroll_->setValue(0);
+    // A grid left scrolled far into the old project would show the new one's
+    // programs as empty columns.
+    tactScroll_->setValue(0);
+    tactDirScroll_->setValue(0);
     showRestoredTables(-1);
     // Another project's tables (as the redraw left them): nothing before
     // them can be undone.
@@ -425,10 +429,6 @@ void MainWindow::showRestoredTables(int changedProgram) {
     // An undone change in a program is shown where it happened.
     if (changedProgram >= 0) c_.CurrentProgram = uint8_t(changedProgram);
     programBox_->setCurrentIndex(c_.CurrentProgram);
-    // A grid left scrolled far into the old project would show the new one's
-    // programs as empty columns.
-    tactScroll_->setValue(0);
-    tactDirScroll_->setValue(0);
     redrawTactTable();
     if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
 }
