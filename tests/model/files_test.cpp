@@ -25,7 +25,9 @@ TEST(ReadWholeFile, OnlyRegularFilesUpToTheirKindsLimit) {
     // make links: Windows asks for a privilege).
     std::error_code ec;
     std::filesystem::create_symlink(dir / "f", dir / "link", ec);
-    if (!ec) EXPECT_EQ(readWholeFile(dir / "link"), bytes);
+    if (!ec) {
+        EXPECT_EQ(readWholeFile(dir / "link"), bytes);
+    }
 }
 
 TEST(ReadWholeFile, AProjectThatIsAFolderCannotBeOpenedAndChangesNothing) {

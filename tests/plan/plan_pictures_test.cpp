@@ -65,7 +65,9 @@ TEST(PlanPictures, EveryKindSignalPhaseAndModeAgainstTheTable) {
                 const auto reset = chooseHeadPicture(uint8_t(kind), uint8_t(signal), phase, PlanDrawMode::Reset);
                 const auto dark = darkHeadPicture(uint8_t(kind));
                 EXPECT_EQ(reset.has_value(), dark.has_value()) << kind;
-                if (reset && dark) EXPECT_EQ(*reset, *dark) << kind << "/" << signal;
+                if (reset && dark) {
+                    EXPECT_EQ(*reset, *dark) << kind << "/" << signal;
+                }
             }
     EXPECT_EQ(pictured, 2 * int(t.size()));
     EXPECT_EQ(*darkHeadPicture(DirTram1), (HeadPicture{S::Tram, 0}));
@@ -97,8 +99,9 @@ TEST(PlanPictures, DarkenHeadsOverridesOldSignalsButNotLabelsOrSpecialObjects) {
         if (o.id == car) EXPECT_EQ(std::pair(o.kind, o.signal), std::pair(uint8_t(DirVehicle), uint8_t(SignalOff)));
         else if (o.id == tram) EXPECT_EQ(std::pair(o.kind, o.signal), std::pair(uint8_t(DirTram1), uint8_t(0)));
         else EXPECT_EQ(o.kind, 0) << o.id;
-        if (o.isHead())
+        if (o.isHead()) {
             EXPECT_EQ(chooseHeadPicture(o.kind, o.signal, 1, PlanDrawMode::Blink), darkHeadPicture(o.kind));
+        }
     }
 }
 

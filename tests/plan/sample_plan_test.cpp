@@ -30,8 +30,9 @@ TEST(SamplePlan, ValidEditorMadeAndEveryDirectionMounted) {
                 const int32_t kind = c.TactTable[p][t].kind;
                 const uint8_t s = c.TactSignals[p][t][d];
                 if ((c.DirectionKind[d] == DirTvp1 && kind == TactTvp1) ||
-                    (c.DirectionKind[d] == DirTvp2 && kind == TactTvp2))
+                    (c.DirectionKind[d] == DirTvp2 && kind == TactTvp2)) {
                     EXPECT_TRUE(s == SignalRed || s == SignalOff) << "program " << p + 1 << " tact " << t + 1;
+                }
             }
 
     Configuration at = c;

@@ -18,8 +18,9 @@ TEST(Pictures, SignalCellsCarryTheirColoursAndFrame) {
         ASSERT_EQ(cell.size(), QSize(63, 33)) << code;
         EXPECT_EQ(cell.pixelColor(0, 0), QColor(32, 178, 170)) << code;
         EXPECT_EQ(cell.pixelColor(62, 32), QColor(32, 178, 170)) << code;
-        if (fills[code].isValid() && code != 4 && code != 5 && code != 7)
+        if (fills[code].isValid() && code != 4 && code != 5 && code != 7) {
             EXPECT_EQ(middle(cell), fills[code]) << code;
+        }
     }
     // Red and yellow: red lower left, yellow upper right.
     EXPECT_EQ(p.signalCell[6].pixelColor(5, 28), QColor(255, 0, 0));

@@ -61,7 +61,9 @@ protected:
         std::map<int, int> s;
         for (const PlanObject& o : w->plan().planObjects) {
             if (!o.isHead()) continue;
-            if (s.count(o.direction)) EXPECT_EQ(s[o.direction], o.signal) << "direction " << int(o.direction);
+            if (s.count(o.direction)) {
+                EXPECT_EQ(s[o.direction], o.signal) << "direction " << int(o.direction);
+            }
             s[o.direction] = o.signal;
         }
         return s;
@@ -179,15 +181,18 @@ TEST_F(SimulatorWindowTest, RunShowsWhatTheCommandLinePrints) {
               << w->tactField()->text().toStdString() << '\t';
         for (int d = 1; d <= 5; ++d) {
             const int signal = w->simulation().display.directions[d - 1].signal;
-            if (heads.count(d)) EXPECT_EQ(heads.at(d), signal) << "second " << s << " direction " << d;
+            if (heads.count(d)) {
+                EXPECT_EQ(heads.at(d), signal) << "second " << s << " direction " << d;
+            }
             shown << (d > 1 ? " " : "") << signal;
         }
         shown << '\n';
         // Each head shows the picture of its signal at once.
         for (const PlanObject& o : w->plan().planObjects)
-            if (o.isHead())
+            if (o.isHead()) {
                 EXPECT_EQ(w->planSurface().headPicture(o.id),
                           chooseHeadPicture(o.kind, o.signal, w->planSurface().blinkPhase(), PlanDrawMode::Blink));
+            }
         if (!sawGreenAndRed && heads.at(1) == SignalGreen && heads.at(2) == SignalRed) {
             sawGreenAndRed = true;
             shoot("simulator_running.png");
