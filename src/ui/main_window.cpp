@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "check/validator.h"
@@ -85,6 +86,33 @@ void CanvasView::paintEvent(QPaintEvent*) {
 
 void CanvasView::mousePressEvent(QMouseEvent* e) {
     emit clicked(e->position().toPoint(), e->button());
+}
+
+void CanvasView::setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal) {
+    vertical_ = vertical;
+    horizontal_ = horizontal;
+}
+
+void CanvasView::wheelEvent(QWheelEvent* e) {
+    QPoint delta = e->angleDelta();
+    if (e->inverted()) delta = -delta;
+    // Shift turns the wheel sideways, as in the usual table views; a picture
+    // with one scroll bar takes any wheel on it.
+    if (e->modifiers() & Qt::ShiftModifier) delta = QPoint(delta.y() ? delta.y() : delta.x(), 0);
+    if (!horizontal_) delta = QPoint(0, delta.y() ? delta.y() : delta.x());
+    if (!vertical_) delta = QPoint(delta.x() ? delta.x() : delta.y(), 0);
+    const int lines = QApplication::wheelScrollLines();
+    auto scroll = [lines](QScrollBar* bar, int d, int& rest) {
+        if (!bar || d == 0) return;
+        rest += d;
+        const int notches = rest / QWheelEvent::DefaultDeltasPerStep;
+        rest -= notches * QWheelEvent::DefaultDeltasPerStep;
+        // Wheel away from the user shows earlier rows and tacts.
+        bar->setValue(bar->value() - notches * lines * bar->singleStep());
+    };
+    scroll(vertical_, delta.y(), verticalRest_);
+    scroll(horizontal_, delta.x(), horizontalRest_);
+    e->accept();
 }
 
 MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent)
@@ -209,6 +237,7 @@ void MainWindow::buildDirectionsTab(QWidget* page) {
     dirScroll_->setRange(0, DirectionCount - 1);
     dirScroll_->setPageStep(11);
     connect(dirScroll_, &QScrollBar::valueChanged, this, &MainWindow::redrawDirections);
+    dirCanvas_->setWheelScrollBars(dirScroll_, nullptr);
 
     label("Кол.каналов в ДК ", page, 340, 15);
     channelCount_ = new QComboBox(page);
@@ -283,6 +312,7 @@ void MainWindow::buildProgramsTab(QWidget* page) {
     tactDirScroll_->setPageStep(8);
     connect(tactScroll_, &QScrollBar::valueChanged, this, &MainWindow::redrawTactTable);
     connect(tactDirScroll_, &QScrollBar::valueChanged, this, &MainWindow::redrawTactTable);
+    tactCanvas_->setWheelScrollBars(tactDirScroll_, tactScroll_);
 
     label("Программа № ", page, 870, 10, 90);
     programBox_ = new QComboBox(page);

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "model/project_file.h"
@@ -726,6 +727,43 @@ TEST(StartUp, CommandLineOptions) {
     o = parseCommandLine({"--virtual-controller"}, error);
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->virtualController);
+}
+
+// A big table is moved with the wheel over its picture, not only by its bars:
+// the wheel scrolls directions, Shift+wheel or a sideways wheel the tacts, a
+// touchpad's small steps add up to a notch, and the bars' ends hold.
+TEST_F(MainWindowTest, WheelOverTheTablesScrollsThem) {
+    auto wheel = [](QWidget* target, QPoint delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QPointF at(50, 150);
+        QWheelEvent e(at, target->mapToGlobal(at), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &e);
+    };
+    const int lines = QApplication::wheelScrollLines();
+    QScrollBar* dirs = child<QScrollBar>("directionsScroll");
+    QScrollBar* tacts = child<QScrollBar>("tactScroll");
+    QScrollBar* tactDirs = child<QScrollBar>("tactDirectionScroll");
+
+    wheel(w->directionsCanvas(), QPoint(0, -120));
+    EXPECT_EQ(dirs->value(), lines);
+    wheel(w->directionsCanvas(), QPoint(0, 120));
+    EXPECT_EQ(dirs->value(), 0);
+
+    wheel(w->tactCanvas(), QPoint(0, -240));
+    EXPECT_EQ(tactDirs->value(), 2 * lines);
+    EXPECT_EQ(tacts->value(), 0);
+    wheel(w->tactCanvas(), QPoint(0, -120), Qt::ShiftModifier);
+    EXPECT_EQ(tacts->value(), lines);
+    EXPECT_EQ(tactDirs->value(), 2 * lines);
+    wheel(w->tactCanvas(), QPoint(-120, 0));
+    EXPECT_EQ(tacts->value(), 2 * lines);
+
+    for (int i = 0; i < 3; ++i) wheel(w->tactCanvas(), QPoint(-40, 0));
+    EXPECT_EQ(tacts->value(), 3 * lines);
+
+    for (int i = 0; i < 200; ++i) wheel(w->tactCanvas(), QPoint(-120, 0));
+    EXPECT_EQ(tacts->value(), TactCount - 1);
+    wheel(w->tactCanvas(), QPoint(0, 120));
+    EXPECT_EQ(tactDirs->value(), lines);
 }
 
 TEST(StartUp, SecondInstanceExitsAtOnce) {
