@@ -173,6 +173,12 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     }
     EXPECT_EQ(drawn.pixelColor(4, 4), QColor(Qt::white));
     EXPECT_TRUE(drawn.save(shotDir() + "/diagram_export_svg.png"));
+
+    // Escape from its program list closes it; the menu shows it again.
+    QTest::keyClick(dw->programBox(), Qt::Key_Escape);
+    EXPECT_FALSE(dw->isVisible());
+    clickMenu(w, "Инструменты", "Диаграмма программы");
+    EXPECT_TRUE(dw->isVisible());
     dw->close();
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -115,6 +116,14 @@ void DiagramWindow::placeOver(const QWidget* owner) {
                       std::max(area.top(), area.bottom() + 1 - outer.height()));
     move(std::clamp(centre.x() - outer.width() / 2, area.left(), last.x()),
          std::clamp(centre.y() - outer.height() / 2, area.top(), last.y()));
+}
+
+void DiagramWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 QPushButton* DiagramWindow::exportButton(FileKind kind) const {

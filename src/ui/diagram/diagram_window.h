@@ -57,6 +57,11 @@ public:
     QPushButton* exportButton(diagram::FileKind kind) const;
     DiagramView* view() const { return view_; }
 
+protected:
+    // Escape closes it, as it does the program's dialogs: the window lies
+    // over the main window's menus.
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     void relayout();
 
