@@ -3,6 +3,7 @@
 // results of controller commands, and "Справка" opening the user guide.
 #include <gtest/gtest.h>
 
+#include <QAbstractFileIconProvider>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -75,6 +76,10 @@ TEST(Polish, QtsOwnDialogsSpeakRussian) {
     save.setAcceptMode(QFileDialog::AcceptSave);
     save.show();
     EXPECT_TRUE(texts(save.findChild<QDialogButtonBox*>()->buttons()).contains("Сохранить"));
+    // The "Тип" column of a folder, which Qt's catalogue leaves in English.
+    livra::test::TempDir dir;
+    const QFileInfo folder(QString::fromStdString(pathToUtf8(dir.path())));
+    EXPECT_EQ(QAbstractFileIconProvider().type(folder), "Папка");
 }
 
 TEST(Polish, MenuShortcutsAndWhereFileDialogsStart) {
