@@ -12,6 +12,16 @@
 namespace livra::cli {
 namespace {
 
+// Outside a desktop session (cron, ssh, a build server) Qt warns on stderr
+// that it has no runtime folder; nothing here needs one, and a script that
+// reads stderr for failures must not see it. Everything else passes on.
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    if (previousHandler) previousHandler(type, context, message);
+}
+
 // Drawing needs a QGuiApplication; these two commands make an offscreen one
 // of their own, so they run without a display and the others stay without one.
 class OffscreenGui {
@@ -19,6 +29,7 @@ public:
     OffscreenGui() {
         if (QGuiApplication::instance()) return;
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        previousHandler = qInstallMessageHandler(quietHandler);
         app_ = std::make_unique<QGuiApplication>(argc_, argv_);
     }
 

@@ -19,6 +19,7 @@
 #include "check/compare.h"
 #include "cli/cli_util.h"
 #include "link/serial_port.h"
+#include "model/files.h"
 #include "model/project_file.h"
 #include "serial_qt/qt_serial_port.h"
 
@@ -36,6 +37,7 @@ class LinkConsole : public ConsoleDialogs {
 public:
     std::optional<std::string> fileName;
     std::optional<std::string> input;
+    std::string port;  // named with --port; empty when the cable is searched for
     bool anyBox = false;
     bool errorBox = false;
 
@@ -58,7 +60,10 @@ public:
             std::cout << text << "\n";
             return Answer::Ok;
         }
-        return ConsoleDialogs::messageBox(title, text, buttons, icon);
+        const Answer answer = ConsoleDialogs::messageBox(title, text, buttons, icon);
+        // The box speaks of a cable; a mistyped --port is what usually lies behind it.
+        if (text == linktext::kNoCable && !port.empty()) std::cerr << "Порт: " << port << "\n";
+        return answer;
     }
     std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return fileName; }
     std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return input; }
@@ -102,6 +107,7 @@ struct Link {
     explicit Link(const GlobalOptions& g) {
         context.ports = ports.get();
         context.fixedPort = g.port;
+        console.port = g.port;
     }
     // Exit status of the command just run; a failure nobody was told about
     // (damaged replies) gets a line of its own.
@@ -127,23 +133,43 @@ void printJournal(const LinkTabState& tab) {
         std::cout << row.date << "\t" << row.channel << "\t" << row.direction << "\t" << row.event << "\n";
 }
 
-int noArguments(const char* name, const Args& args) {
-    ArgParser p(args, {}, {});
+// `--port DEVICE` is taken after the command too (`livra info --port COM4`),
+// as people type it; the later one wins.
+GlobalOptions withPort(const GlobalOptions& g, const ArgParser& p) {
+    GlobalOptions options = g;
+    if (auto port = p.value("--port")) options.port = *port;
+    return options;
+}
+
+// An output path that cannot be saved to is told before the controller is
+// asked anything: a read can take many seconds.
+int cannotSave(const std::string& file) {
+    std::string text = kSaveErrorText;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    std::cerr << kErrorTitle << ": " << text << "\nФайл: " << file << "\n";
+    return ExitFailed;
+}
+
+int noArguments(const char* name, const GlobalOptions& g, const Args& args, GlobalOptions& options) {
+    ArgParser p(args, {"--port"}, {});
     if (!p.error().empty()) return usageError(name, p.error());
     if (!p.positional().empty()) return usageError(name, "takes no arguments");
+    options = withPort(g, p);
     return -1;
 }
 
 int runInfo(const GlobalOptions& g, const Args& args) {
-    if (int e = noArguments("info", args); e >= 0) return e;
-    Link link(g);
+    GlobalOptions options;
+    if (int e = noArguments("info", g, args, options); e >= 0) return e;
+    Link link(options);
     showControllerInfo(link.context, link.console);
     return link.finish("info");
 }
 
 int runClock(const GlobalOptions& g, const Args& args) {
-    if (int e = noArguments("clock", args); e >= 0) return e;
-    Link link(g);
+    GlobalOptions options;
+    if (int e = noArguments("clock", g, args, options); e >= 0) return e;
+    Link link(options);
     LinkTabState tab;
     readControllerClock(link.context, link.console, tab);
     if (link.context.lastSucceeded) printClock(tab);
@@ -151,8 +177,9 @@ int runClock(const GlobalOptions& g, const Args& args) {
 }
 
 int runSync(const GlobalOptions& g, const Args& args) {
-    if (int e = noArguments("sync", args); e >= 0) return e;
-    Link link(g);
+    GlobalOptions options;
+    if (int e = noArguments("sync", g, args, options); e >= 0) return e;
+    Link link(options);
     LinkTabState tab;
     syncControllerClock(link.context, link.console, tab);
     if (!tab.controllerTime.empty()) printClock(tab);
@@ -160,10 +187,12 @@ int runSync(const GlobalOptions& g, const Args& args) {
 }
 
 int runJournal(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {"--save"}, {});
+    ArgParser p(args, {"--save", "--port"}, {});
     if (!p.error().empty()) return usageError("journal", p.error());
     if (!p.positional().empty()) return usageError("journal", "unexpected argument " + p.positional()[0]);
-    Link link(g);
+    if (auto file = p.value("--save"); file && !folderCanHoldFile(pathFromUtf8(*file)))
+        return cannotSave(*file);
+    Link link(withPort(g, p));
     LinkTabState tab;
     readJournal(link.context, link.console, tab);
     if (!link.context.lastSucceeded) return link.finish("journal");
@@ -177,12 +206,12 @@ int runJournal(const GlobalOptions& g, const Args& args) {
 }
 
 int runWrite(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {}, {"--verify"});
+    ArgParser p(args, {"--port"}, {"--verify"});
     if (!p.error().empty()) return usageError("write", p.error());
     if (p.positional().size() != 1) return usageError("write", "needs one project file");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
-    Link link(g);
+    Link link(withPort(g, p));
     if (p.has("--verify"))
         writeAndVerify(*c, link.context, link.console);
     else
@@ -193,13 +222,13 @@ int runWrite(const GlobalOptions& g, const Args& args) {
 // Exit 0 equal, 1 different (the lines on stdout) or not compared (the
 // reason on stderr), 2 bad usage or a project that cannot be compared.
 int runVerify(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {}, {});
+    ArgParser p(args, {"--port"}, {});
     if (!p.error().empty()) return usageError("verify", p.error());
     if (p.positional().size() != 1) return usageError("verify", "needs one project file");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
     if (const auto finding = imageFinding(*c)) return usageError("verify", p.positional()[0] + ": " + *finding);
-    Link link(g);
+    Link link(withPort(g, p));
     const VerifyResult r = compareWithController(*c, link.context, link.console);
     if (r == VerifyResult::Failed) return link.finish("verify");
     link.console.flushList();
@@ -207,13 +236,14 @@ int runVerify(const GlobalOptions& g, const Args& args) {
 }
 
 int runRead(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {"--out"}, {});
+    ArgParser p(args, {"--out", "--port"}, {});
     if (!p.error().empty()) return usageError("read", p.error());
     if (!p.positional().empty()) return usageError("read", "unexpected argument " + p.positional()[0]);
     const auto out = p.value("--out");
     if (!out) return usageError("read", "needs --out FILE.ptm");
+    if (!folderCanHoldFile(pathFromUtf8(*out))) return cannotSave(*out);
     auto c = std::make_unique<Configuration>();
-    Link link(g);
+    Link link(withPort(g, p));
     readFromController(*c, link.context, link.console);
     if (!link.context.lastSucceeded) return link.finish("read");
     link.console.flushList();
@@ -226,13 +256,13 @@ int runRead(const GlobalOptions& g, const Args& args) {
 }
 
 int runService(const GlobalOptions& g, const Args& args) {
-    ArgParser p(args, {}, {});
+    ArgParser p(args, {"--port"}, {});
     if (!p.error().empty()) return usageError("service", p.error());
     if (p.positional().size() != 1) return usageError("service", "needs the access code");
     const std::string& code = p.positional()[0];
     if (code != linktext::kServiceRestart && code != linktext::kServiceClearJournal)
         return usageError("service", "the code was not accepted; nothing was sent");
-    Link link(g);
+    Link link(withPort(g, p));
     link.console.input = code;
     LinkTabState tab;
     serviceCommand(link.context, link.console, tab);
@@ -244,34 +274,50 @@ int runService(const GlobalOptions& g, const Args& args) {
 
 }  // namespace
 
+// Every link command's help ends with how the port is chosen.
+#define LIVRA_PORT_HELP                                                                   \
+    "--port DEVICE (before or after the command) names the serial port, e.g. COM4,\n"   \
+    "/dev/ttyUSB0 or the device livra-emulator prints; without it the cable is searched for.\n"
+
 const std::vector<Command>& linkCommands() {
     static const std::vector<Command> commands = {
-        {"info", "info", "Shows the controller's model, firmware and compatibility class.\n", runInfo},
-        {"clock", "clock", "Reads the controller's clock and shows it beside the computer's.\n", runClock},
-        {"sync", "sync", "Sets the controller's clock from the computer's and reads it back.\n", runSync},
+        {"info", "info", "Shows the controller's model, firmware and compatibility class.\n" LIVRA_PORT_HELP,
+         runInfo},
+        {"clock", "clock", "Reads the controller's clock and shows it beside the computer's.\n" LIVRA_PORT_HELP,
+         runClock},
+        {"sync", "sync", "Sets the controller's clock from the computer's and reads it back.\n" LIVRA_PORT_HELP,
+         runSync},
         {"journal", "journal [--save FILE.txt]",
          "Reads the controller's event journal, newest first, one tab-separated row a line\n"
-         "(date, channel, direction, event). --save also writes it as a UTF-16 text file.\n",
+         "(date, channel, direction, event). --save also writes it as a UTF-16 text file.\n" LIVRA_PORT_HELP,
          runJournal},
         {"write", "write [--verify] FILE.ptm",
          "Checks the project, compiles its image and writes it to the controller.\n"
          "On a terminal a progress bar shows the bytes sent; Ctrl+C cancels.\n"
          "--verify reads the controller back afterwards: exit 0 only when it gives back\n"
-         "byte for byte what was sent; otherwise the differences are printed and exit is 1.\n",
+         "byte for byte what was sent; otherwise the differences are printed and exit is 1.\n" LIVRA_PORT_HELP,
          runWrite},
         {"verify", "verify FILE.ptm",
          "Reads the controller (into a temporary folder; nothing local changes) and compares\n"
          "what it holds with the project. Prints \"Конфигурация в ДК совпадает с проектом\"\n"
          "and exits 0 when equal; prints the differences one per line and exits 1 when not.\n"
          "Exit 1 also when the controller cannot be read (the reason on stderr); exit 2 on\n"
-         "bad usage, an unreadable project or one the controller image cannot carry.\n",
+         "bad usage, an unreadable project or one the controller image cannot carry.\n" LIVRA_PORT_HELP,
          runVerify},
         {"read", "read --out FILE.ptm",
-         "Reads the configuration from the controller and saves it as a project file.\n", runRead},
+         "Reads the configuration from the controller and saves it as a project file.\n"
+         "Nothing is saved unless every part arrived and decoded; a controller that holds\n"
+         "no configuration exits 1 and nothing is written.\n" LIVRA_PORT_HELP,
+         runRead},
         {"service", "service CODE",
-         "Sends a service request guarded by its access code; code 4021 then shows the journal.\n", runService},
+         "Sends a service request guarded by its access code: 4021 restarts the controller\n"
+         "and then shows the journal, 5930 clears the journal. Any other code is refused\n"
+         "(exit 2) and nothing is sent.\n" LIVRA_PORT_HELP,
+         runService},
     };
     return commands;
 }
+
+#undef LIVRA_PORT_HELP
 
 }  // namespace livra::cli

@@ -129,6 +129,14 @@ bool writeFileAtomically(const std::filesystem::path& target, std::span<const ui
     return writeFileAtomically(target, std::vector<std::span<const uint8_t>>{bytes}, fs);
 }
 
+bool folderCanHoldFile(const std::filesystem::path& target) {
+    if (target.empty() || !target.has_filename()) return false;
+    std::error_code ec;
+    if (std::filesystem::is_directory(target, ec)) return false;
+    const auto folder = target.parent_path();
+    return folder.empty() || std::filesystem::is_directory(folder, ec);
+}
+
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit) {
     // A folder opens as a stream on some systems and reports a huge size;
     // only a regular file has contents to read.

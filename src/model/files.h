@@ -63,6 +63,12 @@ inline constexpr std::size_t kMaxReadSize = std::size_t(64) << 20;
 // device), cannot be opened or read, or is longer than `limit`.
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit = kMaxReadSize);
 
+// Whether a file could be saved at `target` as far as can be told without
+// writing: its folder exists and `target` is not itself a folder. Asked
+// before work that is slow or not repeatable (a read from the controller), so
+// a mistyped output path fails at once rather than after it.
+bool folderCanHoldFile(const std::filesystem::path& target);
+
 // Paths as the user gives them (UTF-8) and back, also on Windows.
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string pathToUtf8(const std::filesystem::path& path);

@@ -95,6 +95,21 @@ TEST(CliDiagram, WritesPngSvgAndPdfWithoutADisplay) {
     EXPECT_EQ(renderAllPages(dir, pdf), 1);
 }
 
+TEST(CliDiagram, NothingOnStderrOutsideADesktopSession) {
+    // cron and ssh have no runtime folder; a script that treats output on
+    // stderr as a failure must see none from a drawing that worked.
+    TempDir dir;
+    const std::string project = saveProject(dir, *sampleConfiguration(), "sample.ptm");
+    const std::vector<std::pair<std::string, std::string>> session = {{"XDG_RUNTIME_DIR", ""}, {"DISPLAY", ""}};
+    const auto png = runProgram(LIVRA_CLI_PATH, {"diagram", project, "--program", "4", "--out", pathToUtf8(dir / "d.png")},
+                                session);
+    EXPECT_EQ(png.exitCode, 0);
+    EXPECT_EQ(png.err, "");
+    const auto pdf = runProgram(LIVRA_CLI_PATH, {"report", project, "--out", pathToUtf8(dir / "r.pdf")}, session);
+    EXPECT_EQ(pdf.exitCode, 0);
+    EXPECT_EQ(pdf.err, "");
+}
+
 TEST(CliDiagram, RefusesEmptyProgramsAndBadUsage) {
     TempDir dir;
     const std::string project = saveProject(dir, *sampleConfiguration(), "sample.ptm");

@@ -228,7 +228,8 @@ TEST(CliLink, FailuresAndUsage) {
 
     const auto noCable = runLivra({"--port", (dir / "no-such-port").string(), "clock"});
     EXPECT_EQ(noCable.exitCode, 1);
-    EXPECT_EQ(noCable.err, "Ошибка: Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля.\n");
+    EXPECT_EQ(noCable.err, "Ошибка: Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля.\n"
+                           "Порт: " + (dir / "no-such-port").string() + "\n");
 
     // An empty configuration fails the validator: nothing is sent.
     writeBytes(dir / "empty.ptm", serializeProject(Configuration{}, {}));
@@ -255,6 +256,36 @@ TEST(CliLink, FailuresAndUsage) {
     const auto help = runLivra({"journal", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("journal [--save FILE.txt]"), std::string::npos);
+}
+
+TEST(CliLink, PortAfterTheCommandAndOutputPathsCheckedBeforeTheController) {
+    TempDir dir;
+    const auto trace = dir / "trace.txt";
+    Emulator emulator({"--trace", trace.string(), "--apply-ms", "0"});
+    ASSERT_FALSE(emulator.device().empty());
+
+    // `--port` typed after the command names the port as it does before it.
+    const auto info = runLivra({"info", "--port", emulator.device()});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Модель"), std::string::npos);
+    const auto clock = runLivra({"--port", (dir / "elsewhere").string(), "clock", "--port", emulator.device()});
+    EXPECT_EQ(clock.exitCode, 0) << clock.err;
+    const std::size_t asked = readTrace(trace).size();
+    ASSERT_GT(asked, 0u);
+
+    // A --out or --save that cannot be saved to fails before any request.
+    const std::string missingFolder = (dir / "no-such-folder" / "x.ptm").string();
+    const std::string saveError = "Ошибка: При записи произошла ошибка.\nФайл сохранить не удалось.\nФайл: ";
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"read", "--out", missingFolder, "--port", emulator.device()},
+             {"read", "--out", dir.path().string(), "--port", emulator.device()},
+             {"journal", "--save", missingFolder, "--port", emulator.device()}}) {
+        const auto r = runLivra(args, dir / "work");
+        EXPECT_EQ(r.exitCode, 1) << args[2];
+        EXPECT_EQ(r.err, saveError + args[2] + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(readTrace(trace).size(), asked) << "the controller was asked nothing";
 }
 
 TEST(CliLink, EmulatorStateSurvivesARestart) {

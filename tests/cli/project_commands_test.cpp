@@ -92,8 +92,27 @@ TEST(CliDump, FoldersAndDevicesAreFilesThatCannotBeOpened) {
     for (const auto& args : calls) {
         const auto r = runLivra(args, dir / "work");
         EXPECT_EQ(r.exitCode, 2) << args[1] << r.err;
-        EXPECT_EQ(r.err, "Ошибка: При чтении произошла ошибка.\nФайл открыть не удалось.\n\n") << args[1];
+        EXPECT_EQ(r.err, "Ошибка: При чтении произошла ошибка.\nФайл открыть не удалось.\nФайл: " + args[1] + "\n")
+            << args[1];
         EXPECT_EQ(r.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "parts"));
+}
+
+TEST(CliFiles, TheProjectThatCannotBeReadIsNamed) {
+    // With two files on the line, only the name tells which one failed.
+    TempDir dir;
+    const std::string good = (dir / "good.ptm").string();
+    writeBytes(good, serializeProject(*sampleConfiguration(), {}));
+    const std::string missing = (dir / "missing.ptm").string();
+    const auto r = runLivra({"diff", good, missing}, dir / "work");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Ошибка: При чтении произошла ошибка.\nФайл открыть не удалось.\nФайл: " + missing + "\n");
+
+    const std::string damaged = (dir / "damaged.ptm").string();
+    writeBytes(damaged, Bytes{'x'});
+    const auto d = runLivra({"diff", damaged, good}, dir / "work");
+    EXPECT_EQ(d.exitCode, 2);
+    EXPECT_EQ(d.err, "Ошибка: Формат файла не поддерживается\nФайл: " + damaged + "\n");
+    EXPECT_EQ(d.out, "");
 }

@@ -98,7 +98,8 @@ TEST(CliVerify, NoControllerIsNeverEqualAndBadUsage) {
     const auto lost = livra(dir, {"--port", (dir / "no-such-port").string(), "verify", a.string()});
     EXPECT_EQ(lost.exitCode, 1);
     EXPECT_EQ(lost.out, "");
-    EXPECT_EQ(lost.err, "Ошибка: Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля.\n");
+    EXPECT_EQ(lost.err, "Ошибка: Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля.\n"
+                        "Порт: " + (dir / "no-such-port").string() + "\n");
     const auto lostWrite = livra(dir, {"--port", (dir / "no-such-port").string(), "write", "--verify", a.string()});
     EXPECT_EQ(lostWrite.exitCode, 1);
     EXPECT_EQ(lostWrite.out.find("совпадает"), std::string::npos);

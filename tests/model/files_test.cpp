@@ -46,3 +46,15 @@ TEST(ReadWholeFile, AProjectThatIsAFolderCannotBeOpenedAndChangesNothing) {
     writeBytes(dir / "huge.ptm", Bytes(kMaxProjectFileSize + 1, 0));
     EXPECT_EQ(loadProject(*c, (dir / "huge.ptm").string()).status, ProjectStatus::OpenFailed);
 }
+
+TEST(FolderCanHoldFile, AnExistingFolderAndANameThatIsNoFolder) {
+    TempDir dir;
+    EXPECT_TRUE(folderCanHoldFile(dir / "new.ptm"));
+    EXPECT_TRUE(folderCanHoldFile("relative.ptm"));
+    writeBytes(dir / "old.ptm", {1});
+    EXPECT_TRUE(folderCanHoldFile(dir / "old.ptm"));
+    EXPECT_FALSE(folderCanHoldFile(dir / "missing" / "new.ptm"));
+    EXPECT_FALSE(folderCanHoldFile(dir.path()));
+    EXPECT_FALSE(folderCanHoldFile(dir / "old.ptm" / "new.ptm"));
+    EXPECT_FALSE(folderCanHoldFile(""));
+}
