@@ -55,26 +55,22 @@ int usageError(const char* command, const std::string& message) {
     return ExitUsage;
 }
 
-namespace {
-
-// The box, then the file it is about: `diff A B` and `verify` read more than
-// one file, and a script's log must say which of them failed.
-void reportUnreadable(const std::string& path, std::string text) {
+// `diff A B` and `verify` read more than one file, and a script's log must
+// say which of them failed.
+void reportFileError(const std::string& path, std::string text) {
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::cerr << kErrorTitle << ": " << text << "\nФайл: " << path << "\n";
 }
 
-}  // namespace
-
 std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, std::string* planBytes) {
     auto bytes = readWholeFile(pathFromUtf8(path), kMaxProjectFileSize);
     if (!bytes) {
-        reportUnreadable(path, kOpenErrorText);
+        reportFileError(path, kOpenErrorText);
         return nullptr;
     }
     auto parsed = parseProject(*bytes);
     if (!parsed) {
-        reportUnreadable(path, kFormatErrorText);
+        reportFileError(path, kFormatErrorText);
         return nullptr;
     }
     if (planBytes) planBytes->assign(parsed->plan.begin(), parsed->plan.end());

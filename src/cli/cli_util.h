@@ -33,6 +33,8 @@ private:
 
 // Prints "livra NAME: message" on stderr and returns ExitUsage.
 int usageError(const char* command, const std::string& message);
+// A box's text on stderr, then the file it is about: "Файл: PATH".
+void reportFileError(const std::string& path, std::string text);
 
 // "DD.MM.YYYY HH:MM:SS" (the --start of simulate) into the clock, as
 // "Установить" does with the pickers; false and no change for anything else.

@@ -144,9 +144,7 @@ GlobalOptions withPort(const GlobalOptions& g, const ArgParser& p) {
 // An output path that cannot be saved to is told before the controller is
 // asked anything: a read can take many seconds.
 int cannotSave(const std::string& file) {
-    std::string text = kSaveErrorText;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    std::cerr << kErrorTitle << ": " << text << "\nФайл: " << file << "\n";
+    reportFileError(file, kSaveErrorText);
     return ExitFailed;
 }
 

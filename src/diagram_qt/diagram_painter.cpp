@@ -153,12 +153,12 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setFont(label);
         p.setPen(Qt::black);
         p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
-        if (row.kind == 12 || row.kind == 13) {
+        if (isCallInputDirection(row.kind)) {
             // The call button's picture carries its name in type too small to
             // read on paper: the name itself stands in for it.
             p.setFont(smallBold);
             p.setPen(kCallColour);
-            p.drawText(r.adjusted(0, 0, -3, 0), Qt::AlignVCenter | Qt::AlignRight, row.kind == 12 ? "ТВП1" : "ТВП2");
+            p.drawText(r.adjusted(0, 0, -3, 0), Qt::AlignVCenter | Qt::AlignRight, row.kind == DirTvp1 ? "ТВП1" : "ТВП2");
             continue;
         }
         const QImage& sym = symbols[row.kind < 14 ? row.kind : 0];

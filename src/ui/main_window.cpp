@@ -427,8 +427,8 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(int(LinkCommand::Service)); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
-    case MenuUndo: undoEdit(); break;
-    case MenuRedo: redoEdit(); break;
+    case MenuUndo: stepHistory(true); break;
+    case MenuRedo: stepHistory(false); break;
     default: break;
     }
 }
@@ -469,16 +469,9 @@ void MainWindow::recordEdits() {
     redoAction_->setEnabled(history_.canRedo());
 }
 
-void MainWindow::undoEdit() {
+void MainWindow::stepHistory(bool back) {
     if (dialogs_->exchangeActive()) return;
-    const int program = history_.undo(c_);
-    if (program != -2) showRestoredTables(program);
-    recordEdits();
-}
-
-void MainWindow::redoEdit() {
-    if (dialogs_->exchangeActive()) return;
-    const int program = history_.redo(c_);
+    const int program = back ? history_.undo(c_) : history_.redo(c_);
     if (program != -2) showRestoredTables(program);
     recordEdits();
 }

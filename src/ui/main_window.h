@@ -135,9 +135,8 @@ public:
     void openSite();
     void startLoader();
     void openDiagram();  // shows the diagram window, creating it once
-    // "Отменить" / "Повторить": the editors' changes, step by step.
-    void undoEdit();
-    void redoEdit();
+    // "Отменить" (back) / "Повторить": the editors' changes, step by step.
+    void stepHistory(bool back);
     EditHistory& editHistory() { return history_; }
     DiagramWindow* diagramWindow() const { return diagramWindow_; }
 
