@@ -28,6 +28,7 @@ void resetConfiguration(Configuration& c) {
     for (auto& program : c.TactTable) program.fill(Tact{});
     for (auto& program : c.TactSignals)
         for (auto& row : program) row.fill(0);
+    c.Safety.clear();
 }
 
 void rebuildFreeChannels(Configuration& c) {

@@ -6,16 +6,10 @@
 #include <cstdint>
 #include <string>
 
-namespace livra {
+#include "model/limits.h"
+#include "model/safety_data.h"
 
-constexpr int ProgramCount = 16;
-constexpr int TactCount = 321;
-constexpr int DirectionCount = 63;
-constexpr int SlotCount = 7;
-constexpr int DayCount = 7;
-constexpr int AlarmCount = 24;
-constexpr int FirstUserProgram = 3;  // programs 1..3 are the controller's fixed modes
-constexpr uint8_t EmptyCalendarByte = 128;
+namespace livra {
 
 enum TactKind : int32_t {
     TactEmpty = 0,
@@ -93,6 +87,9 @@ struct Configuration {
     uint8_t ChannelCount = 64;
     std::string Tvp1Delay = "0";  // the text of the input field, UTF-8
     std::string Tvp2Delay = "0";
+    // Kept beside the project file, never in it or in the controller's image;
+    // not part of sameTables (a controller holds none of it).
+    SafetyData Safety;
 
     // Editing state.
     uint8_t Modified = 0;

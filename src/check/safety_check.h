@@ -1,0 +1,60 @@
+#pragma once
+// The safety check, beside the validator: conflicting directions at go
+// together, intergreen times cut short, and signal sequences a driver or a
+// pedestrian must never see, over every tact sequence the controller can
+// run (the plain cycle, each call served, phases ended at tMin or tMain, the
+// calendar's switch from one program to the next).
+#include <string>
+#include <vector>
+
+#include "model/configuration.h"
+#include "model/safety_data.h"
+
+namespace livra {
+
+enum class SafetyRule {
+    Conflict,         // two conflicting directions at go together
+    Intergreen,       // less than the pair's intergreen between go and green
+    Yellow,           // go -> red without enough yellow
+    RedYellow,        // red -> green without red-and-yellow in its range
+    FlashingGreen,    // flashing green too short before yellow
+    PedestrianClear,  // pedestrian green -> red without flashing green
+    MinGreen,         // a go period shorter than its minimum
+};
+
+// Which sequence a finding was found on.
+enum SafetyPath : int {
+    PathPlain = 0,       // no call served
+    PathCall1 = 1,       // "при вызове ТВП1"
+    PathCall2 = 2,       // "при вызове ТВП2"
+    PathCall12 = 3,      // both calls served
+    PathCalendarSeam = 4 // switch to the next program at the end of a cycle
+};
+
+struct SafetyFinding {
+    SafetyRule rule = SafetyRule::Conflict;
+    int program = 0;      // 0-based index 3..15
+    int tact = 0;         // 0-based index of the tact the finding names
+    int direction = -1;   // 0-based
+    int other = -1;       // 0-based second direction of a pair rule, −1 otherwise
+    int path = PathPlain;
+    int seconds = 0;      // the measured time where a time rule fails
+    int required = 0;     // what the rule asks for
+    std::string text;     // one line in the engineer's words
+};
+
+struct SafetyReport {
+    bool matrixDefined = false;
+    std::vector<SafetyFinding> findings;
+    bool hasConflict() const;
+};
+
+SafetyReport checkSafety(const Configuration& c, const SafetyData& s);
+
+// The lines that follow the validator's verdict in the error list and on
+// the command line: one per finding, or the one line "Проверка безопасности:
+// замечаний нет", or "Матрица конфликтов не задана: проверены только
+// последовательности сигналов" first when no matrix is set.
+std::vector<std::string> safetyReportLines(const SafetyReport& r);
+
+}  // namespace livra
