@@ -24,7 +24,8 @@ int runCheck(const GlobalOptions&, const Args& args) {
     const int result = validateConfiguration(*c, list);
     ConsoleDialogs console;
     for (const auto& line : list.lines) console.add(line);
-    if (!safety) return result == 0 ? ExitOk : ExitFailed;
+    if (!safety || result != 0) return result == 0 ? ExitOk : ExitFailed;
+    // As in the error list: the safety lines follow a clean verdict.
     const SafetyReport report = addSafetyLines(*c, console);
     return result == 0 && report.findings.empty() ? ExitOk : ExitFailed;
 }

@@ -584,13 +584,12 @@ void MainWindow::linkCommand(int which) {
 }
 
 void MainWindow::runValidator() {
-    validateConfiguration(c_, *dialogs_);
-    addSafetyLines(c_, *dialogs_);
+    // The safety lines follow a clean verdict; an error comes alone.
+    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
 }
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
-        addSafetyLines(c_, *dialogs_);
         dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
