@@ -26,6 +26,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "app/safety_commands.h"
 #include "check/validator.h"
 #include "edit/calendar_edit.h"
 #include "edit/directions_edit.h"
@@ -582,13 +583,17 @@ void MainWindow::linkCommand(int which) {
     showLinkState();
 }
 
-void MainWindow::runValidator() { validateConfiguration(c_, *dialogs_); }
+void MainWindow::runValidator() {
+    // The safety lines follow a clean verdict; an error comes alone.
+    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
+}
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
         dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
+    addSafetyLines(c_, *dialogs_);
     emit simulatorRequested();
 }
 
