@@ -80,7 +80,7 @@ int proposeConflicts(SafetyData& s, const Configuration& c) {
     std::bitset<DirectionCount> everGo;
     for (int p = FirstUserProgram; p < ProgramCount; ++p) {
         for (int t = 0; t < TactCount; ++t) {
-            if (c.TactTable[p][t].kind == TactEmpty) continue;
+            if (c.TactTable[p][t].kind == TactEmpty) break;  // the cycle ends there
             std::bitset<DirectionCount> go;
             for (int d : dirs)
                 if (isGoSignal(c.DirectionKind[d], c.TactSignals[p][t][d])) go[d] = true;

@@ -44,7 +44,8 @@ bool setIntergreen(SafetyData& s, int from, int to, int seconds);
 std::optional<int> parseIntergreenText(const std::string& text);
 
 // Pairs of matrix directions that both show go somewhere in the user
-// programs but never in the same tact of any of them become conflicts marked
+// programs (the tacts up to each one's first empty tact, the call tacts
+// included) but never in the same tact of any of them become conflicts marked
 // as proposed. Existing conflicts stay as they are (an engineer's conflict is
 // never removed or re-marked). Returns how many pairs were proposed.
 int proposeConflicts(SafetyData& s, const Configuration& c);

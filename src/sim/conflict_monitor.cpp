@@ -36,6 +36,10 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
             }
         }
     }
+    // A go that ends this very second counts: 0 s of intergreen.
+    for (int d = 0; d < DirectionCount; ++d) {
+        if (go_[d] && !go[d]) goEnded_[d] = now;
+    }
     for (int to = 0; to < DirectionCount; ++to) {
         if (!go[to] || go_[to] || shown[to] != SignalGreen) continue;
         for (int from = 0; from < DirectionCount; ++from) {
@@ -53,9 +57,6 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
                 tripWith(t);
             }
         }
-    }
-    for (int d = 0; d < DirectionCount; ++d) {
-        if (go_[d] && !go[d]) goEnded_[d] = now;
     }
     go_ = go;
     if (tripsNow) tripped_ = true;
