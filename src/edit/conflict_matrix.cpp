@@ -82,8 +82,10 @@ int proposeConflicts(SafetyData& s, const Configuration& c) {
         for (int t = 0; t < TactCount; ++t) {
             if (c.TactTable[p][t].kind == TactEmpty) break;  // the cycle ends there
             std::bitset<DirectionCount> go;
-            for (int d : dirs)
-                if (isGoSignal(c.DirectionKind[d], c.TactSignals[p][t][d])) go[d] = true;
+            for (int d : dirs) {
+                const SafetyAspect a = safetyAspect(c, c.TactSignals[p][t], d);
+                go[d] = a == SafetyAspect::Green || a == SafetyAspect::FlashingGreen;
+            }
             everGo |= go;
             for (int d : dirs)
                 if (go[d]) together[d] |= go;

@@ -1,5 +1,6 @@
 #include "sim/conflict_monitor.h"
 
+#include "check/safety_check.h"
 #include "edit/conflict_matrix.h"
 
 namespace livra {
@@ -13,7 +14,10 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
         started_ = true;
     }
     std::array<bool, DirectionCount> go{};
-    for (int d = 0; d < DirectionCount; ++d) go[d] = isMatrixKind(c.DirectionKind[d]) && isGoSignal(c.DirectionKind[d], shown[d]);
+    for (int d = 0; d < DirectionCount; ++d) {
+        const SafetyAspect a = safetyAspect(c, shown, d);
+        go[d] = isMatrixKind(c.DirectionKind[d]) && (a == SafetyAspect::Green || a == SafetyAspect::FlashingGreen);
+    }
     const long now = second_++;
     bool tripsNow = false;
     auto tripWith = [&](MonitorTrip t) {
@@ -41,7 +45,7 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
         if (go_[d] && !go[d]) goEnded_[d] = now;
     }
     for (int to = 0; to < DirectionCount; ++to) {
-        if (!go[to] || go_[to] || shown[to] != SignalGreen) continue;
+        if (!go[to] || go_[to] || safetyAspect(c, shown, to) != SafetyAspect::Green) continue;
         for (int from = 0; from < DirectionCount; ++from) {
             const int need = s.intergreen[from][to];
             if (from == to || !s.conflict[from][to] || need == IntergreenNotSet || goEnded_[from] < 0) continue;

@@ -19,8 +19,7 @@ namespace {
 // The sample with its crossing paths: vehicle 1 against vehicle 2 and
 // pedestrian 4, vehicle 2 against pedestrian 3.
 std::unique_ptr<Configuration> sampleWithMatrix() {
-    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() /
-                                               "examples" / "crossroad.ptm"));
+    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA) / "crossroad_unsafe.ptm"));
     EXPECT_TRUE(parsed);
     auto c = std::move(parsed->config);
     c->Safety.clear();

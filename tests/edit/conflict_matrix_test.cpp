@@ -14,8 +14,7 @@ using namespace livra;
 namespace {
 
 std::unique_ptr<Configuration> crossroad() {
-    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() /
-                                               "examples" / "crossroad.ptm"));
+    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA) / "crossroad_unsafe.ptm"));
     EXPECT_TRUE(parsed);
     return parsed ? std::move(parsed->config) : test::newConfiguration();
 }

@@ -83,12 +83,11 @@ TEST(ConflictMonitor, IntergreenCutShortTripsAndAFullOneDoesNot) {
     EXPECT_FALSE(m.tripped());
 }
 
-// The sample run by the simulator: its plain cycle leaves pedestrian 4 three
+// The first sample (before it was made safe) run by the simulator: its plain cycle leaves pedestrian 4 three
 // seconds before vehicle 1 turns green, but the pedestrian call sequence ends
 // 4's flashing green right before 1's green.
 TEST(ConflictMonitor, TheSimulatedSampleTripsOnlyOnceTheCallIsServed) {
-    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() /
-                                               "examples" / "crossroad.ptm"));
+    auto parsed = parseProject(test::readBytes(std::filesystem::path(LIVRA_TEST_DATA) / "crossroad_unsafe.ptm"));
     ASSERT_TRUE(parsed);
     Configuration& c = *parsed->config;
     c.Safety.clear();
