@@ -195,8 +195,49 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
         firstPart = false;
     } while (row < rows);
 
-    // The conflict matrix: rows continue on the next page under the column
-    // numbers again; then the rules and the findings, line by line.
+    // Each diagram stays whole when it fits a page; a longer one fills pages band by band.
+    for (int i = 0; i < int(r.diagrams.size()); ++i) {
+        const DiagramLayout& d = r.diagrams[i];
+        const int bands = int(d.bands.size());
+        const double whole = partHeight(d, 0, bands, true, true);
+        if (whole > flow.room() && whole <= flow.fullRoom() && !flow.pageEmpty()) flow.newPage();
+        int band = 0;
+        while (band < bands) {
+            int last = band;
+            while (last < bands) {
+                const bool legend = last + 1 == bands;
+                if (partHeight(d, band, last + 1, band == 0, legend) > flow.room()) break;
+                ++last;
+            }
+            if (last == band) {
+                if (flow.pageEmpty()) {
+                    last = band + 1;  // a band taller than a page is clipped rather than lost
+                } else {
+                    flow.newPage();
+                    continue;
+                }
+            }
+            Block b{BlockKind::Program};
+            b.diagram = i;
+            b.first = band;
+            b.last = last;
+            b.heading = band == 0;
+            b.legend = last == bands;
+            b.height = partHeight(d, band, last, b.heading, b.legend);
+            flow.place(b);
+            band = last;
+        }
+    }
+
+    Block cal{BlockKind::Calendar};
+    cal.heading = true;
+    cal.height = page.headingHeight + page.tableHeaderHeight + std::max(1, r.calendarRows) * rowH;
+    if (cal.height > flow.room() && !flow.pageEmpty()) flow.newPage();
+    flow.place(cal);
+
+    // Last, the safety part: the conflict matrix (rows continue on the next
+    // page under the column numbers again), then the rules and the findings,
+    // line by line.
     {
         const SafetySection& s = r.safety;
         const int mrows = s.defined ? int(s.cells.size()) : 0;
@@ -238,46 +279,6 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
             line += fit;
         }
     }
-
-    // Each diagram stays whole when it fits a page; a longer one fills pages band by band.
-    for (int i = 0; i < int(r.diagrams.size()); ++i) {
-        const DiagramLayout& d = r.diagrams[i];
-        const int bands = int(d.bands.size());
-        const double whole = partHeight(d, 0, bands, true, true);
-        if (whole > flow.room() && whole <= flow.fullRoom() && !flow.pageEmpty()) flow.newPage();
-        int band = 0;
-        while (band < bands) {
-            int last = band;
-            while (last < bands) {
-                const bool legend = last + 1 == bands;
-                if (partHeight(d, band, last + 1, band == 0, legend) > flow.room()) break;
-                ++last;
-            }
-            if (last == band) {
-                if (flow.pageEmpty()) {
-                    last = band + 1;  // a band taller than a page is clipped rather than lost
-                } else {
-                    flow.newPage();
-                    continue;
-                }
-            }
-            Block b{BlockKind::Program};
-            b.diagram = i;
-            b.first = band;
-            b.last = last;
-            b.heading = band == 0;
-            b.legend = last == bands;
-            b.height = partHeight(d, band, last, b.heading, b.legend);
-            flow.place(b);
-            band = last;
-        }
-    }
-
-    Block cal{BlockKind::Calendar};
-    cal.heading = true;
-    cal.height = page.headingHeight + page.tableHeaderHeight + std::max(1, r.calendarRows) * rowH;
-    if (cal.height > flow.room() && !flow.pageEmpty()) flow.newPage();
-    flow.place(cal);
     return r;
 }
 

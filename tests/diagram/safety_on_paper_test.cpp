@@ -164,17 +164,23 @@ TEST(SafetyOnPaper, TheReportCarriesTheMatrixTheRulesAndTheFindings) {
     for (const std::string& f : safetyReportLines(checkSafety(*c, c->Safety))) expected.push_back(f);
     EXPECT_EQ(lines, expected);
 
-    // Placed after the directions, on the first page here, each block once.
+    // Placed last, after the calendar, each block once, nothing after it.
     int matrixBlocks = 0, textLines = 0;
+    bool calendarSeen = false;
     for (std::size_t p = 0; p < r.pages.size(); ++p)
         for (const Block& b : r.pages[p].blocks) {
+            if (b.kind == BlockKind::Calendar) calendarSeen = true;
             if (b.kind == BlockKind::SafetyMatrix) {
                 ++matrixBlocks;
-                EXPECT_EQ(p, 0u);
+                EXPECT_TRUE(calendarSeen);
                 EXPECT_EQ(b.first, 0);
                 EXPECT_EQ(b.last, 4);
+            } else if (b.kind == BlockKind::SafetyText) {
+                EXPECT_EQ(matrixBlocks, 1);
+                textLines += b.last - b.first;
+            } else {
+                EXPECT_EQ(matrixBlocks, 0) << "a block after the safety part";
             }
-            if (b.kind == BlockKind::SafetyText) textLines += b.last - b.first;
         }
     EXPECT_EQ(matrixBlocks, 1);
     EXPECT_EQ(textLines, int(s.lines.size()));

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -38,7 +39,7 @@ public:
         const auto& pics = pictures::builtInPictures();
         for (int d : dirs_) {
             const QImage& symbol = pics.directionSymbol[c.DirectionKind[d] <= 13 ? c.DirectionKind[d] : 0];
-            icons_.push_back(QIcon(QPixmap::fromImage(symbol.scaled(32, 17, Qt::IgnoreAspectRatio,
+            icons_.push_back(QIcon(QPixmap::fromImage(symbol.scaled(42, 22, Qt::IgnoreAspectRatio,
                                                                      Qt::SmoothTransformation))));
             labels_.push_back(directionLabel(c, d));
         }
@@ -138,9 +139,24 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* e = new QLineEdit(parent);
         e->setObjectName("intergreenEditor");
-        e->setValidator(new QIntValidator(0, 255, e));
+        // 0..255 and nothing else can be typed; empty is "not set".
+        e->setValidator(new QRegularExpressionValidator(
+            QRegularExpression("[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]"), e));
         e->setAlignment(Qt::AlignCenter);
         return e;
+    }
+    // The cell keeps its conflict colour when selected; a frame marks it.
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        const bool selected = o.state & QStyle::State_Selected;
+        o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(p, o, index);
+        if (!selected) return;
+        p->save();
+        p->setPen(QPen(QColor(0, 70, 200), 3));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(QRectF(o.rect).adjusted(1.5, 1.5, -1.5, -1.5));
+        p->restore();
     }
 };
 
@@ -170,11 +186,13 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     table_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->horizontalHeader()->setDefaultSectionSize(52);
-    table_->horizontalHeader()->setMinimumHeight(24);
+    table_->horizontalHeader()->setDefaultSectionSize(64);
+    table_->horizontalHeader()->setMinimumHeight(30);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(24);
-    table_->setIconSize(QSize(32, 17));
+    table_->verticalHeader()->setDefaultSectionSize(30);
+    table_->setIconSize(QSize(42, 22));
+    table_->horizontalHeader()->setIconSize(QSize(42, 22));
+    table_->verticalHeader()->setIconSize(QSize(42, 22));
     table_->installEventFilter(this);
     connect(table_, &QTableView::clicked, this, &ConflictMatrixDialog::cellClicked);
     connect(table_, &QWidget::customContextMenuRequested, this, &ConflictMatrixDialog::contextMenu);
@@ -198,6 +216,8 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     pair_->setWordWrap(true);
     pair_->setMinimumWidth(200);
     pair_->setMaximumWidth(220);
+    pair_->setMinimumHeight(90);
+    pair_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     side->addSpacing(8);
     side->addWidget(pair_);
     side->addStretch();
@@ -228,8 +248,8 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     // As large as the matrix needs, up to most of a laptop screen; more
     // directions scroll.
     const int n = int(dirs_.size());
-    const int w = std::clamp(60 + 52 * n + 30 + 230, 640, 1180);
-    const int h = std::clamp(110 + 24 * n + 30 + 60, 420, 760);
+    const int w = std::clamp(80 + 64 * n + 30 + 240, 640, 1180);
+    const int h = std::clamp(120 + 30 * n + 30 + 60, 420, 760);
     resize(w, h);
     if (n > 0) table_->setCurrentIndex(model_->index(0, std::min(1, n - 1)));
     table_->setFocus();
