@@ -1,5 +1,7 @@
 #include "app/controller_commands.h"
 
+#include "app/safety_commands.h"
+
 #include <algorithm>
 
 #include "app/file_commands.h"
@@ -7,6 +9,7 @@
 #include "app/link_format.h"
 #include "app/link_session.h"
 #include "app/link_texts.h"
+#include "app/safety_commands.h"
 #include "check/image_limits.h"
 #include "check/validator.h"
 #include "image/image.h"
@@ -96,6 +99,7 @@ bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         ui.messageBox(linktext::kWarningTitle, linktext::kWriteRefused, Buttons::Ok, Icon::Exclamation);
         return false;
     }
+    if (!safetyAllowsWrite(c, ui)) return false;
     const ImageFiles image = encodeImage(c);
     if (reportImageSize(image, ui) != 0) {
         ui.messageBox(kImageTooLargeTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
@@ -206,6 +210,7 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         error(ui, std::string(linktext::kCannotOpenFile) + pathToUtf8(partFilePath(folder, failed)));
         return false;
     }
+    const auto kindsBefore = c.DirectionKind;
     replaceTables(c, *decoded);
     // What is in memory now is not what the project file holds.
     c.Modified = 1;
@@ -213,6 +218,9 @@ bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
     for (const auto& part : files) bytes += part.size();
     ui.clear();  // earlier verdicts were about the configuration just replaced
     ui.add(std::string(linktext::kRead) + " (" + grouped(bytes) + " байт)");
+    // The controller holds no safety data: the project's matrix stays, and
+    // when the directions read differ from those it was made for, it says so.
+    if (c.Safety.defined && kindsBefore != c.DirectionKind) ui.add(kSafetyStaleAfterReadText);
     link.lastSucceeded = true;
     return true;
 }

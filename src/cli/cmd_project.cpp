@@ -5,6 +5,7 @@
 #include "cli/cli_util.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 
 namespace livra::cli {
 namespace {
@@ -189,7 +190,15 @@ void dumpJson(const Configuration& c, std::ostream& out) {
         }
         out << "]";
     }
-    out << "\n  }\n}\n";
+    out << "\n  },\n";
+    // The safety file's own text, indented as a member of this object.
+    std::string safety = c.Safety.defined ? safetyJson(c.Safety, c) : "null\n";
+    std::string indented;
+    for (size_t i = 0; i < safety.size(); ++i) {
+        indented += safety[i];
+        if (safety[i] == '\n' && i + 1 < safety.size()) indented += "  ";
+    }
+    out << "  \"safety\": " << indented << "}\n";
 }
 
 int runNew(const GlobalOptions&, const Args& args) {
@@ -214,6 +223,7 @@ int runDump(const GlobalOptions&, const Args& args) {
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
     std::ostringstream text;
+    if (p.has("--json") && !loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
     if (p.has("--json"))
         dumpJson(*c, text);
     else
@@ -235,7 +245,9 @@ const std::vector<Command>& projectCommands() {
          "directions with their output slots and monitoring modes, every used program\n"
          "with its tacts (kind, times, derived end time and phase number, the signal\n"
          "of each direction) and the calendar by weekday.\n"
-         "--json prints the same as stable JSON (see README.md), fit for diffing.\n",
+         "--json prints the same as stable JSON (see README.md), fit for diffing; its\n"
+         "last member \"safety\" holds FILE.safety.json beside the project (null when\n"
+         "there is none; see docs/safety.md).\n",
          runDump},
     };
     return commands;

@@ -28,6 +28,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "app/safety_commands.h"
 #include "check/validator.h"
 #include "edit/calendar_edit.h"
 #include "edit/directions_edit.h"
@@ -604,13 +605,18 @@ void MainWindow::linkCommand(int which) {
     showLinkState();
 }
 
-void MainWindow::runValidator() { validateConfiguration(c_, *dialogs_); }
+void MainWindow::runValidator() {
+    validateConfiguration(c_, *dialogs_);
+    addSafetyLines(c_, *dialogs_);
+}
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
+        addSafetyLines(c_, *dialogs_);
         dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
+    addSafetyLines(c_, *dialogs_);
     emit simulatorRequested();
 }
 
