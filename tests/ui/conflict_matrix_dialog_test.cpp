@@ -25,6 +25,7 @@
 #include "diagram_qt/diagram_painter.h"
 #include "edit/conflict_matrix.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 #include "pictures/pictures.h"
 #include "support/test_support.h"
 #include "ui/canvases.h"
@@ -363,4 +364,31 @@ TEST(SafetyReportPage, TheMatrixPageIsDrawnAndWritten) {
     const QString pdf = screenshotPath("report_with_matrix.pdf");
     EXPECT_EQ(diagram::writeReport(r, pdf.toStdString(), "crossroad.ptm"), "");
     EXPECT_GT(std::filesystem::file_size(pdf.toStdString()), 1000u);
+}
+
+// The shipped sample with its safety file: the matrix as the engineer left
+// it, and the timing diagram with its intergreen brackets, all long enough.
+TEST(SafetyReportPage, TheSampleShowsItsMatrixAndFullBrackets) {
+    TempDir dir;
+    auto c = test::newConfiguration();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    const std::string project = pathToUtf8(kExamples / "crossroad.ptm");
+    ASSERT_TRUE(loadProject(*c, project).ok());
+    ASSERT_EQ(loadSafetyFile(safetyFileNameFor(project), *c, c->Safety).status, SafetyFileStatus::Loaded);
+    ConflictMatrixDialog d(nullptr, *c);
+    d.show();
+    QAbstractItemModel* m = d.table()->model();
+    EXPECT_EQ(m->data(d.cellOf(0, 1)).toString(), "5");  // 1 → 2
+    EXPECT_EQ(m->data(d.cellOf(0, 3)).toString(), "6");  // 1 → 4
+    EXPECT_EQ(m->data(d.cellOf(3, 0)).toString(), "5");  // 4 → 1
+    EXPECT_EQ(m->data(d.cellOf(2, 3)).toString(), "");   // walkers 3 and 4 may go together
+    d.table()->setCurrentIndex(d.cellOf(3, 0));
+    EXPECT_TRUE(d.grab().save(screenshotPath("matrix_dialog_sample.png")));
+
+    const auto t = diagram::buildTimeline(*c, 3, nullptr);
+    ASSERT_TRUE(t);
+    ASSERT_FALSE(t->clearances.empty());
+    for (const diagram::Clearance& cl : t->clearances) EXPECT_FALSE(cl.tooShort());
+    const QImage picture = diagram::diagramImage(diagram::layoutDiagram(*t, diagram::screenGeometry()));
+    EXPECT_TRUE(picture.save(screenshotPath("diagram_brackets_sample.png")));
 }

@@ -254,6 +254,10 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     if (n > 0) table_->setCurrentIndex(model_->index(0, std::min(1, n - 1)));
     table_->setFocus();
     changedCells();
+    if (n == 0) {
+        status_->setText("Направлений нет: сначала задайте направления");
+        propose_->setEnabled(false);
+    }
 }
 
 ConflictMatrixDialog::~ConflictMatrixDialog() = default;
