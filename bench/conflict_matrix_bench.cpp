@@ -69,3 +69,37 @@ void BM_ToggleAndCheck63(benchmark::State& state) {
 BENCHMARK(BM_ToggleAndCheck63)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
+
+namespace {
+
+// The click alone on the full matrix, without the check.
+void BM_Toggle63(benchmark::State& state) {
+    matrixApp();
+    auto c = fullMatrix();
+    ConflictMatrixDialog d(nullptr, *c);
+    d.show();
+    const QModelIndex cell = d.cellOf(40, 41);
+    for (auto _ : state) emit d.table()->clicked(cell);
+}
+BENCHMARK(BM_Toggle63)->Unit(benchmark::kMillisecond);
+
+// A click and the check on a real crossing: the sample's four heads, one
+// program with its call group.
+void BM_ToggleAndCheckSample(benchmark::State& state) {
+    matrixApp();
+    auto c = test::sampleConfiguration();
+    for (int a = 0; a < 2; ++a)
+        for (int b = a + 1; b < 2; ++b) setConflict(c->Safety, a, b, true);
+    c->Safety.defined = true;
+    ConflictMatrixDialog d(nullptr, *c);
+    d.show();
+    const QModelIndex cell = d.cellOf(0, 1);
+    for (auto _ : state) {
+        emit d.table()->clicked(cell);
+        SafetyReport r = checkSafety(*c, d.result());
+        benchmark::DoNotOptimize(r.findings.data());
+    }
+}
+BENCHMARK(BM_ToggleAndCheckSample)->Unit(benchmark::kMillisecond);
+
+}  // namespace
