@@ -99,12 +99,13 @@ bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
         ui.messageBox(linktext::kWarningTitle, linktext::kWriteRefused, Buttons::Ok, Icon::Exclamation);
         return false;
     }
-    if (!safetyAllowsWrite(c, ui)) return false;
     const ImageFiles image = encodeImage(c);
     if (reportImageSize(image, ui) != 0) {
         ui.messageBox(kImageTooLargeTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
         return false;
     }
+    // What the controller could run but a street should not see.
+    if (!safetyAllowsWrite(c, ui)) return false;
     // The part files stay in the working folder as the record of what was sent.
     // All ten or none, so the folder never shows a mixture of two images.
     if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {

@@ -20,7 +20,9 @@ SafetyReport addSafetyLines(const Configuration& c, ErrorList& list) {
 }
 
 bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui) {
-    const SafetyReport r = addSafetyLines(c, ui);
+    // The box carries the findings; the list keeps the verdict and the size
+    // report as they were (on the command line the box goes to stderr).
+    const SafetyReport r = checkSafety(c, c.Safety);
     std::vector<const SafetyFinding*> conflicts, others;
     for (const SafetyFinding& f : r.findings) (f.rule == SafetyRule::Conflict ? conflicts : others).push_back(&f);
     if (!conflicts.empty()) {

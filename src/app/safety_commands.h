@@ -24,7 +24,8 @@ inline constexpr int kSafetyBoxLines = 5;
 SafetyReport addSafetyLines(const Configuration& c, ErrorList& list);
 
 // Before a write: a conflict refuses it with a box saying why; other findings
-// ask "Записать всё равно?" (default No). True when the write may go on.
+// ask "Записать всё равно?" (default No), listing the first few. True when
+// the write may go on.
 bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui);
 
 // The error-list line for a safety file that is stale or damaged, if any.

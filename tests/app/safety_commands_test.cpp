@@ -147,10 +147,10 @@ TEST(SafetyGate, AConflictRefusesOtherFindingsAskWithNoAsTheDefault) {
     EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
     EXPECT_EQ(ui.boxes[0].text.rfind(kSafetyAskText, 0), 0u);
     EXPECT_NE(ui.boxes[0].text.find("\n\nЗаписать всё равно?"), std::string::npos);
-    // The list shows the findings after whatever came before.
-    EXPECT_NE(std::find(ui.lines.begin(), ui.lines.end(),
-                        "Программа 4, такт 1: напр. 1 — красный сменяется зелёным без красного с жёлтым"),
-              ui.lines.end());
+    // The box carries the findings; the list keeps what the write put there.
+    EXPECT_NE(ui.boxes[0].text.find("Программа 4, такт 1: напр. 1 — красный сменяется зелёным без красного с жёлтым\n"),
+              std::string::npos);
+    EXPECT_TRUE(ui.lines.empty());
 }
 
 TEST(SafetyEdits, DeletingADirectionRenumbersPairsAndDropsItsOwn) {
