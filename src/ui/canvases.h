@@ -3,6 +3,7 @@
 // Each routine paints a whole QImage; the window then shows it in one step.
 #include <QImage>
 
+#include "check/safety_check.h"
 #include "model/configuration.h"
 
 namespace livra::ui {
@@ -30,6 +31,12 @@ void drawTactHeader(QImage& canvas, Configuration& c, int firstTact);
 // The whole directions picture; sets every slot that its row's kind does not
 // use back to channel 0.
 void drawDirectionsPicture(QImage& canvas, Configuration& c, int firstDirection);
+
+// A red frame on the header cell of every shown tact of `program` that a
+// safety finding names.
+void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact);
+// The findings of the tact under a point of the header band, one a line.
+QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos);
 
 // True when output slot s is wired for a direction of this kind.
 bool slotApplicable(uint8_t kind, int slot);

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -35,6 +37,7 @@
 #include "ui/canvases.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/editors/editors.h"
+#include "ui/safety/conflict_matrix_dialog.h"
 
 namespace livra::ui {
 
@@ -78,6 +81,17 @@ QString twoDigits(int v) { return QString("%1").arg(v, 2, 10, QChar('0')); }
 void CanvasView::setImage(const QImage& image) {
     image_ = image;
     update();
+}
+
+bool CanvasView::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && toolTipAt) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 void CanvasView::paintEvent(QPaintEvent*) {
@@ -170,6 +184,7 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     refreshPass();
     history_.reset(c_);  // the tables as the first redraw left them
     recordEdits();
+    updateSafetyMarks();
     // Centred on the screen.
     if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -201,6 +216,7 @@ void MainWindow::buildMenus() {
     QMenu* tools = menuBar_->addMenu("Инструменты");
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
+    add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
@@ -314,6 +330,9 @@ void MainWindow::buildProgramsTab(QWidget* page) {
     connect(tactScroll_, &QScrollBar::valueChanged, this, &MainWindow::redrawTactTable);
     connect(tactDirScroll_, &QScrollBar::valueChanged, this, &MainWindow::redrawTactTable);
     tactCanvas_->setWheelScrollBars(tactDirScroll_, tactScroll_);
+    tactCanvas_->toolTipAt = [this](QPoint pos) {
+        return safetyMarkToolTip(safetyReport_, c_.CurrentProgram, tactScroll_->value(), pos);
+    };
 
     label("Программа № ", page, 870, 10, 90);
     programBox_ = new QComboBox(page);
@@ -430,6 +449,7 @@ void MainWindow::menuChosen(int id) {
     case MenuReport: saveReport(c_, *dialogs_); break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
+    case MenuConflictMatrix: openConflictMatrix(); break;
     default: break;
     }
 }
@@ -447,6 +467,7 @@ void MainWindow::configurationReplaced() {
     // them can be undone.
     history_.reset(c_);
     recordEdits();
+    updateSafetyMarks();
 }
 
 // Every control that shows a stored table, after the tables changed under it.
@@ -465,7 +486,7 @@ void MainWindow::showRestoredTables(int changedProgram) {
 }
 
 void MainWindow::recordEdits() {
-    history_.checkpoint(c_);
+    if (history_.checkpoint(c_)) updateSafetyMarks();
     undoAction_->setEnabled(history_.canUndo());
     redoAction_->setEnabled(history_.canRedo());
 }
@@ -475,6 +496,7 @@ void MainWindow::stepHistory(bool back) {
     const int program = back ? history_.undo(c_) : history_.redo(c_);
     if (program != -2) showRestoredTables(program);
     recordEdits();
+    updateSafetyMarks();
 }
 
 void MainWindow::delayEdited(QLineEdit* field, std::string& text) {
@@ -608,6 +630,7 @@ void MainWindow::redrawTactTable() {
     drawTactGrid(tactImage_, c_, t, d);
     drawDirectionColumn(tactImage_, c_, d);
     drawTactHeader(tactImage_, c_, t);
+    drawSafetyMarks(tactImage_, safetyReport_, c_.CurrentProgram, t);
     tactCanvas_->setImage(tactImage_);
 }
 
@@ -634,6 +657,26 @@ void MainWindow::openDiagram() {
     diagramWindow_->show();
     diagramWindow_->raise();
     diagramWindow_->activateWindow();
+}
+
+void MainWindow::openConflictMatrix() {
+    ConflictMatrixDialog dialog(this, c_);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changed()) return;
+    c_.Safety = dialog.result();
+    c_.Modified = 1;
+    recordEdits();  // one undo step
+    updateSafetyMarks();
+}
+
+void MainWindow::updateSafetyMarks() {
+    SafetyReport report = checkSafety(c_, c_.Safety);
+    const bool changed = report.findings.size() != safetyReport_.findings.size() ||
+                         !std::equal(report.findings.begin(), report.findings.end(), safetyReport_.findings.begin(),
+                                     [](const SafetyFinding& a, const SafetyFinding& b) {
+                                         return a.program == b.program && a.tact == b.tact && a.text == b.text;
+                                     });
+    safetyReport_ = std::move(report);
+    if (changed && tabs_->currentIndex() == TabPrograms) redrawTactTable();
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

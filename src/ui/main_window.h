@@ -8,10 +8,12 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/controller_commands.h"
 #include "app/file_commands.h"
+#include "check/safety_check.h"
 #include "edit/edit_history.h"
 #include "model/configuration.h"
 #include "ui/qt_dialogs.h"
@@ -45,11 +47,14 @@ public:
     // The scroll bars that the wheel over the picture moves: the wheel the
     // vertical one, Shift+wheel or a sideways wheel the horizontal one.
     void setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
+    // The tooltip for a point of the picture; empty for none.
+    std::function<QString(QPoint)> toolTipAt;
 
 signals:
     void clicked(QPoint pos, Qt::MouseButton button);
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
@@ -66,6 +71,7 @@ enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
     MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23,
+    MenuConflictMatrix = 30,
 };
 enum PopupKind { PopupNone = 0, PopupDirections = 1, PopupTacts = 2, PopupCalendar = 3 };
 
@@ -135,6 +141,11 @@ public:
     void openSite();
     void startLoader();
     void openDiagram();  // shows the diagram window, creating it once
+    void openConflictMatrix();  // "Матрица конфликтов…"; "Ок" stores it as one edit
+    // The safety check's findings as of the last edit; the tact grid marks
+    // the tacts they name.
+    const SafetyReport& safetyReport() const { return safetyReport_; }
+    void updateSafetyMarks();
     // "Отменить" (back) / "Повторить": the editors' changes, step by step.
     void stepHistory(bool back);
     EditHistory& editHistory() { return history_; }
@@ -175,6 +186,7 @@ private:
     QTimer refresh_;
     EditHistory history_;
     int popupContext_ = PopupNone;
+    SafetyReport safetyReport_;
     bool closing_ = false;
 
     QImage tactImage_, dirImage_;
