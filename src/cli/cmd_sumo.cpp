@@ -13,9 +13,6 @@
 namespace livra::cli {
 namespace {
 
-constexpr const char* kExportRefusedText =
-    "Экспорт в SUMO невозможен.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
-
 std::string baseName(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -35,13 +32,11 @@ int runSumoExport(const GlobalOptions&, const Args& args) {
     VectorErrorList verdict;
     if (validateConfiguration(*config, verdict) != 0) {
         for (const auto& line : verdict.lines) std::cerr << line << "\n";
-        std::cerr << kExportRefusedText << "\n";
+        std::cerr << kSumoExportRefusedText << "\n";
         return ExitFailed;
     }
     const SumoAdditional a = buildSumoExport(*config, tls);
-    const std::string xml = sumoExportXml(a, baseName(p.positional()[0]));
-    if (!writeFileAtomically(pathFromUtf8(*out),
-                             std::span(reinterpret_cast<const uint8_t*>(xml.data()), xml.size()))) {
+    if (!saveSumoExport(a, *out, baseName(p.positional()[0]))) {
         reportFileError(*out, kSaveErrorText);
         return ExitFailed;
     }
@@ -49,7 +44,7 @@ int runSumoExport(const GlobalOptions&, const Args& args) {
     for (const auto& l : a.tlLogics) std::cout << ' ' << l.programId;
     std::cout << "\n";
     if (!a.wauts.empty())
-        std::cout << "Календарь: " << a.wauts[0].switches.size() << " переключений, в понедельник 00:00 — "
+        std::cout << "Календарь: переключений " << a.wauts[0].switches.size() << ", в понедельник 00:00 — "
                   << a.wauts[0].startProg << "\n";
     return ExitOk;
 }

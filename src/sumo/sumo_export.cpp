@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/files.h"
 #include "sim/simulation.h"
 #include "sumo/sumo_letters.h"
 
@@ -227,6 +228,30 @@ std::string sumoExportXml(const SumoAdditional& a, const std::string& sourceName
     }
     out += "</additional>\n";
     return out;
+}
+
+bool saveSumoExport(const SumoAdditional& a, const std::string& pathUtf8, const std::string& sourceName) {
+    const std::string xml = sumoExportXml(a, sourceName);
+    return writeFileAtomically(pathFromUtf8(pathUtf8),
+                               std::span(reinterpret_cast<const uint8_t*>(xml.data()), xml.size()));
+}
+
+std::vector<std::string> sumoExportSummary(const SumoAdditional& a) {
+    std::vector<std::string> lines;
+    for (const SumoTlLogic& l : a.tlLogics) {
+        if (l.phases.empty()) {
+            lines.push_back(l.programId + " — светофор выключен");
+            continue;
+        }
+        int cycle = 0;
+        for (const SumoPhase& ph : l.phases) cycle += std::stoi(ph.duration);
+        lines.push_back(l.programId + " — фаз " + std::to_string(l.phases.size()) + ", цикл " + std::to_string(cycle) +
+                        " с");
+    }
+    for (const SumoWaut& w : a.wauts)
+        lines.push_back("Календарь: переключений " + std::to_string(w.switches.size()) + ", в понедельник 00:00 — " +
+                        w.startProg);
+    return lines;
 }
 
 }  // namespace livra

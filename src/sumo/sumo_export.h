@@ -12,6 +12,10 @@ namespace livra {
 
 inline constexpr const char* kDefaultSumoTls = "J";
 inline constexpr long kSumoWeek = 7L * 24 * 3600;
+// Said (titled "Внимание") when the validator finds an error: SUMO would
+// play a configuration the controller refuses.
+inline constexpr const char* kSumoExportRefusedText =
+    "Экспорт в SUMO невозможен.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 
 // Number of letters in a state: up to the last signal head. Call inputs after
 // it carry no signal and would only leave unused states behind.
@@ -30,6 +34,13 @@ SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId)
 
 // The additional file's text (UTF-8). `sourceName` is named in its comment.
 std::string sumoExportXml(const SumoAdditional& a, const std::string& sourceName);
+
+// Writes the export of `c` to `pathUtf8` atomically; false when it could not
+// be written (the old file, if any, is left as it was).
+bool saveSumoExport(const SumoAdditional& a, const std::string& pathUtf8, const std::string& sourceName);
+
+// One line per program for a preview: "4 — фаз 7, цикл 68 с".
+std::vector<std::string> sumoExportSummary(const SumoAdditional& a);
 
 // A tls id or program id as SUMO takes it: non-empty, printable, no blanks or
 // XML specials.

@@ -34,6 +34,7 @@
 #include "ui/canvases.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/editors/editors.h"
+#include "ui/sumo/sumo_commands.h"
 
 namespace livra::ui {
 
@@ -203,6 +204,9 @@ void MainWindow::buildMenus() {
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
+    tools->addSeparator();
+    add(tools, "Экспорт в SUMO…", MenuSumoExport);
+    add(tools, "Импорт из SUMO…", MenuSumoImport);
     QMenu* help = menuBar_->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -427,6 +431,13 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(int(LinkCommand::Service)); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
+    case MenuSumoImport:
+        if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
+            showRestoredTables(program);
+            recordEdits();
+        }
+        break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     default: break;
