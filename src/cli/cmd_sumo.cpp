@@ -2,10 +2,12 @@
 #include <iostream>
 #include <string>
 
+#include "check/safety_check.h"
 #include "check/validator.h"
 #include "cli/cli_util.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 #include "sumo/sumo_export.h"
 #include "sumo/sumo_import.h"
 #include "sumo_qt/sumo_xml_reader.h"
@@ -95,6 +97,12 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
     VectorErrorList verdict;
     validateConfiguration(c, verdict);
     for (const auto& line : verdict.lines) std::cout << "Проверка: " << line << "\n";
+    // The safety data lives beside the project; without it only the signal
+    // sequences are checked.
+    SafetyData safety;
+    const SafetyLoadResult loaded = loadSafetyFile(safetyFileNameFor(*into), c, safety);
+    if (!loaded.message.empty()) std::cout << loaded.message << "\n";
+    for (const auto& line : safetyReportLines(checkSafety(c, safety))) std::cout << line << "\n";
     return ExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/sumo/sumo_commands.h"
 
 #include "app/user_dialogs.h"
+#include "check/safety_check.h"
 #include "check/validator.h"
 #include "ui/sumo/sumo_export_dialog.h"
 #include "ui/sumo/sumo_import_dialog.h"
@@ -24,6 +25,7 @@ int importFromSumo(QWidget* owner, Configuration& c, UserDialogs& ui) {
     ui.add("Импорт из SUMO: тактов " + std::to_string(dialog.importedTacts()) + " в программу " +
            std::to_string(dialog.importedProgram() + 1));
     for (const auto& line : verdict.lines) ui.add("Проверка: " + line);
+    for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) ui.add(line);
     return dialog.importedProgram();
 }
 
