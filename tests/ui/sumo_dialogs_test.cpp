@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "model/project_file.h"
@@ -114,10 +115,11 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
                            "    <phase duration=\"25\" minDur=\"10\" state=\"rGrG\" name=\"второстепенная\"/>\n"
                            "    <phase duration=\"4\" state=\"uyrr\"/>\n"
                            "  </tlLogic>\n"
-                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"5\" state=\"GyGr\"/></tlLogic>\n"
+                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
                            "</additional>\n";
     const Configuration before = *c;
 
+    {
     ModalScript script;
     script.act([&](QWidget* modal) {
         auto* d = qobject_cast<SumoImportDialog*>(modal);
@@ -138,6 +140,7 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     });
     clickToolsItem(w, "Импорт из SUMO…");
     EXPECT_TRUE(script.done());
+    }
     EXPECT_EQ(c->TactTable[4][0], (Tact{TactPhase, 15, 35, 35, 1}));
     EXPECT_EQ(c->TactTable[4][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
     EXPECT_EQ(c->TactSignals[4][1][1], SignalRedYellow);
@@ -150,28 +153,26 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     // pedestrian cannot show is refused with the cause, nothing changes.
     const Configuration afterImport = *c;
     ModalScript again;
-    again.act([&](QWidget* modal) {
-        auto* d = qobject_cast<SumoImportDialog*>(modal);
-        if (!d) return false;
-        d->loadFile(QString::fromStdString(pathToUtf8(file)));
-        d->programIdList()->setCurrentIndex(1);
-        d->targetList()->setCurrentIndex(1);
-        QTest::mouseClick(d->importButton(), Qt::LeftButton);  // -> question, "Нет"
-        d->programIdList()->setCurrentIndex(2);
-        d->targetList()->setCurrentIndex(2);
-        QTest::mouseClick(d->importButton(), Qt::LeftButton);  // -> refusal
-        EXPECT_TRUE(d->isVisible());
-        QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
-        return true;
-    });
     again.answer("Нет");
     again.answer("Ок");
-    clickToolsItem(w, "Импорт из SUMO…");
+    {
+        SumoImportDialog d(&w, *c, w.dialogs());
+        d.show();
+        d.loadFile(QString::fromStdString(pathToUtf8(file)));
+        d.programIdList()->setCurrentIndex(1);
+        d.targetList()->setCurrentIndex(1);
+        QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> question, "Нет"
+        d.programIdList()->setCurrentIndex(2);
+        d.targetList()->setCurrentIndex(2);
+        QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> refusal
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    }
     EXPECT_TRUE(again.done());
     ASSERT_EQ(again.boxes.size(), 2u);
     EXPECT_EQ(again.boxes[0].text, "Программа 5 не пуста.\nЗаменить её программой SUMO?");
     EXPECT_EQ(again.boxes[1].title, "Ошибка");
-    EXPECT_TRUE(again.boxes[1].text.contains("направление 2 - Пешеходный не может показать «y»"));
+    EXPECT_TRUE(again.boxes[1].text.contains("направление 4 - Пешеходный не может показать «y»"));
     EXPECT_TRUE(c->sameTables(afterImport));
 
     // "Отменить" takes the import back.
