@@ -46,6 +46,7 @@ SumoImportDialog::SumoImportDialog(QWidget* owner, Configuration& config, UserDi
     phases_->setObjectName("phaseTable");
     phases_->setHorizontalHeaderLabels({"Фаза", "Имя", "Длит., с", "Мин., с", "Сигналы (связь 0, 1, …)"});
     phases_->verticalHeader()->setVisible(false);
+    phases_->verticalHeader()->setDefaultSectionSize(22);
     phases_->horizontalHeader()->setStretchLastSection(true);
     phases_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     phases_->setSelectionMode(QAbstractItemView::NoSelection);
