@@ -93,26 +93,27 @@ SumoImportResult importSumoProgram(Configuration& c, const SumoAdditional& a, co
     std::array<TactSignalRow, TactCount> signals{};
     for (std::size_t i = 0; i < logic->phases.size(); ++i) {
         const SumoPhase& ph = logic->phases[i];
-        const std::string where = phaseLabel(ph, int(i));
+        // Messages are made only for a refusal: a full program has 20000 cells.
+        auto where = [&] { return phaseLabel(ph, int(i)); };
         if (ph.hasNext)
-            return refuse(where + ": атрибут next (выбор следующей фазы) ДК не выполняет, его программа идет по кругу");
+            return refuse(where() + ": атрибут next (выбор следующей фазы) ДК не выполняет, его программа идет по кругу");
         const auto duration = wholeSeconds(ph.duration);
         if (!duration || *duration < 1 || *duration > 255)
-            return refuse(where + ": duration " + quoted(ph.duration) + " — нужно целое число секунд 1..255");
+            return refuse(where() + ": duration " + quoted(ph.duration) + " — нужно целое число секунд 1..255");
         std::optional<int> minDur;
         if (!ph.minDur.empty()) {
             minDur = wholeSeconds(ph.minDur);
             if (!minDur || *minDur < 1 || *minDur > *duration)
-                return refuse(where + ": minDur " + quoted(ph.minDur) + " — нужно целое число секунд 1..duration");
+                return refuse(where() + ": minDur " + quoted(ph.minDur) + " — нужно целое число секунд 1..duration");
         }
         const std::string& state = ph.state;
-        if (state.empty()) return refuse(where + ": пустое состояние state");
+        if (state.empty()) return refuse(where() + ": пустое состояние state");
         if (int(state.size()) > directions)
-            return refuse(where + ": сигналов " + std::to_string(state.size()) + ", а направлений " +
+            return refuse(where() + ": сигналов " + std::to_string(state.size()) + ", а направлений " +
                           std::to_string(directions) + " (индекс связи k — направление k+1)");
         for (std::size_t k = 0; k < state.size(); ++k)
             if (!isSumoLetter(state[k]))
-                return refuse(where + ", индекс " + std::to_string(k) + ": неизвестная буква " + quoted(std::string(1, state[k])));
+                return refuse(where() + ", индекс " + std::to_string(k) + ": неизвестная буква " + quoted(std::string(1, state[k])));
         const bool intermediate = state.find_first_of("yuo") != std::string::npos;
         const int32_t kind = intermediate ? TactIntermediate : TactPhase;
         Tact& tact = tacts[i];
@@ -121,7 +122,7 @@ SumoImportResult importSumoProgram(Configuration& c, const SumoAdditional& a, co
         tact.tMin = kind == TactPhase ? minDur.value_or(*duration) : minDur.value_or(0);
         for (int d = 0; d < directions; ++d) {
             const uint8_t dirKind = c.DirectionKind[d];
-            const std::string index = ", индекс " + std::to_string(d);
+            auto index = [d] { return ", индекс " + std::to_string(d); };
             if (d >= int(state.size())) {
                 // Call inputs after the last head carry no letter.
                 if (isCallInputDirection(dirKind)) {
@@ -129,14 +130,14 @@ SumoImportResult importSumoProgram(Configuration& c, const SumoAdditional& a, co
                     continue;
                 }
                 if (dirKind == DirEmpty) continue;
-                return refuse(where + index + ": нет буквы для " + directionText(c, d));
+                return refuse(where() + index() + ": нет буквы для " + directionText(c, d));
             }
             const char letter = state[std::size_t(d)];
             if (dirKind == DirEmpty)
-                return refuse(where + index + ": направления " + std::to_string(d + 1) + " нет");
+                return refuse(where() + index() + ": направления " + std::to_string(d + 1) + " нет");
             const auto code = signalFromSumoLetter(dirKind, kind, letter);
             if (!code)
-                return refuse(where + index + ": " + directionText(c, d) + " не может показать " +
+                return refuse(where() + index() + ": " + directionText(c, d) + " не может показать " +
                               quoted(std::string(1, letter)) + " в такте вида «" + tactKindName(kind) + "»");
             signals[i][d] = *code;
         }
