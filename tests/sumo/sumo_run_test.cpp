@@ -224,6 +224,33 @@ TEST(SumoRun, CallVariantServesTheCallEveryCycleAsSimulateWithCalls) {
     }
 }
 
+TEST(SumoRun, SampleScenarioRunsWithTrafficAndSummarisesTheWaiting) {
+    Sumo s;
+    SKIP_WITHOUT_SUMO(s);
+    test::TempDir dir;
+    // The scenario as docs/sumo.md runs it, in a copy of examples/sumo.
+    for (const auto& entry : fs::directory_iterator(kExamples / "sumo"))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename().string());
+    ASSERT_EQ(runLivra({"sumo-export", (kExamples / "crossroad.ptm").string(), "--out",
+                        (dir / "crossroad.add.xml").string()})
+                  .exitCode,
+              0);
+    buildSampleNet(s, dir);
+    const auto run = runProgram(s.sumo, {"-c", (dir / "crossroad.sumocfg").string()}, sumoEnv());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ((run.out + run.err).find("Warning"), std::string::npos) << run.out << run.err;
+    const std::string trips = readText(dir / "crossroad.tripinfo.xml");
+    std::size_t vehicles = 0;
+    for (std::size_t at = 0; (at = trips.find("<tripinfo ", at)) != std::string::npos; ++at) ++vehicles;
+    EXPECT_GT(vehicles, 1200u);  // an hour of 1340 departures, a few still on the way
+    const std::string python = findOnPath("python3");
+    if (python.empty()) return;
+    const auto summary = runProgram(python, {(dir / "waiting.py").string(), (dir / "crossroad.tripinfo.xml").string()});
+    ASSERT_EQ(summary.exitCode, 0) << summary.err;
+    for (const char* approach : {"\nWJ (с запада)\t", "\nEJ (с востока)\t", "\nNJ (с севера)\t", "\nSJ (с юга)\t"})
+        EXPECT_NE(summary.out.find(approach), std::string::npos) << summary.out;
+}
+
 TEST(SumoRun, DefaultProgramGuessedByNetconvertComesBackUnchanged) {
     Sumo s;
     SKIP_WITHOUT_SUMO(s);
