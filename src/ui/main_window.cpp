@@ -38,6 +38,7 @@
 #include "ui/diagram/diagram_window.h"
 #include "ui/editors/editors.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/sumo/sumo_commands.h"
 
 namespace livra::ui {
 
@@ -220,6 +221,9 @@ void MainWindow::buildMenus() {
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
+    tools->addSeparator();
+    add(tools, "Экспорт в SUMO…", MenuSumoExport);
+    add(tools, "Импорт из SUMO…", MenuSumoImport);
     QMenu* help = menuBar_->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -447,6 +451,13 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(int(LinkCommand::Service)); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
+    case MenuSumoImport:
+        if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
+            showRestoredTables(program);
+            recordEdits();
+        }
+        break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;

@@ -88,9 +88,10 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
         {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
         {"Отменить", 22}, {"Повторить", 23},
         {"Имитатор", 18}, {"Сервис", 19}, {"Матрица конфликтов…", 30}, {"-", 0}, {"Диаграмма программы", 20}, {"Отчёт (PDF)…", 21},
+        {"-", 0}, {"Экспорт в SUMO…", 24}, {"Импорт из SUMO…", 25},
         {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
-    for (int id = 10; id <= 23; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id = 10; id <= 25; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
