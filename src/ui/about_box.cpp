@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "livra_version.h"
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
 #include "ui/user_guide.h"
@@ -36,7 +37,7 @@ public:
         text->setStyleSheet("QPlainTextEdit { background: black; color: rgb(255,255,0); }");
         text->setPlainText(QStringList{
             "Программа: Конфигуратор 'Ливра'",
-            "Версия: 1.02",
+            QString("Версия: ") + LIVRA_VERSION,
             "Класс : 2",
             "",
             "Телефон: +7 (000) 000-00-00",
