@@ -2,7 +2,9 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -130,16 +132,25 @@ void PlanSurface::setHighlighted(std::vector<int32_t> ids) {
 const QImage& PlanSurface::labelImage(const PlanObject& o) {
     LabelPicture& l = labels_[o.id];
     if (l.image.isNull() || l.text != o.text) {
-        // Black text in "Arial" of half the label's height, on transparent.
+        // Black text in "Arial" of half the label's height, on transparent,
+        // with a white halo: the plain plan background is dark blue, and a
+        // plan picture may be dark too.
         l.text = o.text;
         l.image = QImage(std::max(o.baseWidth, 1), std::max(o.baseHeight, 1), QImage::Format_ARGB32_Premultiplied);
         l.image.fill(Qt::transparent);
         QPainter p(&l.image);
+        p.setRenderHint(QPainter::Antialiasing);
         QFont f("Arial");
         f.setPixelSize(std::max(o.baseHeight / 2, 1));
-        p.setFont(f);
-        p.setPen(Qt::black);
-        p.drawText(l.image.rect(), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(o.text));
+        const QString text = QString::fromStdString(o.text);
+        const QFontMetricsF metrics(f);
+        const QRectF box = l.image.rect();
+        // Left-aligned and vertically centred, as the text alone was drawn.
+        const QPointF baseline(box.left() + 1, box.center().y() + (metrics.ascent() - metrics.descent()) / 2);
+        QPainterPath path;
+        path.addText(baseline, f, text);
+        p.strokePath(path, QPen(QColor(255, 255, 255, 235), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, Qt::black);
     }
     return l.image;
 }
