@@ -205,7 +205,7 @@ int runNew(const GlobalOptions&, const Args& args) {
     if (!p.error().empty()) return usageError("new", p.error());
     const auto out = p.value("--out");
     if (!out || !p.positional().empty())
-        return usageError("new", "usage: livra new [--from FILE.json] --out FILE.ptm");
+        return usageError("new", "usage: livra new --out FILE.ptm [--from FILE.json]");
     Bytes bytes;
     if (const auto from = p.value("--from")) {
         // "-" reads the JSON from stdin, as a git filter or a pipe gives it.
@@ -281,7 +281,7 @@ std::optional<std::string> projectToJson(std::span<const uint8_t> file) {
 
 const std::vector<Command>& projectCommands() {
     static const std::vector<Command> commands = {
-        {"new", "new [--from FILE.json] --out FILE.ptm",
+        {"new", "new --out FILE.ptm [--from FILE.json]",
          "Saves the start-up configuration: empty calendar, 64 channels, both call\n"
          "delays \"0\", no directions, no programs, no plan.\n"
          "--from FILE.json builds the project that `livra dump --json` printed\n"

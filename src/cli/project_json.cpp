@@ -3,6 +3,8 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -77,12 +79,23 @@ std::optional<Bytes> fromBase64(std::string_view text) {
     return out;
 }
 
-// Shortest text that reads back as the same float.
+// Shortest text that reads back as the same float, the way the reader reads
+// it (a double, then a float); nothing when no text does.
 std::optional<std::string> floatText(float v) {
     if (!std::isfinite(v)) return std::nullopt;
+    // "-0" would read as the whole number 0.
+    if (v == 0 && std::signbit(v)) return std::string("-0.0");
+    auto same = [v](const std::string& text) {
+        return std::bit_cast<uint32_t>(float(std::strtod(text.c_str(), nullptr))) == std::bit_cast<uint32_t>(v);
+    };
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    std::string text(buf, r.ptr);
+    if (same(text)) return text;
+    std::snprintf(buf, sizeof buf, "%.9g", double(v));
+    text = buf;
+    if (same(text)) return text;
+    return std::nullopt;
 }
 
 int32_t int32At(std::span<const uint8_t> b, std::size_t at) {
@@ -133,7 +146,7 @@ public:
     std::string error;
 
     bool fail(const std::string& path, const std::string& what) {
-        if (error.empty()) error = path + ": " + what;
+        if (error.empty()) error = (path.empty() ? "the document" : path) + ": " + what;
         return false;
     }
 
@@ -446,8 +459,8 @@ void dumpJsonFileMembers(const Configuration& c, std::ostream& out, const Projec
     if (utf8ToCp1251(c.Tvp2Delay) != head.delay2)
         extra += (extra.empty() ? "" : ", ") + std::string("\"tvp2DelayCp1251\": \"") + hexBytes(head.delay2) + "\"";
     if (head.ends[0] != "\r\n" || head.ends[1] != "\r\n" || head.ends[2] != "\r\n")
-        extra += (extra.empty() ? "" : ", ") + std::string("\"lineEnds\": ") +
-                 json::array({head.ends[0], head.ends[1], head.ends[2]}).dump();
+        extra += (extra.empty() ? "" : ", ") + std::string("\"lineEnds\": [") + json(head.ends[0]).dump() + ", " +
+                 json(head.ends[1]).dump() + ", " + json(head.ends[2]).dump() + "]";
     if (!extra.empty()) out << ",\n  \"fileHead\": {" << extra << "}";
     out << ",\n  \"plan\": ";
     if (plan.empty())
@@ -491,10 +504,15 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
         return r.fail("version", v->dump() + " is not a version this program reads (1)"), done();
     if (const json* v = r.member(doc, "", "channelCount", false); v && !r.byte(*v, "channelCount", c.ChannelCount))
         return done();
+    const json* fileHead = r.member(doc, "", "fileHead", false);
     for (int k = 0; k < 2; ++k) {
         const char* key = k ? "tvp2Delay" : "tvp1Delay";
         std::string cp1251;
-        if (const json* v = r.member(doc, "", key, false)) {
+        // With the stored bytes given, the text only shows them.
+        const bool stored = fileHead && fileHead->is_object() && fileHead->contains(std::string(key) + "Cp1251");
+        if (const json* v = r.member(doc, "", key, false); v && stored) {
+            if (!v->is_string()) return r.fail(key, "expected a text"), done();
+        } else if (v) {
             if (!r.lineText(*v, key, cp1251)) return done();
             (k ? c.Tvp2Delay : c.Tvp1Delay) = v->get<std::string>();
         } else {
@@ -510,7 +528,7 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
     if (const json* v = r.member(doc, "", "directions", false); v && !r.directions(*v, c)) return done();
     if (const json* v = r.member(doc, "", "programs", false); v && !r.programs(*v, c)) return done();
     if (const json* v = r.member(doc, "", "calendar", false); v && !r.calendar(*v, c)) return done();
-    if (const json* v = r.member(doc, "", "fileHead", false); v && !r.head(*v, head)) return done();
+    if (fileHead && !r.head(*fileHead, head)) return done();
     c.Tvp1Delay = cp1251ToUtf8(head.delay1);
     c.Tvp2Delay = cp1251ToUtf8(head.delay2);
     if (const json* v = r.member(doc, "", "plan", false); v && !r.plan(*v, plan)) return done();
@@ -528,6 +546,12 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
     put(head.delay2);
     put(head.ends[2]);
     for (const auto& s : sections) result.file.insert(result.file.end(), s.begin(), s.end());
+    // A CR line end before an LF (of the next line end, or a calendar byte of
+    // 10) reads back as one CR LF: such a file could not keep these lines.
+    const auto back = readProjectHead(result.file);
+    if (!back || back->delay1 != head.delay1 || back->delay2 != head.delay2 || back->ends[0] != head.ends[0] ||
+        back->ends[1] != head.ends[1] || back->ends[2] != head.ends[2])
+        return r.fail("fileHead.lineEnds", "a CR line end before an LF byte reads back as CR LF"), done();
     return result;
 }
 
