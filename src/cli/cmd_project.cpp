@@ -6,6 +6,7 @@
 #include "cli/project_json.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 
 namespace livra::cli {
 namespace {
@@ -229,6 +230,24 @@ int runNew(const GlobalOptions&, const Args& args) {
             return ExitUsage;
         }
         bytes = std::move(project->file);
+        if (project->safety) {
+            // The safety data goes beside the project, as the desktop program keeps it.
+            SafetyData safety;
+            const auto read = parseSafetyJson(*project->safety, *project->config, safety);
+            if (read.status != SafetyFileStatus::Loaded) {
+                std::cerr << "livra new: " << *from << ": safety: " << read.message << "\n";
+                return ExitUsage;
+            }
+            const std::string side = safetyJson(safety, *project->config);
+            const std::vector<FileToWrite> files = {
+                {pathFromUtf8(*out), bytes},
+                {pathFromUtf8(safetyFileNameFor(*out)), std::span(reinterpret_cast<const uint8_t*>(side.data()), side.size())}};
+            if (writeFilesTogether(files) != -1) {
+                std::cerr << kErrorTitle << ": " << kSaveErrorText;
+                return ExitFailed;
+            }
+            return ExitOk;
+        }
     } else {
         auto c = std::make_unique<Configuration>();
         resetConfiguration(*c);

@@ -495,7 +495,7 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
     };
 
     if (!r.object(doc, "", {"format", "version", "channelCount", "tvp1Delay", "tvp2Delay", "freeChannels",
-                             "directions", "programs", "calendar", "fileHead", "plan"}))
+                             "directions", "programs", "calendar", "fileHead", "plan", "safety"}))
         return done();
     const json* format = r.member(doc, "", "format", true);
     if (!format) return done();
@@ -533,6 +533,10 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
     c.Tvp2Delay = cp1251ToUtf8(head.delay2);
     if (const json* v = r.member(doc, "", "plan", false); v && !r.plan(*v, plan)) return done();
     if (plan.size() > kMaxPlanFileSize) return r.fail("plan", "larger than a plan file may be"), done();
+    if (const json* v = r.member(doc, "", "safety", false); v && !v->is_null()) {
+        if (!v->is_object()) return r.fail("safety", "expected an object"), done();
+        result.safety = v->dump();
+    }
 
     auto sections = serializeProjectSections(c, plan);
     Bytes& first = sections.front();

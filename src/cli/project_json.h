@@ -41,6 +41,9 @@ inline constexpr std::size_t kMaxJsonSize = std::size_t(64) << 20;
 struct ProjectFromJson {
     std::unique_ptr<Configuration> config;
     Bytes file;  // the project file's bytes
+    // The "safety" member as it stands, for the file beside the project; the
+    // caller reads it against the configuration.
+    std::optional<std::string> safety;
 };
 
 // The project that a JSON text describes. On failure nothing and `error`

@@ -5,6 +5,7 @@
 
 #include "cli/project_json.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 #include "plan/plan_objects.h"
 #include "support/test_support.h"
 
@@ -212,4 +213,34 @@ TEST(CliNewFromJson, BuildsTheFileOrNamesTheFaultAndWritesNothing) {
     const auto missing = runLivra({"new", "--from", (dir / "none.json").string(), "--out", (dir / "c.ptm").string()});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("Файл: " + (dir / "none.json").string()), std::string::npos);
+}
+
+TEST(CliNewFromJson, TheSafetyMemberGoesIntoTheFileBesideTheProject) {
+    TempDir dir;
+    const auto c = sampleConfiguration();
+    SafetyData safety;
+    safety.conflict[0].set(1);
+    safety.conflict[1].set(0);
+    safety.intergreen[0][1] = 5;
+    safety.intergreen[1][0] = 4;
+    std::string json = *projectToJson(serializeProject(*c, {}));
+    json.insert(json.rfind('}'), ",\n  \"safety\": " + safetyJson(safety, *c));
+    writeBytes(dir / "s.json", Bytes(json.begin(), json.end()));
+    const auto made = runLivra({"new", "--from", (dir / "s.json").string(), "--out", (dir / "s.ptm").string()});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(readBytes(dir / "s.ptm"), serializeProject(*c, {}));
+    const Bytes side = readBytes(dir / "s.safety.json");
+    EXPECT_EQ(std::string(side.begin(), side.end()), safetyJson(safety, *c));
+
+    // Safety data for other directions than the project's is refused whole.
+    auto other = sampleConfiguration();
+    other->DirectionKind[0] = DirPedestrian;
+    std::string stale = *projectToJson(serializeProject(*c, {}));
+    stale.insert(stale.rfind('}'), ",\n  \"safety\": " + safetyJson(safety, *other));
+    writeBytes(dir / "stale.json", Bytes(stale.begin(), stale.end()));
+    const auto refused = runLivra({"new", "--from", (dir / "stale.json").string(), "--out", (dir / "t.ptm").string()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find(": safety: "), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.ptm"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.safety.json"));
 }
