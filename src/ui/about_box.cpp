@@ -37,8 +37,11 @@ public:
         text->setStyleSheet("QPlainTextEdit { background: black; color: rgb(255,255,0); }");
         text->setPlainText(QStringList{
             "Программа: Конфигуратор 'Ливра'",
-            QString("Версия: ") + LIVRA_VERSION,
+            QString("Версия: ") + LIVRA_RELEASE,
             "Класс : 2",
+            // The release above as users and the maker name it; the build
+            // (the same with the commit) as --version and the report show it.
+            QString("Сборка: ") + LIVRA_VERSION,
             "",
             "Телефон: +7 (000) 000-00-00",
             "E-mail: support@livra.example",
