@@ -2,9 +2,7 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -139,18 +137,19 @@ const QImage& PlanSurface::labelImage(const PlanObject& o) {
         l.image = QImage(std::max(o.baseWidth, 1), std::max(o.baseHeight, 1), QImage::Format_ARGB32_Premultiplied);
         l.image.fill(Qt::transparent);
         QPainter p(&l.image);
-        p.setRenderHint(QPainter::Antialiasing);
         QFont f("Arial");
         f.setPixelSize(std::max(o.baseHeight / 2, 1));
+        p.setFont(f);
         const QString text = QString::fromStdString(o.text);
-        const QFontMetricsF metrics(f);
-        const QRectF box = l.image.rect();
-        // Left-aligned and vertically centred, as the text alone was drawn.
-        const QPointF baseline(box.left() + 1, box.center().y() + (metrics.ascent() - metrics.descent()) / 2);
-        QPainterPath path;
-        path.addText(baseline, f, text);
-        p.strokePath(path, QPen(QColor(255, 255, 255, 235), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.fillPath(path, Qt::black);
+        const QRect box = l.image.rect();
+        // The halo: the text in white one pixel off in every direction, the
+        // black text (as crisp as ever) over it.
+        p.setPen(Qt::white);
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (dx || dy) p.drawText(box.translated(dx + 1, dy), Qt::AlignLeft | Qt::AlignVCenter, text);
+        p.setPen(Qt::black);
+        p.drawText(box.translated(1, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     return l.image;
 }
