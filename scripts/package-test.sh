@@ -64,8 +64,11 @@ fi
 [ -f "$deb" ] || { echo "package-test: no package; run scripts/package-deb.sh first" >&2; exit 2; }
 
 mounted=()
+first=""
 cleanup() {
   local m
+  # A desktop program still running from a failed check is stopped by its id.
+  [ -n "$first" ] && kill "$first" 2>/dev/null || true
   for ((m = ${#mounted[@]} - 1; m >= 0; m--)); do umount -l "${mounted[m]}" 2>/dev/null || true; done
   rm -rf "$CHROOT"
 }
@@ -123,7 +126,6 @@ echo "man -w livra: $(in_root man -w livra)"
 # its own process id.
 in_user sh -c 'livra-configurator "$1" >/tmp/first.log 2>&1 & echo $! >/tmp/first.pid; wait' sh "$sample" &
 waiter=$!
-first=""
 for _ in $(seq 1 100); do
   first="$(cat "$CHROOT/tmp/first.pid" 2>/dev/null || true)"
   [ -n "$first" ] && grep -q livra-configurator "/proc/$first/cmdline" 2>/dev/null &&
