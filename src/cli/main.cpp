@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/commands.h"
+#include "livra_version.h"
 
 using namespace livra::cli;
 
@@ -24,7 +25,8 @@ void printHelp(std::ostream& out) {
     for (const Command* c : allCommands()) out << "  " << c->synopsis << "\n";
     out << "\nOptions:\n"
            "  --port DEVICE   use this serial port instead of searching for the cable\n"
-           "  --help          this text; `livra COMMAND --help` describes one command\n\n"
+           "  --help          this text; `livra COMMAND --help` describes one command\n"
+           "  --version       the program's version\n\n"
            "Exit status: 0 success, 1 the operation failed, 2 bad usage or unreadable file.\n";
 }
 
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
             global.port = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             printHelp(std::cout);
+            return ExitOk;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "livra " << LIVRA_VERSION << "\n";
             return ExitOk;
         } else {
             break;

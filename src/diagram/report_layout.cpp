@@ -155,6 +155,7 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
         {"Направлений", std::to_string(r.directions.size())},
         {"Программ", std::to_string(used)},
     };
+    if (!info.version.empty()) r.fields.push_back({"Версия программы", info.version});
     for (int d = 0; d < DayCount; ++d) {
         for (const CalendarEntry& e : c.Calendar[d]) {
             if (e.empty()) continue;

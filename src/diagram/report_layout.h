@@ -26,6 +26,7 @@ struct PageGeometry {
 struct ReportInfo {
     std::string projectName;  // the file's name, or "без имени"
     std::string date;         // "09.12.2026"
+    std::string version;      // the program's version; no field when empty
 };
 
 struct DirectionLine {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace livra::platform {
@@ -18,6 +19,24 @@ std::filesystem::path userDataDirectory() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::filesystem::path(home) / ".local" / "share" / "livra";
     return std::filesystem::temp_directory_path() / "livra";
+}
+
+ScratchBuffer::ScratchBuffer(std::size_t size) {
+    constexpr std::size_t hugePage = std::size_t(2) << 20;
+    mapped_ = (size + hugePage - 1) & ~(hugePage - 1);
+    void* memory = ::mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        mapped_ = 0;
+        return;
+    }
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, mapped_, MADV_HUGEPAGE);  // a hint: without it, plain pages
+#endif
+    data_ = static_cast<uint8_t*>(memory);
+}
+
+ScratchBuffer::~ScratchBuffer() {
+    if (data_) ::munmap(data_, mapped_);
 }
 
 bool syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <cstdlib>
+#include <new>
 #include <io.h>
 #include <windows.h>
 
@@ -18,6 +19,10 @@ std::filesystem::path userDataDirectory() {
         return std::filesystem::path(local) / L"Livra";
     return std::filesystem::temp_directory_path() / L"Livra";
 }
+
+ScratchBuffer::ScratchBuffer(std::size_t size) : data_(new (std::nothrow) uint8_t[size]), mapped_(size) {}
+
+ScratchBuffer::~ScratchBuffer() { delete[] data_; }
 
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 

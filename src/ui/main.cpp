@@ -11,12 +11,17 @@
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui/session.h"
+#include "livra_version.h"
 #include "ui/single_instance.h"
 
 int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("livra-configurator %s\n", LIVRA_VERSION);
+        return 0;
+    }
     std::string error;
     const auto options = livra::ui::parseCommandLine(args, error);
     if (!options) {

@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 #include <filesystem>
 
+#include "livra_version.h"
 #include "model/project_file.h"
 #include "pictures/pictures.h"
 #include "support/test_support.h"
@@ -615,6 +616,7 @@ TEST_F(MainWindowTest, AboutBoxAndMissingHelpAndLoader) {
     EXPECT_EQ(about->size(), QSize(390, 290));
     const QString text = about->findChild<QPlainTextEdit*>("aboutText")->toPlainText();
     EXPECT_TRUE(text.startsWith("Программа: Конфигуратор 'Ливра'\nВерсия: 1.02\nКласс : 2\n"));
+    EXPECT_TRUE(text.contains(QString("\nСборка: ") + LIVRA_VERSION + "\n")) << text.toStdString();
     const QString dir0 = QDir::currentPath();
     about->close();  // the close box behaves like "Ок"
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -88,7 +88,7 @@ TEST_F(SimulatorWindowTest, OpensStoppedAndDarkWithItsControls) {
     EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(w->planSurface().geometry(), QRect(0, 0, 500, 500));
     EXPECT_EQ(w->datePicker()->geometry(), QRect(10, 510, 85, 20));
-    EXPECT_EQ(w->datePicker()->displayFormat(), "dd/MM/yyyy");
+    EXPECT_EQ(w->datePicker()->displayFormat(), "dd.MM.yyyy");
     EXPECT_EQ(w->timePicker()->geometry(), QRect(10, 540, 85, 25));
     EXPECT_EQ(w->clockLabel()->geometry(), QRect(100, 510, 120, 20));
     EXPECT_EQ(w->clockLabel()->text(), "??.??.??.???? ??:??:??");

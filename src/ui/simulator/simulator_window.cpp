@@ -89,7 +89,7 @@ void SimulatorWindow::build() {
 
     date_ = new QDateEdit(this);
     date_->setObjectName("datePicker");
-    date_->setDisplayFormat("dd/MM/yyyy");
+    date_->setDisplayFormat("dd.MM.yyyy");
     date_->setGeometry(10, 510, 85, 20);
     time_ = new QTimeEdit(this);
     time_->setObjectName("timePicker");
