@@ -8,6 +8,7 @@
 #include <new>
 
 #include "pictures/pictures.h"
+#include "ui/bundled_fonts.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui/session.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setStyle(QStyleFactory::create("Fusion"));
+    livra::ui::useBundledFontsWhereArialIsMissing();
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);
