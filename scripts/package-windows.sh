@@ -22,10 +22,13 @@ source "$ROOT/scripts/windows-env.sh"
 
 QT="$(windows_build "$WINDOWS_DIR" livra livra-configurator)"
 
-# The version: the project's, with git's description of this commit when it
-# is not the release tag itself.
-version="$(sed -nE 's/^project\(livra[^)]*VERSION ([0-9][0-9.]*).*/\1/p' "$ROOT/CMakeLists.txt" | head -n 1)"
-if described="$(git -C "$ROOT" describe --tags --always --dirty 2>/dev/null)"; then
+# The version the programs show (the build's generated header); without one,
+# the project's with git's description of this commit when it is not the
+# release tag itself.
+version="$(sed -nE 's/^#define LIVRA_VERSION "(.*)"$/\1/p' "$WINDOWS_DIR/generated/livra_version.h" 2>/dev/null || true)"
+[ -n "$version" ] || version="$(sed -nE 's/^project\(livra[^)]*VERSION ([0-9][0-9.]*).*/\1/p' "$ROOT/CMakeLists.txt" | head -n 1)"
+if [ ! -f "$WINDOWS_DIR/generated/livra_version.h" ] \
+   && described="$(git -C "$ROOT" describe --tags --always --dirty 2>/dev/null)"; then
   [ "$described" = "v$version" ] || [ "$described" = "$version" ] || version="$version-$described"
 fi
 name="livra-$version-windows-x64"
