@@ -40,7 +40,7 @@ mingw_runtime_dirs() {
 provide_offscreen_fonts() {
   local folder="$1" f
   mkdir -p "$folder/lib/fonts"
-  for f in /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf; do
+  for f in /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf; do
     [ -f "$f" ] && ln -sf "$f" "$folder/lib/fonts/"
   done
 }
