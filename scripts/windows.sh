@@ -3,18 +3,18 @@
 # for mingw (scripts/qt-mingw.sh), in its own build folder (WINDOWS_DIR), and
 # tried under wine without a display:
 #   - every test program (core, commands, desktop offscreen, fuzz replays);
-#   - livra.exe against the Linux virtual controller through a wine COM port
-#     linked to its pseudo-terminal: write of the sample, verify from wine and
-#     from Linux;
-#   - check and a ten-minute simulation of the sample, equal to Linux's;
-#   - one configurator at a time (the named mutex).
+#   - the zip of scripts/package-windows.sh, unzipped, its programs alone:
+#     check and a ten-minute simulation of the sample equal to Linux's;
+#     livra.exe against the Linux virtual controller through a wine COM port
+#     linked to its pseudo-terminal (write of the sample, verify from wine and
+#     from Linux); one configurator at a time (the named mutex).
 # Benchmarks are not built. Installs what it needs when missing.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
 LINUX_DIR="${BUILD_DIR:-$ROOT/build}"
 export JOBS="${JOBS:-$(nproc)}"
-PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev dpkg-dev
+PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev dpkg-dev zip unzip
           qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-liberation fonts-dejavu-core)
 # shellcheck source=packages.sh
 source "$ROOT/scripts/packages.sh"
@@ -37,6 +37,13 @@ if [ ! -x "$LINUX_DIR/src/livra-emulator" ] || [ ! -x "$LINUX_DIR/src/livra" ]; 
   [ -f "$LINUX_DIR/build.ninja" ] || cmake -S "$ROOT" -B "$LINUX_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
   cmake --build "$LINUX_DIR" -j"$JOBS" --target livra livra-emulator >&2
 fi
-step "the program under wine"
-"$ROOT/scripts/windows-check.sh" "$WINDOWS_DIR/src" "$LINUX_DIR/src"
+step "the zip"
+zip="$("$ROOT/scripts/package-windows.sh" | tail -n 1 | cut -d' ' -f1)"
+unpacked="$(mktemp -d)"
+unzip -q "$zip" -d "$unpacked"
+# The unzipped programs alone: no search path to Qt or the compiler's DLLs,
+# so a DLL missing from the zip fails here.
+step "the unzipped programs under wine"
+(unset WINEPATH; "$ROOT/scripts/windows-check.sh" "$unpacked"/livra-*-windows-x64 "$LINUX_DIR/src")
+rm -rf "$unpacked"
 step "windows done"
