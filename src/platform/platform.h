@@ -3,6 +3,8 @@
 // platform behind this header.
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace livra::platform {
 
@@ -16,5 +18,11 @@ bool syncFile(std::FILE* file);
 // on failure `to` is left as it was. Windows refuses a plain rename onto an
 // existing file and may hold a file briefly (indexer, virus scanner).
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The program's arguments (argv[0] first) in UTF-8, and a console that shows
+// UTF-8 output. Windows hands main() the arguments in the ANSI code page,
+// where a Cyrillic file name turns into question marks, and its console
+// reads output in the OEM code page.
+std::vector<std::string> utf8Arguments(int argc, char** argv);
 
 }  // namespace livra::platform

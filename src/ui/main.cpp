@@ -8,6 +8,7 @@
 #include <new>
 
 #include "pictures/pictures.h"
+#include "platform/platform.h"
 #include "ui/bundled_fonts.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
@@ -17,7 +18,9 @@
 int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // The project's name in UTF-8 on every system (Windows hands over the ANSI code page).
+    std::vector<std::string> args = livra::platform::utf8Arguments(argc, argv);
+    args.erase(args.begin());
     std::string error;
     const auto options = livra::ui::parseCommandLine(args, error);
     if (!options) {
