@@ -12,5 +12,7 @@ foreach(lib nlohmann)
 endforeach()
 include_directories(SYSTEM ${LIVRA_HOST_HEADERS})
 if(EXISTS ${LIVRA_HOST_HEADERS}/nlohmann)
+  # Where src/CMakeLists.txt would otherwise find /usr/include itself.
+  set(LIVRA_NLOHMANN_JSON_DIR ${LIVRA_HOST_HEADERS} CACHE PATH "nlohmann/json for the cross build" FORCE)
   set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/host-headers CACHE PATH "" FORCE)
 endif()
