@@ -113,6 +113,9 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     r.exitCode = int(code);
+    // A Windows program's text output ends its lines with CR LF; the tests
+    // compare lines as the program writes them.
+    for (std::string* text : {&r.out, &r.err}) std::erase(*text, '\r');
     return r;
 }
 
