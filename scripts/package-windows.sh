@@ -52,8 +52,9 @@ find_dll() {
   local d f
   for d in "${search[@]}"; do
     f="$(find "$d" -maxdepth 1 -iname "$1" -print -quit)"
-    [ -n "$f" ] && { echo "$f"; return; }
+    [ -n "$f" ] && { echo "$f"; return 0; }
   done
+  return 0  # a system DLL
 }
 queue=("$stage"/*.exe "$stage"/*/*.dll)
 while [ ${#queue[@]} -gt 0 ]; do
