@@ -59,6 +59,15 @@ wine_setup() {
   for d in "$build/src" "$build/tests" "$build/fuzz"; do
     [ -d "$d" ] && provide_offscreen_fonts "$d"
   done
+  # What the zip puts beside the programs: Qt's Russian texts and the guide
+  # (a path of the build machine in the program means nothing to Windows).
+  local root
+  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+  for d in "$build/src" "$build/tests"; do
+    mkdir -p "$d/translations"
+    ln -sf /usr/share/qt6/translations/qtbase_ru.qm "$d/translations/"
+    ln -sfn "$root/docs/guide" "$d/guide"
+  done
   wineboot --init >/dev/null 2>&1 || true
 }
 
