@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "livra_version.h"
+#include "platform/platform.h"
 
 using namespace livra::cli;
 
@@ -33,6 +34,11 @@ void printHelp(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // File names in UTF-8 on every system (Windows hands over the ANSI code page).
+    std::vector<std::string> utf8 = livra::platform::utf8Arguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (auto& a : utf8) utf8Argv.push_back(a.data());
+    argv = utf8Argv.data();
     GlobalOptions global;
     int i = 1;
     for (; i < argc; ++i) {

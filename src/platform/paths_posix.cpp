@@ -45,4 +45,6 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::vector<std::string> utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
 }  // namespace livra::platform

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace livra::platform {
 
@@ -35,5 +37,11 @@ private:
     uint8_t* data_ = nullptr;
     std::size_t mapped_ = 0;
 };
+
+// The program's arguments (argv[0] first) in UTF-8, and a console that shows
+// UTF-8 output. Windows hands main() the arguments in the ANSI code page,
+// where a Cyrillic file name turns into question marks, and its console
+// reads output in the OEM code page.
+std::vector<std::string> utf8Arguments(int argc, char** argv);
 
 }  // namespace livra::platform

@@ -8,6 +8,8 @@
 #include <new>
 
 #include "pictures/pictures.h"
+#include "platform/platform.h"
+#include "ui/bundled_fonts.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui/session.h"
@@ -17,7 +19,9 @@
 int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // The project's name in UTF-8 on every system (Windows hands over the ANSI code page).
+    std::vector<std::string> args = livra::platform::utf8Arguments(argc, argv);
+    args.erase(args.begin());
     if (args.size() == 1 && args[0] == "--version") {
         std::printf("livra-configurator %s\n", LIVRA_VERSION);
         return 0;
@@ -36,6 +40,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setStyle(QStyleFactory::create("Fusion"));
+    livra::ui::useBundledFontsWhereArialIsMissing();
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);

@@ -730,6 +730,16 @@ TEST(StartUp, CommandLineOptions) {
     o = parseCommandLine({"--virtual-controller"}, error);
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->virtualController);
+
+    // Qt's own options are left to Qt, with their values, in either spelling.
+    o = parseCommandLine({"-platform", "offscreen", "a.ptm", "-style=fusion", "-reverse", "--quit-after-show"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->project, "a.ptm");
+    EXPECT_TRUE(o->quitAfterShow);
+    o = parseCommandLine({"a.ptm", "-platform"}, error);
+    EXPECT_FALSE(o) << "a Qt option without its value is a second project name";
+    o = parseCommandLine({"-platformx", "offscreen"}, error);
+    EXPECT_FALSE(o) << "only Qt's exact option names are skipped";
 }
 
 // A big table is moved with the wheel over its picture, not only by its bars:
