@@ -59,7 +59,10 @@ TEST(SafetyCommands, SafetyEditsTheSideFileAndDumpShowsIt) {
 
     r = test::runLivra({"dump", "--json", project});
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("\n  },\n  \"safety\": {\n    \"format\": \"livra-safety\""), std::string::npos);
+    // The last member, after the calendar and the plan.
+    const auto safetyAt = r.out.find(",\n  \"safety\": {\n    \"format\": \"livra-safety\"");
+    ASSERT_NE(safetyAt, std::string::npos);
+    EXPECT_LT(r.out.find("\n  \"plan\": "), safetyAt);
     EXPECT_EQ(r.out.substr(r.out.size() - 6), "  }\n}\n");
 
     r = test::runLivra({"safety", project, "--no-conflict", "1", "4"});
