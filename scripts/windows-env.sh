@@ -13,8 +13,12 @@ fetch_png_source() {
       [ "$(id -u)" -ne 0 ] && sudo="sudo"
       mirror=$(grep -rhoE '^(deb|URIs:)[^#]*https?://[^ ]+' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null \
         | grep -oE 'https?://[^ ]+' | grep -E '/debian/?$' | head -n 1)
+      if [ -z "$mirror" ]; then
+        echo "windows: no Debian archive in the apt sources to take libpng's source from" >&2
+        return 1
+      fi
       printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "${mirror:-http://deb.debian.org/debian}" "$(. /etc/os-release && echo "$VERSION_CODENAME")" \
+        "$mirror" "$(. /etc/os-release && echo "$VERSION_CODENAME")" \
         | $sudo tee /etc/apt/sources.list.d/livra-src.sources >/dev/null
       $sudo apt-get update -qq >&2
     fi
