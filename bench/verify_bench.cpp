@@ -66,7 +66,7 @@ void run(benchmark::State& state, bool verify) {
         } else {
             auto into = std::make_unique<Configuration>();
             into->ProgramDir = (dir / "read").string() + "/";
-            ok = readFromController(*into, link, ui);
+            ok = readFromController(*into, link, ui) == LinkOutcome::Ok;
         }
         if (!ok) {
             state.SkipWithError("the exchange failed");

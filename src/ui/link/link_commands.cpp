@@ -1,8 +1,9 @@
 // The link tab's buttons call the controller commands; the build without the
 // serial adapter refuses them with the usual failure box.
-#include "ui/main_window.h"
+#include "ui/link/link_commands.h"
 
 #include "app/verify_commands.h"
+#include "model/project_file.h"
 
 #if __has_include("serial_qt/qt_serial_port.h")
 #define LIVRA_HAVE_LINK 1
@@ -10,33 +11,36 @@
 
 namespace livra::ui {
 
-bool runLinkCommand(LinkCommand which, Configuration& c, LinkContext* link, UserDialogs& ui, LinkTabState& tab) {
+std::optional<LinkOutcome> runLinkCommand(LinkCommand which, Configuration& c, LinkContext* link, UserDialogs& ui,
+                                          LinkTabState& tab) {
 #ifdef LIVRA_HAVE_LINK
-    if (which == LinkCommand::SaveJournal) {
-        saveJournal(tab, ui);
-        return true;
-    }
+    if (which == LinkCommand::SaveJournal)
+        return saveJournal(tab, ui) ? LinkOutcome::Ok : LinkOutcome::FileError;
     // Without a link every command ends with the cable message.
     LinkContext none;
     if (!link) link = &none;
     switch (which) {
-    case LinkCommand::Write: writeToController(c, *link, ui); break;
-    case LinkCommand::Read: readFromController(c, *link, ui); break;
-    case LinkCommand::Info: showControllerInfo(*link, ui); break;
-    case LinkCommand::ReadClock: readControllerClock(*link, ui, tab); break;
-    case LinkCommand::SyncClock: syncControllerClock(*link, ui, tab); break;
-    case LinkCommand::ReadJournal: readJournal(*link, ui, tab); break;
-    case LinkCommand::Service: serviceCommand(*link, ui, tab); break;
+    case LinkCommand::Write: return writeToController(c, *link, ui);
+    case LinkCommand::Read: return readFromController(c, *link, ui);
+    case LinkCommand::Info: return showControllerInfo(*link, ui);
+    case LinkCommand::ReadClock: return readControllerClock(*link, ui, tab);
+    case LinkCommand::SyncClock: return syncControllerClock(*link, ui, tab);
+    case LinkCommand::ReadJournal: return readJournal(*link, ui, tab);
+    case LinkCommand::Service: return serviceCommand(*link, ui, tab);
     case LinkCommand::SaveJournal: break;
-    case LinkCommand::Compare: compareWithController(c, *link, ui); break;
-    case LinkCommand::WriteVerified: writeAndVerify(c, *link, ui); break;
+    case LinkCommand::Compare: {
+        LinkOutcome failure = LinkOutcome::Ok;
+        compareWithController(c, *link, ui, nullptr, &failure);
+        return failure;
     }
-    return true;
+    case LinkCommand::WriteVerified: return writeAndVerify(c, *link, ui);
+    }
+    return std::nullopt;
 #else
     (void)which; (void)c; (void)link; (void)tab;
-    ui.messageBox("Ошибка", "Выполнить команду не удалось!!!\nСвязь с ДК в этой сборке недоступна.", Buttons::Ok,
+    ui.messageBox(kErrorTitle, "Выполнить команду не удалось!!!\nСвязь с ДК в этой сборке недоступна.", Buttons::Ok,
                   Icon::Error);
-    return false;
+    return std::nullopt;
 #endif
 }
 
