@@ -6,7 +6,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-          qt6-base-dev qt6-serialport-dev fonts-liberation qt6-svg-dev poppler-utils qt6-translations-l10n)
+          qt6-base-dev qt6-serialport-dev fonts-liberation qt6-svg-dev poppler-utils qt6-translations-l10n
+          nlohmann-json3-dev)
 # shellcheck source=packages.sh
 source "$ROOT/scripts/packages.sh"
 install_missing_packages "${PACKAGES[@]}"

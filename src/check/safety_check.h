@@ -4,7 +4,9 @@
 // pedestrian must never see, over every tact sequence the controller can
 // run (the plain cycle, each call served, phases ended at tMin or tMain, the
 // calendar's switch from one program to the next).
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/configuration.h"
@@ -40,6 +42,7 @@ struct SafetyFinding {
     int path = PathPlain;
     int seconds = 0;      // the measured time where a time rule fails
     int required = 0;     // what the rule asks for
+    int fromProgram = -1; // 0-based program left at a calendar seam, −1 otherwise
     std::string text;     // one line in the engineer's words
 };
 
@@ -50,6 +53,19 @@ struct SafetyReport {
 };
 
 SafetyReport checkSafety(const Configuration& c, const SafetyData& s);
+
+// The signal a direction shows as far as the rules are concerned. A tram row
+// counts by its own lamp (dark when any of its three rows is off); an extra
+// section counts only when it is the green one.
+enum class SafetyAspect : uint8_t { Other, Red, Yellow, RedYellow, Green, FlashingGreen };
+SafetyAspect safetyAspect(const Configuration& c, const TactSignalRow& row, int direction);
+
+// The calendar's switches between two different programs (0-based, old → new)
+// as the week runs, each once, the week's wrap included.
+std::vector<std::pair<int, int>> calendarSwitches(const Configuration& c);
+
+// The line's "(при вызове ТВП1)" part for a path; empty for the plain cycle.
+std::string safetyPathText(int path, int fromProgram, int program);
 
 // The lines that follow the validator's verdict in the error list and on
 // the command line: one per finding, or the one line "Проверка безопасности:

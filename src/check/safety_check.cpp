@@ -1,0 +1,527 @@
+#include "check/safety_check.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace livra {
+namespace {
+
+using Aspect = SafetyAspect;
+
+bool isGo(Aspect a) { return a == Aspect::Green || a == Aspect::FlashingGreen; }
+
+// What the sequence rules ask of a direction, by its kind.
+enum class Role : uint8_t { None, Vehicle, Pedestrian, Tram, ExtraGreen };
+
+Role roleOf(uint8_t kind) {
+    switch (kind) {
+        case DirVehicle: return Role::Vehicle;
+        case DirPedestrian: return Role::Pedestrian;
+        case DirTram1:
+        case DirTram2:
+        case DirTram3: return Role::Tram;
+        case DirExtraGreen: return Role::ExtraGreen;
+        default: return Role::None;
+    }
+}
+
+// Seconds a countdown loaded with `t` runs: the controller's counters are
+// 8 bits wide, so 0 runs a full 256 and values above 255 lose their top bits.
+int countdownSeconds(int32_t t) {
+    const int v = int(uint8_t(t));
+    return v == 0 ? 256 : v;
+}
+
+// A phase loaded while no call is pending counts its first second on the main
+// countdown; a call pressed then ends it tMin seconds later.
+int firstSecondWithoutCall(const Tact& t) {
+    return countdownSeconds(t.tMain) == 1 ? 1 : 1 + countdownSeconds(t.tMin);
+}
+
+bool isCallTact(int32_t kind) { return kind == TactTvp1 || kind == TactTvp2; }
+
+// One tact as played on a path.
+struct Step {
+    int program;
+    int tact;
+    int seconds;
+};
+
+// A stretch of steps with the same aspect for one direction.
+struct Run {
+    Aspect aspect;
+    int firstStep;
+    long t0, t1;  // seconds from the timeline's start
+};
+
+struct Calls {
+    bool call1 = false, call2 = false;
+};
+
+int programLength(const Configuration& c, int p) {
+    int n = 0;
+    while (n < TactCount && c.TactTable[p][n].kind != TactEmpty) ++n;
+    return n;
+}
+
+bool programHasKind(const Configuration& c, int p, int32_t kind) {
+    for (int t = 0, n = programLength(c, p); t < n; ++t)
+        if (c.TactTable[p][t].kind == kind) return true;
+    return false;
+}
+
+bool included(int32_t kind, Calls calls) {
+    if (kind == TactTvp1) return calls.call1;
+    if (kind == TactTvp2) return calls.call2;
+    return true;
+}
+
+// The cycle of program p with the calls held from before its start (a delay
+// only holds a call back, so none is the shortest case): every phase ends at
+// tMin, except the one loaded right after a served call group when no other
+// call is left pending; that one's first second runs without a call.
+std::vector<Step> cycleSteps(const Configuration& c, int p, Calls calls) {
+    std::vector<Step> steps;
+    const int n = programLength(c, p);
+    const bool anyCall = calls.call1 || calls.call2;
+    const bool both = calls.call1 && calls.call2;
+    for (int t = 0; t < n; ++t)
+        if (included(c.TactTable[p][t].kind, calls)) steps.push_back({p, t, 0});
+    const int m = int(steps.size());
+    for (int i = 0; i < m; ++i) {
+        const Tact& t = c.TactTable[p][steps[i].tact];
+        if (t.kind != TactPhase) {
+            steps[i].seconds = countdownSeconds(t.tMain);
+        } else if (!anyCall) {
+            steps[i].seconds = countdownSeconds(t.tMain);
+        } else {
+            const int32_t prevKind = c.TactTable[p][steps[(i + m - 1) % m].tact].kind;
+            steps[i].seconds =
+                (!both && isCallTact(prevKind)) ? firstSecondWithoutCall(t) : countdownSeconds(t.tMin);
+        }
+    }
+    return steps;
+}
+
+struct Key {
+    int rule, program, tact, direction, other, required;
+    bool above;  // a red-and-yellow too long, not too short
+    auto operator<=>(const Key&) const = default;
+};
+
+// Collects findings, one per key; the shortest measure wins (the longest for a
+// red-and-yellow above its range), then the lower path.
+class Collector {
+public:
+    void add(SafetyFinding f) {
+        const Key k{int(f.rule), f.program, f.tact, f.direction, f.other, f.required, f.seconds > f.required};
+        auto [it, fresh] = found_.try_emplace(k, f);
+        if (fresh) return;
+        SafetyFinding& old = it->second;
+        const bool longIsWorse = f.rule == SafetyRule::RedYellow && f.seconds > f.required;
+        const bool worse = longIsWorse ? f.seconds > old.seconds : f.seconds < old.seconds;
+        const bool tie = f.seconds == old.seconds;
+        if (worse || (tie && std::tie(f.path, f.fromProgram) < std::tie(old.path, old.fromProgram))) old = f;
+    }
+    std::vector<SafetyFinding> take() {
+        std::vector<SafetyFinding> out;
+        out.reserve(found_.size());
+        for (auto& [k, f] : found_) out.push_back(std::move(f));
+        std::sort(out.begin(), out.end(), [](const SafetyFinding& a, const SafetyFinding& b) {
+            return std::tie(a.program, a.tact, a.rule, a.direction, a.other, a.required) <
+                   std::tie(b.program, b.tact, b.rule, b.direction, b.other, b.required);
+        });
+        return out;
+    }
+
+private:
+    std::map<Key, SafetyFinding> found_;
+};
+
+struct Checker {
+    const Configuration& c;
+    const SafetyData& s;
+    Collector& out;
+    std::array<Role, DirectionCount> roles{};
+    std::vector<int> checked;  // directions with a role
+    // Intergreen pairs with a value: from → (to, seconds).
+    std::array<std::vector<std::pair<int, int>>, DirectionCount> intergreenTo{};
+
+    // Per direction, scratch for one timeline.
+    std::array<std::vector<Run>, DirectionCount> runs{};
+
+    void add(SafetyRule rule, const Step& at, int d, int other, int path, int fromProgram, int seconds,
+             int required) {
+        SafetyFinding f;
+        f.rule = rule;
+        f.program = at.program;
+        f.tact = at.tact;
+        f.direction = d;
+        f.other = other;
+        f.path = path;
+        f.fromProgram = fromProgram;
+        f.seconds = seconds;
+        f.required = required;
+        out.add(std::move(f));
+    }
+
+    void buildRuns(const std::vector<Step>& steps) {
+        std::vector<long> start(steps.size() + 1, 0);
+        for (size_t i = 0; i < steps.size(); ++i) start[i + 1] = start[i] + steps[i].seconds;
+        for (int d : checked) runs[d].clear();
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const TactSignalRow& row = c.TactSignals[steps[i].program][steps[i].tact];
+            for (int d : checked) {
+                const Aspect a = safetyAspect(c, row, d);
+                auto& r = runs[d];
+                if (!r.empty() && r.back().aspect == a) {
+                    r.back().t1 = start[i + 1];
+                } else {
+                    r.push_back({a, int(i), start[i], start[i + 1]});
+                }
+            }
+        }
+    }
+
+    // The sequence rules and minimum green on one direction's runs. The first
+    // and the last run are cut by the timeline's ends: their lengths are not
+    // known, so nothing that needs them is judged.
+    void sequenceRules(int d, const std::vector<Step>& steps, int path, int fromProgram) {
+        const Role role = roles[d];
+        const SafetyRules& r = s.rules;
+        const auto& rs = runs[d];
+        const int last = int(rs.size()) - 1;
+        for (int i = 0; i <= last;) {
+            if (!isGo(rs[i].aspect)) {
+                ++i;
+                continue;
+            }
+            int j = i;
+            while (j < last && isGo(rs[j + 1].aspect)) ++j;
+            const bool startKnown = i > 0;
+            const bool endKnown = j < last;
+            const Step& goStart = steps[rs[i].firstStep];
+            if (startKnown && endKnown) {
+                const int minGreen = role == Role::Pedestrian ? r.minGreenPedestrian
+                                     : (role == Role::Vehicle || role == Role::Tram) ? r.minGreenVehicle
+                                                                                      : 0;
+                const long len = rs[j].t1 - rs[i].t0;
+                if (minGreen > 0 && len < minGreen)
+                    add(SafetyRule::MinGreen, goStart, d, -1, path, fromProgram, int(len), minGreen);
+            }
+            if (role == Role::Vehicle || role == Role::Pedestrian) {
+                if (endKnown && r.flashingGreen > 0 && rs[j].aspect == Aspect::FlashingGreen && (j > i || startKnown)) {
+                    const long len = rs[j].t1 - rs[j].t0;
+                    if (len < r.flashingGreen)
+                        add(SafetyRule::FlashingGreen, steps[rs[j].firstStep], d, -1, path, fromProgram, int(len),
+                            r.flashingGreen);
+                }
+            }
+            if (role == Role::Vehicle && endKnown && r.yellow > 0) {
+                const Run& next = rs[j + 1];
+                if (next.aspect == Aspect::Red) {
+                    add(SafetyRule::Yellow, steps[next.firstStep], d, -1, path, fromProgram, 0, r.yellow);
+                } else if (next.aspect == Aspect::Yellow && j + 1 < last && next.t1 - next.t0 < r.yellow) {
+                    add(SafetyRule::Yellow, steps[next.firstStep], d, -1, path, fromProgram, int(next.t1 - next.t0),
+                        r.yellow);
+                }
+            }
+            if (role == Role::Pedestrian && endKnown && r.flashingGreen > 0 && rs[j].aspect == Aspect::Green &&
+                rs[j + 1].aspect == Aspect::Red) {
+                add(SafetyRule::PedestrianClear, steps[rs[j + 1].firstStep], d, -1, path, fromProgram, 0,
+                    r.flashingGreen);
+            }
+            if (role == Role::Vehicle && startKnown && r.redYellowMin > 0) {
+                const Run& prev = rs[i - 1];
+                if (prev.aspect == Aspect::Red) {
+                    add(SafetyRule::RedYellow, goStart, d, -1, path, fromProgram, 0, r.redYellowMin);
+                } else if (prev.aspect == Aspect::RedYellow && i - 1 > 0) {
+                    const long len = prev.t1 - prev.t0;
+                    const Step& at = steps[prev.firstStep];
+                    if (len < r.redYellowMin)
+                        add(SafetyRule::RedYellow, at, d, -1, path, fromProgram, int(len), r.redYellowMin);
+                    else if (r.redYellowMax > 0 && len > r.redYellowMax)
+                        add(SafetyRule::RedYellow, at, d, -1, path, fromProgram, int(len), r.redYellowMax);
+                }
+            }
+            i = j + 1;
+        }
+    }
+
+    // For each start of `to`'s go whose start is known, the latest end of
+    // `from`'s go not after it; `from` still at go then is a conflict, not an
+    // intergreen.
+    void intergreenRule(int from, int to, int required, const std::vector<Step>& steps, int path, int fromProgram) {
+        const auto& a = runs[from];
+        const auto& b = runs[to];
+        size_t ai = 0;
+        long lastEnd = -1;
+        for (size_t bi = 1; bi < b.size(); ++bi) {
+            if (!isGo(b[bi].aspect) || isGo(b[bi - 1].aspect)) continue;
+            const long sB = b[bi].t0;
+            bool overlap = false;
+            while (ai < a.size() && a[ai].t0 <= sB) {
+                if (isGo(a[ai].aspect)) {
+                    if (a[ai].t1 > sB) {
+                        overlap = true;
+                        break;
+                    }
+                    lastEnd = a[ai].t1;
+                }
+                ++ai;
+            }
+            if (overlap || lastEnd < 0) continue;
+            const long gap = sB - lastEnd;
+            if (gap < required)
+                add(SafetyRule::Intergreen, steps[b[bi].firstStep], from, to, path, fromProgram, int(gap), required);
+        }
+    }
+
+    void timeline(const std::vector<Step>& steps, int path, int fromProgram) {
+        if (steps.empty()) return;
+        buildRuns(steps);
+        for (int d : checked) sequenceRules(d, steps, path, fromProgram);
+        if (!s.defined) return;
+        for (int from : checked)
+            for (const auto& [to, seconds] : intergreenTo[from])
+                intergreenRule(from, to, seconds, steps, path, fromProgram);
+    }
+
+    // Conflicts are a matter of single tacts: each tact once, on the path
+    // that first plays it.
+    void conflicts(int p, bool input1, bool input2) {
+        for (int t = 0, n = programLength(c, p); t < n; ++t) {
+            const int32_t kind = c.TactTable[p][t].kind;
+            if ((kind == TactTvp1 && !input1) || (kind == TactTvp2 && !input2)) continue;
+            const int path = kind == TactTvp1 ? PathCall1 : kind == TactTvp2 ? PathCall2 : PathPlain;
+            std::bitset<DirectionCount> go;
+            const TactSignalRow& row = c.TactSignals[p][t];
+            for (int d : checked)
+                if (isGo(safetyAspect(c, row, d))) go.set(d);
+            if (go.none()) continue;
+            for (int d : checked) {
+                if (!go[d]) continue;
+                const auto hits = s.conflict[d] & go;
+                for (int e = d + 1; e < DirectionCount; ++e)
+                    if (hits[e]) add(SafetyRule::Conflict, {p, t, 0}, d, e, path, -1, 0, 0);
+            }
+        }
+    }
+};
+
+bool userProgramRuns(const Configuration& c, int p) {
+    return p >= FirstUserProgram && p < ProgramCount && !isProgramEmpty(c, p);
+}
+
+std::vector<Calls> callPatterns(bool input1, bool input2) {
+    std::vector<Calls> v{{false, false}};
+    if (input1) v.push_back({true, false});
+    if (input2) v.push_back({false, true});
+    if (input1 && input2) v.push_back({true, true});
+    return v;
+}
+
+int pathOf(Calls k) { return (k.call1 ? PathCall1 : 0) | (k.call2 ? PathCall2 : 0); }
+
+bool entryIgnored(const CalendarEntry& e) { return e.minute >= 125 || e.hour >= 125 || e.program >= 125; }
+
+// The calendar's choice at a minute of the week, by the simulator's rule.
+int programAt(const Configuration& c, int now) {
+    int chosen = -1, last = 0;
+    for (int d = 0; d < DayCount; ++d)
+        for (const CalendarEntry& e : c.Calendar[d]) {
+            if (entryIgnored(e)) continue;
+            last = e.program;
+            if ((d + 1) * 1440 + e.hour * 60 + e.minute <= now) chosen = e.program;
+        }
+    return chosen != -1 ? chosen : last;
+}
+
+std::string directionText(const SafetyFinding& f) {
+    return "напр. " + std::to_string(f.direction + 1);
+}
+
+std::string conditionText(const SafetyFinding& f) {
+    const std::string sec = std::to_string(f.seconds);
+    const std::string req = std::to_string(f.required);
+    switch (f.rule) {
+        case SafetyRule::Conflict:
+            return "напр. " + std::to_string(f.direction + 1) + " и " + std::to_string(f.other + 1) +
+                   " — конфликтующие направления одновременно на разрешающем сигнале";
+        case SafetyRule::Intergreen:
+            return "напр. " + std::to_string(f.direction + 1) + " → " + std::to_string(f.other + 1) +
+                   " — промежуточное время " + sec + " с, нужно не менее " + req + " с";
+        case SafetyRule::Yellow:
+            if (f.seconds == 0) return directionText(f) + " — зелёный сменяется красным без жёлтого";
+            return directionText(f) + " — жёлтый " + sec + " с, нужно не менее " + req + " с";
+        case SafetyRule::RedYellow:
+            if (f.seconds == 0) return directionText(f) + " — красный сменяется зелёным без красного с жёлтым";
+            if (f.seconds > f.required)
+                return directionText(f) + " — красный с жёлтым " + sec + " с, нужно не более " + req + " с";
+            return directionText(f) + " — красный с жёлтым " + sec + " с, нужно не менее " + req + " с";
+        case SafetyRule::FlashingGreen:
+            return directionText(f) + " — зелёное мигание " + sec + " с, нужно не менее " + req + " с";
+        case SafetyRule::PedestrianClear:
+            return directionText(f) + " — зелёный сменяется красным без зелёного мигания";
+        case SafetyRule::MinGreen:
+            return directionText(f) + " — зелёный " + sec + " с, нужно не менее " + req + " с";
+    }
+    return {};
+}
+
+}  // namespace
+
+SafetyAspect safetyAspect(const Configuration& c, const TactSignalRow& row, int d) {
+    const uint8_t kind = c.DirectionKind[d];
+    const uint8_t sig = row[d];
+    switch (kind) {
+        case DirVehicle:
+        case DirPedestrian:
+            switch (sig) {
+                case SignalRed: return Aspect::Red;
+                case SignalYellow: return Aspect::Yellow;
+                case SignalRedYellow: return Aspect::RedYellow;
+                case SignalGreen: return Aspect::Green;
+                case SignalFlashingGreen: return Aspect::FlashingGreen;
+                default: return Aspect::Other;
+            }
+        case DirExtraGreen:
+            return sig == SignalGreen ? Aspect::Green : sig == SignalFlashingGreen ? Aspect::FlashingGreen : Aspect::Other;
+        case DirTram1:
+        case DirTram2:
+        case DirTram3: {
+            // The head goes dark when any of its rows is off.
+            const int base = d - (kind - DirTram1);
+            for (int k = base; k < base + 3 && k < DirectionCount; ++k)
+                if (k >= 0 && row[k] == SignalOff) return Aspect::Other;
+            return sig == SignalGreen           ? Aspect::Green
+                   : sig == SignalFlashingGreen ? Aspect::FlashingGreen
+                   : sig == SignalRed           ? Aspect::Red
+                                                : Aspect::Other;
+        }
+        default: return Aspect::Other;
+    }
+}
+
+std::vector<std::pair<int, int>> calendarSwitches(const Configuration& c) {
+    std::vector<int> times{1440};
+    for (int d = 0; d < DayCount; ++d)
+        for (const CalendarEntry& e : c.Calendar[d]) {
+            if (entryIgnored(e)) continue;
+            const int t = (d + 1) * 1440 + e.hour * 60 + e.minute;
+            if (t >= 1440 && t <= 8 * 1440 - 1) times.push_back(t);
+        }
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    std::vector<int> programs;
+    for (int t : times) {
+        const int p = programAt(c, t) - 1;
+        if (programs.empty() || programs.back() != p) programs.push_back(p);
+    }
+    while (programs.size() > 1 && programs.front() == programs.back()) programs.pop_back();
+    std::vector<std::pair<int, int>> out;
+    if (programs.size() < 2) return out;
+    for (size_t i = 0; i < programs.size(); ++i) {
+        const std::pair<int, int> sw{programs[i], programs[(i + 1) % programs.size()]};
+        if (std::find(out.begin(), out.end(), sw) == out.end()) out.push_back(sw);
+    }
+    return out;
+}
+
+bool SafetyReport::hasConflict() const {
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const SafetyFinding& f) { return f.rule == SafetyRule::Conflict; });
+}
+
+SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
+    SafetyReport report;
+    report.matrixDefined = s.defined;
+    Collector collector;
+    Checker k{c, s, collector};
+    for (int d = 0; d < DirectionCount; ++d) {
+        k.roles[d] = roleOf(c.DirectionKind[d]);
+        if (k.roles[d] != Role::None) k.checked.push_back(d);
+    }
+    if (s.defined)
+        for (int a : k.checked)
+            for (int b : k.checked)
+                if (a != b && s.conflict[a][b] && s.intergreen[a][b] > 0) k.intergreenTo[a].push_back({b, s.intergreen[a][b]});
+
+    const bool input1 = std::find(c.DirectionKind.begin(), c.DirectionKind.end(), DirTvp1) != c.DirectionKind.end();
+    const bool input2 = std::find(c.DirectionKind.begin(), c.DirectionKind.end(), DirTvp2) != c.DirectionKind.end();
+    const std::vector<Calls> patterns = callPatterns(input1, input2);
+
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        if (!userProgramRuns(c, p)) continue;
+        if (s.defined) k.conflicts(p, input1, input2);
+        for (Calls calls : patterns) {
+            const std::vector<Step> cycle = cycleSteps(c, p, calls);
+            // Three turns of the cycle: every window of one cycle or less
+            // lies whole in the middle one with what came before it.
+            std::vector<Step> steps;
+            steps.reserve(cycle.size() * 3);
+            for (int turn = 0; turn < 3; ++turn) steps.insert(steps.end(), cycle.begin(), cycle.end());
+            k.timeline(steps, pathOf(calls), -1);
+        }
+    }
+
+    // The calendar switches at the end of a cycle, and only with no call
+    // pending: the old program's last cycle serves its calls before its last
+    // call group and runs on at tMain after it; the new one starts with no
+    // call, its leading call tacts skipped.
+    for (const auto& [from, to] : calendarSwitches(c)) {
+        if (!userProgramRuns(c, from) || !userProgramRuns(c, to)) continue;
+        for (Calls old : patterns) {
+            if ((old.call1 && !programHasKind(c, from, TactTvp1)) || (old.call2 && !programHasKind(c, from, TactTvp2)))
+                continue;
+            std::vector<Step> tail = cycleSteps(c, from, old);
+            int lastCall = -1;
+            for (int i = 0; i < int(tail.size()); ++i)
+                if (isCallTact(c.TactTable[from][tail[i].tact].kind)) lastCall = i;
+            for (int i = lastCall + 1; i < int(tail.size()); ++i)
+                tail[i].seconds = countdownSeconds(c.TactTable[from][tail[i].tact].tMain);
+            for (Calls next : patterns) {
+                std::vector<Step> head = cycleSteps(c, to, next);
+                size_t lead = 0;
+                while (lead < head.size() && isCallTact(c.TactTable[to][head[lead].tact].kind)) ++lead;
+                head.erase(head.begin(), head.begin() + long(lead));
+                if (head.empty()) continue;
+                const Tact& first = c.TactTable[to][head.front().tact];
+                if ((next.call1 || next.call2) && first.kind == TactPhase)
+                    head.front().seconds = firstSecondWithoutCall(first);
+                std::vector<Step> steps = tail;
+                steps.insert(steps.end(), head.begin(), head.end());
+                k.timeline(steps, PathCalendarSeam, from);
+            }
+        }
+    }
+
+    report.findings = collector.take();
+    for (SafetyFinding& f : report.findings)
+        f.text = "Программа " + std::to_string(f.program + 1) + ", такт " + std::to_string(f.tact + 1) +
+                 safetyPathText(f.path, f.fromProgram, f.program) + ": " + conditionText(f);
+    return report;
+}
+
+std::string safetyPathText(int path, int fromProgram, int program) {
+    switch (path) {
+        case PathCall1: return " (при вызове ТВП1)";
+        case PathCall2: return " (при вызове ТВП2)";
+        case PathCall12: return " (при вызове ТВП1 и ТВП2)";
+        case PathCalendarSeam:
+            if (program == fromProgram) return " (в последнем цикле перед сменой программы по календарю)";
+            return " (после программы " + std::to_string(fromProgram + 1) + " по календарю)";
+        default: return {};
+    }
+}
+
+std::vector<std::string> safetyReportLines(const SafetyReport& r) {
+    std::vector<std::string> lines;
+    if (!r.matrixDefined) lines.push_back("Матрица конфликтов не задана: проверены только последовательности сигналов");
+    for (const SafetyFinding& f : r.findings) lines.push_back(f.text);
+    if (r.findings.empty() && r.matrixDefined) lines.push_back("Проверка безопасности: замечаний нет");
+    return lines;
+}
+
+}  // namespace livra

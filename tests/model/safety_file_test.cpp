@@ -1,0 +1,182 @@
+#include "model/safety_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace livra {
+namespace {
+
+std::unique_ptr<Configuration> fourDirections() {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirVehicle);
+    test::addDirection(*c, 2, DirPedestrian);
+    test::addDirection(*c, 3, DirTvp1);
+    return c;
+}
+
+TEST(SafetyFile, NameSitsBesideTheProject) {
+    EXPECT_EQ(safetyFileNameFor("/a/b/crossroad.ptm"), "/a/b/crossroad.safety.json");
+    EXPECT_EQ(safetyFileNameFor("plan.PTM"), "plan.safety.json");
+}
+
+TEST(SafetyFile, WritesTheDocumentedTextAndReadsItBack) {
+    auto c = fourDirections();
+    SafetyData s;
+    s.defined = true;
+    s.conflict[0].set(1), s.conflict[1].set(0);
+    s.conflict[1].set(2), s.conflict[2].set(1);
+    s.proposed[0].set(2), s.proposed[2].set(0);
+    s.intergreen[1][0] = 5;
+    s.intergreen[2][1] = 6;
+    s.calculatorInputs[{2, 1}] = IntergreenInputs{9, 0, 1.2, 1, 10, 0};
+    s.rules.minGreenPedestrian = 7;
+    const std::string text = safetyJson(s, *c);
+    EXPECT_EQ(text, R"({
+  "format": "livra-safety",
+  "version": 1,
+  "directions": [
+    1,
+    1,
+    2,
+    12
+  ],
+  "conflicts": [
+    [
+      1,
+      2
+    ],
+    [
+      2,
+      3
+    ]
+  ],
+  "proposed": [
+    [
+      1,
+      3
+    ]
+  ],
+  "intergreen": [
+    {
+      "from": 2,
+      "to": 1,
+      "seconds": 5
+    },
+    {
+      "from": 3,
+      "to": 2,
+      "seconds": 6
+    }
+  ],
+  "calculator": [
+    {
+      "from": 3,
+      "to": 2,
+      "s0": 9.0,
+      "l": 0.0,
+      "vr": 1.2,
+      "se": 1.0,
+      "ve": 10.0,
+      "tu": 0.0
+    }
+  ],
+  "rules": {
+    "yellow": 3,
+    "redYellowMin": 1,
+    "redYellowMax": 2,
+    "flashingGreen": 3,
+    "minGreenVehicle": 5,
+    "minGreenPedestrian": 7
+  }
+}
+)");
+    SafetyData back;
+    const SafetyLoadResult r = parseSafetyJson(text, *c, back);
+    EXPECT_EQ(r.status, SafetyFileStatus::Loaded);
+    s.writtenKinds = back.writtenKinds;
+    EXPECT_EQ(back, s);
+
+    // The issue's short form: optional members may be left out.
+    SafetyData brief;
+    ASSERT_EQ(parseSafetyJson(R"({"format": "livra-safety", "version": 1, "directions": [1, 1, 2, 12],
+        "conflicts": [[1, 2]], "intergreen": [{"from": 2, "to": 1, "seconds": 4}]})",
+                              *c, brief)
+                  .status,
+              SafetyFileStatus::Loaded);
+    EXPECT_TRUE(brief.conflict[1][0]);
+    EXPECT_EQ(brief.intergreen[1][0], 4);
+    EXPECT_EQ(brief.rules, SafetyRules{});
+}
+
+TEST(SafetyFile, DamagedInputIsReportedAndLeavesTheDataAsItWas) {
+    auto c = fourDirections();
+    const std::string head = R"({"format": "livra-safety", "version": 1, "directions": [1, 1, 2, 12], )";
+    const char* bad[] = {
+        "",
+        "not json",
+        "[1, 2]",
+        R"({"format": "other", "version": 1, "directions": [], "conflicts": [], "intergreen": []})",
+        R"({"format": "livra-safety", "version": 2, "directions": [], "conflicts": [], "intergreen": []})",
+        R"({"format": "livra-safety", "version": 1, "conflicts": [], "intergreen": []})",
+        "\"conflicts\": [[1, 64]], \"intergreen\": []}",
+        "\"conflicts\": [[2, 2]], \"intergreen\": []}",
+        "\"conflicts\": [[1, \"2\"]], \"intergreen\": []}",
+        "\"conflicts\": [[1, 2, 3]], \"intergreen\": []}",
+        "\"conflicts\": [], \"intergreen\": [{\"from\": 1, \"to\": 2, \"seconds\": 256}]}",
+        "\"conflicts\": [], \"intergreen\": [{\"from\": 1, \"to\": 2, \"seconds\": 2.5}]}",
+        "\"conflicts\": [], \"intergreen\": [{\"from\": 1, \"to\": 2}]}",
+        "\"conflicts\": [], \"intergreen\": [], \"rules\": {\"yellow\": -1}}",
+        "\"conflicts\": [], \"intergreen\": [], \"calculator\": [{\"from\": 1, \"to\": 2, \"s0\": 1e308}]}",
+        "\"conflicts\": {}, \"intergreen\": []}",
+    };
+    SafetyData s;
+    s.defined = true;
+    s.conflict[0].set(1), s.conflict[1].set(0);
+    const SafetyData before = s;
+    for (const char* text : bad) {
+        std::string input = text;
+        if (input.rfind("\"conflicts\"", 0) == 0) input = head + input;
+        const SafetyLoadResult r = parseSafetyJson(input, *c, s);
+        EXPECT_EQ(r.status, SafetyFileStatus::Damaged) << input;
+        EXPECT_EQ(r.message.rfind("Файл данных безопасности повреждён: ", 0), 0u) << r.message;
+        EXPECT_EQ(s, before) << input;
+    }
+    // Deep nesting and a huge file: reported, not a crash.
+    EXPECT_EQ(parseSafetyJson(std::string(100000, '[') + std::string(100000, ']'), *c, s).status,
+              SafetyFileStatus::Damaged);
+    EXPECT_EQ(parseSafetyJson(head + "\"x\": \"" + std::string(5 << 20, 'a') + "\"}", *c, s).status,
+              SafetyFileStatus::Damaged);
+}
+
+TEST(SafetyFile, MissingStaleAndUnreadableFiles) {
+    test::TempDir dir;
+    auto c = fourDirections();
+    SafetyData s;
+    EXPECT_EQ(loadSafetyFile(pathToUtf8(dir / "none.safety.json"), *c, s).status, SafetyFileStatus::Missing);
+    EXPECT_FALSE(s.defined);
+
+    SafetyData written;
+    written.defined = true;
+    written.conflict[0].set(1), written.conflict[1].set(0);
+    const std::string text = safetyJson(written, *c);
+    test::writeBytes(dir / "p.safety.json", Bytes(text.begin(), text.end()));
+    EXPECT_EQ(loadSafetyFile(pathToUtf8(dir / "p.safety.json"), *c, s).status, SafetyFileStatus::Loaded);
+    EXPECT_TRUE(s.conflict[0][1]);
+
+    // Direction 3 became a vehicle: the file is read but reported.
+    c->DirectionKind[2] = DirVehicle;
+    SafetyData stale;
+    const SafetyLoadResult r = loadSafetyFile(pathToUtf8(dir / "p.safety.json"), *c, stale);
+    EXPECT_EQ(r.status, SafetyFileStatus::Stale);
+    EXPECT_EQ(r.message, "Данные безопасности записаны для других направлений (напр. 3): проверьте матрицу конфликтов");
+    EXPECT_TRUE(stale.conflict[0][1]);
+
+    // A folder where the file should be.
+    std::filesystem::create_directory(dir / "f.safety.json");
+    EXPECT_EQ(loadSafetyFile(pathToUtf8(dir / "f.safety.json"), *c, s).status, SafetyFileStatus::Damaged);
+}
+
+}  // namespace
+}  // namespace livra
