@@ -136,9 +136,10 @@ void markCallInputCells(Configuration& c);
 void disconnectUnusedSlots(Configuration& c);
 
 // The tables as the engineer sees them: call-input cells marked, unused
-// slots disconnected, tEnd and phaseNo of every program up to date. Run
-// wherever tables come in (load, decode) or change (each edit), so that a
-// check, an export or the undo history sees what the pictures show.
+// slots disconnected, tEnd and phaseNo of every program up to date. The
+// desktop program runs it wherever tables come in (New, Open, a read) or
+// change (each edit), so that its checks, exports and undo history see what
+// its pictures show.
 void settleTables(Configuration& c);
 
 // Clears the signal of one direction in every tact of CurrentProgram.

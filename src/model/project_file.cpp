@@ -152,9 +152,6 @@ std::optional<ParsedProject> parseProject(std::span<const uint8_t> bytes) {
             for (auto& s : row) s = in.byte();
     const auto rest = in.rest();
     parsed.plan.assign(rest.begin(), rest.end());
-    // Whoever reads the project (the window, a check, an export) sees the
-    // tables as the editors would have left them.
-    settleTables(c);
     return parsed;
 }
 
