@@ -629,6 +629,40 @@ TEST(ControllerCommands, AWriteCutShortIsNeverToldAsHarmless) {
     for (const auto& line : rig.ui.lines) EXPECT_EQ(line.find("Запись прервана"), std::string::npos) << line;
 }
 
+// Each way a command ends is a value of its own, besides the boxes that
+// word it: the callers decide by it.
+TEST(ControllerCommands, EachCommandSaysHowItEnded) {
+    Rig rig;
+    auto c = sampleConfiguration();
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    LinkTabState tab;
+    ControllerIdentity id;
+    EXPECT_EQ(readControllerInfo(rig.link, rig.ui, id), LinkOutcome::Ok);
+    EXPECT_EQ(id.compatibility, 2);
+    EXPECT_TRUE(controllerInfoText(id).starts_with("Название ДК........... Ливра\nМодель")) << controllerInfoText(id);
+    EXPECT_TRUE(rig.ui.boxes.empty()) << "the identity alone shows no box";
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Empty);
+    EXPECT_EQ(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok);
+    c->Modified = 1;
+    rig.ui.answers = {Answer::Cancel};
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Declined);
+    rig.ui.input = std::nullopt;
+    EXPECT_EQ(serviceCommand(rig.link, rig.ui, tab), LinkOutcome::Declined);
+    auto invalid = sampleConfiguration();
+    invalid->TactTable[3][0].tMain = 0;
+    EXPECT_EQ(writeToController(*invalid, rig.link, rig.ui), LinkOutcome::Refused);
+
+    const std::string port = rig.link.fixedPort;
+    rig.link.fixedPort = (rig.dir / "no-such-port").string();
+    EXPECT_EQ(readControllerClock(rig.link, rig.ui, tab), LinkOutcome::NoCable);
+    EXPECT_EQ(readJournal(rig.link, rig.ui, tab), LinkOutcome::NoCable);
+    rig.link.fixedPort = port;
+    rig.ui.boxes.clear();
+    rig.ui.cancelAfterPolls = 0;
+    EXPECT_EQ(syncControllerClock(rig.link, rig.ui, tab), LinkOutcome::Cancelled);
+    EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Выполнить команду не удалось!!!\nОперация прервана пользователем"});
+}
+
 TEST(ControllerCommands, AnEmptyControllerLeavesTheOpenProjectAlone) {
     Rig rig;  // fresh from the factory
     auto c = sampleConfiguration();
