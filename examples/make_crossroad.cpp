@@ -2,7 +2,10 @@
 // shem/crossroad.png and mounts a head for every approach of every direction,
 // then writes the project with that plan. It also keeps the call input's
 // signals to what the tact editor offers in a call tact (red or off), and
-// moves the night flashing to 01:00..06:00.
+// moves the night flashing to 01:00..06:00. Program 4 is laid out with
+// full clearances (flashing green, yellow, all-red, red-and-yellow) on the
+// plain cycle and on the pedestrian call, and the crossing's conflicts and
+// intergreen times go into OUT.safety.json (docs/safety.md shows the sums).
 //
 //   livra-make-crossroad IN.ptm OUT.ptm SHEM_DIR
 //
@@ -18,6 +21,7 @@
 
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_data.h"
 #include "plan/plan_objects.h"
 
 using namespace livra;
@@ -88,6 +92,80 @@ constexpr Placement kPlacements[] = {
     {4, 150, 300, 270, 127, 318},  // west leg, south end
 };
 
+// Program 4: vehicle phase 1+3, vehicle phase 2+4, a short 1+3 phase, and on
+// a call from the button the all-pedestrian group 3+4.
+struct TactRow {
+    int32_t kind, tMin, tMain;
+    uint8_t s[5];  // directions 1..5
+};
+constexpr uint8_t R = SignalRed, Y = SignalYellow, G = SignalGreen, FG = SignalFlashingGreen,
+                  RY = SignalRedYellow, OFF = SignalOff, NA = SignalNotApplicable;
+constexpr TactRow kProgram4[] = {
+    {TactPhase, 12, 30, {G, R, G, R, NA}},
+    {TactIntermediate, 0, 3, {FG, R, FG, R, NA}},
+    {TactIntermediate, 0, 3, {Y, R, R, R, NA}},
+    {TactIntermediate, 0, 1, {R, R, R, R, NA}},
+    {TactIntermediate, 0, 2, {R, RY, R, R, NA}},
+    {TactPhase, 8, 20, {R, G, R, G, NA}},
+    {TactIntermediate, 0, 3, {R, FG, R, FG, NA}},
+    {TactIntermediate, 0, 3, {R, Y, R, R, NA}},
+    {TactIntermediate, 0, 1, {R, R, R, R, NA}},
+    {TactIntermediate, 0, 2, {RY, R, R, R, NA}},
+    {TactPhase, 6, 6, {G, R, G, R, NA}},
+    {TactTvp1, 0, 3, {FG, R, G, R, R}},
+    {TactTvp1, 0, 3, {Y, R, G, R, R}},
+    {TactTvp1, 0, 3, {R, R, G, R, R}},
+    {TactTvp1, 0, 12, {R, R, G, G, R}},
+    {TactTvp1, 0, 3, {R, R, FG, FG, OFF}},
+    {TactTvp1, 0, 3, {R, R, R, R, OFF}},
+    {TactTvp1, 0, 2, {RY, R, R, R, OFF}},
+};
+
+void layOutProgram4(Configuration& c) {
+    constexpr int p = FirstUserProgram;
+    for (int t = 0; t < TactCount; ++t) {
+        c.TactTable[p][t] = Tact{};
+        c.TactSignals[p][t].fill(0);
+    }
+    int t = 0;
+    for (const TactRow& row : kProgram4) {
+        c.TactTable[p][t] = Tact{row.kind, row.tMin, row.tMain, 0, 0};
+        for (int d = 0; d < 5; ++d) c.TactSignals[p][t][d] = row.s[d];
+        ++t;
+    }
+    recomputeDerivedTactFields(c, p);
+}
+
+// Conflicts: the two roads cross (1-2), and each road's traffic crosses the
+// crossings on its own legs (1-4, 2-3). Turning traffic meets the parallel
+// walkers (1-3, 2-4) while yielding to them, as usual, so those are no
+// conflicts. The intergreen times and their inputs are worked out in
+// docs/safety.md.
+void setSafety(Configuration& c) {
+    SafetyData& s = c.Safety;
+    s.clear();
+    s.defined = true;
+    struct Pair {
+        int from, to, seconds;
+        IntergreenInputs in;
+    };
+    // s0, l, vr, se, ve, tu
+    const Pair pairs[] = {
+        {1, 2, 5, {15, 6, 10, 6, 10, 3}},   // road clears the junction
+        {2, 1, 5, {15, 6, 10, 6, 10, 3}},
+        {1, 4, 6, {20, 6, 10, 0, 10, 3}},   // road clears the far crossing
+        {2, 3, 6, {20, 6, 10, 0, 10, 3}},
+        {4, 1, 5, {5.4, 0, 1.2, 1, 10, 0}}, // walkers clear the rest of the road
+        {3, 2, 5, {5.4, 0, 1.2, 1, 10, 0}},
+    };
+    for (const Pair& pr : pairs) {
+        const int a = pr.from - 1, b = pr.to - 1;
+        s.conflict[a].set(b), s.conflict[b].set(a);
+        s.intergreen[a][b] = int16_t(pr.seconds);
+        s.calculatorInputs[{a, b}] = pr.in;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +212,9 @@ int main(int argc, char** argv) {
             return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
         });
     }
+
+    layOutProgram4(c);
+    setSafety(c);
 
     Plan plan;
     createSpecialObjects(plan);

@@ -7,7 +7,9 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
           qt6-base-dev qt6-serialport-dev fonts-liberation qt6-svg-dev poppler-utils qt6-translations-l10n
-          nlohmann-json3-dev)
+          nlohmann-json3-dev sumo sumo-tools)
+# Plan pictures inflate through libdeflate (src/plan/png_image.cpp).
+PACKAGES+=(libdeflate-dev)
 # shellcheck source=packages.sh
 source "$ROOT/scripts/packages.sh"
 install_missing_packages "${PACKAGES[@]}"

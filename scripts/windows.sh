@@ -1,49 +1,49 @@
 #!/usr/bin/env bash
-# The toolkit-free core and its tests cross-built for 64-bit Windows with
-# mingw-w64 (GoogleTest from Debian's sources), run under wine without a
-# display, in their own build folder (WINDOWS_DIR). The Windows-only files of
-# the Qt parts are compiled for syntax where they need no Qt.
-# Installs the cross compiler, wine and GoogleTest's sources when missing.
+# The whole program cross-built for 64-bit Windows with mingw-w64 against Qt
+# for mingw (scripts/qt-mingw.sh), in its own build folder (WINDOWS_DIR), and
+# tried under wine without a display:
+#   - every test program (core, commands, desktop offscreen, fuzz replays);
+#   - the zip of scripts/package-windows.sh, unzipped, its programs alone:
+#     check and a ten-minute simulation of the sample equal to Linux's;
+#     livra.exe against the Linux virtual controller through a wine COM port
+#     linked to its pseudo-terminal (write of the sample, verify from wine and
+#     from Linux); one configurator at a time (the named mutex).
+# Benchmarks are not built. Installs what it needs when missing.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
-JOBS="${JOBS:-$(nproc)}"
-
-PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+LINUX_DIR="${BUILD_DIR:-$ROOT/build}"
+export JOBS="${JOBS:-$(nproc)}"
+PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev dpkg-dev zip unzip
+          qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-liberation fonts-dejavu-core)
 # shellcheck source=packages.sh
 source "$ROOT/scripts/packages.sh"
 install_missing_packages "${PACKAGES[@]}"
+# shellcheck source=windows-env.sh
+source "$ROOT/scripts/windows-env.sh"
 
-if [ ! -f "$WINDOWS_DIR/build.ninja" ]; then
-  cmake -S "$ROOT" -B "$WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DLIVRA_GTEST_SOURCE=/usr/src/googletest \
-    -DLIVRA_QT=OFF -DLIVRA_GUI=OFF -DLIVRA_BENCH=OFF >&2
-fi
-cmake --build "$WINDOWS_DIR" -j"$JOBS" >&2
+step() { echo "-- $1 ($(date -u +%H:%M:%S))" >&2; }
+step "build"
+QT_MINGW="$(windows_build "$WINDOWS_DIR")"
 
-# Windows files of the Qt parts: those that need no Qt header (neither
-# themselves nor through a header of ours) are compiled for syntax; a Qt for
-# mingw is not at hand here.
-needs_qt() {
-  local h
-  grep -qE '#include <Q' "$1" && return 0
-  for h in $(grep -oE '#include "[a-z_/]+\.h"' "$1" | sed 's/#include "//; s/"$//'); do
-    grep -qE '#include <Q' "$ROOT/src/$h" 2>/dev/null && return 0
-  done
-  return 1
-}
-for f in "$ROOT"/src/*/*_windows.cpp "$ROOT"/src/ui/*/*_windows.cpp; do
-  [ -f "$f" ] || continue
-  if needs_qt "$f"; then
-    echo "not checked (needs Qt): ${f#"$ROOT"/}" >&2
-  else
-    x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall -Wextra -I"$ROOT/src" "$f"
-    echo "syntax checked: ${f#"$ROOT"/}" >&2
-  fi
-done
-
-export WINEPREFIX="$WINDOWS_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-unset DISPLAY
+wine_setup "$WINDOWS_DIR" "$QT_MINGW"
 cd "$WINDOWS_DIR"
+step "tests under wine"
 ctest --output-on-failure
+
+# The Linux side of the link: the virtual controller and `livra` of the
+# normal build (stage "tests" has built them; built here when missing).
+if [ ! -x "$LINUX_DIR/src/livra-emulator" ] || [ ! -x "$LINUX_DIR/src/livra" ]; then
+  [ -f "$LINUX_DIR/build.ninja" ] || cmake -S "$ROOT" -B "$LINUX_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
+  cmake --build "$LINUX_DIR" -j"$JOBS" --target livra livra-emulator >&2
+fi
+step "the zip"
+zip="$("$ROOT/scripts/package-windows.sh" | tail -n 1 | cut -d' ' -f1)"
+unpacked="$(mktemp -d)"
+unzip -q "$zip" -d "$unpacked"
+# The unzipped programs alone: no search path to Qt or the compiler's DLLs,
+# so a DLL missing from the zip fails here.
+step "the unzipped programs under wine"
+(unset WINEPATH; "$ROOT/scripts/windows-check.sh" "$unpacked"/livra-*-windows-x64 "$LINUX_DIR/src")
+rm -rf "$unpacked"
+step "windows done"

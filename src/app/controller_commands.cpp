@@ -1,5 +1,7 @@
 #include "app/controller_commands.h"
 
+#include "app/safety_commands.h"
+
 #include <algorithm>
 
 #include "app/file_commands.h"
@@ -9,6 +11,7 @@
 #include "app/save_names.h"
 #include "app/link_session.h"
 #include "app/link_texts.h"
+#include "app/safety_commands.h"
 #include "check/image_limits.h"
 #include "check/validator.h"
 #include "image/image.h"
@@ -79,6 +82,8 @@ LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image) {
         ui.messageBox(kImageTooLargeTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
         return LinkOutcome::Refused;
     }
+    // What the controller could run but a street should not see.
+    if (!safetyAllowsWrite(c, ui)) return LinkOutcome::Refused;
     // The part files stay in the working folder as the record of what was sent.
     // All ten or none, so the folder never shows a mixture of two images.
     if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {
@@ -148,11 +153,15 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
         error(ui, std::string(linktext::kCannotOpenFile) + pathToUtf8(partFilePath(folder, failed)));
         return LinkOutcome::FileError;
     }
+    const auto kindsBefore = c.DirectionKind;
     replaceTables(c, *decoded);
     // What is in memory now is not what the project file holds.
     c.Modified = 1;
     ui.clear();  // earlier verdicts were about the configuration just replaced
     ui.add(std::string(linktext::kRead) + " (" + grouped(imageBytes(files)) + " байт)");
+    // The controller holds no safety data: the project's matrix stays, and
+    // when the directions read differ from those it was made for, it says so.
+    if (c.Safety.defined && kindsBefore != c.DirectionKind) ui.add(kSafetyStaleAfterReadText);
     return LinkOutcome::Ok;
 }
 

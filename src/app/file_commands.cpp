@@ -1,11 +1,14 @@
 #include "app/file_commands.h"
 
+#include "app/safety_commands.h"
+
 #include <filesystem>
 #include <system_error>
 
 #include "app/save_names.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 
 namespace livra {
 namespace {
@@ -41,6 +44,9 @@ bool loadAndShow(Configuration& c, const std::string& path, UserDialogs& ui, Fil
     c.ProjectFileName = path;
     updateTitle(c, views);
     ui.clear();  // earlier verdicts were about the configuration just replaced
+    // A missing safety file is no matrix yet; a stale or damaged one is
+    // reported, and the project opens all the same.
+    reportSafetyLoad(loadProjectSafety(c, path), ui);
     views.configurationReplaced();
     return true;
 }
@@ -69,6 +75,7 @@ bool saveFlow(Configuration& c, UserDialogs& ui, FileCommandViews& views, bool a
             showProjectError(ui, r);
             return false;
         }
+        if (!c.Safety.defined) dropForeignSafetyFile(path);
         c.ProjectFileName = path;
         c.Modified = 0;
         updateTitle(c, views);

@@ -18,6 +18,11 @@ class UserDialogs : public ErrorList {
 public:
     // A modal message box; the answer is the button pressed (Cancel when closed).
     virtual Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) = 0;
+    // A Yes/No question whose default button is No (Enter must not confirm
+    // what may be unsafe). Where nothing can show the default, a Yes/No box.
+    virtual Answer askDefaultNo(const std::string& title, const std::string& text, Icon icon) {
+        return messageBox(title, text, Buttons::YesNo, icon);
+    }
     // Common file dialogs; nothing when the user cancels. Filter like "Файлы |*.ptm".
     virtual std::optional<std::string> openFileName(const std::string& filter) = 0;
     virtual std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) = 0;

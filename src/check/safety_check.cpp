@@ -166,11 +166,13 @@ struct Checker {
         out.add(std::move(f));
     }
 
-    void buildRuns(const std::vector<Step>& steps) {
-        std::vector<long> start(steps.size() + 1, 0);
-        for (size_t i = 0; i < steps.size(); ++i) start[i + 1] = start[i] + steps[i].seconds;
+    // The runs of `turns` repetitions of the first `period` steps (the steps
+    // vector holds them all); each tact is classified once.
+    void buildRuns(const std::vector<Step>& steps, size_t period, int turns) {
+        std::vector<long> start(period + 1, 0);
+        for (size_t i = 0; i < period; ++i) start[i + 1] = start[i] + steps[i].seconds;
         for (int d : checked) runs[d].clear();
-        for (size_t i = 0; i < steps.size(); ++i) {
+        for (size_t i = 0; i < period; ++i) {
             const TactSignalRow& row = c.TactSignals[steps[i].program][steps[i].tact];
             for (int d : checked) {
                 const Aspect a = safetyAspect(c, row, d);
@@ -179,6 +181,28 @@ struct Checker {
                     r.back().t1 = start[i + 1];
                 } else {
                     r.push_back({a, int(i), start[i], start[i + 1]});
+                }
+            }
+        }
+        if (turns <= 1) return;
+        const long cycle = start[period];
+        for (int d : checked) {
+            auto& r = runs[d];
+            const size_t one = r.size();
+            // The last run of a turn and the first of the next join when alike.
+            const bool joins = one > 1 && r.front().aspect == r.back().aspect;
+            r.reserve(one * size_t(turns));
+            for (int turn = 1; turn < turns; ++turn) {
+                const long shift = cycle * turn;
+                const int stepShift = int(period) * turn;
+                for (size_t k = 0; k < one; ++k) {
+                    Run x = r[k];
+                    x.t0 += shift, x.t1 += shift, x.firstStep += stepShift;
+                    if (k == 0 && (joins || one == 1)) {
+                        r.back().t1 = x.t1;
+                        continue;
+                    }
+                    r.push_back(x);
                 }
             }
         }
@@ -278,9 +302,9 @@ struct Checker {
         }
     }
 
-    void timeline(const std::vector<Step>& steps, int path, int fromProgram) {
+    void timeline(const std::vector<Step>& steps, int path, int fromProgram, int turns = 1) {
         if (steps.empty()) return;
-        buildRuns(steps);
+        buildRuns(steps, steps.size() / size_t(turns), turns);
         for (int d : checked) sequenceRules(d, steps, path, fromProgram);
         if (!s.defined) return;
         for (int from : checked)
@@ -462,7 +486,7 @@ SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
             std::vector<Step> steps;
             steps.reserve(cycle.size() * 3);
             for (int turn = 0; turn < 3; ++turn) steps.insert(steps.end(), cycle.begin(), cycle.end());
-            k.timeline(steps, pathOf(calls), -1);
+            k.timeline(steps, pathOf(calls), -1, 3);
         }
     }
 

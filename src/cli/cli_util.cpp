@@ -4,6 +4,7 @@
 
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 
 namespace livra::cli {
 
@@ -75,6 +76,16 @@ std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, st
     }
     if (planBytes) planBytes->assign(parsed->plan.begin(), parsed->plan.end());
     return std::move(parsed->config);
+}
+
+bool loadSafetyForCommand(Configuration& c, const std::string& projectPath) {
+    const SafetyLoadResult r = loadProjectSafety(c, projectPath);
+    if (r.status == SafetyFileStatus::Damaged) {
+        reportFileError(safetyFileNameFor(projectPath), r.message);
+        return false;
+    }
+    if (r.status == SafetyFileStatus::Stale) std::cerr << r.message << "\n";
+    return true;
 }
 
 Answer ConsoleDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon) {

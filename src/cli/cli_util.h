@@ -45,6 +45,10 @@ bool setClockFromText(SimClock& clock, const std::string& text);
 // prints the loader's message on stderr and returns nothing.
 std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, std::string* planBytes = nullptr);
 
+// Reads the safety file beside the project into c.Safety. A stale file is
+// reported on stderr and used; a damaged one is reported and gives false.
+bool loadSafetyForCommand(Configuration& c, const std::string& projectPath);
+
 // Message boxes go to stderr as "Title: text"; questions get their default
 // (Yes/Ok); the error list goes to stdout.
 class ConsoleDialogs : public UserDialogs {

@@ -8,6 +8,7 @@
 #include "cli/cli_util.h"
 #include "diagram/report_layout.h"
 #include "diagram_qt/diagram_export.h"
+#include "livra_version.h"
 
 namespace livra::cli {
 namespace {
@@ -85,7 +86,7 @@ int runReport(const GlobalOptions&, const Args& args) {
     OffscreenGui gui;
     const std::string name = fileNameOf(p.positional()[0]);
     const auto report =
-        diagram::planReport(*c, {name, QDate::currentDate().toString("dd.MM.yyyy").toStdString()});
+        diagram::planReport(*c, {name, QDate::currentDate().toString("dd.MM.yyyy").toStdString(), LIVRA_VERSION});
     const std::string error = diagram::writeReport(report, *out, "Проект: " + name);
     if (!error.empty()) {
         std::cerr << "livra report: " << error << "\n";

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "check/image_limits.h"
+#include "app/safety_commands.h"
 #include "check/validator.h"
 #include "cli/cli_util.h"
 #include "image/image.h"
@@ -12,16 +13,21 @@ namespace livra::cli {
 namespace {
 
 int runCheck(const GlobalOptions&, const Args& args) {
-    ArgParser p(args, {}, {});
+    ArgParser p(args, {}, {"--safety"});
     if (!p.error().empty()) return usageError("check", p.error());
-    if (p.positional().size() != 1) return usageError("check", "usage: livra check FILE.ptm");
+    if (p.positional().size() != 1) return usageError("check", "usage: livra check FILE.ptm [--safety]");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
+    const bool safety = p.has("--safety");
+    if (safety && !loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
     VectorErrorList list;
     const int result = validateConfiguration(*c, list);
     ConsoleDialogs console;
     for (const auto& line : list.lines) console.add(line);
-    return result == 0 ? ExitOk : ExitFailed;
+    if (!safety || result != 0) return result == 0 ? ExitOk : ExitFailed;
+    // As in the error list: the safety lines follow a clean verdict.
+    const SafetyReport report = addSafetyLines(*c, console);
+    return result == 0 && report.findings.empty() ? ExitOk : ExitFailed;
 }
 
 int runCompile(const GlobalOptions&, const Args& args) {
@@ -90,10 +96,15 @@ int runDecompile(const GlobalOptions&, const Args& args) {
 
 const std::vector<Command>& imageCommands() {
     static const std::vector<Command> commands = {
-        {"check", "check FILE.ptm",
+        {"check", "check FILE.ptm [--safety]",
          "Runs the configuration check of the \"Тест\" button over user programs 4..16\n"
          "and prints its verdict: the first error found, or \"Ошибок не обнаружено\".\n"
-         "Exit status: 0 no error, 1 an error was found, 2 the file cannot be loaded.\n",
+         "Exit status: 0 no error, 1 an error was found, 2 the file cannot be loaded.\n"
+         "--safety also runs the safety check with FILE.safety.json beside the project:\n"
+         "after the verdict one line per finding (conflicts, intergreen times, signal\n"
+         "sequences, minimum greens), or \"Проверка безопасности: замечаний нет\".\n"
+         "Exit status then: 0 no error and no finding, 1 otherwise, 2 the project cannot\n"
+         "be loaded or its safety file is damaged.\n",
          runCheck},
         {"compile", "compile FILE.ptm --out DIR [--no-check]",
          "Compiles the configuration into the ten controller memory part files\n"

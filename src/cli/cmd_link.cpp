@@ -203,6 +203,8 @@ int runWrite(const GlobalOptions& g, const Args& args) {
     if (p.positional().size() != 1) return usageError("write", "needs one project file");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
+    // Without its safety data a project could not be checked for conflicts.
+    if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
     Link link(withPort(g, p));
     const LinkOutcome r = p.has("--verify") ? writeAndVerify(*c, link.context, link.console)
                                             : writeToController(*c, link.context, link.console);

@@ -3,8 +3,10 @@
 #include <sstream>
 
 #include "cli/cli_util.h"
+#include "cli/project_json.h"
 #include "model/files.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 
 namespace livra::cli {
 namespace {
@@ -43,31 +45,36 @@ bool directionListed(const Configuration& c, int d) {
     return false;
 }
 
-// Programs with any non-empty tact (a program with an empty first tact but
-// later tacts is invalid, but it is still shown).
-bool programListed(const Configuration& c, int p) {
-    for (const auto& t : c.TactTable[p])
-        if (t.kind != 0 || t.tMin || t.tMain) return true;
-    return false;
-}
-
-// Last tact worth showing: the last one with a kind, a time or a signal.
+// Last tact worth showing: the last one holding anything, derived fields and
+// signals included, so that the listing carries the whole table.
 int lastListedTact(const Configuration& c, int p) {
     int last = -1;
     for (int t = 0; t < TactCount; ++t) {
         const auto& tact = c.TactTable[p][t];
-        bool any = tact.kind || tact.tMin || tact.tMain;
+        bool any = tact.kind || tact.tMin || tact.tMain || tact.tEnd || tact.phaseNo;
         for (uint8_t s : c.TactSignals[p][t]) any = any || s;
         if (any) last = t;
     }
     return last;
 }
 
-// Signals are listed for directions 1..N, N the last direction with a kind.
+// Programs holding anything (a program with an empty first tact but later
+// tacts is invalid, but it is still shown).
+bool programListed(const Configuration& c, int p) { return lastListedTact(c, p) >= 0; }
+
+// Signals are listed for directions 1..N: N the last direction with a kind,
+// or further when a signal is stored beyond it.
 int signalWidth(const Configuration& c) {
     int n = 0;
     for (int d = 0; d < DirectionCount; ++d)
         if (c.DirectionKind[d]) n = d + 1;
+    for (const auto& program : c.TactSignals)
+        for (const auto& row : program)
+            for (int d = DirectionCount - 1; d >= n; --d)
+                if (row[d]) {
+                    n = d + 1;
+                    break;
+                }
     return n;
 }
 
@@ -137,7 +144,8 @@ void dumpText(const Configuration& c, std::ostream& out) {
     }
 }
 
-void dumpJson(const Configuration& c, std::ostream& out) {
+void dumpJson(const Configuration& c, std::ostream& out, const ProjectHead& head, std::span<const uint8_t> plan,
+              const SafetyData* safety) {
     out << "{\n  \"format\": \"livra-configuration\",\n  \"version\": 1,\n";
     out << "  \"channelCount\": " << int(c.ChannelCount) << ",\n";
     out << "  \"tvp1Delay\": " << jsonString(c.Tvp1Delay) << ",\n";
@@ -189,17 +197,70 @@ void dumpJson(const Configuration& c, std::ostream& out) {
         }
         out << "]";
     }
-    out << "\n  }\n}\n";
+    out << "\n  }";
+    dumpJsonFileMembers(c, out, head, plan);
+    // The safety file's own text, indented as a member of this object.
+    const std::string text = safety && safety->defined ? safetyJson(*safety, c) : "null\n";
+    std::string indented;
+    for (size_t i = 0; i < text.size(); ++i) {
+        indented += text[i];
+        if (text[i] == '\n' && i + 1 < text.size()) indented += "  ";
+    }
+    out << ",\n  \"safety\": " << indented << "}\n";
 }
 
 int runNew(const GlobalOptions&, const Args& args) {
-    ArgParser p(args, {"--out"}, {});
+    ArgParser p(args, {"--out", "--from"}, {});
     if (!p.error().empty()) return usageError("new", p.error());
     const auto out = p.value("--out");
-    if (!out || !p.positional().empty()) return usageError("new", "usage: livra new --out FILE.ptm");
-    auto c = std::make_unique<Configuration>();
-    resetConfiguration(*c);
-    const auto bytes = serializeProject(*c, {});
+    if (!out || !p.positional().empty())
+        return usageError("new", "usage: livra new --out FILE.ptm [--from FILE.json]");
+    Bytes bytes;
+    if (const auto from = p.value("--from")) {
+        // "-" reads the JSON from stdin, as a git filter or a pipe gives it.
+        std::optional<Bytes> text;
+        if (*from == "-") {
+            std::ostringstream in;
+            in << std::cin.rdbuf();
+            const std::string s = in.str();
+            text = Bytes(s.begin(), s.end());
+        } else {
+            text = readWholeFile(pathFromUtf8(*from), kMaxJsonSize);
+        }
+        if (!text) {
+            reportFileError(*from, kOpenErrorText);
+            return ExitUsage;
+        }
+        std::string error;
+        auto project = projectFromJson(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), error);
+        if (!project) {
+            std::cerr << "livra new: " << *from << ": " << error << "\n";
+            return ExitUsage;
+        }
+        bytes = std::move(project->file);
+        if (project->safety) {
+            // The safety data goes beside the project, as the desktop program keeps it.
+            SafetyData safety;
+            const auto read = parseSafetyJson(*project->safety, *project->config, safety);
+            if (read.status != SafetyFileStatus::Loaded) {
+                std::cerr << "livra new: " << *from << ": safety: " << read.message << "\n";
+                return ExitUsage;
+            }
+            const std::string side = safetyJson(safety, *project->config);
+            const std::vector<FileToWrite> files = {
+                {pathFromUtf8(*out), bytes},
+                {pathFromUtf8(safetyFileNameFor(*out)), std::span(reinterpret_cast<const uint8_t*>(side.data()), side.size())}};
+            if (writeFilesTogether(files) != -1) {
+                std::cerr << kErrorTitle << ": " << kSaveErrorText;
+                return ExitFailed;
+            }
+            return ExitOk;
+        }
+    } else {
+        auto c = std::make_unique<Configuration>();
+        resetConfiguration(*c);
+        bytes = serializeProject(*c, {});
+    }
     if (!writeFileAtomically(pathFromUtf8(*out), bytes)) {
         std::cerr << kErrorTitle << ": " << kSaveErrorText;
         return ExitFailed;
@@ -211,24 +272,51 @@ int runDump(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {}, {"--json"});
     if (!p.error().empty()) return usageError("dump", p.error());
     if (p.positional().size() != 1) return usageError("dump", "usage: livra dump FILE.ptm [--json]");
-    auto c = loadProjectForReading(p.positional()[0]);
+    const std::string& path = p.positional()[0];
+    if (p.has("--json")) {
+        const auto bytes = readWholeFile(pathFromUtf8(path), kMaxProjectFileSize);
+        if (!bytes) {
+            reportFileError(path, kOpenErrorText);
+            return ExitUsage;
+        }
+        auto c = loadProjectForReading(path);
+        if (!c || !loadSafetyForCommand(*c, path)) return ExitUsage;
+        const auto text = projectToJson(*bytes, &c->Safety);
+        if (!text) {
+            reportFileError(path, kFormatErrorText);
+            return ExitUsage;
+        }
+        std::cout << *text;
+        return ExitOk;
+    }
+    auto c = loadProjectForReading(path);
     if (!c) return ExitUsage;
     std::ostringstream text;
-    if (p.has("--json"))
-        dumpJson(*c, text);
-    else
-        dumpText(*c, text);
+    dumpText(*c, text);
     std::cout << text.str();
     return ExitOk;
 }
 
 }  // namespace
 
+std::optional<std::string> projectToJson(std::span<const uint8_t> file, const SafetyData* safety) {
+    const auto parsed = parseProject(file);
+    const auto head = readProjectHead(file);
+    if (!parsed || !head) return std::nullopt;
+    std::ostringstream text;
+    dumpJson(*parsed->config, text, *head, parsed->plan, safety);
+    return text.str();
+}
+
 const std::vector<Command>& projectCommands() {
     static const std::vector<Command> commands = {
-        {"new", "new --out FILE.ptm",
+        {"new", "new --out FILE.ptm [--from FILE.json]",
          "Saves the start-up configuration: empty calendar, 64 channels, both call\n"
-         "delays \"0\", no directions, no programs, no plan.\n",
+         "delays \"0\", no directions, no programs, no plan.\n"
+         "--from FILE.json builds the project that `livra dump --json` printed\n"
+         "(\"-\" reads it from stdin): the same file, byte for byte. Members left out\n"
+         "keep the start-up values; a fault is named by its place, as\n"
+         "programs[3].tacts[12].tMain, and nothing is written.\n",
          runNew},
         {"dump", "dump FILE.ptm [--json]",
          "Prints the whole configuration of a project: channel count, call delays,\n"

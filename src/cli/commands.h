@@ -28,5 +28,7 @@ const std::vector<Command>& linkCommands();     // info, clock, sync, journal, w
 const std::vector<Command>& simCommands();      // simulate, plan
 const std::vector<Command>& compareCommands();  // diff
 const std::vector<Command>& diagramCommands();  // diagram, report
+const std::vector<Command>& safetyCommands();   // safety
+const std::vector<Command>& sumoCommands();     // sumo-export, sumo-import
 
 }  // namespace livra::cli

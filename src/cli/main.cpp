@@ -4,6 +4,8 @@
 #include <new>
 
 #include "cli/commands.h"
+#include "livra_version.h"
+#include "platform/platform.h"
 
 using namespace livra::cli;
 
@@ -12,7 +14,7 @@ namespace {
 std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
     for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands(),
-                        &diagramCommands()})
+                        &diagramCommands(), &safetyCommands(), &sumoCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }
@@ -24,13 +26,19 @@ void printHelp(std::ostream& out) {
     for (const Command* c : allCommands()) out << "  " << c->synopsis << "\n";
     out << "\nOptions:\n"
            "  --port DEVICE   use this serial port instead of searching for the cable\n"
-           "  --help          this text; `livra COMMAND --help` describes one command\n\n"
+           "  --help          this text; `livra COMMAND --help` describes one command\n"
+           "  --version       the program's version\n\n"
            "Exit status: 0 success, 1 the operation failed, 2 bad usage or unreadable file.\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // File names in UTF-8 on every system (Windows hands over the ANSI code page).
+    std::vector<std::string> utf8 = livra::platform::utf8Arguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (auto& a : utf8) utf8Argv.push_back(a.data());
+    argv = utf8Argv.data();
     GlobalOptions global;
     int i = 1;
     for (; i < argc; ++i) {
@@ -42,6 +50,9 @@ int main(int argc, char** argv) {
             global.port = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             printHelp(std::cout);
+            return ExitOk;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "livra " << LIVRA_VERSION << "\n";
             return ExitOk;
         } else {
             break;

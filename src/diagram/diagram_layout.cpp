@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "edit/conflict_matrix.h"
+
 namespace livra::diagram {
 
 std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error) {
@@ -56,7 +58,46 @@ std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::
         t.tacts.push_back(s);
     }
     t.totalSeconds = at;
+    t.clearances = findClearances(t, c.Safety);
     return t;
+}
+
+std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s) {
+    std::vector<Clearance> out;
+    const int n = int(t.tacts.size());
+    if (n == 0 || t.totalSeconds <= 0) return out;
+    auto go = [&](int tact, int row) { return isGoSignal(t.rows[row].kind, t.tacts[tact].signalCodes[row]); };
+    const int rows = int(t.rows.size());
+    for (int to = 0; to < rows; ++to) {
+        for (int k = 0; k < n; ++k) {
+            // A green that starts here, the cycle read round.
+            const int before = (k + n - 1) % n;
+            if (t.tacts[k].signalCodes[to] != SignalGreen || (go(before, to) && n > 1)) continue;
+            const int greenAt = t.tacts[k].start;
+            for (int from = 0; from < rows; ++from) {
+                const int a = t.rows[from].direction, b = t.rows[to].direction;
+                if (from == to || !isConflict(s, a, b)) continue;
+                // Back from the green to the last go of `from`, unless `to`
+                // went before it (then `from` handed over to someone else).
+                for (int step = 1; step < n; ++step) {
+                    const int j = (k + n - step) % n;
+                    if (go(j, to)) break;
+                    if (!go(j, from)) continue;
+                    Clearance cl;
+                    cl.fromRow = from;
+                    cl.toRow = to;
+                    cl.start = t.tacts[j].start + t.tacts[j].width;
+                    cl.seconds = greenAt - cl.start;
+                    if (cl.seconds < 0) cl.seconds += t.totalSeconds;
+                    cl.start %= t.totalSeconds;
+                    cl.required = s.intergreen[a][b];
+                    out.push_back(cl);
+                    break;
+                }
+            }
+        }
+    }
+    return out;
 }
 
 std::string diagramTitle(const Timeline& t) {
@@ -143,6 +184,32 @@ DiagramLayout layoutDiagram(const Timeline& t, const Geometry& g) {
                 seg.call = s.call;
                 seg.signal = s.signalCodes[r];
                 band.segments.push_back(seg);
+            }
+        }
+        // Clearances: [start, start + seconds) read round the cycle, in the
+        // upper part of the entering row.
+        for (int i = 0; i < int(t.clearances.size()); ++i) {
+            const Clearance& cl = t.clearances[i];
+            const int total = t.totalSeconds, end = cl.start + cl.seconds;
+            struct Piece { int from, to; bool first, last; };
+            const Piece pieces[2] = {{cl.start, std::min(end, total), true, end <= total},
+                                     {0, end - total, false, true}};
+            for (int piece = 0; piece < (end > total ? 2 : 1); ++piece) {
+                const Piece& pc = pieces[piece];
+                const int a = std::max(pc.from, band.fromSecond);
+                const int e = std::min(pc.to, band.toSecond);
+                // A clearance of 0 s still shows, as a mark where it stands.
+                const bool mark = cl.seconds == 0 && cl.start >= band.fromSecond && cl.start < band.toSecond;
+                if (a >= e && !mark) continue;
+                BracketBox br;
+                br.rect = {xAt(a), rowsTop + cl.toRow * g.rowHeight + 2, (e - a) * d.pxPerSecond, g.rowHeight * 0.5};
+                br.clearance = i;
+                br.startsHere = pc.first && a == pc.from;
+                br.endsHere = pc.last && e == pc.to;
+                br.tooShort = cl.tooShort();
+                br.label = std::to_string(cl.seconds) + " с";
+                if (br.tooShort) br.label += " < " + std::to_string(cl.required) + " с";
+                band.brackets.push_back(br);
             }
         }
         // A phase runs from its phase tact up to the next phase or call tact.

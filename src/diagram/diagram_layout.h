@@ -34,14 +34,29 @@ struct TactSpan {
     bool operator==(const TactSpan&) const = default;
 };
 
+// The time between the end of a direction's go and the start of a
+// conflicting direction's green, as the program plays round its cycle.
+struct Clearance {
+    int fromRow = 0, toRow = 0;  // rows of the timeline: `from` clears, `to` enters
+    int start = 0;               // the first second without `from`'s go
+    int seconds = 0;             // until `to` turns green; may run past the cycle's end
+    int required = IntergreenNotSet;  // the pair's intergreen, when set
+    bool tooShort() const { return required != IntergreenNotSet && seconds < required; }
+    bool operator==(const Clearance&) const = default;
+};
+
 struct Timeline {
     int program = 0;
     std::vector<Row> rows;
     std::vector<TactSpan> tacts;  // up to the first empty tact
+    std::vector<Clearance> clearances;  // of every conflicting pair that hands over
     int cycleSeconds = 0;         // phases and intermediate tacts
     int totalSeconds = 0;         // with every call tact served
     bool operator==(const Timeline&) const = default;
 };
+
+// The clearances of a timeline's conflicting pairs (those of c.Safety).
+std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s);
 
 // The program as a time line; nothing and a message for the user when there
 // is nothing to draw (a program number out of range, an empty program, no
@@ -90,6 +105,16 @@ struct TactBox {
     bool continued = false;  // begins in an earlier band
 };
 
+// A clearance drawn as a bracket in the entering direction's row; one
+// clearance running over a band's edge or the cycle's end is drawn in pieces.
+struct BracketBox {
+    Rect rect;
+    int clearance = 0;  // index into Timeline::clearances
+    bool startsHere = false, endsHere = false;  // the end ticks
+    bool tooShort = false;
+    std::string label;  // "5 с", "2 с < 5 с" where short
+};
+
 struct PhaseBox {
     Rect rect;  // in the phase band: the phase tact and what follows it up to the next phase
     int phaseNo = 0;
@@ -110,6 +135,7 @@ struct Band {
     std::vector<Rect> rowLabels;       // one per row
     std::vector<SegmentBox> segments;  // row by row, in tact order
     std::vector<TactBox> tacts;
+    std::vector<BracketBox> brackets;
     std::vector<PhaseBox> phases;
     std::vector<double> phaseLines;  // x of every phase start in this band
     std::vector<Tick> ticks;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "check/safety_check.h"
+#include "edit/conflict_matrix.h"
+
 namespace livra::diagram {
 
 const char* const kSlotHeaders[SlotCount][2] = {
@@ -48,6 +51,41 @@ std::vector<DirectionLine> directionLines(const Configuration& c) {
     return lines;
 }
 
+std::string ruleValue(int v) { return v > 0 ? std::to_string(v) + " с" : "выкл."; }
+
+SafetySection safetySection(const Configuration& c, double contentWidth) {
+    SafetySection s;
+    const SafetyData& data = c.Safety;
+    s.defined = data.defined;
+    const std::vector<int> dirs = matrixDirections(c);
+    if (data.defined) {
+        int trams = 0;
+        for (int d = 0; d < DirectionCount; ++d) {
+            if (c.DirectionKind[d] == DirTram1) ++trams;
+            if (!isMatrixKind(c.DirectionKind[d])) continue;
+            std::string label = std::to_string(d + 1);
+            if (c.DirectionKind[d] >= DirTram1 && c.DirectionKind[d] <= DirTram3) label += "." + std::to_string(trams);
+            s.labels.push_back(label);
+        }
+        for (int a : dirs) {
+            std::vector<std::string> row;
+            for (int b : dirs) {
+                if (!isConflict(data, a, b)) row.emplace_back();
+                else if (data.intergreen[a][b] == IntergreenNotSet) row.emplace_back("×");
+                else row.push_back(std::to_string(data.intergreen[a][b]));
+            }
+            s.cells.push_back(std::move(row));
+        }
+        const int n = std::max<int>(1, int(dirs.size()));
+        s.cell = std::clamp((contentWidth - s.labelWidth) / n, 10.0, 26.0);
+    }
+    s.lines.emplace_back(true, "Профиль правил последовательности сигналов");
+    for (const std::string& line : safetyRuleLines(data.rules)) s.lines.emplace_back(false, line);
+    s.lines.emplace_back(true, "Замечания проверки безопасности");
+    for (const std::string& line : safetyReportLines(checkSafety(c, data))) s.lines.emplace_back(false, line);
+    return s;
+}
+
 class PageFlow {
 public:
     PageFlow(Report& r) : r_(r), g_(r.page) { newPage(); }
@@ -72,6 +110,19 @@ private:
 
 }  // namespace
 
+std::vector<std::string> safetyRuleLines(const SafetyRules& r) {
+    std::string redYellow = "выкл.";
+    if (r.redYellowMin > 0 || r.redYellowMax > 0)
+        redYellow = std::to_string(r.redYellowMin) + "…" + std::to_string(r.redYellowMax) + " с";
+    return {
+        "Жёлтый между разрешающим и красным, не менее: " + ruleValue(r.yellow),
+        "Красный с жёлтым перед зелёным: " + redYellow,
+        "Зелёный мигающий перед жёлтым, не менее: " + ruleValue(r.flashingGreen),
+        "Наименьший зелёный транспортного направления: " + ruleValue(r.minGreenVehicle),
+        "Наименьший зелёный пешеходного направления: " + ruleValue(r.minGreenPedestrian),
+    };
+}
+
 Geometry reportDiagramGeometry(const PageGeometry& page) {
     Geometry g;
     g.width = page.contentWidth();
@@ -87,6 +138,7 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
     r.page = page;
     r.heading = "Конфигурация ДК «Ливра»";
     r.directions = directionLines(c);
+    r.safety = safetySection(c, page.contentWidth());
     const Geometry dg = reportDiagramGeometry(page);
     for (int p = 0; p < ProgramCount; ++p) {
         auto t = buildTimeline(c, p, nullptr);
@@ -103,6 +155,7 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
         {"Направлений", std::to_string(r.directions.size())},
         {"Программ", std::to_string(used)},
     };
+    if (!info.version.empty()) r.fields.push_back({"Версия программы", info.version});
     for (int d = 0; d < DayCount; ++d) {
         for (const CalendarEntry& e : c.Calendar[d]) {
             if (e.empty()) continue;
@@ -182,6 +235,51 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
     cal.height = page.headingHeight + page.tableHeaderHeight + std::max(1, r.calendarRows) * rowH;
     if (cal.height > flow.room() && !flow.pageEmpty()) flow.newPage();
     flow.place(cal);
+
+    // Last, the safety part: the conflict matrix (rows continue on the next
+    // page under the column numbers again), then the rules and the findings,
+    // line by line.
+    {
+        const SafetySection& s = r.safety;
+        const int mrows = s.defined ? int(s.cells.size()) : 0;
+        const double header = s.defined ? s.cell + 4 : 0;
+        int at = 0;
+        bool first = true;
+        do {
+            const double fixed = (first ? page.headingHeight : 0) + header;
+            const double rowH = s.defined ? s.cell : page.tableRowHeight;
+            int fit = int((flow.room() - fixed) / rowH);
+            if (fit < std::min(3, std::max(1, mrows - at)) && !flow.pageEmpty()) {
+                flow.newPage();
+                fit = int((flow.room() - fixed) / rowH);
+            }
+            fit = std::max(1, std::min(fit, mrows - at));
+            Block b{BlockKind::SafetyMatrix};
+            b.first = at;
+            b.last = mrows ? at + fit : 0;
+            b.heading = first;
+            b.height = fixed + std::max(1, b.last - b.first) * rowH;
+            flow.place(b);
+            at += mrows ? fit : 1;
+            first = false;
+        } while (at < mrows);
+        const int lines = int(s.lines.size());
+        int line = 0;
+        while (line < lines) {
+            int fit = int(flow.room() / s.lineHeight);
+            if (fit < std::min(3, lines - line) && !flow.pageEmpty()) {
+                flow.newPage();
+                fit = int(flow.room() / s.lineHeight);
+            }
+            fit = std::max(1, std::min(fit, lines - line));
+            Block b{BlockKind::SafetyText};
+            b.first = line;
+            b.last = line + fit;
+            b.height = fit * s.lineHeight;
+            flow.place(b);
+            line += fit;
+        }
+    }
     return r;
 }
 

@@ -26,6 +26,7 @@ struct PageGeometry {
 struct ReportInfo {
     std::string projectName;  // the file's name, or "без имени"
     std::string date;         // "09.12.2026"
+    std::string version;      // the program's version; no field when empty
 };
 
 struct DirectionLine {
@@ -34,10 +35,28 @@ struct DirectionLine {
     std::array<std::string, SlotCount> outputs;  // "12 ток"; empty when not connected
 };
 
-enum class BlockKind { Title, Directions, Program, Calendar };
+// The safety part: the conflict matrix with its intergreens, the rules
+// profile and the safety check's findings.
+struct SafetySection {
+    bool defined = false;
+    std::vector<std::string> labels;              // the matrix's directions, "6.2"
+    std::vector<std::vector<std::string>> cells;  // [row][column]: "" no conflict, "×" conflict without
+                                                  // an intergreen, "5" its seconds (row clears, column enters)
+    double cell = 24;       // a matrix cell's side
+    double labelWidth = 44;
+    // Lines below the matrix: section titles (true) and text.
+    std::vector<std::pair<bool, std::string>> lines;
+    double lineHeight = 17;
+};
+
+// "Жёлтый между разрешающим и красным, не менее: 3 с", … (0 reads "выкл.").
+std::vector<std::string> safetyRuleLines(const SafetyRules& r);
+
+enum class BlockKind { Title, Directions, Program, Calendar, SafetyMatrix, SafetyText };
 
 // A piece of the report on one page. Directions: table rows [first, last);
-// Program: diagram bands [first, last) of `diagram`.
+// Program: diagram bands [first, last) of `diagram`; SafetyMatrix: matrix
+// rows [first, last); SafetyText: SafetySection::lines [first, last).
 struct Block {
     BlockKind kind = BlockKind::Title;
     double top = 0, height = 0;
@@ -56,6 +75,7 @@ struct Report {
     std::string heading;  // "Конфигурация ДК «Ливра»"
     std::vector<std::pair<std::string, std::string>> fields;  // title block
     std::vector<DirectionLine> directions;
+    SafetySection safety;
     std::vector<DiagramLayout> diagrams;  // every non-empty program, in order
     std::array<std::vector<std::string>, DayCount> calendar;  // "06:00 → 4", in the editor's order
     int calendarRows = 0;

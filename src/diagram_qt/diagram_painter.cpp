@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainterPath>
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 
@@ -187,6 +188,34 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(0.8, 0.8, -0.8, -0.8));
     }
+    // Intergreen brackets: from the end of one go to the start of the
+    // conflicting green, red where shorter than the pair's intergreen.
+    const QFont bracketFont = diagramFont(std::clamp(g.rowHeight * 0.45, 7.0, 10.0), true);
+    for (const BracketBox& br : b.brackets) {
+        const QRectF r = shift(br.rect);
+        const QColor colour = br.tooShort ? QColor(215, 0, 0) : QColor(20, 40, 140);
+        p.setPen(QPen(colour, br.tooShort ? 1.8 : 1.2));
+        p.setBrush(Qt::NoBrush);
+        const double y = r.top() + 1;
+        p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+        if (br.startsHere) p.drawLine(QPointF(r.left(), y), QPointF(r.left(), r.bottom()));
+        if (br.endsHere) p.drawLine(QPointF(r.right(), y), QPointF(r.right(), r.bottom()));
+        if (!br.endsHere) continue;
+        // The label by the green it leads to, on a white ground so it reads
+        // over any signal colour.
+        p.setFont(bracketFont);
+        const QFontMetricsF bm(bracketFont);
+        const QString text = qs(br.label);
+        const double tw = bm.horizontalAdvance(text) + 4, th = bm.height();
+        const QRectF tr(r.right() - tw - 2, y + 1, tw, th);
+        if (tw + 4 > r.width() + 40) continue;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 225));
+        p.drawRect(tr);
+        p.setPen(colour);
+        p.drawText(tr, Qt::AlignCenter, text);
+    }
+
     // Phase boundaries across the tact band and the rows.
     p.setPen(QPen(kPhaseColour, 1.6));
     for (double x : b.phaseLines) p.drawLine(QPointF(x, top), QPointF(x, axisY));
@@ -371,6 +400,71 @@ void paintDirections(QPainter& p, const Report& r, const Block& b) {
     for (int c = 1; c < SlotCount + 2; ++c) p.drawLine(QPointF(colX(c), top), QPointF(colX(c), y));
 }
 
+void paintSafetyMatrix(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    const SafetySection& s = r.safety;
+    double y = b.top;
+    if (b.heading) {
+        heading(p, g, y, "Матрица конфликтов и промежуточные времена, с");
+        y += g.headingHeight;
+    }
+    if (!s.defined) {
+        p.setFont(diagramFont(11));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   "Матрица конфликтов не задана.");
+        return;
+    }
+    const int n = int(s.labels.size());
+    const double c = s.cell, x0 = g.left + s.labelWidth;
+    const QFont font = diagramFont(std::clamp(c * 0.45, 6.0, 10.0));
+    const QFont bold = diagramFont(std::clamp(c * 0.45, 6.0, 10.0), true);
+    // Column numbers: the entering direction.
+    p.setFont(bold);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(g.left, y, s.labelWidth - 2, c + 4), Qt::AlignRight | Qt::AlignVCenter, "из \\ в");
+    for (int j = 0; j < n; ++j) p.drawText(QRectF(x0 + j * c, y, c, c + 4), Qt::AlignCenter, qs(s.labels[j]));
+    y += c + 4;
+    const double top = y;
+    for (int i = b.first; i < b.last; ++i) {
+        p.setFont(bold);
+        p.setPen(Qt::black);
+        p.drawText(QRectF(g.left, y, s.labelWidth - 4, c), Qt::AlignRight | Qt::AlignVCenter, qs(s.labels[i]));
+        p.setFont(font);
+        for (int j = 0; j < n; ++j) {
+            const QRectF cell(x0 + j * c, y, c, c);
+            const std::string& text = s.cells[i][j];
+            p.setPen(QPen(kOutline, 0.5));
+            p.setBrush(i == j ? QColor(190, 190, 190) : text.empty() ? QColor(Qt::white) : QColor(255, 190, 190));
+            p.drawRect(cell);
+            if (!text.empty()) {
+                p.setPen(Qt::black);
+                p.drawText(cell, Qt::AlignCenter, qs(text));
+            }
+        }
+        y += c;
+    }
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(x0, top, n * c, y - top));
+}
+
+void paintSafetyText(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    const SafetySection& s = r.safety;
+    double y = b.top;
+    for (int i = b.first; i < b.last && i < int(s.lines.size()); ++i) {
+        const auto& [title, text] = s.lines[i];
+        p.setFont(diagramFont(title ? 12 : 10.5, title));
+        p.setPen(Qt::black);
+        const QFontMetricsF fm(p.font());
+        const QString line = fm.elidedText(qs(text), Qt::ElideRight, g.contentWidth() - 12);
+        p.drawText(QRectF(g.left + (title ? 0 : 12), y, g.contentWidth(), s.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   line);
+        y += s.lineHeight;
+    }
+}
+
 void paintCalendar(QPainter& p, const Report& r, const Block& b) {
     const PageGeometry& g = r.page;
     heading(p, g, b.top, "Недельный календарь");
@@ -420,6 +514,8 @@ void paintReportPage(QPainter& p, const Report& r, int page, const std::string& 
         case BlockKind::Title: paintTitle(p, r, b); break;
         case BlockKind::Directions: paintDirections(p, r, b); break;
         case BlockKind::Calendar: paintCalendar(p, r, b); break;
+        case BlockKind::SafetyMatrix: paintSafetyMatrix(p, r, b); break;
+        case BlockKind::SafetyText: paintSafetyText(p, r, b); break;
         case BlockKind::Program:
             paintDiagramPart(p, r.diagrams[b.diagram], b.first, b.last, b.heading, b.legend, QPointF(g.left, b.top));
             break;

@@ -112,9 +112,10 @@ bool deleteDirection(Configuration& c, int d) {
     if (!inTable(d) || c.DirectionKind[d] == DirEmpty) return false;
     const int first = tramGroupStart(c, d);
     if (first >= 0) {
-        for (int k = 0; k < 3; ++k) deleteRow(c, first);
+        for (int k = 0; k < 3; ++k) deleteRow(c, first), c.Safety.deleteDirection(first);
     } else {
         deleteRow(c, d);
+        c.Safety.deleteDirection(d);
     }
     rebuildFreeChannels(c);
     c.Modified = 1;

@@ -18,6 +18,11 @@ bool sameTactTables(const decltype(Configuration::TactTable)& a, const decltype(
     return true;
 }
 
+bool sameSafety(const SafetyData& a, const SafetyData& b) {
+    return a.defined == b.defined && a.conflict == b.conflict && a.proposed == b.proposed &&
+           a.intergreen == b.intergreen && a.calculatorInputs == b.calculatorInputs && a.rules == b.rules;
+}
+
 }  // namespace
 
 struct EditHistory::Tables {
@@ -30,18 +35,19 @@ struct EditHistory::Tables {
     decltype(Configuration::Calendar) calendar;
     uint8_t channelCount;
     std::string tvp1Delay, tvp2Delay;
+    SafetyData safety;  // a matrix edit is a step like any other
 
     explicit Tables(const Configuration& c)
         : tactTable(c.TactTable), tactSignals(c.TactSignals), directionKind(c.DirectionKind),
           directionChannels(c.DirectionChannels), directionControl(c.DirectionControl),
           freeChannels(c.FreeChannels), calendar(c.Calendar), channelCount(c.ChannelCount),
-          tvp1Delay(c.Tvp1Delay), tvp2Delay(c.Tvp2Delay) {}
+          tvp1Delay(c.Tvp1Delay), tvp2Delay(c.Tvp2Delay), safety(c.Safety) {}
 
     bool same(const Configuration& c) const {
         return sameTactTables(tactTable, c.TactTable) && tactSignals == c.TactSignals && directionKind == c.DirectionKind &&
                directionChannels == c.DirectionChannels && directionControl == c.DirectionControl &&
                freeChannels == c.FreeChannels && calendar == c.Calendar && channelCount == c.ChannelCount &&
-               tvp1Delay == c.Tvp1Delay && tvp2Delay == c.Tvp2Delay;
+               tvp1Delay == c.Tvp1Delay && tvp2Delay == c.Tvp2Delay && sameSafety(safety, c.Safety);
     }
 
     void restoreInto(Configuration& c) const {
@@ -55,6 +61,10 @@ struct EditHistory::Tables {
         c.ChannelCount = channelCount;
         c.Tvp1Delay = tvp1Delay;
         c.Tvp2Delay = tvp2Delay;
+        // What the file held when it was read is not an edit.
+        const auto written = c.Safety.writtenKinds;
+        c.Safety = safety;
+        c.Safety.writtenKinds = written;
     }
 
     int firstChangedProgram(const Configuration& c) const {

@@ -1,7 +1,7 @@
 #pragma once
 // Undo and redo of the editors' changes. The history records the stored
 // tables only (programs, directions, channels, calendar, channel count,
-// delays); the editing state — file name, working folder, the program on
+// delays) and the safety data beside them; the editing state — file name, working folder, the program on
 // screen — is never rolled back, so an undo cannot make "Сохранить" write
 // one project's tables under another project's name.
 //

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "emulator/virtual_controller.h"
+#include "livra_version.h"
 
 #ifndef _WIN32
 #include <pthread.h>
@@ -34,7 +35,8 @@ const char* const kUsage =
     "  --state FILE       keep memory, journal and clock across runs (saved on exit)\n"
     "  --apply-ms N       time spent applying a new configuration (default 300)\n"
     "  --clock YYYY-MM-DDTHH:MM:SS   initial clock (default: the computer's)\n"
-    "  --help             this text\n";
+    "  --help             this text\n"
+    "  --version          the program's version\n";
 
 bool parseNumber(const std::string& s, double lo, double hi, double& out) {
     char* end = nullptr;
@@ -65,6 +67,10 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (a == "--version") {
+            std::cout << "livra-emulator " << LIVRA_VERSION << "\n";
             return 0;
         }
         if (i + 1 >= argc) return usage("unknown option or missing value: " + a);

@@ -21,6 +21,14 @@ public:
 };
 
 // Nothing (and a reason in `error`) when the system offers no pseudo-terminal.
+// On Windows the terminal is an in-process line named "VIRTUAL<n>".
 std::unique_ptr<PseudoTerminal> openPseudoTerminal(std::string& error);
+
+#ifdef _WIN32
+class SerialPort;
+// The configurator's end of an in-process line by its name; nothing for any
+// other name.
+std::unique_ptr<SerialPort> openInProcessLine(const std::string& name);
+#endif
 
 }  // namespace livra

@@ -191,10 +191,20 @@ std::filesystem::path workingFolder() {
         std::filesystem::create_directories(dir, ec);
         return dir;
     }
-    auto dir = platform::programDirectory();
-    if (folderWritable(dir)) return dir;
-    dir = platform::userDataDirectory();
+    const auto program = platform::programDirectory();
+    if (folderWritable(program)) return program;
+    auto dir = platform::userDataDirectory();
     std::filesystem::create_directories(dir, ec);
+    // An installed program keeps its sample's plan pictures in
+    // ../share/livra/shem; a new per-user folder starts with them, so that
+    // the sample project shows its plan.
+    const auto shem = dir / "shem";
+    const auto shared = program.parent_path() / "share" / "livra" / "shem";
+    if (!std::filesystem::exists(shem, ec) && std::filesystem::is_directory(shared, ec) &&
+        std::filesystem::create_directories(shem, ec)) {
+        for (const auto& entry : std::filesystem::directory_iterator(shared, ec))
+            if (entry.is_regular_file(ec)) std::filesystem::copy_file(entry.path(), shem / entry.path().filename(), ec);
+    }
     return dir;
 }
 

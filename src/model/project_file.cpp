@@ -4,6 +4,7 @@
 #include <new>
 
 #include "model/cp1251.h"
+#include "model/safety_file.h"
 
 namespace livra {
 namespace {
@@ -177,10 +178,24 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
     if (!c.ProgramDir.empty()) {
         if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
-    const auto sections = serializeProjectSections(c, plan);
-    std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
-    if (!writeFileAtomically(pathFromUtf8(path), chunks, fs))
-        return {ProjectStatus::WriteFailed, kSaveErrorText};
+    if (c.Safety.defined) {
+        // The project and its safety data go together or not at all.
+        const Bytes project = serializeProject(c, plan);
+        const std::string json = safetyJson(c.Safety, c);
+        const std::vector<FileToWrite> files{
+            {pathFromUtf8(path), project},
+            {pathFromUtf8(safetyFileNameFor(path)),
+             std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(json.data()), json.size())}};
+        const int failed = writeFilesTogether(files, fs);
+        if (failed == 1) return {ProjectStatus::WriteFailed, std::string(kSaveErrorText) + kSafetySaveErrorText};
+        if (failed >= 0) return {ProjectStatus::WriteFailed, kSaveErrorText};
+        for (int i = 0; i < DirectionCount; ++i) c.Safety.writtenKinds[i] = c.DirectionKind[i];
+    } else {
+        const auto sections = serializeProjectSections(c, plan);
+        std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
+        if (!writeFileAtomically(pathFromUtf8(path), chunks, fs))
+            return {ProjectStatus::WriteFailed, kSaveErrorText};
+    }
     c.ProjectFileName = path;
     c.Modified = 0;
     return {};

@@ -16,6 +16,8 @@ inline constexpr const char* kErrorTitle = "Ошибка";
 inline constexpr const char* kSaveErrorText = "При записи произошла ошибка.\nФайл сохранить не удалось.\n";
 inline constexpr const char* kOpenErrorText = "При чтении произошла ошибка.\nФайл открыть не удалось.\n\n";
 inline constexpr const char* kFormatErrorText = "Формат файла не поддерживается";
+// Follows kSaveErrorText when the safety file beside the project failed.
+inline constexpr const char* kSafetySaveErrorText = "Не удалось записать файл данных безопасности.\n";
 inline constexpr const char* kProjectSignature = "wersia 1.00 DK";
 inline constexpr uint8_t kProjectFormat = 2;
 inline constexpr const char* kPlanFileName = "imit.snt";
@@ -52,7 +54,8 @@ void replaceTables(Configuration& to, const Configuration& from);
 
 std::filesystem::path planFilePath(const Configuration& c);
 
-// Saves atomically, carrying ProgramDir/imit.snt as the plan bytes. On
+// Saves atomically, carrying ProgramDir/imit.snt as the plan bytes; with a
+// safety matrix, NAME.safety.json is written together with it. On
 // success sets ProjectFileName and clears Modified; on failure the old file
 // and the configuration are unchanged.
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs = realFileSystem());

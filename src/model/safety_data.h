@@ -58,6 +58,9 @@ struct SafetyData {
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules
+    // Direction d (0-based) is deleted: the pairs naming it go, those above
+    // it move down by one, as the rows of the tables do.
+    void deleteDirection(int d);
     bool operator==(const SafetyData&) const = default;
 };
 

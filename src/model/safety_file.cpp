@@ -179,6 +179,22 @@ SafetyLoadResult loadSafetyFile(const std::string& path, const Configuration& c,
     return parseSafetyJson(std::string(bytes->begin(), bytes->end()), c, out);
 }
 
+SafetyLoadResult loadProjectSafety(Configuration& c, const std::string& projectPath) {
+    c.Safety.clear();
+    return loadSafetyFile(safetyFileNameFor(projectPath), c, c.Safety);
+}
+
+void dropForeignSafetyFile(const std::string& projectPath) {
+    const std::string name = safetyFileNameFor(projectPath);
+    auto probe = std::make_unique<Configuration>();
+    auto scratch = std::make_unique<SafetyData>();
+    const SafetyFileStatus status = loadSafetyFile(name, *probe, *scratch).status;
+    if (status == SafetyFileStatus::Loaded || status == SafetyFileStatus::Stale) {
+        std::error_code ec;
+        std::filesystem::remove(pathFromUtf8(name), ec);
+    }
+}
+
 std::string safetyJson(const SafetyData& s, const Configuration& c) {
     // ordered_json keeps the members in the order documented for the file.
     nlohmann::ordered_json root;

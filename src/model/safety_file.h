@@ -26,6 +26,15 @@ struct SafetyLoadResult {
 SafetyLoadResult loadSafetyFile(const std::string& path, const Configuration& c, SafetyData& out);
 SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c, SafetyData& out);
 
+// Clears c.Safety and reads the file beside the project at `projectPath`.
+SafetyLoadResult loadProjectSafety(Configuration& c, const std::string& projectPath);
+
+// After a project without a matrix was saved at `projectPath`: a readable
+// safety file left there belongs to some other configuration and goes. A
+// damaged one stays for the user to mend; the project's next opening reports
+// it again.
+void dropForeignSafetyFile(const std::string& projectPath);
+
 // The stable JSON text (pairs 1-based, sorted); `c` gives the kinds written.
 std::string safetyJson(const SafetyData& s, const Configuration& c);
 

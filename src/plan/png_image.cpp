@@ -4,10 +4,21 @@
 
 #include <csetjmp>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <system_error>
 
+#ifdef LIVRA_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <thread>
+#endif
+
 #include "model/files.h"
+#include "platform/platform.h"
 
 namespace livra {
 namespace {
@@ -51,8 +62,9 @@ int fitted(png_uint_32 size, int limit) { return limit > 0 && size > png_uint_32
 // weighted by alpha, then alpha. Returns false when libpng refused the data.
 // Only trivially destructible locals live here.
 bool readHeader(png_structp png, png_infop info, PngFit fit, png_uint_32* width, png_uint_32* height,
-                int* interlaced, RowFormat* format, uint32_t* palette) {
+                int* interlaced, RowFormat* format, uint32_t* palette, bool* direct) {
     if (setjmp(png_jmpbuf(png))) return false;
+    *direct = false;
     png_read_info(png, info);
     int depth = 0, colour = 0, interlace = 0;
     png_get_IHDR(png, info, width, height, &depth, &colour, &interlace, nullptr, nullptr);
@@ -89,6 +101,7 @@ bool readHeader(png_structp png, png_infop info, PngFit fit, png_uint_32* width,
             }
         }
         png_read_update_info(png, info);
+        *direct = true;
         return png_get_rowbytes(png, info) == png_size_t(*width) * png_size_t(channels);
     }
     png_set_expand(png);  // palette → RGB, low grey depths → 8 bits, tRNS → alpha
@@ -195,6 +208,219 @@ std::vector<int> spanEnds(int width, int outWidth) {
     return end;
 }
 
+#ifdef LIVRA_HAVE_LIBDEFLATE
+// --- The whole-buffer path ---
+//
+// zlib inflates long runs of a repeated pixel (what drawn plans are made of)
+// a byte at a time; libdeflate does the same data some twenty times faster,
+// but only a whole buffer at a time. So a picture whose pixel data is not too
+// large for memory is inflated whole, unfiltered here and reduced row by row.
+// libpng has read and checked everything before the pixel data. This path
+// checks every chunk's CRC and the stream's own checksum and takes only a
+// file that libpng would take without a word: on anything else (a bad CRC, a
+// stream too short or too long, an odd chunk after the pixels) it gives up
+// and libpng decodes the file as before and gives its verdict.
+
+// Pixel data up to 4096 × 4096 RGBA and the filter bytes.
+constexpr std::size_t WholeInflateLimit = std::size_t(4096) * (4096 * 4 + 1);
+
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+bool chunkTypeValid(const uint8_t* t) {
+    for (int i = 0; i < 4; ++i)
+        if (!((t[i] >= 'A' && t[i] <= 'Z') || (t[i] >= 'a' && t[i] <= 'z'))) return false;
+    return true;
+}
+
+// The chunks from the first IDAT to IEND, as libpng would accept them.
+struct PixelChunks {
+    std::vector<std::pair<std::size_t, std::size_t>> idat;  // data offset and length of each IDAT
+    std::size_t idatBytes = 0;
+    std::size_t iendEnd = 0;  // end of IEND's CRC
+};
+
+std::optional<PixelChunks> pixelChunks(std::span<const uint8_t> bytes, std::size_t firstIdat, std::size_t idatLimit) {
+    PixelChunks chunks;
+    std::size_t at = firstIdat;
+    bool inIdat = true;
+    while (true) {
+        if (bytes.size() - at < 12) return std::nullopt;
+        const uint32_t length = be32(&bytes[at]);
+        const uint8_t* type = &bytes[at + 4];
+        // libpng's limits: 2^31 − 1 for any length, the malloc limit for a
+        // chunk other than IDAT.
+        if (length > 0x7FFFFFFFu || !chunkTypeValid(type) || bytes.size() - at - 12 < length) return std::nullopt;
+        const bool idat = std::memcmp(type, "IDAT", 4) == 0;
+        if (idat) {
+            if (!inIdat || length > idatLimit) return std::nullopt;
+            chunks.idat.emplace_back(at + 8, length);
+            chunks.idatBytes += length;
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            if (length != 0) return std::nullopt;
+            chunks.iendEnd = at + 12;
+            return chunks;
+        } else if ((type[0] & 0x20) == 0 || length > 8u * 1024u * 1024u) {
+            return std::nullopt;  // a critical chunk out of place, or one libpng refuses for size
+        } else {
+            inIdat = false;
+        }
+        at += 12 + std::size_t(length);
+    }
+}
+
+// Every critical chunk's CRC from the first IDAT on (ancillary ones libpng
+// only warns about).
+bool criticalCrcsGood(std::span<const uint8_t> bytes, std::size_t firstIdat, std::size_t end) {
+    for (std::size_t at = firstIdat; at < end;) {
+        const uint32_t length = be32(&bytes[at]);
+        if ((bytes[at + 4] & 0x20) == 0) {
+            uLong crc = crc32(0L, Z_NULL, 0);
+            crc = crc32_z(crc, &bytes[at + 4], std::size_t(length) + 4);
+            if (crc != be32(&bytes[at + 8 + length])) return false;
+        }
+        at += 12 + std::size_t(length);
+    }
+    return true;
+}
+
+uint8_t paeth(uint8_t a, uint8_t b, uint8_t c) {
+    const int pa = std::abs(int(b) - int(c));
+    const int pb = std::abs(int(a) - int(c));
+    const int pc = std::abs(int(a) + int(b) - 2 * int(c));
+    return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+// Undoes a row's filter in place; `prior` is the row above (zeros for the
+// first). False for a filter type that does not exist.
+template <int Bpp>
+bool unfilterAs(uint8_t filter, uint8_t* row, const uint8_t* prior, std::size_t n) {
+    switch (filter) {
+    case 0: return true;
+    case 1:
+        for (std::size_t i = Bpp; i < n; ++i) row[i] = uint8_t(row[i] + row[i - Bpp]);
+        return true;
+    case 2:
+        for (std::size_t i = 0; i < n; ++i) row[i] = uint8_t(row[i] + prior[i]);
+        return true;
+    case 3:
+        for (std::size_t i = 0; i < Bpp && i < n; ++i) row[i] = uint8_t(row[i] + prior[i] / 2);
+        for (std::size_t i = Bpp; i < n; ++i) row[i] = uint8_t(row[i] + ((unsigned(row[i - Bpp]) + prior[i]) >> 1));
+        return true;
+    case 4:
+        for (std::size_t i = 0; i < Bpp && i < n; ++i) row[i] = uint8_t(row[i] + prior[i]);
+        for (std::size_t i = Bpp; i < n; i += Bpp)
+            for (int k = 0; k < Bpp; ++k)
+                row[i + k] = uint8_t(row[i + k] + paeth(row[i + k - Bpp], prior[i + k], prior[i + k - Bpp]));
+        return true;
+    default: return false;
+    }
+}
+
+using Unfilter = bool (*)(uint8_t, uint8_t*, const uint8_t*, std::size_t);
+
+Unfilter unfilterFor(int channels) {
+    switch (channels) {
+    case 1: return unfilterAs<1>;
+    case 2: return unfilterAs<2>;
+    case 3: return unfilterAs<3>;
+    default: return unfilterAs<4>;
+    }
+}
+
+int channelsOf(RowFormat format) {
+    switch (format) {
+    case RowFormat::Rgb: return 3;
+    case RowFormat::Grey:
+    case RowFormat::Palette: return 1;
+    case RowFormat::GreyAlpha: return 2;
+    case RowFormat::Rgba: break;
+    }
+    return 4;
+}
+
+std::optional<RgbaImage> decodeWholeReduced(std::span<const uint8_t> bytes, std::size_t firstIdat, png_uint_32 width,
+                                            png_uint_32 height, RowFormat format, const uint32_t* palette,
+                                            int outWidth, int outHeight) {
+    const int channels = channelsOf(format);
+    const std::size_t rowBytes = std::size_t(width) * channels;
+    const std::size_t rawSize = std::size_t(height) * (rowBytes + 1);
+    if (rawSize > WholeInflateLimit) return std::nullopt;
+    // libpng's bound for an IDAT chunk: the pixel data with deflate's overhead.
+    std::size_t rowFactor = rowBytes + 1;
+    std::size_t idatLimit = std::size_t(height) * rowFactor;
+    rowFactor = std::min<std::size_t>(rowFactor, 32566);
+    idatLimit += 6 + 5 * (idatLimit / rowFactor + 1);
+    idatLimit = std::max<std::size_t>(std::min<std::size_t>(idatLimit, 0x7FFFFFFFu), 8u * 1024u * 1024u);
+    const auto chunks = pixelChunks(bytes, firstIdat, idatLimit);
+    // A 32 KB window (what every encoder writes): zlib and libdeflate then
+    // agree on every stream.
+    if (!chunks || chunks->idatBytes < 2 || (bytes[chunks->idat[0].first] >> 4) != 7) return std::nullopt;
+
+    // The CRCs on another core while this one inflates.
+    bool crcsGood = false;
+    std::thread crcWorker;
+    try {
+        crcWorker = std::thread([&] { crcsGood = criticalCrcsGood(bytes, firstIdat, chunks->iendEnd); });
+    } catch (const std::system_error&) {
+        crcsGood = criticalCrcsGood(bytes, firstIdat, chunks->iendEnd);
+    }
+    struct Joiner {
+        std::thread& t;
+        ~Joiner() {
+            if (t.joinable()) t.join();
+        }
+    } joiner{crcWorker};
+
+    // The stream is split over the IDAT chunks; libdeflate wants it whole.
+    std::optional<platform::ScratchBuffer> stream;
+    std::span<const uint8_t> in;
+    if (chunks->idat.size() == 1) {
+        in = bytes.subspan(chunks->idat[0].first, chunks->idat[0].second);
+    } else {
+        stream.emplace(chunks->idatBytes);
+        if (!stream->data()) return std::nullopt;
+        std::size_t at = 0;
+        for (const auto& [offset, length] : chunks->idat) {
+            std::memcpy(stream->data() + at, bytes.data() + offset, length);
+            at += length;
+        }
+        in = std::span<const uint8_t>(stream->data(), chunks->idatBytes);
+    }
+    // Not zeroed: libdeflate writes every byte or the path gives up.
+    const platform::ScratchBuffer raw(rawSize);
+    if (!raw.data()) return std::nullopt;
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    if (!inflater) return std::nullopt;
+    std::size_t inUsed = 0, outMade = 0;
+    const auto status =
+        libdeflate_zlib_decompress_ex(inflater, in.data(), in.size(), raw.data(), rawSize, &inUsed, &outMade);
+    libdeflate_free_decompressor(inflater);
+    if (status != LIBDEFLATE_SUCCESS || inUsed != in.size() || outMade != rawSize) return std::nullopt;
+
+    RgbaImage image{outWidth, outHeight, std::vector<uint8_t>(std::size_t(outWidth) * outHeight * 4)};
+    const std::vector<int> spanEnd = spanEnds(int(width), outWidth);
+    std::vector<uint64_t> sums(std::size_t(outWidth) * SumFields);
+    const std::vector<uint8_t> zeros(rowBytes);
+    const Unfilter unfilter = unfilterFor(channels);
+    const AddRow addRow = addRowFor(format);
+    const uint8_t* prior = zeros.data();
+    for (png_uint_32 y = 0; y < height; ++y) {
+        uint8_t* line = raw.data() + std::size_t(y) * (rowBytes + 1);
+        if (!unfilter(line[0], line + 1, prior, rowBytes)) return std::nullopt;
+        addRow(line + 1, spanEnd.data(), outWidth, sums.data(), palette);
+        prior = line + 1;
+        const uint64_t target = uint64_t(y) * uint64_t(outHeight) / height;
+        if (y + 1 == height || uint64_t(y + 1) * uint64_t(outHeight) / height != target) {
+            flushRow(sums.data(), image.rgba.data() + target * std::size_t(outWidth) * 4, outWidth);
+            std::fill(sums.begin(), sums.end(), 0);
+        }
+    }
+    if (crcWorker.joinable()) crcWorker.join();
+    if (!crcsGood) return std::nullopt;
+    return image;
+}
+#endif
+
 }  // namespace
 
 RgbaImage reduceToFit(const RgbaImage& image, PngFit fit) {
@@ -273,7 +499,8 @@ PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit) {
     int interlaced = 0;
     RowFormat format = RowFormat::Rgba;
     uint32_t palette[256 * 4];
-    if (!readHeader(png, info, fit, &width, &height, &interlaced, &format, palette)) {
+    bool direct = false;  // rows come in one of the 8-bit layouts, untransformed
+    if (!readHeader(png, info, fit, &width, &height, &interlaced, &format, palette, &direct)) {
         result.error = PngError::Damaged;
         result.detail = state.message;
     } else if (width == 0 || height == 0 || width > png_uint_32(MaxPngSide) || height > png_uint_32(MaxPngSide)) {
@@ -282,6 +509,17 @@ PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit) {
         RgbaImage image;
         image.width = fitted(width, fit.width);
         image.height = fitted(height, fit.height);
+#ifdef LIVRA_HAVE_LIBDEFLATE
+        // libpng stops before the first IDAT's data, its length and type read.
+        std::optional<RgbaImage> whole;
+        if (direct && state.at >= 8 && std::memcmp(bytes.data() + state.at - 4, "IDAT", 4) == 0)
+            whole = decodeWholeReduced(bytes, state.at - 8, width, height, format, palette, image.width, image.height);
+        if (whole) {
+            result.image = std::move(*whole);
+            png_destroy_read_struct(&png, &info, nullptr);
+            return result;
+        }
+#endif
         image.rgba.resize(std::size_t(image.width) * image.height * 4);
         std::vector<uint8_t> row(std::size_t(width) * 4);
         const std::vector<int> spanEnd = spanEnds(int(width), image.width);

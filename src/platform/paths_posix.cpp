@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace livra::platform {
@@ -20,10 +21,30 @@ std::filesystem::path userDataDirectory() {
     return std::filesystem::temp_directory_path() / "livra";
 }
 
+ScratchBuffer::ScratchBuffer(std::size_t size) {
+    constexpr std::size_t hugePage = std::size_t(2) << 20;
+    mapped_ = (size + hugePage - 1) & ~(hugePage - 1);
+    void* memory = ::mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        mapped_ = 0;
+        return;
+    }
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, mapped_, MADV_HUGEPAGE);  // a hint: without it, plain pages
+#endif
+    data_ = static_cast<uint8_t*>(memory);
+}
+
+ScratchBuffer::~ScratchBuffer() {
+    if (data_) ::munmap(data_, mapped_);
+}
+
 bool syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
+
+std::vector<std::string> utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 }  // namespace livra::platform

@@ -1,8 +1,12 @@
 #include "platform/platform.h"
 
-#include <cstdlib>
-#include <io.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <new>
+#include <io.h>
 
 namespace livra::platform {
 
@@ -19,6 +23,10 @@ std::filesystem::path userDataDirectory() {
     return std::filesystem::temp_directory_path() / L"Livra";
 }
 
+ScratchBuffer::ScratchBuffer(std::size_t size) : data_(new (std::nothrow) uint8_t[size]), mapped_(size) {}
+
+ScratchBuffer::~ScratchBuffer() { delete[] data_; }
+
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -29,6 +37,28 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
         if (attempt == 10 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
         Sleep(50);
     }
+}
+
+std::vector<std::string> utf8Arguments(int argc, char** argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    SetConsoleCP(CP_UTF8);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide || count != argc) {
+        // Not the command line this process got (an embedding program's own
+        // argv): the given arguments as they are.
+        if (wide) LocalFree(wide);
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(std::size_t(n > 0 ? n - 1 : 0), '\0');
+        if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+        out.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    return out;
 }
 
 }  // namespace livra::platform

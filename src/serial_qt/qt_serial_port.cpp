@@ -1,3 +1,5 @@
+#ifndef _WIN32
+// Windows has its own port (serial_port_windows.cpp).
 #include "serial_qt/qt_serial_port.h"
 
 #include <QCoreApplication>
@@ -88,3 +90,4 @@ public:
 std::unique_ptr<SerialPortProvider> makeQtSerialPortProvider() { return std::make_unique<QtSerialPortProvider>(); }
 
 }  // namespace livra
+#endif

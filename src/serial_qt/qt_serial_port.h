@@ -1,6 +1,7 @@
 #pragma once
-// Real serial ports on Qt Serial Port: USB-serial cables and pseudo-terminals
-// alike, on Linux and Windows.
+// Real serial ports: USB-serial cables and pseudo-terminals alike. On Qt
+// Serial Port on Linux; on Windows on the plain Win32 calls, whose blocking
+// reads work on every system (Qt's overlapped reads never complete on some).
 #include <memory>
 #include <vector>
 

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "livra_version.h"
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
 #include "ui/user_guide.h"
@@ -36,8 +37,11 @@ public:
         text->setStyleSheet("QPlainTextEdit { background: black; color: rgb(255,255,0); }");
         text->setPlainText(QStringList{
             "Программа: Конфигуратор 'Ливра'",
-            "Версия: 1.02",
+            QString("Версия: ") + LIVRA_RELEASE,
             "Класс : 2",
+            // The release above as users and the maker name it; the build
+            // (the same with the commit) as --version and the report show it.
+            QString("Сборка: ") + LIVRA_VERSION,
             "",
             "Телефон: +7 (000) 000-00-00",
             "E-mail: support@livra.example",

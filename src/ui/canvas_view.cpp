@@ -1,9 +1,11 @@
 #include "ui/canvas_view.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace livra::ui {
@@ -11,6 +13,17 @@ namespace livra::ui {
 void CanvasView::setImage(const QImage& image) {
     image_ = image;
     update();
+}
+
+bool CanvasView::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && toolTipAt) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 void CanvasView::paintEvent(QPaintEvent*) {

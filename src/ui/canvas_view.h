@@ -4,6 +4,7 @@
 // go with it.
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 class QScrollBar;
 
@@ -18,11 +19,14 @@ public:
     // The scroll bars that the wheel over the picture moves: the wheel the
     // vertical one, Shift+wheel or a sideways wheel the horizontal one.
     void setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
+    // The tooltip for a point of the picture; empty for none.
+    std::function<QString(QPoint)> toolTipAt;
 
 signals:
     void clicked(QPoint pos, Qt::MouseButton button);
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;

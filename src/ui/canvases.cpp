@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "edit/conflict_matrix.h"
 #include "pictures/pictures.h"
 
 namespace livra::ui {
@@ -141,6 +142,30 @@ void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact) {
                             (nextKind == TactTvp2 && thisKind != TactTvp2);
         p.fillRect(CellWidth * (n + 2) - 2, 0, 3, TactCanvasHeight, starts ? QColor(0, 0, 255) : QColor(32, 178, 170));
     }
+}
+
+void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact) {
+    const auto marks = findingsByTact(report.findings, program);
+    if (marks.empty()) return;
+    QPainter p(&canvas);
+    p.setPen(QPen(QColor(220, 0, 0), 3));
+    p.setBrush(Qt::NoBrush);
+    for (int n = 0; n <= TactCanvasWidth / CellWidth; ++n) {
+        if (!marks.count(firstTact + n)) continue;
+        const int x0 = CellWidth * (n + 1);
+        p.drawRect(x0 + 2, 2, CellWidth - 6, HeaderBandHeight - 5);
+    }
+}
+
+QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos) {
+    if (pos.y() < 0 || pos.y() >= HeaderBandHeight || pos.x() < CellWidth) return {};
+    const int tact = firstTact + pos.x() / CellWidth - 1;
+    const auto marks = findingsByTact(report.findings, program);
+    const auto it = marks.find(tact);
+    if (it == marks.end()) return {};
+    QStringList lines;
+    for (const std::string& text : it->second) lines << QString::fromStdString(text);
+    return lines.join('\n');
 }
 
 void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDirection) {

@@ -3,6 +3,7 @@
 // Each routine paints a whole QImage; the window then shows it in one step.
 #include <QImage>
 
+#include "check/safety_check.h"
 #include "edit/grid_geometry.h"
 #include "model/configuration.h"
 
@@ -26,6 +27,12 @@ void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact);
 // The whole directions picture; a slot its row's kind does not use is drawn
 // as not applicable, without a channel.
 void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDirection);
+
+// A red frame on the header cell of every shown tact of `program` that a
+// safety finding names.
+void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact);
+// The findings of the tact under a point of the header band, one a line.
+QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos);
 
 // "7" or, for a tram row, "7.2": number and tram ordinal.
 QString directionLabel(const Configuration& c, int direction);

@@ -8,15 +8,24 @@
 #include <new>
 
 #include "pictures/pictures.h"
+#include "platform/platform.h"
+#include "ui/bundled_fonts.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui/session.h"
+#include "livra_version.h"
 #include "ui/single_instance.h"
 
 int main(int argc, char** argv) {
     QElapsedTimer started;
     started.start();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // The project's name in UTF-8 on every system (Windows hands over the ANSI code page).
+    std::vector<std::string> args = livra::platform::utf8Arguments(argc, argv);
+    args.erase(args.begin());
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("livra-configurator %s\n", LIVRA_VERSION);
+        return 0;
+    }
     std::string error;
     const auto options = livra::ui::parseCommandLine(args, error);
     if (!options) {
@@ -31,6 +40,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setStyle(QStyleFactory::create("Fusion"));
+    livra::ui::useBundledFontsWhereArialIsMissing();
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);

@@ -9,13 +9,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <algorithm>
 
+#include "app/safety_commands.h"
 #include "check/validator.h"
 #include "pictures/pictures.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/directions/directions_tab.h"
 #include "ui/editors/editors.h"
 #include "ui/link/link_tab.h"
+#include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
 #include "ui/widget_helpers.h"
 
@@ -40,6 +44,7 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     tabs_->setGeometry(5, 25, 970, 470);
     directionsTab_ = new DirectionsTab(c_);
     programsTab_ = new ProgramsTab(c_);
+    programsTab_->setSafetyReport(&safetyReport_);
     linkTab_ = new LinkTab;
     tabs_->addTab(directionsTab_, "Направления,каналы,календарь");
     tabs_->addTab(programsTab_, "Программы,фазы,такты");
@@ -72,6 +77,7 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     refreshPass();
     history_.reset(c_);
     recordEdits();
+    updateSafetyMarks();
     // Centred on the screen.
     if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -104,9 +110,13 @@ void MainWindow::buildMenus() {
     QMenu* tools = bar->addMenu("Инструменты");
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
+    add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
+    tools->addSeparator();
+    add(tools, "Экспорт в SUMO…", MenuSumoExport);
+    add(tools, "Импорт из SUMO…", MenuSumoImport);
     QMenu* help = bar->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -135,8 +145,17 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(LinkCommand::Service); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
+    case MenuSumoImport:
+        if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
+            settleTables(c_);
+            showRestoredTables(program);
+            recordEdits();
+        }
+        break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
+    case MenuConflictMatrix: openConflictMatrix(); break;
     default: break;
     }
 }
@@ -151,6 +170,7 @@ void MainWindow::configurationReplaced() {
     // Another project's tables: nothing before them can be undone.
     history_.reset(c_);
     recordEdits();
+    updateSafetyMarks();
 }
 
 // Every control that shows a stored table, after the tables changed under it.
@@ -163,7 +183,7 @@ void MainWindow::showRestoredTables(int changedProgram) {
 }
 
 void MainWindow::recordEdits() {
-    history_.checkpoint(c_);
+    if (history_.checkpoint(c_)) updateSafetyMarks();
     undoAction_->setEnabled(history_.canUndo());
     redoAction_->setEnabled(history_.canRedo());
 }
@@ -173,6 +193,7 @@ void MainWindow::stepHistory(bool back) {
     const int program = back ? history_.undo(c_) : history_.redo(c_);
     if (program != -2) showRestoredTables(program);
     recordEdits();
+    updateSafetyMarks();
 }
 
 void MainWindow::showLinkState() { linkTab_->showState(linkState_); }
@@ -193,13 +214,17 @@ void MainWindow::linkCommand(LinkCommand cmd) {
     showLinkState();
 }
 
-void MainWindow::runValidator() { validateConfiguration(c_, *dialogs_); }
+void MainWindow::runValidator() {
+    // The safety lines follow a clean verdict; an error comes alone.
+    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
+}
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
         dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
+    addSafetyLines(c_, *dialogs_);
     emit simulatorRequested();
 }
 
@@ -225,6 +250,26 @@ void MainWindow::openDiagram() {
     diagramWindow_->show();
     diagramWindow_->raise();
     diagramWindow_->activateWindow();
+}
+
+void MainWindow::openConflictMatrix() {
+    ConflictMatrixDialog dialog(this, c_);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changed()) return;
+    c_.Safety = dialog.result();
+    c_.Modified = 1;
+    recordEdits();  // one undo step
+    updateSafetyMarks();
+}
+
+void MainWindow::updateSafetyMarks() {
+    SafetyReport report = checkSafety(c_, c_.Safety);
+    const bool changed = report.findings.size() != safetyReport_.findings.size() ||
+                         !std::equal(report.findings.begin(), report.findings.end(), safetyReport_.findings.begin(),
+                                     [](const SafetyFinding& a, const SafetyFinding& b) {
+                                         return a.program == b.program && a.tact == b.tact && a.text == b.text;
+                                     });
+    safetyReport_ = std::move(report);
+    if (changed && tabs_->currentIndex() == TabPrograms) programsTab_->redraw();
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

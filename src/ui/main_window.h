@@ -9,6 +9,7 @@
 
 #include "app/controller_commands.h"
 #include "app/file_commands.h"
+#include "check/safety_check.h"
 #include "edit/edit_history.h"
 #include "model/configuration.h"
 #include "ui/link/link_commands.h"
@@ -30,7 +31,8 @@ class ProgramsTab;
 enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
-    MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23,
+    MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23, MenuSumoExport = 24, MenuSumoImport = 25,
+    MenuConflictMatrix = 30,
 };
 
 inline constexpr const char* kMakerSite = "https://www.livra.example/";
@@ -71,6 +73,11 @@ public:
     void openSite();
     void startLoader();
     void openDiagram();  // shows the diagram window, creating it once
+    void openConflictMatrix();  // "Матрица конфликтов…"; "Ок" stores it as one edit
+    // The safety check's findings as of the last edit; the tact grid marks
+    // the tacts they name.
+    const SafetyReport& safetyReport() const { return safetyReport_; }
+    void updateSafetyMarks();
     // "Отменить" (back) / "Повторить": the editors' changes, step by step.
     void stepHistory(bool back);
     DiagramWindow* diagramWindow() const { return diagramWindow_; }
@@ -96,6 +103,7 @@ private:
     LinkTabState linkState_;
     QTimer refresh_;
     EditHistory history_;
+    SafetyReport safetyReport_;
     bool closing_ = false;
 
     QWidget* menuBar_ = nullptr;

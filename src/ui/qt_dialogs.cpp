@@ -119,6 +119,15 @@ void ExchangeWindow::keyPressEvent(QKeyEvent* e) {
 QtDialogs::QtDialogs(QWidget* owner, QListWidget* errorList) : owner_(owner), errorList_(errorList) {}
 
 Answer QtDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) {
+    return showBox(title, text, buttons, icon, false);
+}
+
+Answer QtDialogs::askDefaultNo(const std::string& title, const std::string& text, Icon icon) {
+    return showBox(title, text, Buttons::YesNo, icon, true);
+}
+
+Answer QtDialogs::showBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon,
+                          bool defaultNo) {
     QWidget* parent = exchange_ ? static_cast<QWidget*>(exchange_.data()) : owner_;
     QMessageBox box(parent);
     box.setObjectName("messageBox");
@@ -143,7 +152,7 @@ Answer QtDialogs::messageBox(const std::string& title, const std::string& text, 
     }
     if (buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel)
         cancel = box.addButton("Отмена", QMessageBox::RejectRole);
-    box.setDefaultButton(yes ? yes : ok);
+    box.setDefaultButton(defaultNo && no ? no : yes ? yes : ok);
     if (cancel) box.setEscapeButton(cancel);
     else if (no) box.setEscapeButton(no);
     box.exec();

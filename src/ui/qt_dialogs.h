@@ -49,6 +49,7 @@ public:
     QtDialogs(QWidget* owner, QListWidget* errorList);
 
     Answer messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon) override;
+    Answer askDefaultNo(const std::string& title, const std::string& text, Icon icon) override;
     std::optional<std::string> openFileName(const std::string& filter) override;
     std::optional<std::string> saveFileName(const std::string& filter, const std::string& suggested) override;
     std::optional<std::string> chooseOpenFile(const FileDialog& d) override;
@@ -69,6 +70,7 @@ public:
     bool exchangeActive() const { return exchange_ != nullptr; }
 
 private:
+    Answer showBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon, bool defaultNo);
     QWidget* owner_;
     QListWidget* errorList_;
     QPointer<ExchangeWindow> exchange_;

@@ -38,11 +38,38 @@ struct Session::Link {
     }
 };
 
+namespace {
+
+// Qt's own options (QGuiApplication takes them later): "-platform offscreen"
+// is how a headless run is asked for where no QT_QPA_PLATFORM reaches the
+// program (Windows under wine). Those with a value take the next argument
+// unless written as "-name=value".
+int qtOptionLength(const std::vector<std::string>& args, std::size_t i) {
+    static const char* const withValue[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
+                                            "-qwindowgeometry", "-qwindowtitle", "-qwindowicon", "-style",
+                                            "-stylesheet", "-session", "-display"};
+    static const char* const flags[] = {"-reverse", "-nograb", "-dograb", "-widgetcount"};
+    const std::string& a = args[i];
+    for (const char* f : flags)
+        if (a == f) return 1;
+    for (const char* name : withValue) {
+        if (a == name) return i + 1 < args.size() ? 2 : 0;
+        if (a.rfind(std::string(name) + "=", 0) == 0) return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 std::optional<StartOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error) {
     StartOptions o;
     error.clear();
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (const int n = qtOptionLength(args, i)) {
+            i += std::size_t(n - 1);
+            continue;
+        }
         if (a == "--help" || a == "-h") {
             error = "help";
             return std::nullopt;

@@ -10,7 +10,7 @@ QStringList userGuideCandidates() {
     const QDir program(QCoreApplication::applicationDirPath());
     QStringList list = {
         program.filePath("guide/index.html"),
-        program.filePath("../share/doc/livra-configurator/guide/index.html"),
+        program.filePath("../share/doc/livra/guide/index.html"),
     };
 #ifdef LIVRA_SOURCE_DOCS
     list << QDir(QStringLiteral(LIVRA_SOURCE_DOCS)).filePath("guide/index.html");

@@ -61,6 +61,7 @@ VirtualControllerOptions options(double corrupt, double drop, uint64_t seed = 1)
 
 TEST(VerifyCommands, ABadLineGivesNoFalseDifferences) {
     const auto project = sampleConfiguration();
+    test::switchSafetyRulesOff(*project);
     auto changed = std::make_unique<Configuration>(*project);
     changed->TactTable[3][2].tMain = 16;
     for (uint64_t seed = 1; seed <= 2; ++seed) {
@@ -154,6 +155,7 @@ private:
 
 TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
     auto project = sampleConfiguration();
+    test::switchSafetyRulesOff(*project);
     auto other = std::make_unique<Configuration>(*project);
     other->TactTable[3][2].tMain = 16;
     Line first(options(0, 0)), second(options(0, 0));

@@ -11,6 +11,7 @@
 #include "image/image.h"
 #include "link/link_protocol.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 #include "support/test_support.h"
 
 using namespace livra;
@@ -143,6 +144,11 @@ TEST(CliLink, WriteThenReadReturnsTheConfigurationWithTheExpectedFrames) {
     for (std::size_t n = 0; n < configs.size(); ++n) {
         const auto project = dir / ("in" + std::to_string(n) + ".ptm");
         writeBytes(project, serializeProject(*configs[n], {}));
+        // The link is under test, not the programs: their sequence rules off.
+        test::switchSafetyRulesOff(*configs[n]);
+        configs[n]->Safety.defined = true;
+        const std::string safety = safetyJson(configs[n]->Safety, *configs[n]);
+        writeBytes(dir / ("in" + std::to_string(n) + ".safety.json"), Bytes(safety.begin(), safety.end()));
         const auto w = runLivra({"--port", emulator.device(), "write", project.string()}, dir / "work");
         ASSERT_EQ(w.exitCode, 0) << w.err;
         EXPECT_EQ(w.err, "") << "no box on success, no progress bar off a terminal";

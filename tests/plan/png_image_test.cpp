@@ -1,6 +1,7 @@
 #include "plan/png_image.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "plan/bmp_file.h"
 #include "support/png_fixtures.h"
@@ -74,6 +75,100 @@ TEST(PngImage, RefusesDamagedAndOversizedInputWithoutAPicture) {
     EXPECT_EQ(readPngFile(dir / "big.png").error, PngError::TooBig);
     test::writeBytes(dir / "good.png", good);
     EXPECT_TRUE(readPngFile(dir / "good.png").ok());
+}
+
+// A PNG put together by hand: 8-bit RGBA rows with the given filter bytes,
+// the zlib stream split over `pieces` IDAT chunks, then `tail` (chunks
+// before IEND).
+struct HandMadePng {
+    int width = 64, height = 48;
+    uint8_t filter = 1;      // for every row; 5 does not exist
+    int pieces = 7;
+    bool cutStream = false;  // the stream ends before the last row
+    bool badAdler = false;
+    int badCrcPiece = -1;
+    std::vector<std::pair<std::string, Bytes>> tail;
+
+    Bytes bytes() const {
+        auto put32 = [](Bytes& out, uint32_t v) {
+            for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));
+        };
+        auto chunk = [&](Bytes& out, const char* type, const Bytes& data, bool badCrc = false) {
+            put32(out, uint32_t(data.size()));
+            Bytes typed(type, type + 4);
+            typed.insert(typed.end(), data.begin(), data.end());
+            out.insert(out.end(), typed.begin(), typed.end());
+            put32(out, uint32_t(crc32(0, typed.data(), uInt(typed.size()))) ^ (badCrc ? 1u : 0u));
+        };
+        Bytes raw;
+        for (int y = 0; y < height; ++y) {
+            raw.push_back(filter);
+            for (int x = 0; x < width * 4; ++x) raw.push_back(uint8_t(x * 7 + y * 3 + (x ^ y)));
+        }
+        uLongf size = compressBound(uLong(raw.size()));
+        Bytes z(size);
+        compress2(z.data(), &size, raw.data(), uLong(raw.size()), 9);
+        z.resize(size);
+        if (badAdler) z.back() ^= 0x10;
+        if (cutStream) z.resize(z.size() / 2);
+        Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        Bytes ihdr;
+        put32(ihdr, uint32_t(width));
+        put32(ihdr, uint32_t(height));
+        ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+        chunk(out, "IHDR", ihdr);
+        const std::size_t step = (z.size() + pieces - 1) / pieces;
+        for (int i = 0; std::size_t(i) * step < z.size(); ++i) {
+            const auto from = z.begin() + std::ptrdiff_t(i * step);
+            chunk(out, "IDAT", Bytes(from, from + std::ptrdiff_t(std::min(step, z.size() - i * step))), i == badCrcPiece);
+        }
+        for (const auto& [type, data] : tail) chunk(out, type.c_str(), data);
+        chunk(out, "IEND", {});
+        return out;
+    }
+};
+
+// The reduced picture (inflated whole, unfiltered here) against libpng's
+// whole picture reduced afterwards: the same pixels, and the same verdict on
+// a damaged or odd file.
+TEST(PngImage, ReducedAndWholeDecodingGiveTheSameVerdictAndPixels) {
+    struct Case {
+        std::string name;
+        HandMadePng png;
+        bool ok;
+    };
+    std::vector<Case> cases;
+    auto add = [&](std::string name, bool ok, auto change) {
+        HandMadePng png;
+        change(png);
+        cases.push_back({std::move(name), png, ok});
+    };
+    for (uint8_t filter = 0; filter <= 4; ++filter)
+        add("filter " + std::to_string(filter), true, [&](HandMadePng& p) { p.filter = filter; });
+    add("filter type 5", false, [](HandMadePng& p) { p.filter = 5; });
+    add("one IDAT", true, [](HandMadePng& p) { p.pieces = 1; });
+    add("stream too short", false, [](HandMadePng& p) { p.cutStream = true; });
+    add("stream checksum wrong (libpng skips it)", true, [](HandMadePng& p) { p.badAdler = true; });
+    add("bad CRC in the fourth IDAT", false, [](HandMadePng& p) { p.badCrcPiece = 3; });
+    add("text after the pixels", true, [](HandMadePng& p) { p.tail = {{"tEXt", Bytes{'a', 0, 'b'}}}; });
+    // libpng passes over it with a warning; the whole-buffer path leaves it to libpng.
+    add("IDAT after another chunk", true,
+        [](HandMadePng& p) { p.tail = {{"tEXt", Bytes{'a', 0, 'b'}}, {"IDAT", Bytes{1, 2, 3}}}; });
+    add("unknown ancillary chunk", true, [](HandMadePng& p) { p.tail = {{"zzZz", Bytes{1}}}; });
+    add("unknown critical chunk", false, [](HandMadePng& p) { p.tail = {{"ZZZZ", Bytes{1}}}; });
+
+    for (const Case& c : cases) {
+        const Bytes file = c.png.bytes();
+        const PngResult whole = decodePng(file);
+        EXPECT_EQ(whole.ok(), c.ok) << c.name << ": " << whole.detail;
+        for (const PngFit fit : {PngFit{20, 20}, PngFit{64, 47}, PngFit{1, 1}}) {
+            const PngResult reduced = decodePng(file, fit);
+            EXPECT_EQ(reduced.error, whole.error) << c.name;
+            if (whole.ok() && reduced.ok()) {
+                EXPECT_EQ(reduced.image.rgba, reduceToFit(whole.image, fit).rgba) << c.name;
+            }
+        }
+    }
 }
 
 TEST(PngImage, ALargePictureIsReducedWhileDecodedAsTheWholePictureWouldBe) {

@@ -49,6 +49,10 @@ void addDirection(Configuration& c, int direction, uint8_t kind);
 int addTact(Configuration& c, int program, int32_t kind, int32_t tMain, int32_t tMin = 0, uint8_t signal = SignalRed);
 void addAlarm(Configuration& c, int day, int hour, int minute, int program1Based);
 
+// Switches every signal-sequence rule of the safety check off, for tests of
+// the link that write configurations made for other purposes.
+inline void switchSafetyRulesOff(Configuration& c) { c.Safety.rules = SafetyRules{0, 0, 0, 0, 0, 0}; }
+
 // A small valid configuration: one vehicle and one pedestrian direction,
 // program 4 with two phases and an intermediate tact, Monday 00:00 → 4.
 std::unique_ptr<Configuration> sampleConfiguration();

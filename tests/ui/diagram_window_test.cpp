@@ -84,7 +84,7 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     EXPECT_EQ(dw->windowTitle(), "Диаграмма программы");
     EXPECT_EQ(dw->programBox()->currentIndex(), 3);
     ASSERT_TRUE(dw->view()->layout());
-    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 68 с (с обслуживанием вызовов ТВП 84 с)");
+    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 74 с (с обслуживанием вызовов ТВП 103 с)");
     EXPECT_EQ(dw->view()->layout()->timeline.rows.size(), 5u);
     QCoreApplication::processEvents();
     EXPECT_TRUE(dw->grab().save(shotDir() + "/diagram_window.png"));
@@ -100,7 +100,7 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     c->TactTable[3][0].tMain = 40;
     recomputeDerivedTactFields(*c, 3);
     w.refreshPass();
-    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 78);
+    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 84);
 
     // Program 6 is empty: the window says so and offers no export.
     dw->programBox()->setFocus();
@@ -220,7 +220,7 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
     const auto text = test::runProgram(tool("pdftotext"), {"-layout", pdf, "-"});
     ASSERT_EQ(text.exitCode, 0);
     for (const char* expected : {"Конфигурация ДК «Ливра»", "crossroad.ptm", "Направления и выходные каналы",
-                                 "Программа 4 — цикл 68 с", "Недельный календарь", "Лист 2 из 2"})
+                                 "Программа 4 — цикл 74 с", "Недельный календарь", "Лист 2 из 2"})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 
     // Cancelling the save dialog writes nothing.

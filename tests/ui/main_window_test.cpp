@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 #include <filesystem>
 
+#include "livra_version.h"
 #include "model/project_file.h"
 #include "pictures/pictures.h"
 #include "support/test_support.h"
@@ -87,10 +88,11 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
     const QList<QPair<QString, int>> expected = {
         {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
         {"Отменить", 22}, {"Повторить", 23},
-        {"Имитатор", 18}, {"Сервис", 19}, {"-", 0}, {"Диаграмма программы", 20}, {"Отчёт (PDF)…", 21},
+        {"Имитатор", 18}, {"Сервис", 19}, {"Матрица конфликтов…", 30}, {"-", 0}, {"Диаграмма программы", 20}, {"Отчёт (PDF)…", 21},
+        {"-", 0}, {"Экспорт в SUMO…", 24}, {"Импорт из SUMO…", 25},
         {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
-    for (int id = 10; id <= 23; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id = 10; id <= 25; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
@@ -610,6 +612,7 @@ TEST_F(MainWindowTest, AboutBoxAndMissingHelpAndLoader) {
     EXPECT_EQ(about->size(), QSize(390, 290));
     const QString text = about->findChild<QPlainTextEdit*>("aboutText")->toPlainText();
     EXPECT_TRUE(text.startsWith("Программа: Конфигуратор 'Ливра'\nВерсия: 1.02\nКласс : 2\n"));
+    EXPECT_TRUE(text.contains(QString("\nСборка: ") + LIVRA_VERSION + "\n")) << text.toStdString();
     const QString dir0 = QDir::currentPath();
     about->close();  // the close box behaves like "Ок"
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -723,6 +726,16 @@ TEST(StartUp, CommandLineOptions) {
     o = parseCommandLine({"--virtual-controller"}, error);
     ASSERT_TRUE(o);
     EXPECT_TRUE(o->virtualController);
+
+    // Qt's own options are left to Qt, with their values, in either spelling.
+    o = parseCommandLine({"-platform", "offscreen", "a.ptm", "-style=fusion", "-reverse", "--quit-after-show"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->project, "a.ptm");
+    EXPECT_TRUE(o->quitAfterShow);
+    o = parseCommandLine({"a.ptm", "-platform"}, error);
+    EXPECT_FALSE(o) << "a Qt option without its value is a second project name";
+    o = parseCommandLine({"-platformx", "offscreen"}, error);
+    EXPECT_FALSE(o) << "only Qt's exact option names are skipped";
 }
 
 // A big table is moved with the wheel over its picture, not only by its bars:

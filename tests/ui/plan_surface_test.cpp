@@ -62,10 +62,17 @@ TEST(PlanSurface, HeadsLandWhereTheirPlaceRotationAndScaleSay) {
     setObjectIntensity(plan, head, 0);
     img = surface.renderToImage();
     EXPECT_EQ(img.pixel(166, 150), kBackground);
-    int ink = 0;
+    int ink = 0, halo = 0;
     for (int y = 100; y < 120; ++y)
-        for (int x = 155; x < 195; ++x) ink += isDark(img.pixel(x, y));
+        for (int x = 155; x < 195; ++x) {
+            const QRgb px = img.pixel(x, y);
+            ink += isDark(px);
+            halo += qRed(px) > 200 && qGreen(px) > 200 && qBlue(px) > 200;
+        }
     EXPECT_GT(ink, 10) << "label 1Т";
+    // Readable on the dark blue of a plan without a picture: a white halo
+    // rings the black text.
+    EXPECT_GT(halo, 20) << "label 1Т";
 }
 
 TEST(PlanSurface, PlanPictureIsStretchedAndABadFileKeepsIt) {

@@ -6,11 +6,14 @@
 #include <cstdlib>
 
 #include "pictures/pictures.h"
+#include "ui/bundled_fonts.h"
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setStyle(QStyleFactory::create("Fusion"));
+    // As the program does: where there is no Arial (wine) the shipped fonts stand in.
+    livra::ui::useBundledFontsWhereArialIsMissing();
     QFont font("Arial");
     font.setPixelSize(11);
     app.setFont(font);

@@ -88,7 +88,7 @@ TEST_F(SimulatorWindowTest, OpensStoppedAndDarkWithItsControls) {
     EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(w->planSurface().geometry(), QRect(0, 0, 500, 500));
     EXPECT_EQ(w->datePicker()->geometry(), QRect(10, 510, 85, 20));
-    EXPECT_EQ(w->datePicker()->displayFormat(), "dd/MM/yyyy");
+    EXPECT_EQ(w->datePicker()->displayFormat(), "dd.MM.yyyy");
     EXPECT_EQ(w->timePicker()->geometry(), QRect(10, 540, 85, 25));
     EXPECT_EQ(w->clockLabel()->geometry(), QRect(100, 510, 120, 20));
     EXPECT_EQ(w->clockLabel()->text(), "??.??.??.???? ??:??:??");
@@ -214,7 +214,7 @@ TEST_F(SimulatorWindowTest, RunShowsWhatTheCommandLinePrints) {
     EXPECT_EQ(shown.str(), cli.out);
     EXPECT_TRUE(sawGreenAndRed && sawBlink && sawCalled);
     // The call was served: its ТВП1 tacts ran and the button is idle again.
-    EXPECT_NE(cli.out.find("\t4\t8\t1 1 3 3 1\n"), std::string::npos);
+    EXPECT_NE(cli.out.find("\t4\t15\t1 1 3 3 1\n"), std::string::npos);
     EXPECT_FALSE(w->callButton(1)->property("called").toBool());
 }
 
@@ -255,11 +255,15 @@ TEST_F(SimulatorWindowTest, PauseStepStopAndCalls) {
     EXPECT_TRUE(w->callButton(1)->property("called").toBool());
     click(w->pauseButton());
     EXPECT_FALSE(w->pauseButton()->isChecked());
-    while (w->tactField()->text() != "8") click(w->stepButton());
+    // The walkers' tact of the call group, then its three clearance tacts.
+    while (w->tactField()->text() != "15") click(w->stepButton());
     EXPECT_TRUE(w->callButton(1)->property("called").toBool()) << "the input is red while the call is served";
     EXPECT_FALSE(callTvp1(const_cast<Simulation&>(w->simulation()), c));
     click(w->stepButton());
     EXPECT_FALSE(w->callButton(1)->property("called").toBool());
+    click(w->stepButton());
+    click(w->stepButton());
+    EXPECT_EQ(w->tactField()->text(), "18");
     click(w->stepButton());
     EXPECT_EQ(w->tactField()->text(), "1");
     EXPECT_EQ(w->callDelayLabel(1)->text(), "010") << "the call delay restarts when the call tacts are left";

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "diagram/report_layout.h"
+#include "livra_version.h"
 #include "diagram_qt/diagram_painter.h"
 #include "ui/qt_dialogs.h"
 
@@ -204,7 +205,7 @@ bool saveReport(const Configuration& c, UserDialogs& dialogs) {
     const std::string project =
         c.ProjectFileName.empty() ? "" : QFileInfo(QString::fromStdString(c.ProjectFileName)).fileName().toStdString();
     const auto report =
-        diagram::planReport(c, {project, QDate::currentDate().toString("dd.MM.yyyy").toStdString()});
+        diagram::planReport(c, {project, QDate::currentDate().toString("dd.MM.yyyy").toStdString(), LIVRA_VERSION});
     const std::string error =
         diagram::writeReport(report, *name, "Проект: " + (project.empty() ? std::string("без имени") : project));
     if (!error.empty()) {

@@ -130,7 +130,9 @@ void PlanSurface::setHighlighted(std::vector<int32_t> ids) {
 const QImage& PlanSurface::labelImage(const PlanObject& o) {
     LabelPicture& l = labels_[o.id];
     if (l.image.isNull() || l.text != o.text) {
-        // Black text in "Arial" of half the label's height, on transparent.
+        // Black text in "Arial" of half the label's height, on transparent,
+        // with a white halo: the plain plan background is dark blue, and a
+        // plan picture may be dark too.
         l.text = o.text;
         l.image = QImage(std::max(o.baseWidth, 1), std::max(o.baseHeight, 1), QImage::Format_ARGB32_Premultiplied);
         l.image.fill(Qt::transparent);
@@ -138,8 +140,16 @@ const QImage& PlanSurface::labelImage(const PlanObject& o) {
         QFont f("Arial");
         f.setPixelSize(std::max(o.baseHeight / 2, 1));
         p.setFont(f);
+        const QString text = QString::fromStdString(o.text);
+        const QRect box = l.image.rect();
+        // The halo: the text in white one pixel off in every direction, the
+        // black text (as crisp as ever) over it.
+        p.setPen(Qt::white);
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (dx || dy) p.drawText(box.translated(dx + 1, dy), Qt::AlignLeft | Qt::AlignVCenter, text);
         p.setPen(Qt::black);
-        p.drawText(l.image.rect(), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(o.text));
+        p.drawText(box.translated(1, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     return l.image;
 }

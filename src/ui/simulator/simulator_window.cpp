@@ -89,7 +89,7 @@ void SimulatorWindow::build() {
 
     date_ = new QDateEdit(this);
     date_->setObjectName("datePicker");
-    date_->setDisplayFormat("dd/MM/yyyy");
+    date_->setDisplayFormat("dd.MM.yyyy");
     date_->setGeometry(10, 510, 85, 20);
     time_ = new QTimeEdit(this);
     time_->setObjectName("timePicker");
@@ -155,7 +155,9 @@ void SimulatorWindow::build() {
         apply({});
     });
     connect(stop_, &QToolButton::clicked, this, [this] {
+        monitor_.reset();
         apply(pressStop(run_, memory_.sim, c_));
+        showMonitor();
     });
     connect(step_, &QToolButton::clicked, this, [this] { apply(pressStep(run_, memory_.sim, c_)); });
 
@@ -170,6 +172,15 @@ void SimulatorWindow::build() {
     program_ = valueField(this, "programField", {435, 515, 45, 15});
     tact_ = valueField(this, "tactField", {435, 535, 45, 15});
     remaining_ = valueField(this, "timeField", {435, 555, 45, 15});
+
+    // Over the top of the plan, shown only while the monitor is tripped.
+    monitorText_ = new QLabel(this);
+    monitorText_->setObjectName("monitorText");
+    monitorText_->setGeometry(0, 0, kClientWidth, 36);
+    monitorText_->setWordWrap(true);
+    monitorText_->setAlignment(Qt::AlignCenter);
+    monitorText_->setStyleSheet("QLabel { background: rgb(200,0,0); color: white; font-weight: bold; padding: 2px; }");
+    monitorText_->hide();
 
     close_ = new QPushButton("Закрыть", this);
     close_->setObjectName("closeButton");
@@ -269,6 +280,9 @@ void SimulatorWindow::blinkStep() { apply(timerBlink(run_)); }
 
 void SimulatorWindow::apply(const RunEffect& effect) {
     const SimulationDisplay& display = memory_.sim.display;
+    // Every simulated second (and the extra steps) passes the monitor; a
+    // reset is not a second played.
+    if (effect.stepped && !effect.planReset && monitor_.observe(c_, memory_.sim)) showMonitor();
     if (effect.stepped && display.handOvers != handOversShown_) {
         // Only a newly loaded tact hands signals over; a reset keeps the old
         // ones in the engine's display, and they must not come back.
@@ -283,6 +297,18 @@ void SimulatorWindow::apply(const RunEffect& effect) {
     if (effect.planBlinked) surface_->drawPlanObjects(0);
     showFields();
     showRunButtons();
+}
+
+void SimulatorWindow::showMonitor() {
+    const bool tripped = monitor_.tripped();
+    debugFrame_->setStyleSheet(tripped ? "QGroupBox#debugFrame { border: 2px solid rgb(220,0,0); color: rgb(200,0,0);"
+                                         " font-weight: bold; margin-top: 7px; }"
+                                         "QGroupBox#debugFrame::title { subcontrol-origin: margin; left: 6px; }"
+                                       : QString());
+    debugFrame_->setToolTip(tripped ? QString::fromStdString(monitor_.trip().text) : QString());
+    monitorText_->setText(tripped ? QString::fromStdString(monitor_.trip().text) : QString());
+    monitorText_->setVisible(tripped);
+    if (tripped) monitorText_->raise();
 }
 
 void SimulatorWindow::showFields() {

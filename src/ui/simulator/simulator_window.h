@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "plan/plan_objects.h"
+#include "sim/conflict_monitor.h"
 #include "sim/sim_control.h"
 #include "ui/plan/plan_surface.h"
 
@@ -63,6 +64,11 @@ public:
     QLabel* tactField() const { return tact_; }
     QLabel* timeField() const { return remaining_; }
     QPushButton* closeButton() const { return close_; }
+    // The conflict monitor: trips the debugger frame red and names the pair
+    // and the time; "Стоп" clears it.
+    const ConflictMonitor& monitor() const { return monitor_; }
+    QLabel* monitorLabel() const { return monitorText_; }
+    QGroupBox* debuggerFrame() const { return debugFrame_; }
     bool timersActive() const { return timer1_.isActive() && timer2_.isActive(); }
 
     void done(int result) override;
@@ -79,11 +85,13 @@ private:
     void apply(const RunEffect& effect);
     void showFields();
     void showRunButtons();
+    void showMonitor();
 
     Configuration& c_;
     SimulatorMemory& memory_;
     Plan plan_;
     RunControls run_;
+    ConflictMonitor monitor_;
     uint32_t handOversShown_ = 0;
     bool closed_ = false;
     std::unique_ptr<QtDialogs> dialogs_;
@@ -107,6 +115,7 @@ private:
     QLabel* tact_ = nullptr;
     QLabel* remaining_ = nullptr;
     QPushButton* close_ = nullptr;
+    QLabel* monitorText_ = nullptr;
 };
 
 }  // namespace livra::ui

@@ -31,6 +31,9 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     connect(tactScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
     connect(directionScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
     canvas_->setWheelScrollBars(directionScroll_, tactScroll_);
+    canvas_->toolTipAt = [this](QPoint pos) {
+        return safety_ ? safetyMarkToolTip(*safety_, c_.CurrentProgram, tactScroll_->value(), pos) : QString();
+    };
 
     placeLabel("Программа № ", this, 870, 10, 90);
     programBox_ = new QComboBox(this);
@@ -59,6 +62,7 @@ void ProgramsTab::redraw() {
     drawTactGrid(image_, c_, t, d);
     drawDirectionColumn(image_, c_, d);
     drawTactHeader(image_, c_, t);
+    if (safety_) drawSafetyMarks(image_, *safety_, c_.CurrentProgram, t);
     canvas_->setImage(image_);
 }
 

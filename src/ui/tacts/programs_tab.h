@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "check/safety_check.h"
 #include "model/configuration.h"
 
 class QComboBox;
@@ -23,6 +24,9 @@ public:
     // The program box follows CurrentProgram; the grid is redrawn.
     void showCurrentProgram();
     void scrollToStart();
+    // The findings whose tacts the header band frames (with a tooltip);
+    // the report must outlive the tab.
+    void setSafetyReport(const SafetyReport* report) { safety_ = report; }
 
     // For the editors: where a click landed.
     CanvasView* canvas() const { return canvas_; }
@@ -36,6 +40,7 @@ signals:
 
 private:
     Configuration& c_;
+    const SafetyReport* safety_ = nullptr;
     QImage image_;
     CanvasView* canvas_ = nullptr;
     QScrollBar* tactScroll_ = nullptr;

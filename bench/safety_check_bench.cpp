@@ -1,0 +1,82 @@
+// The full safety check as "Тест" runs it on every click. Goal: ≤ 20 ms on
+// the fullest configuration: 13 user programs × 321 tacts × 63 directions,
+// every pair of directions conflicting with an intergreen time, the calendar
+// switching between all the programs.
+#include <benchmark/benchmark.h>
+
+#include "check/safety_check.h"
+#include "support/test_support.h"
+
+namespace livra {
+namespace {
+
+// Each direction in turn: red-and-yellow, green, flashing green, yellow,
+// all red (5 tacts × 63 = 315), then all red to fill 321 tacts. Sound, so
+// the time is the analysis, not the writing of findings.
+std::unique_ptr<Configuration> fullestSoundConfiguration(SafetyData& s) {
+    auto c = test::newConfiguration();
+    for (int d = 0; d < DirectionCount; ++d) c->DirectionKind[d] = DirVehicle;
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        int t = 0;
+        auto tact = [&](int32_t kind, int tMin, int tMain, int dir, uint8_t signal) {
+            c->TactTable[p][t] = Tact{kind, tMin, tMain, 0, 0};
+            c->TactSignals[p][t].fill(SignalRed);
+            if (dir >= 0) c->TactSignals[p][t][dir] = signal;
+            ++t;
+        };
+        for (int k = 0; k < DirectionCount; ++k) {
+            const int d = (k + p) % DirectionCount;
+            tact(TactIntermediate, 0, 2, d, SignalRedYellow);
+            tact(TactPhase, 5, 10 + (k % 7), d, SignalGreen);
+            tact(TactIntermediate, 0, 3, d, SignalFlashingGreen);
+            tact(TactIntermediate, 0, 3, d, SignalYellow);
+            tact(TactIntermediate, 0, 1, -1, SignalRed);
+        }
+        while (t < TactCount) tact(TactIntermediate, 0, 1, -1, SignalRed);
+        recomputeDerivedTactFields(*c, p);
+    }
+    for (int e = 0; e < ProgramCount - FirstUserProgram; ++e)
+        test::addAlarm(*c, e % DayCount, 6 + e, 0, FirstUserProgram + 1 + e);
+    s.clear();
+    s.defined = true;
+    for (int a = 0; a < DirectionCount; ++a)
+        for (int b = 0; b < DirectionCount; ++b)
+            if (a != b) s.conflict[a].set(b), s.intergreen[a][b] = 6;
+    return c;
+}
+
+void SafetyCheckFullestSound(benchmark::State& state) {
+    SafetyData s;
+    const auto c = fullestSoundConfiguration(s);
+    size_t findings = 0;
+    for (auto _ : state) {
+        const SafetyReport r = checkSafety(*c, s);
+        findings = r.findings.size();
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = double(findings);
+}
+BENCHMARK(SafetyCheckFullestSound)->Unit(benchmark::kMillisecond);
+
+// The same with faults everywhere: every third change without yellow and
+// with 2 s between conflicting directions, so thousands of lines are made.
+void SafetyCheckFullestFaulty(benchmark::State& state) {
+    SafetyData s;
+    const auto c = fullestSoundConfiguration(s);
+    for (int p = FirstUserProgram; p < ProgramCount; ++p)
+        for (int t = 3; t < 315; t += 15) {
+            c->TactSignals[p][t] = c->TactSignals[p][t - 1];  // flashing green on, yellow gone
+            c->TactTable[p][t + 1].tMain = 0 + 1;
+        }
+    size_t findings = 0;
+    for (auto _ : state) {
+        const SafetyReport r = checkSafety(*c, s);
+        findings = r.findings.size();
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = double(findings);
+}
+BENCHMARK(SafetyCheckFullestFaulty)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace livra

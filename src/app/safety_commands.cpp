@@ -1,0 +1,41 @@
+#include "app/safety_commands.h"
+
+namespace livra {
+namespace {
+
+std::string listed(const std::vector<const SafetyFinding*>& findings) {
+    std::string text;
+    const int shown = std::min<int>(kSafetyBoxLines, int(findings.size()));
+    for (int i = 0; i < shown; ++i) text += findings[i]->text + "\n";
+    if (int(findings.size()) > shown) text += "… и ещё " + std::to_string(findings.size() - shown) + "\n";
+    return text;
+}
+
+}  // namespace
+
+SafetyReport addSafetyLines(const Configuration& c, ErrorList& list) {
+    SafetyReport r = checkSafety(c, c.Safety);
+    for (const std::string& line : safetyReportLines(r)) list.add(line);
+    return r;
+}
+
+bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui) {
+    // The box carries the findings; the list keeps the verdict and the size
+    // report as they were (on the command line the box goes to stderr).
+    const SafetyReport r = checkSafety(c, c.Safety);
+    std::vector<const SafetyFinding*> conflicts, others;
+    for (const SafetyFinding& f : r.findings) (f.rule == SafetyRule::Conflict ? conflicts : others).push_back(&f);
+    if (!conflicts.empty()) {
+        ui.messageBox(kSafetyRefusedTitle, kSafetyRefusedText + listed(conflicts), Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    if (others.empty()) return true;
+    const std::string text = kSafetyAskText + listed(others) + "\n" + kSafetyAskQuestion;
+    return ui.askDefaultNo(kSafetyAskTitle, text, Icon::Exclamation) == Answer::Yes;
+}
+
+void reportSafetyLoad(const SafetyLoadResult& r, ErrorList& list) {
+    if (r.status == SafetyFileStatus::Stale || r.status == SafetyFileStatus::Damaged) list.add(r.message);
+}
+
+}  // namespace livra

@@ -1,0 +1,34 @@
+#pragma once
+// Where the safety check meets the user: its lines after the validator's in
+// the error list, the gate before a write to the controller, and the report
+// of a safety file that could not be taken as it is.
+#include "app/user_dialogs.h"
+#include "check/safety_check.h"
+#include "model/configuration.h"
+#include "model/safety_file.h"
+
+namespace livra {
+
+inline constexpr const char* kSafetyRefusedTitle = "Внимание";
+inline constexpr const char* kSafetyRefusedText =
+    "Запись в ДК невозможна.\nКонфликтующие направления одновременно получают разрешающий сигнал:\n";
+inline constexpr const char* kSafetyAskTitle = "Проверка безопасности";
+inline constexpr const char* kSafetyAskText = "Проверка безопасности нашла замечания:\n";
+inline constexpr const char* kSafetyAskQuestion = "Записать всё равно?";
+inline constexpr const char* kSafetyStaleAfterReadText =
+    "Направления в ДК отличаются от тех, для которых задана матрица конфликтов: проверьте её";
+// How many findings a box lists before "… и ещё N".
+inline constexpr int kSafetyBoxLines = 5;
+
+// Runs the check and adds its lines to the list (after the validator's).
+SafetyReport addSafetyLines(const Configuration& c, ErrorList& list);
+
+// Before a write: a conflict refuses it with a box saying why; other findings
+// ask "Записать всё равно?" (default No), listing the first few. True when
+// the write may go on.
+bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui);
+
+// The error-list line for a safety file that is stale or damaged, if any.
+void reportSafetyLoad(const SafetyLoadResult& r, ErrorList& list);
+
+}  // namespace livra

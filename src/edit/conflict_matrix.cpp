@@ -1,0 +1,138 @@
+#include "edit/conflict_matrix.h"
+
+#include <bitset>
+
+namespace livra {
+namespace {
+
+bool pairInside(int a, int b) { return a >= 0 && a < DirectionCount && b >= 0 && b < DirectionCount && a != b; }
+
+}  // namespace
+
+bool isMatrixKind(uint8_t kind) { return kind >= DirVehicle && kind <= DirTram3 && kind != 3; }
+
+std::vector<int> matrixDirections(const Configuration& c) {
+    std::vector<int> out;
+    for (int d = 0; d < DirectionCount; ++d)
+        if (isMatrixKind(c.DirectionKind[d])) out.push_back(d);
+    return out;
+}
+
+bool isGoSignal(uint8_t kind, uint8_t signal) {
+    if (signal != SignalGreen && signal != SignalFlashingGreen) return false;
+    switch (kind) {
+    case DirVehicle:
+    case DirPedestrian:
+    case DirExtraGreen:
+    case DirTram1:
+    case DirTram2:
+    case DirTram3: return true;
+    default: return false;
+    }
+}
+
+bool isConflict(const SafetyData& s, int a, int b) { return pairInside(a, b) && s.conflict[a][b]; }
+bool isProposed(const SafetyData& s, int a, int b) { return pairInside(a, b) && s.proposed[a][b]; }
+
+bool setConflict(SafetyData& s, int a, int b, bool on) {
+    if (!pairInside(a, b)) return false;
+    s.conflict[a][b] = on;
+    s.conflict[b][a] = on;
+    if (!on) {
+        s.proposed[a][b] = s.proposed[b][a] = false;
+        s.intergreen[a][b] = s.intergreen[b][a] = IntergreenNotSet;
+        s.calculatorInputs.erase({a, b});
+        s.calculatorInputs.erase({b, a});
+    }
+    return true;
+}
+
+bool toggleConflict(SafetyData& s, int a, int b) {
+    if (!pairInside(a, b)) return false;
+    return setConflict(s, a, b, !s.conflict[a][b]);
+}
+
+bool setIntergreen(SafetyData& s, int from, int to, int seconds) {
+    if (!isConflict(s, from, to)) return false;
+    if (seconds != IntergreenNotSet && (seconds < 0 || seconds > 255)) return false;
+    s.intergreen[from][to] = int16_t(seconds);
+    return true;
+}
+
+std::optional<int> parseIntergreenText(const std::string& text) {
+    std::size_t b = text.find_first_not_of(" \t");
+    if (b == std::string::npos) return IntergreenNotSet;
+    std::size_t e = text.find_last_not_of(" \t");
+    const std::string digits = text.substr(b, e - b + 1);
+    if (digits.size() > 3) return std::nullopt;
+    int v = 0;
+    for (char ch : digits) {
+        if (ch < '0' || ch > '9') return std::nullopt;
+        v = v * 10 + (ch - '0');
+    }
+    if (v > 255) return std::nullopt;
+    return v;
+}
+
+int proposeConflicts(SafetyData& s, const Configuration& c) {
+    const std::vector<int> dirs = matrixDirections(c);
+    std::array<std::bitset<DirectionCount>, DirectionCount> together{};
+    std::bitset<DirectionCount> everGo;
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        for (int t = 0; t < TactCount; ++t) {
+            if (c.TactTable[p][t].kind == TactEmpty) break;  // the cycle ends there
+            std::bitset<DirectionCount> go;
+            for (int d : dirs) {
+                const SafetyAspect a = safetyAspect(c, c.TactSignals[p][t], d);
+                go[d] = a == SafetyAspect::Green || a == SafetyAspect::FlashingGreen;
+            }
+            everGo |= go;
+            for (int d : dirs)
+                if (go[d]) together[d] |= go;
+        }
+    }
+    int added = 0;
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+        for (std::size_t j = i + 1; j < dirs.size(); ++j) {
+            const int a = dirs[i], b = dirs[j];
+            if (!everGo[a] || !everGo[b] || together[a][b] || s.conflict[a][b]) continue;
+            setConflict(s, a, b, true);
+            s.proposed[a][b] = s.proposed[b][a] = true;
+            ++added;
+        }
+    }
+    return added;
+}
+
+void confirmProposal(SafetyData& s, int a, int b) {
+    if (!pairInside(a, b)) return;
+    s.proposed[a][b] = s.proposed[b][a] = false;
+}
+
+void confirmAllProposals(SafetyData& s) {
+    for (auto& row : s.proposed) row.reset();
+}
+
+int proposalCount(const SafetyData& s) {
+    int n = 0;
+    for (const auto& row : s.proposed) n += int(row.count());
+    return n / 2;
+}
+
+void finishMatrixEdit(SafetyData& s) {
+    if (s.defined) return;
+    for (const auto& row : s.conflict)
+        if (row.any()) {
+            s.defined = true;
+            return;
+        }
+}
+
+std::map<int, std::vector<std::string>> findingsByTact(const std::vector<SafetyFinding>& findings, int program) {
+    std::map<int, std::vector<std::string>> out;
+    for (const SafetyFinding& f : findings)
+        if (f.program == program && f.tact >= 0 && f.tact < TactCount) out[f.tact].push_back(f.text);
+    return out;
+}
+
+}  // namespace livra

@@ -1,0 +1,257 @@
+#include "sumo/sumo_export.h"
+
+#include <algorithm>
+
+#include "model/files.h"
+#include "sim/simulation.h"
+#include "sumo/sumo_letters.h"
+
+namespace livra {
+
+namespace {
+
+constexpr int kKk = 0, kZhm = 1, kOs = 2;  // the fixed modes' indices
+constexpr long kDay = 24 * 3600;
+// 05.01.1970 00:00:00 was a Monday: where the WAUT's week starts.
+constexpr int64_t kMondayMidnight = 4 * kDay;
+
+std::string phaseName(int32_t kind, int tact, int phaseNo) {
+    switch (kind) {
+    case TactPhase: return "Ф" + std::to_string(phaseNo);
+    case TactIntermediate: return "Промтакт " + std::to_string(tact + 1);
+    case TactTvp1: return "ТВП1 " + std::to_string(tact + 1);
+    case TactTvp2: return "ТВП2 " + std::to_string(tact + 1);
+    default: return {};
+    }
+}
+
+// The tacts of one cycle (up to the first empty one), with the call tacts of
+// the kinds in `calls` served.
+SumoTlLogic programLogic(const Configuration& c, int p, const std::string& tlsId, const std::string& programId,
+                         bool call1, bool call2) {
+    SumoTlLogic logic{tlsId, programId, "static", {}, 0};
+    int phaseNo = 0;
+    for (int t = 0; t < TactCount; ++t) {
+        const Tact& tact = c.TactTable[p][t];
+        if (tact.kind == TactEmpty) break;
+        if (tact.kind == TactPhase) ++phaseNo;
+        const bool served = tact.kind == TactPhase || tact.kind == TactIntermediate ||
+                            (tact.kind == TactTvp1 && call1) || (tact.kind == TactTvp2 && call2);
+        if (!served) continue;
+        SumoPhase phase;
+        phase.duration = std::to_string(tact.tMain);
+        if (tact.kind == TactPhase && tact.tMin > 0) phase.minDur = std::to_string(tact.tMin);
+        phase.state = sumoState(c, p, t);
+        phase.name = phaseName(tact.kind, t, phaseNo);
+        logic.phases.push_back(std::move(phase));
+    }
+    return logic;
+}
+
+SumoTlLogic fixedLogic(const Configuration& c, int p, const std::string& tlsId, const char* name) {
+    SumoTlLogic logic{tlsId, std::to_string(p + 1), "static", {}, 0};
+    const Tact& tact = c.TactTable[p][0];
+    logic.phases.push_back(SumoPhase{std::to_string(std::max(1, tact.tMain)), {}, sumoState(c, p, 0), name});
+    return logic;
+}
+
+void escapeInto(std::string& out, const std::string& text) {
+    for (char ch : text) {
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += ch;
+        }
+    }
+}
+
+void attribute(std::string& out, const char* name, const std::string& value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    escapeInto(out, value);
+    out += '"';
+}
+
+// A comment may hold no "--".
+std::string commentSafe(std::string text) {
+    for (std::size_t at; (at = text.find("--")) != std::string::npos;) text.replace(at, 2, "- -");
+    return text;
+}
+
+}  // namespace
+
+int sumoStateLength(const Configuration& c) {
+    int length = 0;
+    for (int d = 0; d < DirectionCount; ++d)
+        if (isNormalDirection(c.DirectionKind[d])) length = d + 1;
+    return length;
+}
+
+std::string sumoState(const Configuration& c, int program, int tact) {
+    const int length = sumoStateLength(c);
+    std::string state(std::size_t(length), 'O');
+    for (int d = 0; d < length; ++d)
+        state[std::size_t(d)] = sumoLetter(c.DirectionKind[d], c.TactSignals[program][tact][d]);
+    return state;
+}
+
+std::string sumoProgramId(int program1Based) {
+    if (program1Based == kOs + 1) return "off";
+    if (program1Based >= 1 && program1Based <= ProgramCount) return std::to_string(program1Based);
+    return {};
+}
+
+bool isValidSumoId(const std::string& id) {
+    if (id.empty() || id.size() > 200) return false;
+    for (unsigned char ch : id)
+        if (ch <= ' ' || ch == '<' || ch == '>' || ch == '&' || ch == '"' || ch == '\'' || ch == 127) return false;
+    return true;
+}
+
+SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId) {
+    SumoAdditional a;
+    // Which fixed modes the calendar switches to.
+    bool wanted[ProgramCount] = {};
+    struct Entry {
+        long time;
+        int program;
+    };
+    std::vector<Entry> entries;
+    for (int d = 0; d < DayCount; ++d)
+        for (const CalendarEntry& e : c.Calendar[d]) {
+            if (e.minute >= 125 || e.hour >= 125 || e.program >= 125) continue;
+            if (e.minute > 59 || e.hour > 23 || e.program < 1 || e.program > ProgramCount) continue;
+            entries.push_back({d * kDay + e.hour * 3600L + e.minute * 60L, e.program});
+        }
+    // The engine lets the later of two entries with the same time win; so does
+    // a stable order, as SUMO switches to each in turn.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) { return x.time < y.time; });
+    for (const Entry& e : entries) wanted[e.program - 1] = true;
+
+    const bool hasHeads = sumoStateLength(c) > 0;
+    if (hasHeads && wanted[kKk] && c.TactTable[kKk][0].kind != TactEmpty) a.tlLogics.push_back(fixedLogic(c, kKk, tlsId, "КК"));
+    if (hasHeads && c.TactTable[kZhm][0].kind != TactEmpty) a.tlLogics.push_back(fixedLogic(c, kZhm, tlsId, "ЖМ"));
+    if (wanted[kOs]) a.tlLogics.push_back(SumoTlLogic{tlsId, "off", "static", {}, 0});
+
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        if (isProgramEmpty(c, p) || !hasHeads) continue;
+        bool has1 = false, has2 = false;
+        for (int t = 0; t < TactCount && c.TactTable[p][t].kind != TactEmpty; ++t) {
+            has1 = has1 || c.TactTable[p][t].kind == TactTvp1;
+            has2 = has2 || c.TactTable[p][t].kind == TactTvp2;
+        }
+        const std::string id = std::to_string(p + 1);
+        SumoTlLogic plain = programLogic(c, p, tlsId, id, false, false);
+        if (!plain.phases.empty()) a.tlLogics.push_back(std::move(plain));
+        if (has1) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call1", true, false));
+        if (has2) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call2", false, true));
+        if (has1 && has2) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call12", true, true));
+    }
+
+    auto exported = [&](const std::string& id) {
+        return std::any_of(a.tlLogics.begin(), a.tlLogics.end(),
+                           [&](const SumoTlLogic& l) { return l.programId == id; });
+    };
+    SumoWaut waut{tlsId + "-calendar", 0, kSumoWeek, {}, {}};
+    for (const Entry& e : entries) {
+        const std::string to = sumoProgramId(e.program);
+        if (exported(to)) waut.switches.push_back({e.time, to});
+    }
+    if (!waut.switches.empty()) {
+        waut.startProg = sumoProgramId(calendarProgram(c, SimClock{kMondayMidnight}));
+        if (!exported(waut.startProg)) waut.startProg = waut.switches.back().to;
+        a.wauts.push_back(std::move(waut));
+        // GSP at its default point 0 switches where a cycle ends, as the
+        // controller does; without it SUMO switches at once, mid-cycle.
+        a.wautJunctions.push_back({tlsId + "-calendar", tlsId, "GSP"});
+    }
+    return a;
+}
+
+std::string sumoExportXml(const SumoAdditional& a, const std::string& sourceName) {
+    std::string out;
+    out.reserve(4096 + a.tlLogics.size() * 64 * 80);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<!-- " + commentSafe(sourceName) + ": светофорные программы ДК «Ливра» для SUMO (livra sumo-export).\n";
+    out += "     Индекс связи k = направление k+1. Буквы: красный r, желтый y, зеленый G, мигающий желтый o,\n"
+           "     красный с желтым u, выключен O; вызывные входы и \"не применимо\" O.\n"
+           "     Мигающий зеленый показан как G: в SUMO его нет, движение по нему продолжается.\n"
+           "     Дополнительная зеленая секция: выключена r (ее движение ждет). Трамвайная строка: r или G.\n"
+           "     Программа P идет без тактов ТВП; P-call1, P-call2, P-call12 обслуживают вызов каждый цикл\n"
+           "     с Т осн (ДК при вызове может сократить фазу до Т мин). Программа 2 (ЖМ) одной фазой,\n"
+           "     3 (ОС) как off. Календарь: WAUT, время от понедельника 00:00; GSP переключает в конце цикла. -->\n";
+    out += "<additional>\n";
+    for (const SumoTlLogic& l : a.tlLogics) {
+        out += "    <tlLogic";
+        attribute(out, "id", l.id);
+        attribute(out, "type", l.type);
+        attribute(out, "programID", l.programId);
+        if (l.phases.empty()) {
+            out += "/>\n";
+            continue;
+        }
+        out += " offset=\"0\">\n";
+        for (const SumoPhase& ph : l.phases) {
+            out += "        <phase";
+            attribute(out, "duration", ph.duration);
+            if (!ph.minDur.empty()) attribute(out, "minDur", ph.minDur);
+            attribute(out, "state", ph.state);
+            if (!ph.name.empty()) attribute(out, "name", ph.name);
+            out += "/>\n";
+        }
+        out += "    </tlLogic>\n";
+    }
+    for (const SumoWaut& w : a.wauts) {
+        out += "    <WAUT";
+        attribute(out, "id", w.id);
+        attribute(out, "refTime", std::to_string(w.refTime));
+        attribute(out, "period", std::to_string(w.period));
+        attribute(out, "startProg", w.startProg);
+        out += ">\n";
+        for (const SumoWautSwitch& s : w.switches) {
+            out += "        <wautSwitch";
+            attribute(out, "time", std::to_string(s.time));
+            attribute(out, "to", s.to);
+            out += "/>\n";
+        }
+        out += "    </WAUT>\n";
+    }
+    for (const SumoWautJunction& j : a.wautJunctions) {
+        out += "    <wautJunction";
+        attribute(out, "wautID", j.wautId);
+        attribute(out, "junctionID", j.junctionId);
+        if (!j.procedure.empty()) attribute(out, "procedure", j.procedure);
+        out += "/>\n";
+    }
+    out += "</additional>\n";
+    return out;
+}
+
+bool saveSumoExport(const SumoAdditional& a, const std::string& pathUtf8, const std::string& sourceName) {
+    const std::string xml = sumoExportXml(a, sourceName);
+    return writeFileAtomically(pathFromUtf8(pathUtf8),
+                               std::span(reinterpret_cast<const uint8_t*>(xml.data()), xml.size()));
+}
+
+std::vector<std::string> sumoExportSummary(const SumoAdditional& a) {
+    std::vector<std::string> lines;
+    for (const SumoTlLogic& l : a.tlLogics) {
+        if (l.phases.empty()) {
+            lines.push_back(l.programId + " — светофор выключен");
+            continue;
+        }
+        int cycle = 0;
+        for (const SumoPhase& ph : l.phases) cycle += std::stoi(ph.duration);
+        lines.push_back(l.programId + " — фаз " + std::to_string(l.phases.size()) + ", цикл " + std::to_string(cycle) +
+                        " с");
+    }
+    for (const SumoWaut& w : a.wauts)
+        lines.push_back("Календарь: переключений " + std::to_string(w.switches.size()) + ", в понедельник 00:00 — " +
+                        w.startProg);
+    return lines;
+}
+
+}  // namespace livra

@@ -1,0 +1,130 @@
+#include "ui/sumo/sumo_export_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/user_dialogs.h"
+#include "check/validator.h"
+#include "model/files.h"
+#include "model/project_file.h"
+#include "sumo/sumo_export.h"
+#include "ui/qt_dialogs.h"
+
+namespace livra::ui {
+
+namespace {
+
+// NAME.ptm -> NAME.add.xml beside it; "crossroad.add.xml" for an unnamed project.
+std::string suggestedPath(const Configuration& c) {
+    if (c.ProjectFileName.empty()) return "crossroad.add.xml";
+    auto p = pathFromUtf8(c.ProjectFileName);
+    p.replace_extension(".add.xml");
+    return pathToUtf8(p);
+}
+
+std::string sourceName(const Configuration& c) {
+    if (c.ProjectFileName.empty()) return "без имени";
+    return pathToUtf8(pathFromUtf8(c.ProjectFileName).filename());
+}
+
+}  // namespace
+
+SumoExportDialog::SumoExportDialog(QWidget* owner, const Configuration& config, UserDialogs& ui)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      c_(config), ui_(ui) {
+    setObjectName("sumoExportDialog");
+    setWindowTitle("Экспорт в SUMO");
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel("Светофор в сети SUMO (id):", this), 0, 0);
+    tls_ = new QLineEdit(QString::fromUtf8(kDefaultSumoTls), this);
+    tls_->setObjectName("tlsField");
+    grid->addWidget(tls_, 0, 1, 1, 2);
+    grid->addWidget(new QLabel("Файл:", this), 1, 0);
+    file_ = new QLineEdit(QString::fromStdString(suggestedPath(c_)), this);
+    file_->setObjectName("fileField");
+    file_->setMinimumWidth(360);
+    grid->addWidget(file_, 1, 1);
+    browse_ = new QPushButton("Обзор…", this);
+    browse_->setObjectName("browseButton");
+    browse_->setAutoDefault(false);
+    grid->addWidget(browse_, 1, 2);
+    grid->addWidget(new QLabel("Будет записано (программа SUMO — фазы, цикл):", this), 2, 0, 1, 3);
+    preview_ = new QListWidget(this);
+    preview_->setObjectName("preview");
+    preview_->setMinimumHeight(160);
+    grid->addWidget(preview_, 3, 0, 1, 3);
+    status_ = new QLabel(this);
+    status_->setObjectName("status");
+    status_->setWordWrap(true);
+    grid->addWidget(status_, 4, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    export_ = new QPushButton("Экспортировать", this);
+    export_->setObjectName("exportButton");
+    export_->setDefault(true);
+    cancel_ = new QPushButton("Отмена", this);
+    cancel_->setObjectName("cancelButton");
+    buttons->addWidget(export_);
+    buttons->addWidget(cancel_);
+    grid->addLayout(buttons, 5, 0, 1, 3);
+    bindDialogKeys(this, export_, cancel_);
+
+    connect(tls_, &QLineEdit::textChanged, this, &SumoExportDialog::refreshPreview);
+    connect(browse_, &QPushButton::clicked, this, &SumoExportDialog::browse);
+    connect(export_, &QPushButton::clicked, this, &SumoExportDialog::exportNow);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    refreshPreview();
+}
+
+void SumoExportDialog::refreshPreview() {
+    preview_->clear();
+    const std::string tls = tls_->text().toStdString();
+    if (!isValidSumoId(tls)) {
+        status_->setText("Идентификатор светофора не может быть пустым, содержать пробелы, кавычки, <, > или &.");
+        export_->setEnabled(false);
+        return;
+    }
+    const auto lines = sumoExportSummary(buildSumoExport(c_, tls));
+    for (const auto& line : lines) preview_->addItem(QString::fromStdString(line));
+    VectorErrorList verdict;
+    if (validateConfiguration(c_, verdict) != 0) {
+        status_->setText(QString::fromStdString("Проверка: " + (verdict.lines.empty() ? "" : verdict.lines.front())));
+        export_->setEnabled(false);
+        return;
+    }
+    status_->setText(lines.empty() ? "Нет программ для экспорта." : "");
+    export_->setEnabled(!lines.empty());
+}
+
+void SumoExportDialog::browse() {
+    UserDialogs::FileDialog d;
+    d.title = "Экспорт в SUMO";
+    d.filter = "Файлы SUMO (*.add.xml)";
+    d.suggested = file_->text().toStdString();
+    if (const auto path = ui_.chooseSaveFile(d)) file_->setText(QString::fromStdString(*path));
+}
+
+void SumoExportDialog::exportNow() {
+    VectorErrorList verdict;
+    if (validateConfiguration(c_, verdict) != 0) {
+        ui_.messageBox("Внимание", kSumoExportRefusedText, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    const std::string path = file_->text().trimmed().toStdString();
+    if (path.empty()) {
+        ui_.messageBox("Внимание", "Укажите файл для экспорта.", Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    if (!saveSumoExport(buildSumoExport(c_, tls_->text().toStdString()), path, sourceName(c_))) {
+        ui_.messageBox(kErrorTitle, kSaveErrorText, Buttons::Ok, Icon::Error);
+        return;
+    }
+    written_ = path;
+    accept();
+}
+
+}  // namespace livra::ui

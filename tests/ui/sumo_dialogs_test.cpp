@@ -1,0 +1,177 @@
+// "Экспорт в SUMO…" and "Импорт из SUMO…", opened from the real menu and
+// driven by their widgets; each dialog leaves a picture to look at.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "model/project_file.h"
+#include "support/test_support.h"
+#include "ui/main_window.h"
+#include "ui/sumo/sumo_export_dialog.h"
+#include "ui/sumo/sumo_import_dialog.h"
+#include "ui_helpers.h"
+
+using namespace livra;
+using namespace livra::ui;
+using livra::test::TempDir;
+using livra::uitest::ModalScript;
+using livra::uitest::named;
+
+namespace {
+
+std::unique_ptr<Configuration> crossroad() {
+    auto parsed = parseProject(livra::test::readBytes(
+        std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() / "examples" / "crossroad.ptm"));
+    EXPECT_TRUE(parsed);
+    return parsed ? std::move(parsed->config) : std::make_unique<Configuration>();
+}
+
+void clickToolsItem(MainWindow& w, const QString& item) {
+    auto* bar = w.findChild<QMenuBar*>("menuBar");
+    ASSERT_NE(bar, nullptr);
+    for (QAction* top : bar->actions()) {
+        if (top->text() != "Инструменты") continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QMenu* menu = top->menu();
+        for (QAction* a : menu->actions())
+            if (a->text() == item) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+    }
+    FAIL() << "no item " << item.toStdString();
+}
+
+QStringList texts(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+}  // namespace
+
+TEST(SumoDialogs, ExportFromTheMenuWritesTheFileAndSaysSo) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QString out = QString::fromStdString(pathToUtf8(dir / "перекресток.add.xml"));
+    ModalScript script;
+    script.act([&](QWidget* modal) {
+        auto* d = qobject_cast<SumoExportDialog*>(modal);
+        if (!d) return false;
+        EXPECT_EQ(d->fileField()->text(), QString::fromStdString(pathToUtf8(dir / "crossroad.add.xml")));
+        const QStringList preview = texts(d->preview());
+        EXPECT_EQ(preview.first(), "2 — фаз 1, цикл 1 с");
+        EXPECT_EQ(preview.filter(QRegularExpression("^4-call1 — фаз \\d+, цикл \\d+ с$")).size(), 1);
+        // An id SUMO cannot take disables the export.
+        QTest::keyClicks(d->tlsField(), " x");
+        EXPECT_FALSE(d->exportButton()->isEnabled());
+        d->tlsField()->setText("J");
+        EXPECT_TRUE(d->exportButton()->isEnabled());
+        d->fileField()->setText(out);
+        EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_export_dialog.png")));
+        QTest::mouseClick(d->exportButton(), Qt::LeftButton);
+        return true;
+    });
+    clickToolsItem(w, "Экспорт в SUMO…");
+    EXPECT_TRUE(script.done());
+    std::ifstream in(pathFromUtf8(out.toStdString()));
+    const std::string xml{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(xml.find("<tlLogic id=\"J\" type=\"static\" programID=\"4\" offset=\"0\">"), std::string::npos);
+    ASSERT_EQ(named<QListWidget>(w, "errorList")->count(), 1);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Экспорт в SUMO: " + out);
+}
+
+TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const auto file = dir / "plan.add.xml";
+    std::ofstream(file) << "<additional>\n"
+                           "  <tlLogic id=\"J\" programID=\"0\"><phase duration=\"9\" state=\"GrGr\"/></tlLogic>\n"
+                           "  <tlLogic id=\"J\" programID=\"утро\">\n"
+                           "    <phase duration=\"35\" minDur=\"15\" state=\"GrGr\" name=\"главная\"/>\n"
+                           "    <phase duration=\"4\" state=\"yurr\"/>\n"
+                           "    <phase duration=\"25\" minDur=\"10\" state=\"rGrG\" name=\"второстепенная\"/>\n"
+                           "    <phase duration=\"4\" state=\"uyrr\"/>\n"
+                           "  </tlLogic>\n"
+                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
+                           "</additional>\n";
+    const Configuration before = *c;
+
+    {
+    ModalScript script;
+    script.act([&](QWidget* modal) {
+        auto* d = qobject_cast<SumoImportDialog*>(modal);
+        if (!d) return false;
+        EXPECT_FALSE(d->importButton()->isEnabled());
+        d->loadFile(QString::fromStdString(pathToUtf8(file)));
+        EXPECT_EQ(d->programIdList()->count(), 3);
+        d->programIdList()->setCurrentIndex(1);
+        EXPECT_EQ(d->phaseTable()->rowCount(), 4);
+        EXPECT_EQ(d->phaseTable()->item(2, 1)->text(), "второстепенная");
+        EXPECT_EQ(d->phaseTable()->item(2, 4)->text(), "rGrG");
+        d->targetList()->setCurrentIndex(1);  // program 5, empty in the sample
+        EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_import_dialog.png")));
+        QTest::mouseClick(d->importButton(), Qt::LeftButton);
+        return true;
+    });
+    clickToolsItem(w, "Импорт из SUMO…");
+    EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(c->TactTable[4][0], (Tact{TactPhase, 15, 35, 35, 1}));
+    EXPECT_EQ(c->TactTable[4][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
+    EXPECT_EQ(c->TactSignals[4][1][1], SignalRedYellow);
+    EXPECT_EQ(c->Modified, 1);
+    ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 5");
+    EXPECT_TRUE(named<QListWidget>(w, "errorList")->item(1)->text().startsWith("Проверка: "));
+
+    // Into the same program again: asked first, "Нет" keeps it; a letter a
+    // pedestrian cannot show is refused with the cause, nothing changes.
+    const Configuration afterImport = *c;
+    ModalScript again;
+    again.answer("Нет");
+    again.answer("Ок");
+    {
+        SumoImportDialog d(&w, *c, w.dialogs());
+        d.show();
+        d.loadFile(QString::fromStdString(pathToUtf8(file)));
+        d.programIdList()->setCurrentIndex(1);
+        d.targetList()->setCurrentIndex(1);
+        QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> question, "Нет"
+        d.programIdList()->setCurrentIndex(2);
+        d.targetList()->setCurrentIndex(2);
+        QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> refusal
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    }
+    EXPECT_TRUE(again.done());
+    ASSERT_EQ(again.boxes.size(), 2u);
+    EXPECT_EQ(again.boxes[0].text, "Программа 5 не пуста.\nЗаменить её программой SUMO?");
+    EXPECT_EQ(again.boxes[1].title, "Ошибка");
+    EXPECT_TRUE(again.boxes[1].text.contains("направление 4 - Пешеходный не может показать «y»"));
+    EXPECT_TRUE(c->sameTables(afterImport));
+
+    // "Отменить" takes the import back.
+    w.stepHistory(true);
+    EXPECT_TRUE(c->sameTables(before));
+}
