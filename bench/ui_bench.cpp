@@ -59,12 +59,13 @@ void refreshTab(benchmark::State& state, int tab, int firstDirection) {
     for (int r = 0; r < 200; ++r)
         link.journal.push_back({"08.12.2026  20:58:11", "12", "3", "Плата силовых ключей не отвечает"});
     w.show();
-    w.tabs()->setCurrentIndex(tab);
-    w.directionsScroll()->setValue(firstDirection);
-    w.tactDirectionScroll()->setValue(firstDirection);
-    QWidget* shown = tab == MainWindow::TabDirections ? static_cast<QWidget*>(w.directionsCanvas())
-                   : tab == MainWindow::TabPrograms  ? static_cast<QWidget*>(w.tactCanvas())
-                                                     : static_cast<QWidget*>(w.journalList());
+    w.findChild<QTabWidget*>("tabs")->setCurrentIndex(tab);
+    w.findChild<QScrollBar*>("directionsScroll")->setValue(firstDirection);
+    w.findChild<QScrollBar*>("tactDirectionScroll")->setValue(firstDirection);
+    const char* shownName = tab == MainWindow::TabDirections ? "directionsCanvas"
+                            : tab == MainWindow::TabPrograms  ? "tactCanvas"
+                                                              : "journalList";
+    QWidget* shown = w.findChild<QWidget*>(shownName);
     for (auto _ : state) {
         if (tab == MainWindow::TabLink) w.showLinkState();  // the tab's only redraw: fields and list
         else w.refreshPass();

@@ -55,7 +55,7 @@ void run(benchmark::State& state, bool verify) {
     auto c = project(int(state.range(0)));
     c->ProgramDir = (dir / "work").string() + "/";
     Quiet ui;
-    if (link.fixedPort.empty() || !writeToController(*c, link, ui)) {
+    if (link.fixedPort.empty() || writeToController(*c, link, ui) != LinkOutcome::Ok) {
         state.SkipWithError("the virtual controller did not take the project");
         return;
     }
@@ -66,7 +66,7 @@ void run(benchmark::State& state, bool verify) {
         } else {
             auto into = std::make_unique<Configuration>();
             into->ProgramDir = (dir / "read").string() + "/";
-            ok = readFromController(*into, link, ui);
+            ok = readFromController(*into, link, ui) == LinkOutcome::Ok;
         }
         if (!ok) {
             state.SkipWithError("the exchange failed");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/user_dialogs.h"
+#include "image/image.h"
 #include "model/configuration.h"
 
 namespace livra {
@@ -44,21 +45,57 @@ struct LinkContext {
     std::string fixedPort;  // non-empty: use it instead of the cable search
     std::shared_ptr<ExchangeTiming> timing;  // null: the controller's real timing
     std::function<LocalDateTime()> now;      // null: the computer's clock
-    // Set by every command: whether it did all it set out to do (for the
-    // command line's exit status).
-    bool lastSucceeded = false;
-    // Set by a write that failed after its first frame went out: the
-    // controller may hold a mixture of the old and the new configuration.
-    bool partlyWritten = false;
 };
 
-bool writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);
-bool readFromController(Configuration& c, LinkContext& link, UserDialogs& ui);
-void showControllerInfo(LinkContext& link, UserDialogs& ui);
-void readControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
-void syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
-void readJournal(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
-void saveJournal(const LinkTabState& tab, UserDialogs& ui);
-void serviceCommand(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+// How a controller command ended. Each command has told the user in its
+// boxes and lines already; the caller decides by this value (the command
+// line's exit status, whether the window shows new tables), never by a text.
+enum class LinkOutcome {
+    Ok,              // it did all it set out to do
+    NoCable,         // no port to open
+    NoAnswer,        // the controller did not answer
+    Cancelled,       // the user cancelled the exchange
+    DamagedReplies,  // replies damaged six times over: nobody has been told
+    Incompatible,    // the controller is of another compatibility class
+    Damaged,         // the controller's image holds no valid configuration
+    Empty,           // the controller holds no configuration
+    PartlyWritten,   // a write cut short after its first frame: write again
+    Refused,         // the configuration may not go to a controller
+    Declined,        // the user said no to a question before anything was asked
+    FileError,       // a file of the command could not be written
+    Different,       // the controller gave back other bytes than were written
+    Unchecked,       // written, but reading it back failed
+};
+
+// The controller's identity: model, firmware, compatibility class.
+struct ControllerIdentity {
+    int model = 0, firmware = 0, compatibility = 0;
+};
+// The text of the "Информация о ДК" box.
+std::string controllerInfoText(const ControllerIdentity& id);
+
+LinkOutcome writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);
+// The write's steps, for the verified write too: the checks, the image and
+// its part files in the working folder; then the image sent in a connection
+// of its own (the partly-written line on a failure); then its size line.
+LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image);
+LinkOutcome sendPrepared(const ImageFiles& image, LinkContext& link, UserDialogs& ui);
+std::string writtenLine(const ImageFiles& image);
+LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs& ui);
+// A controller fresh from the factory: no direction in use and no user
+// program with a tact. Nothing to keep, nothing to compare with.
+bool holdsNoConfiguration(const Configuration& c);
+
+// The identity alone (the command line prints it); showControllerInfo also
+// shows it in its box.
+LinkOutcome readControllerInfo(LinkContext& link, UserDialogs& ui, ControllerIdentity& id);
+LinkOutcome showControllerInfo(LinkContext& link, UserDialogs& ui);
+LinkOutcome readControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+LinkOutcome syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+LinkOutcome readJournal(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
+// False when the file could not be written (the box has been shown); true
+// also when the user chose no file.
+bool saveJournal(const LinkTabState& tab, UserDialogs& ui);
+LinkOutcome serviceCommand(LinkContext& link, UserDialogs& ui, LinkTabState& tab);
 
 }  // namespace livra

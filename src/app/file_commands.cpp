@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/save_names.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
@@ -16,16 +17,8 @@ const char* const kNewTitle = "Создать";
 const char* const kNewQuestion = "Созданная  программа полностью заменит текущую!\nПродолжить?";
 const char* const kOpenTitle = "Чтение файла";
 const char* const kOpenQuestion = "Загруженная программа полностью заменит текущую!\nПродолжить?";
-const char* const kOverwriteTitle = "Подтвердить сохранение";
-const char* const kOverwriteQuestion = " уже существует.\nЗаменить?";
 const char* const kExitTitle = "Выход";
 const char* const kExitQuestion = "файл не был сохранен. Сохранить его сейчас?";
-
-std::string fileNamePart(const std::string& path) {
-    // Both separators: a name typed on one system may come from the other.
-    const auto cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -73,8 +66,7 @@ bool saveFlow(Configuration& c, UserDialogs& ui, FileCommandViews& views, bool a
         // Writing silently is only safe over the project's own file; an
         // added extension may name some other existing file.
         const bool ownFile = !choose && path == c.ProjectFileName;
-        if (!ownFile && fileExists(path) &&
-            !askYes(ui, kOverwriteTitle, fileNamePart(path) + kOverwriteQuestion)) {
+        if (!ownFile && fileExists(path) && !confirmOverwrite(ui, path)) {
             choose = true;
             continue;
         }
@@ -101,17 +93,7 @@ void updateTitle(const Configuration& c, FileCommandViews& views) {
     views.setTitle(windowTitleFor(c.ProjectFileName));
 }
 
-std::string withProjectExtension(const std::string& path) {
-    const std::string name = fileNamePart(path);
-    const auto dot = name.rfind('.');
-    if (dot != std::string::npos) {
-        std::string ext = name.substr(dot + 1);
-        for (char& ch : ext)
-            if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
-        if (ext == "ptm") return path;
-    }
-    return path + ".ptm";
-}
+std::string withProjectExtension(const std::string& path) { return withExtension(path, ".ptm"); }
 
 bool newConfiguration(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
     if (c.Modified == 1 && !askYes(ui, kNewTitle, kNewQuestion)) return false;

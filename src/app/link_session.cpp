@@ -23,12 +23,14 @@ bool LinkSession::connect() {
     if (!name.empty() && link_.ports) port_ = link_.ports->open(name);
     if (!port_) {
         ui_.messageBox(linktext::kErrorTitle, linktext::kNoCable, Buttons::Ok, Icon::Error);
+        failure_ = LinkOutcome::NoCable;
         return false;
     }
     if (request(CmdIdentity, kNoNumber, std::span<const uint8_t>(), 3) != ExchangeResult::Ok) return false;
     identity_ = reply_.data;
     if (identity_[2] != kCompatibleClass) {
         ui_.messageBox(linktext::kErrorTitle, linktext::kIncompatible, Buttons::Ok, Icon::Error);
+        failure_ = LinkOutcome::Incompatible;
         return false;
     }
     return true;
@@ -42,16 +44,20 @@ ExchangeResult LinkSession::request(uint8_t command, int64_t number, std::span<c
     const ExchangeResult r =
         exchange(port_.get(), frame, reply_, timing_, [this] { return ui_.cancelRequested(); }, minimumData);
     switch (r) {
+        case ExchangeResult::Ok: break;
         case ExchangeResult::NoPort:
             ui_.messageBox(linktext::kErrorTitle, linktext::kNoCable, Buttons::Ok, Icon::Error);
+            failure_ = LinkOutcome::NoCable;
             break;
         case ExchangeResult::NoAnswer:
             ui_.messageBox(linktext::kErrorTitle, linktext::kNoAnswer, Buttons::Ok, Icon::Error);
+            failure_ = LinkOutcome::NoAnswer;
             break;
         case ExchangeResult::Cancelled:
             ui_.messageBox(linktext::kErrorTitle, linktext::kCancelled, Buttons::Ok, Icon::Error);
+            failure_ = LinkOutcome::Cancelled;
             break;
-        default: break;  // a damaged reply six times over is not told
+        default: failure_ = LinkOutcome::DamagedReplies; break;  // six times over; not told
     }
     return r;
 }

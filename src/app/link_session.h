@@ -18,8 +18,10 @@ public:
     LinkSession& operator=(const LinkSession&) = delete;
 
     // Finds (or takes the fixed) port, opens it, checks the controller's
-    // identity and class. false when the user has been told why.
+    // identity and class. false when it failed; failure() says how.
     bool connect();
+    // How the last failed connect or request ended (Ok when none failed).
+    LinkOutcome failure() const { return failure_; }
 
     // One request; shows the message of a failed exchange. The reply must
     // carry at least `minimumData` data bytes.
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<SerialPort> port_;
     Reply reply_;
     std::vector<uint8_t> identity_;
+    LinkOutcome failure_ = LinkOutcome::Ok;
 };
 
 }  // namespace livra

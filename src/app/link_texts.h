@@ -40,8 +40,6 @@ inline constexpr const char* kInfoTitle = "Информация о ДК";
 inline constexpr const char* kClockSynced = "Время синхронизировано";
 
 inline constexpr const char* kJournalFilter = "Файлы |*.txt";
-inline constexpr const char* kConfirmSaveTitle = "Подтвердить сохранение";
-inline constexpr const char* kAlreadyExists = " уже существует.\nЗаменить?";
 inline constexpr const char* kJournalHeader = "Дата\t\tВремя\tКанал\tНаправление\tСобытие";
 
 inline constexpr const char* kServiceTitle = "Сервис";

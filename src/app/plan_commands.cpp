@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/save_names.h"
 #include "plan/bmp_file.h"
 #include "plan/plan_view.h"
 
@@ -69,9 +70,7 @@ bool savePlanScreenshot(const Configuration& c, const std::function<RgbaImage()>
         if (!chosen || chosen->empty()) return false;
         const auto path = pathFromUtf8(screenshotFileName(*chosen));
         std::error_code ec;
-        if (std::filesystem::exists(path, ec) &&
-            ui.messageBox(plantext::ConfirmTitle, nameOf(path) + plantext::ExistsText, Buttons::YesNo,
-                          Icon::Exclamation) != Answer::Yes) {
+        if (std::filesystem::exists(path, ec) && !confirmOverwrite(ui, pathToUtf8(path))) {
             folder = pathToUtf8(path.parent_path());
             continue;
         }

@@ -17,7 +17,6 @@ inline constexpr const char* PngFilter = "PNG (*.png)";
 inline constexpr const char* ScreenshotTitle = "Сохранить скриншот";
 inline constexpr const char* ScreenshotFilter = "Файлы |*.bmp";
 inline constexpr const char* ConfirmTitle = "Подтвердить сохранение";
-inline constexpr const char* ExistsText = " уже существует.\nЗаменить?";
 inline constexpr const char* ErrorTitle = "Ошибка";
 inline constexpr const char* PictureFailed = "Не удалось загрузить план перекрестка ";
 inline constexpr const char* PictureKept = "\nПлан остался прежним.";

@@ -1,8 +1,8 @@
 #pragma once
 // Knowing what is in the controller: compare the open project with it, and
-// check a write by reading it back. The controller is read into a temporary
-// folder and a configuration of its own: the open project, its working
-// folder and its part files are never touched.
+// check a write by reading it back. The controller's image is fetched into
+// memory: the open project, its working folder and its part files are never
+// touched.
 #include <string>
 #include <vector>
 
@@ -17,16 +17,16 @@ enum class VerifyResult {
 };
 
 // "Сравнить с ДК": the differences (or kSameConfigurationText) go to the
-// error list; `differences` receives them as well. link.lastSucceeded is set
-// when the comparison was made.
+// error list; `differences` receives them as well, `failure` how a Failed
+// one failed (Refused: the project cannot be compared).
 VerifyResult compareWithController(const Configuration& c, LinkContext& link, UserDialogs& ui,
-                                   std::vector<std::string>* differences = nullptr);
+                                   std::vector<std::string>* differences = nullptr, LinkOutcome* failure = nullptr);
 
 // "Записать в ДК" with "Проверить после записи": the write, then a read-back.
-// Reported as done (true, link.lastSucceeded) only when the controller gives
-// back byte for byte the image that was sent; otherwise the differences are
-// listed and the error box says so.
-bool writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
+// Ok only when the controller gives back byte for byte the image that was
+// sent; Different when not (the differences are listed and the error box
+// says so); a read-back that failed leaves the write unchecked.
+LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
 
 namespace verifytext {
 inline constexpr const char* kCompareTitle = "Сравнить с ДК";
@@ -34,12 +34,9 @@ inline constexpr const char* kWriteTitle = "Записать в ДК";
 inline constexpr const char* kNotComparable =
     "Сравнение с ДК невозможно.\nКонфигурацию нельзя записать в ДК без потерь.\nИсправьте ошибки и повторите.";
 inline constexpr const char* kDamagedReplies = "Выполнить команду не удалось!!!\nОтветы ДК искажены.";
-inline constexpr const char* kNoTemporaryFolder =
-    "Выполнить команду не удалось!!!\nНевозможно создать временную папку.";
 inline constexpr const char* kWriteMismatch =
     "Выполнить команду не удалось!!!\nДК вернул не то, что было записано.";
 inline constexpr const char* kWriteUnchecked = "Запись в ДК не проверена: конфигурацию из ДК прочитать не удалось";
-inline constexpr const char* kFetchedPartsUnreadable = "Файлы образа, прочитанного из ДК, недоступны";
 }  // namespace verifytext
 
 }  // namespace livra

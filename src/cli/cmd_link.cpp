@@ -39,7 +39,6 @@ public:
     std::optional<std::string> input;
     std::string port;  // named with --port; empty when the cable is searched for
     bool anyBox = false;
-    bool errorBox = false;
 
     // The error list shows its final state: the validator clears it for
     // each program it checks, then the size report adds its lines.
@@ -55,15 +54,7 @@ public:
         endBar();
         flushList();
         anyBox = true;
-        errorBox = errorBox || icon == Icon::Error;
-        if (title == linktext::kInfoTitle) {
-            std::cout << text << "\n";
-            return Answer::Ok;
-        }
-        const Answer answer = ConsoleDialogs::messageBox(title, text, buttons, icon);
-        // The box speaks of a cable; a mistyped --port is what usually lies behind it.
-        if (text == linktext::kNoCable && !port.empty()) std::cerr << "Порт: " << port << "\n";
-        return answer;
+        return ConsoleDialogs::messageBox(title, text, buttons, icon);
     }
     std::optional<std::string> saveFileName(const std::string&, const std::string&) override { return fileName; }
     std::optional<std::string> textInput(const std::string&, const std::string&, bool) override { return input; }
@@ -111,13 +102,15 @@ struct Link {
     }
     // Exit status of the command just run; a failure nobody was told about
     // (damaged replies) gets a line of its own.
-    int finish(const char* command) {
+    int finish(const char* command, LinkOutcome outcome) {
         console.flushList();
-        if (context.lastSucceeded) return ExitOk;
+        if (outcome == LinkOutcome::Ok) return ExitOk;
+        // The box speaks of a cable; a mistyped --port is what usually lies behind it.
+        if (outcome == LinkOutcome::NoCable && !console.port.empty()) std::cerr << "Порт: " << console.port << "\n";
         // Once a write frame went out, the controller may hold part of it.
         if (!console.anyBox)
             std::cerr << "livra " << command << ": the controller's replies were damaged; "
-                      << (context.partlyWritten
+                      << (outcome == LinkOutcome::PartlyWritten
                               ? "the controller may now hold a partly written configuration and must be written again\n"
                               : "nothing was changed\n");
         return ExitFailed;
@@ -160,8 +153,10 @@ int runInfo(const GlobalOptions& g, const Args& args) {
     GlobalOptions options;
     if (int e = noArguments("info", g, args, options); e >= 0) return e;
     Link link(options);
-    showControllerInfo(link.context, link.console);
-    return link.finish("info");
+    ControllerIdentity id;
+    const LinkOutcome r = readControllerInfo(link.context, link.console, id);
+    if (r == LinkOutcome::Ok) std::cout << controllerInfoText(id) << "\n";
+    return link.finish("info", r);
 }
 
 int runClock(const GlobalOptions& g, const Args& args) {
@@ -169,9 +164,9 @@ int runClock(const GlobalOptions& g, const Args& args) {
     if (int e = noArguments("clock", g, args, options); e >= 0) return e;
     Link link(options);
     LinkTabState tab;
-    readControllerClock(link.context, link.console, tab);
-    if (link.context.lastSucceeded) printClock(tab);
-    return link.finish("clock");
+    const LinkOutcome r = readControllerClock(link.context, link.console, tab);
+    if (r == LinkOutcome::Ok) printClock(tab);
+    return link.finish("clock", r);
 }
 
 int runSync(const GlobalOptions& g, const Args& args) {
@@ -179,9 +174,9 @@ int runSync(const GlobalOptions& g, const Args& args) {
     if (int e = noArguments("sync", g, args, options); e >= 0) return e;
     Link link(options);
     LinkTabState tab;
-    syncControllerClock(link.context, link.console, tab);
+    const LinkOutcome r = syncControllerClock(link.context, link.console, tab);
     if (!tab.controllerTime.empty()) printClock(tab);
-    return link.finish("sync");
+    return link.finish("sync", r);
 }
 
 int runJournal(const GlobalOptions& g, const Args& args) {
@@ -192,13 +187,12 @@ int runJournal(const GlobalOptions& g, const Args& args) {
         return cannotSave(*file);
     Link link(withPort(g, p));
     LinkTabState tab;
-    readJournal(link.context, link.console, tab);
-    if (!link.context.lastSucceeded) return link.finish("journal");
+    const LinkOutcome r = readJournal(link.context, link.console, tab);
+    if (r != LinkOutcome::Ok) return link.finish("journal", r);
     printJournal(tab);
     if (auto file = p.value("--save")) {
         link.console.fileName = *file;
-        saveJournal(tab, link.console);
-        if (link.console.errorBox) return ExitFailed;
+        if (!saveJournal(tab, link.console)) return ExitFailed;
     }
     return ExitOk;
 }
@@ -212,11 +206,9 @@ int runWrite(const GlobalOptions& g, const Args& args) {
     // Without its safety data a project could not be checked for conflicts.
     if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
     Link link(withPort(g, p));
-    if (p.has("--verify"))
-        writeAndVerify(*c, link.context, link.console);
-    else
-        writeToController(*c, link.context, link.console);
-    return link.finish("write");
+    const LinkOutcome r = p.has("--verify") ? writeAndVerify(*c, link.context, link.console)
+                                            : writeToController(*c, link.context, link.console);
+    return link.finish("write", r);
 }
 
 // Exit 0 equal, 1 different (the lines on stdout) or not compared (the
@@ -229,8 +221,9 @@ int runVerify(const GlobalOptions& g, const Args& args) {
     if (!c) return ExitUsage;
     if (const auto finding = imageFinding(*c)) return usageError("verify", p.positional()[0] + ": " + *finding);
     Link link(withPort(g, p));
-    const VerifyResult r = compareWithController(*c, link.context, link.console);
-    if (r == VerifyResult::Failed) return link.finish("verify");
+    LinkOutcome failure = LinkOutcome::Ok;
+    const VerifyResult r = compareWithController(*c, link.context, link.console, nullptr, &failure);
+    if (r == VerifyResult::Failed) return link.finish("verify", failure);
     link.console.flushList();
     return r == VerifyResult::Equal ? ExitOk : ExitFailed;
 }
@@ -244,8 +237,8 @@ int runRead(const GlobalOptions& g, const Args& args) {
     if (!folderCanHoldFile(pathFromUtf8(*out))) return cannotSave(*out);
     auto c = std::make_unique<Configuration>();
     Link link(withPort(g, p));
-    readFromController(*c, link.context, link.console);
-    if (!link.context.lastSucceeded) return link.finish("read");
+    const LinkOutcome r = readFromController(*c, link.context, link.console);
+    if (r != LinkOutcome::Ok) return link.finish("read", r);
     link.console.flushList();
     const ProjectResult saved = saveProject(*c, *out);
     if (!saved.ok()) {
@@ -265,8 +258,8 @@ int runService(const GlobalOptions& g, const Args& args) {
     Link link(withPort(g, p));
     link.console.input = code;
     LinkTabState tab;
-    serviceCommand(link.context, link.console, tab);
-    if (!link.context.lastSucceeded) return link.finish("service");
+    const LinkOutcome r = serviceCommand(link.context, link.console, tab);
+    if (r != LinkOutcome::Ok) return link.finish("service", r);
     link.console.flushList();
     printJournal(tab);
     return ExitOk;

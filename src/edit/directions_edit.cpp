@@ -57,22 +57,6 @@ void deleteRow(Configuration& c, int d) {
 
 }  // namespace
 
-bool isEditableSlot(uint8_t kind, int s) {
-    switch (kind) {
-    case DirVehicle: return s == 0 || s == 1 || s == 2;
-    case DirPedestrian: return s == 0 || s == 2;
-    case DirExtraRed: return s == 0;
-    case DirExtraYellow: return s == 1;
-    case DirExtraGreen: return s == 2;
-    case DirTram1: return s == 3 || s == 6;
-    case DirTram2: return s == 4 || s == 6;
-    case DirTram3: return s == 5 || s == 6;
-    case DirTvp1:
-    case DirTvp2: return s == 2;
-    default: return false;
-    }
-}
-
 bool allowsMonitoring(uint8_t kind) { return !isTramRow(kind) && !isCallInputDirection(kind); }
 
 int tramGroupStart(const Configuration& c, int d) {

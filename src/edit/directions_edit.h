@@ -11,11 +11,6 @@
 
 namespace livra {
 
-// The output slots a user may wire for a direction of this kind (and that a
-// new direction gets channels for): vehicle 0, 1, 2; pedestrian 0, 2; extra
-// sections their colour's slot; tram rows their lamp (3, 4, 5) and the shared
-// lamp 6; call inputs slot 2.
-bool isEditableSlot(uint8_t kind, int slot);
 
 // Trams and call inputs are wired without monitoring (mode 0 only).
 bool allowsMonitoring(uint8_t kind);

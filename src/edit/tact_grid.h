@@ -1,16 +1,10 @@
 #pragma once
-// Where a mouse click on the tact grid lands. The grid is drawn in 63 × 33
-// cells: column 0 holds the directions, rows 0..2 the header band (which
-// never scrolls), the rest the signals of one tact and one direction each.
+// Where a mouse click on the tact grid or the directions picture lands
+// (their geometry: edit/grid_geometry.h).
+#include "edit/grid_geometry.h"
 #include "model/configuration.h"
 
 namespace livra {
-
-constexpr int GridWidth = 825;
-constexpr int GridHeight = 395;
-constexpr int GridCellWidth = 63;
-constexpr int GridCellHeight = 33;
-constexpr int GridHeaderRows = 3;
 
 enum class GridArea { Nothing, Cell, DirectionColumn, HeaderBand };
 
@@ -29,10 +23,15 @@ GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection);
 // may be created.
 bool isFirstFreeDirection(const Configuration& c, int direction);
 
-// A call input shows nothing in tacts of other kinds: its cells there are
-// set to "not applicable" (9), in empty tacts to "not set" (0), in every
-// program. Tacts of its own kind, and tact kinds no table knows, are left
-// alone.
-void markCallInputCells(Configuration& c);
+// A click on the directions picture: a direction symbol (slot -1) or the
+// cell of one output slot of a direction; firstDirection is its scroll bar.
+// Headers, the lines between slot cells and rows off the table hit nothing.
+struct DirectionsHit {
+    enum Area { Nothing, Symbol, Slot } area = Nothing;
+    int direction = -1;
+    int slot = -1;
+    bool operator==(const DirectionsHit&) const = default;
+};
+DirectionsHit hitDirectionsPicture(int x, int y, int firstDirection);
 
 }  // namespace livra

@@ -3,7 +3,6 @@
 // it is used; an image that does not fit is refused as a whole.
 #include <span>
 
-#include "edit/tact_grid.h"
 #include "image/image.h"
 #include "image/image_codes.h"
 
@@ -188,8 +187,7 @@ std::unique_ptr<Configuration> decodeImage(const ImageFiles& image) {
 
     // Records only ever carry the four known tact kinds (others are refused
     // above), so the editors' marking is exactly what an image means.
-    markCallInputCells(*c);
-    for (int p = 0; p < ProgramCount; ++p) recomputeDerivedTactFields(*c, p);
+    settleTables(*c);
     fillFreeChannels(*c);
     return c;
 }

@@ -71,6 +71,61 @@ void recomputeDerivedTactFields(Configuration& c, int program) {
     }
 }
 
+bool isEditableSlot(uint8_t kind, int s) {
+    switch (kind) {
+    case DirVehicle: return s == 0 || s == 1 || s == 2;
+    case DirPedestrian: return s == 0 || s == 2;
+    case DirExtraRed: return s == 0;
+    case DirExtraYellow: return s == 1;
+    case DirExtraGreen: return s == 2;
+    case DirTram1: return s == 3 || s == 6;
+    case DirTram2: return s == 4 || s == 6;
+    case DirTram3: return s == 5 || s == 6;
+    case DirTvp1:
+    case DirTvp2: return s == 2;
+    default: return false;
+    }
+}
+
+void markCallInputCells(Configuration& c) {
+    // Usually there are one or two call inputs: walk only their columns.
+    int inputs[DirectionCount];
+    uint8_t kinds[DirectionCount];
+    int count = 0;
+    for (int d = 0; d < DirectionCount; ++d)
+        if (isCallInputDirection(c.DirectionKind[d])) {
+            inputs[count] = d;
+            kinds[count++] = c.DirectionKind[d];
+        }
+    if (count == 0) return;
+    for (int p = 0; p < ProgramCount; ++p)
+        for (int t = 0; t < TactCount; ++t) {
+            const int32_t kind = c.TactTable[p][t].kind;
+            auto& row = c.TactSignals[p][t];
+            if (kind == TactEmpty) {
+                for (int i = 0; i < count; ++i) row[inputs[i]] = SignalNotSet;
+                continue;
+            }
+            if (kind != TactPhase && kind != TactIntermediate && kind != TactTvp1 && kind != TactTvp2) continue;
+            for (int i = 0; i < count; ++i) {
+                const int32_t own = kinds[i] == DirTvp1 ? TactTvp1 : TactTvp2;
+                if (kind != own) row[inputs[i]] = SignalNotApplicable;
+            }
+        }
+}
+
+void disconnectUnusedSlots(Configuration& c) {
+    for (int d = 0; d < DirectionCount; ++d)
+        for (int s = 0; s < SlotCount; ++s)
+            if (!isEditableSlot(c.DirectionKind[d], s)) c.DirectionChannels[d][s] = 0;
+}
+
+void settleTables(Configuration& c) {
+    markCallInputCells(c);
+    disconnectUnusedSlots(c);
+    for (int p = 0; p < ProgramCount; ++p) recomputeDerivedTactFields(c, p);
+}
+
 void clearDirectionSignals(Configuration& c, int direction) {
     if (direction < 0 || direction >= DirectionCount || c.CurrentProgram >= ProgramCount) return;
     for (auto& row : c.TactSignals[c.CurrentProgram]) row[direction] = 0;

@@ -120,6 +120,28 @@ uint8_t takeFreeChannel(Configuration& c);
 // tEnd and phaseNo of every tact of one program.
 void recomputeDerivedTactFields(Configuration& c, int program);
 
+// The output slots a user may wire for a direction of this kind (and that a
+// new direction gets channels for): vehicle 0, 1, 2; pedestrian 0, 2; extra
+// sections their colour's slot; tram rows their lamp (3, 4, 5) and the shared
+// lamp 6; call inputs slot 2.
+bool isEditableSlot(uint8_t kind, int slot);
+
+// A call input shows nothing in tacts of other kinds: its cells there are
+// set to "not applicable" (9), in empty tacts to "not set" (0), in every
+// program. Tacts of its own kind, and tact kinds no table knows, are left
+// alone.
+void markCallInputCells(Configuration& c);
+
+// Every slot that its row's kind does not use back to channel 0.
+void disconnectUnusedSlots(Configuration& c);
+
+// The tables as the engineer sees them: call-input cells marked, unused
+// slots disconnected, tEnd and phaseNo of every program up to date. The
+// desktop program runs it wherever tables come in (New, Open, a read) or
+// change (each edit), so that its checks, exports and undo history see what
+// its pictures show.
+void settleTables(Configuration& c);
+
 // Clears the signal of one direction in every tact of CurrentProgram.
 void clearDirectionSignals(Configuration& c, int direction);
 

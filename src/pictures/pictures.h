@@ -7,11 +7,13 @@
 #include <QImage>
 #include <array>
 
+#include "edit/grid_geometry.h"
+
 namespace livra::pictures {
 
-constexpr int CellWidth = 63;   // signal cells and direction symbols
-constexpr int CellHeight = 33;
-constexpr int SlotSize = 33;    // output slot cells of the directions picture
+using grid::CellHeight;
+using grid::CellWidth;
+using grid::SlotSize;
 constexpr int AnimationFrameCount = 12;
 constexpr int AnimationSize = 100;
 constexpr int OutsideKind = 10;  // a row outside the direction table

@@ -4,14 +4,16 @@
 #include <QPainter>
 
 #include "edit/conflict_matrix.h"
-#include "edit/directions_edit.h"
-#include "edit/tact_grid.h"
 #include "pictures/pictures.h"
 
 namespace livra::ui {
 namespace {
 
 using namespace livra::pictures;
+using namespace livra::grid;
+
+constexpr int TactCanvasWidth = TactGridWidth;
+constexpr int TactCanvasHeight = TactGridHeight;
 
 constexpr int RowStep = 19;  // header text rows: 33 * 3 div 5
 const int kTextRowY[5] = {2, 21, 41, 61, 81};
@@ -41,12 +43,10 @@ QImage makeTactCanvas() {
 }
 
 QImage makeDirectionsCanvas() {
-    QImage img(DirectionsCanvasWidth, DirectionsCanvasHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage img(DirectionsWidth, DirectionsHeight, QImage::Format_ARGB32_Premultiplied);
     img.fill(background());
     return img;
 }
-
-bool slotApplicable(uint8_t kind, int s) { return isEditableSlot(kind, s); }
 
 QString directionLabel(const Configuration& c, int d) {
     QString label = QString::number(d + 1);
@@ -60,8 +60,7 @@ QString directionLabel(const Configuration& c, int d) {
     return label;
 }
 
-void drawTactGrid(QImage& canvas, Configuration& c, int firstTact, int firstDirection) {
-    markCallInputCells(c);
+void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int firstDirection) {
     const auto& pics = builtInPictures();
     QPainter p(&canvas);
     p.fillRect(0, 0, TactCanvasWidth, HeaderBandHeight, background());
@@ -77,7 +76,7 @@ void drawTactGrid(QImage& canvas, Configuration& c, int firstTact, int firstDire
             const bool inside = t >= 0 && t < TactCount && d >= 0 && d < DirectionCount;
             int code = inside ? int(c.TactSignals[program][t][d]) : int(SignalOutside);
             if (code > SignalNotApplicable) code = SignalOutside;
-            p.drawImage(CellWidth * (j + 1), CellHeight * (i + 3), pics.signalCell[code]);
+            p.drawImage(CellWidth * (j + 1), CellHeight * (i + HeaderRows), pics.signalCell[code]);
         }
     }
     p.setPen(Qt::black);
@@ -91,7 +90,7 @@ void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirect
     p.setFont(tableFont());
     for (int i = 0; i <= TactCanvasHeight / CellHeight; ++i) {
         const int d = firstDirection + i;
-        const int y = CellHeight * (i + 3);
+        const int y = CellHeight * (i + HeaderRows);
         const bool inside = d >= 0 && d < DirectionCount;
         const int kind = inside ? c.DirectionKind[d] : OutsideKind;
         p.drawImage(0, y, pics.directionSymbol[kind <= 13 ? kind : 0]);
@@ -99,11 +98,10 @@ void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirect
     }
 }
 
-void drawTactHeader(QImage& canvas, Configuration& c, int firstTact) {
+void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact) {
     QPainter p(&canvas);
     p.setFont(tableFont());
     const QColor bg = background();
-    recomputeDerivedTactFields(c, c.CurrentProgram);
     const auto& tacts = c.TactTable[c.CurrentProgram];
     for (int n = 0; n <= TactCanvasWidth / CellWidth; ++n) {
         const int l = firstTact + n;
@@ -170,32 +168,29 @@ QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact
     return lines.join('\n');
 }
 
-void drawDirectionsPicture(QImage& canvas, Configuration& c, int firstDirection) {
+void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDirection) {
     const auto& pics = builtInPictures();
     QPainter p(&canvas);
     p.setFont(tableFont());
     p.drawImage(0, 0, pics.directionsHeaderFirst);
     for (int s = 0; s < SlotCount; ++s) p.drawImage(CellWidth + SlotSize * s, 0, pics.slotHeader[s]);
-    for (int r = 0; r <= DirectionsCanvasHeight / CellHeight; ++r) {
+    for (int r = 0; r <= DirectionsHeight / CellHeight; ++r) {
         const int d = firstDirection + r;
-        const int y = CellHeight * (r + 1);
+        const int y = CellHeight * (r + DirectionsHeaderRows);
         const bool inside = d >= 0 && d < DirectionCount;
         const int kind = inside ? c.DirectionKind[d] : OutsideKind;
         p.drawImage(0, y, pics.directionSymbol[kind <= 13 ? kind : 0]);
         if (inside && isUsedDirection(uint8_t(kind))) textAt(p, 5, y + 10, directionLabel(c, d), Qt::black, background());
         for (int s = 0; s < SlotCount; ++s) {
             const QImage* cell = &pics.greyCell;
+            const bool used = inside && isEditableSlot(uint8_t(kind), s);
             if (inside) {
                 const uint8_t mode = c.DirectionControl[d][s];
-                cell = mode <= 2 ? &pics.modeCell[mode] : &pics.notApplicableCell;
-                if (!slotApplicable(uint8_t(kind), s)) {
-                    cell = &pics.notApplicableCell;
-                    c.DirectionChannels[d][s] = 0;
-                }
+                cell = used && mode <= 2 ? &pics.modeCell[mode] : &pics.notApplicableCell;
             }
             const int x = CellWidth + SlotSize * s;
             p.drawImage(x, y, *cell);
-            if (inside && c.DirectionChannels[d][s] > 0)
+            if (used && c.DirectionChannels[d][s] > 0)
                 textAt(p, 73 + SlotSize * s, y + 10, QString::number(c.DirectionChannels[d][s]), Qt::black, Qt::white);
         }
     }

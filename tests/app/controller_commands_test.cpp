@@ -13,6 +13,7 @@
 #include "image/image.h"
 #include "link/exchange.h"
 #include "serial_qt/qt_serial_port.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 
 using namespace livra;
@@ -20,12 +21,6 @@ using namespace livra::test;
 using namespace std::chrono;
 
 namespace {
-
-struct Box {
-    std::string title, text;
-    Buttons buttons;
-    Icon icon;
-};
 
 class FakeDialogs : public UserDialogs {
 public:
@@ -142,8 +137,7 @@ TEST(ControllerCommands, WriteThenReadGivesTheSameConfiguration) {
         original->ProgramDir = (rig.dir / "work").string() + "/";
         test::switchSafetyRulesOff(*original);  // the link is under test, not the programs
         rig.ui.boxes.clear();
-        ASSERT_TRUE(writeToController(*original, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
-        EXPECT_TRUE(rig.link.lastSucceeded);
+        ASSERT_EQ(writeToController(*original, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
         EXPECT_TRUE(rig.ui.boxes.empty());
         // Progress counts the bytes of the image.
         std::size_t imageBytes = 0;
@@ -153,7 +147,7 @@ TEST(ControllerCommands, WriteThenReadGivesTheSameConfiguration) {
 
         auto back = rig.fresh();
         back->Modified = 0;
-        ASSERT_TRUE(readFromController(*back, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+        ASSERT_EQ(readFromController(*back, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
         EXPECT_TRUE(sameAsWritten(*back, *original));
         EXPECT_EQ(back->Modified, 1) << "what was read is not what any project file holds";
         // The part files in the working folder are the image that was read.
@@ -174,9 +168,9 @@ TEST(ControllerCommands, FaultyLineStillTransfersEverything) {
     rig.fastTimeouts(milliseconds(60));
     auto original = richConfiguration(2);
     original->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*original, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+    ASSERT_EQ(writeToController(*original, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
     auto back = rig.fresh();
-    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+    ASSERT_EQ(readFromController(*back, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
     EXPECT_TRUE(sameAsWritten(*back, *original));
     EXPECT_TRUE(rig.ui.boxes.empty());
 }
@@ -188,9 +182,9 @@ TEST(ControllerCommands, ReadRightAfterWriteWaitsForTheControllerToBeReady) {
     rig.fastTimeouts(milliseconds(100));
     auto original = sampleConfiguration();
     original->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*original, rig.link, rig.ui));
+    ASSERT_EQ(writeToController(*original, rig.link, rig.ui), LinkOutcome::Ok);
     auto back = rig.fresh();
-    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+    ASSERT_EQ(readFromController(*back, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
     EXPECT_TRUE(sameAsWritten(*back, *original));
 }
 
@@ -199,12 +193,8 @@ TEST(ControllerCommands, SilentControllerIsToldOnceAfterSixAttempts) {
     o.dropRate = 1.0;
     Rig rig(o);
     rig.fastTimeouts(milliseconds(10));
-    showControllerInfo(rig.link, rig.ui);
-    EXPECT_FALSE(rig.link.lastSucceeded);
-    ASSERT_EQ(rig.ui.boxes.size(), 1u);
-    EXPECT_EQ(rig.ui.boxes[0].title, "Ошибка");
-    EXPECT_EQ(rig.ui.boxes[0].text, "Выполнить команду не удалось!!!\nДК не отвечает.");
-    EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Error);
+    EXPECT_NE(showControllerInfo(rig.link, rig.ui), LinkOutcome::Ok);
+    expectBox(rig.ui.boxes, "Ошибка", "Выполнить команду не удалось!!!\nДК не отвечает.", Icon::Error);
     EXPECT_EQ(rig.controller.requestsServed(), 6);
     EXPECT_EQ(rig.ui.ends, 1);
 }
@@ -217,22 +207,22 @@ TEST(ControllerCommands, CancelGivesOnlyTheCancellationMessage) {
     auto c = rig.fresh();
     c->TactTable[3][0].tMain = 77;
     auto before = std::make_unique<Configuration>(*c);
-    readFromController(*c, rig.link, rig.ui);
+    const LinkOutcome read = readFromController(*c, rig.link, rig.ui);
     ASSERT_EQ(rig.ui.texts(), std::vector<std::string>{"Выполнить команду не удалось!!!\nОперация прервана пользователем"});
     EXPECT_TRUE(c->sameTables(*before));
-    EXPECT_FALSE(rig.link.lastSucceeded);
+    EXPECT_NE(read, LinkOutcome::Ok);
 }
 
 TEST(ControllerCommands, CancelDuringTheFetchLeavesTheConfigurationAlone) {
     Rig rig;
     auto original = richConfiguration(1);
     original->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*original, rig.link, rig.ui));
+    ASSERT_EQ(writeToController(*original, rig.link, rig.ui), LinkOutcome::Ok);
     auto c = rig.fresh();
     const auto before = std::make_unique<Configuration>(*c);
     rig.ui.polls = 0;
     rig.ui.cancelAfterPolls = 12;  // some blocks in
-    EXPECT_FALSE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_NE(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     EXPECT_EQ(rig.ui.texts().back(), "Выполнить команду не удалось!!!\nОперация прервана пользователем");
     EXPECT_TRUE(c->sameTables(*before));
     EXPECT_FALSE(readImageParts(rig.dir / "work2")) << "nothing was written elsewhere";
@@ -245,7 +235,7 @@ TEST(ControllerCommands, ControllersOfAnotherClassAreRefused) {
         Rig rig(o);
         auto c = sampleConfiguration();
         c->ProgramDir = (rig.dir / "work").string() + "/";
-        EXPECT_FALSE(writeToController(*c, rig.link, rig.ui));
+        EXPECT_NE(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok);
         ASSERT_FALSE(rig.ui.boxes.empty());
         EXPECT_EQ(rig.ui.boxes.back().title, "Ошибка");
         EXPECT_EQ(rig.ui.boxes.back().text, "конфигуратор не совместим с ДК!");
@@ -268,7 +258,7 @@ TEST(ControllerCommands, NoCableAndInvalidConfigurationSendNothing) {
     rig.link.fixedPort = rig.controller.devicePath();
     rig.ui.boxes.clear();
     auto empty = rig.fresh();
-    EXPECT_FALSE(writeToController(*empty, rig.link, rig.ui));
+    EXPECT_NE(writeToController(*empty, rig.link, rig.ui), LinkOutcome::Ok);
     ASSERT_EQ(rig.ui.boxes.size(), 1u);
     EXPECT_EQ(rig.ui.boxes[0].title, "Внимание");
     EXPECT_EQ(rig.ui.boxes[0].text,
@@ -281,7 +271,7 @@ TEST(ControllerCommands, NoCableAndInvalidConfigurationSendNothing) {
     rig.ui.boxes.clear();
     auto tooLong = sampleConfiguration();
     tooLong->TactTable[3][0].tMain = 300;
-    EXPECT_FALSE(writeToController(*tooLong, rig.link, rig.ui));
+    EXPECT_NE(writeToController(*tooLong, rig.link, rig.ui), LinkOutcome::Ok);
     ASSERT_EQ(rig.ui.boxes.size(), 1u);
     EXPECT_EQ(rig.ui.boxes[0].text,
               "Запись в ДК невозможна.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.");
@@ -293,7 +283,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     Rig rig;
     auto inController = sampleConfiguration();
     inController->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*inController, rig.link, rig.ui));
+    ASSERT_EQ(writeToController(*inController, rig.link, rig.ui), LinkOutcome::Ok);
     const int served = rig.controller.requestsServed();
     rig.ui.boxes.clear();
     const int32_t readBack = inController->TactTable[3][0].tMain;
@@ -301,7 +291,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     c->Modified = 1;
     c->TactTable[3][0].tMain = 5;
     rig.ui.answers = {Answer::Cancel};
-    EXPECT_FALSE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_NE(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     ASSERT_EQ(rig.ui.boxes.size(), 2u);
     EXPECT_EQ(rig.ui.boxes[0].title, "Читать из ДК");
     EXPECT_EQ(rig.ui.boxes[0].buttons, Buttons::YesNoCancel);
@@ -317,7 +307,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     rig.ui.answers = {Answer::Yes};
     const auto saved = rig.dir / "before.ptm";
     rig.ui.saveNames = {(rig.dir / "before").string()};
-    EXPECT_TRUE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(c->ProjectFileName, saved.string());
     EXPECT_EQ(rig.ui.filters, std::vector<std::string>{"Файлы |*.ptm"});
@@ -332,7 +322,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     rig.ui.boxes.clear();
     rig.ui.answers = {Answer::Yes, Answer::No};
     rig.ui.saveNames = {saved.string(), std::nullopt};
-    EXPECT_TRUE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     ASSERT_EQ(rig.ui.boxes.size(), 2u);
     EXPECT_EQ(rig.ui.boxes[1].title, "Подтвердить сохранение");
     EXPECT_EQ(rig.ui.boxes[1].text, "before.ptm уже существует.\nЗаменить?");
@@ -344,7 +334,7 @@ TEST(ControllerCommands, ReadAsksBeforeReplacingUnsavedWork) {
     c->Modified = 1;
     rig.ui.boxes.clear();
     rig.ui.answers = {Answer::Yes};
-    EXPECT_TRUE(readFromController(*c, rig.link, rig.ui));
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     EXPECT_EQ(rig.ui.boxes.size(), 1u);
 }
 
@@ -355,12 +345,10 @@ TEST(ControllerCommands, IdentityClockAndSync) {
     o.clock = ClockRecord{0, 0, 12, 0, 1, 3, 24};
     Rig rig(o);
     showControllerInfo(rig.link, rig.ui);
-    ASSERT_EQ(rig.ui.boxes.size(), 1u);
-    EXPECT_EQ(rig.ui.boxes[0].title, "Информация о ДК");
-    EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Information);
-    EXPECT_EQ(rig.ui.boxes[0].text,
+    expectBox(rig.ui.boxes, "Информация о ДК",
               "Название ДК........... Ливра\nМодель.................. 5\nМикропрограмма....... 17\n"
-              "Класс совместимости.. 2");
+              "Класс совместимости.. 2",
+              Icon::Information);
 
     LinkTabState tab;
     rig.link.now = [] { return LocalDateTime{2031, 7, 6, 9, 8, 7, 7}; };
@@ -376,8 +364,7 @@ TEST(ControllerCommands, IdentityClockAndSync) {
         boxesWhenShown = rig.ui.boxes.size();
         shownTime = tab.controllerTime;
     };
-    syncControllerClock(rig.link, rig.ui, tab);
-    EXPECT_TRUE(rig.link.lastSucceeded);
+    EXPECT_EQ(syncControllerClock(rig.link, rig.ui, tab), LinkOutcome::Ok);
     EXPECT_EQ(boxesWhenShown, 0u);
     EXPECT_TRUE(shownTime.starts_with("Вс. 06.07.2031  09:0")) << shownTime;
     EXPECT_EQ(rig.ui.lines.back(), "Часы ДК установлены: Вс. 06.07.2031  09:08:07");
@@ -401,8 +388,7 @@ TEST(ControllerCommands, JournalNewestFirstAroundTheRing) {
     Rig rig(o);
     LinkTabState tab;
     tab.journal.push_back({"x", "", "", "old"});
-    readJournal(rig.link, rig.ui, tab);
-    ASSERT_TRUE(rig.link.lastSucceeded) << ::testing::PrintToString(rig.ui.texts());
+    ASSERT_EQ(readJournal(rig.link, rig.ui, tab), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
     ASSERT_EQ(tab.journal.size(), 198u);
     // Newest 1, then 200, 199, …, 2.
     EXPECT_EQ(tab.journal[0].event, "Нормальный запуск ДК");
@@ -428,14 +414,12 @@ TEST(ControllerCommands, ServiceCodes) {
     EXPECT_EQ(rig.controller.requestsServed(), 0);
 
     rig.ui.input = "4021";
-    serviceCommand(rig.link, rig.ui, tab);
-    EXPECT_TRUE(rig.link.lastSucceeded);
+    EXPECT_EQ(serviceCommand(rig.link, rig.ui, tab), LinkOutcome::Ok);
     ASSERT_EQ(tab.journal.size(), 2u) << "the restart is in the journal it then reads";
     EXPECT_EQ(tab.journal[0].event, "Нормальный запуск ДК");
 
     rig.ui.input = "5930";
-    serviceCommand(rig.link, rig.ui, tab);
-    EXPECT_TRUE(rig.link.lastSucceeded);
+    EXPECT_EQ(serviceCommand(rig.link, rig.ui, tab), LinkOutcome::Ok);
     EXPECT_EQ(rig.controller.journalRecord(1).event, 0);
     EXPECT_TRUE(rig.ui.boxes.empty());
 }
@@ -551,7 +535,7 @@ TEST(ControllerCommands, PartOfAnExactMultipleOf41EndsWithAFullFrame) {
     const std::size_t size = encodeImage(*c)[PartPrograms - 1].size();
     ASSERT_EQ(size % 41, 0u);
     c->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*c, rig.link, rig.ui)) << ::testing::PrintToString(rig.ui.texts());
+    ASSERT_EQ(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok) << ::testing::PrintToString(rig.ui.texts());
     rig.controller.stop();
     trace.close();
 
@@ -581,11 +565,8 @@ TEST(ControllerCommands, TooLargeImageIsReportedAndNotSent) {
     VectorErrorList verdict;
     ASSERT_EQ(validateConfiguration(*c, verdict), 0) << verdict.lines.at(0);
     ASSERT_GT(imageSize(encodeImage(*c)).external, kExternalMemoryLimit);
-    EXPECT_FALSE(writeToController(*c, rig.link, rig.ui));
-    ASSERT_EQ(rig.ui.boxes.size(), 1u);
-    EXPECT_EQ(rig.ui.boxes[0].title, "Внимание");
-    EXPECT_EQ(rig.ui.boxes[0].text, kImageTooLargeText);
-    EXPECT_EQ(rig.ui.boxes[0].icon, Icon::Exclamation);
+    EXPECT_NE(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok);
+    expectBox(rig.ui.boxes, "Внимание", kImageTooLargeText, Icon::Exclamation);
     EXPECT_NE(std::find(rig.ui.lines.begin(), rig.ui.lines.end(), "Программа скомпилирована успешно"),
               rig.ui.lines.end());
     EXPECT_EQ(rig.controller.requestsServed(), 0);
@@ -613,8 +594,9 @@ TEST(ControllerCommands, AWriteCutShortIsNeverToldAsHarmless) {
     Rig rig;
     auto first = richConfiguration(0);
     first->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*first, rig.link, rig.ui));
-    EXPECT_FALSE(rig.link.partlyWritten);
+    const LinkOutcome firstWrite = writeToController(*first, rig.link, rig.ui);
+    ASSERT_EQ(firstWrite, LinkOutcome::Ok);
+    EXPECT_NE(firstWrite, LinkOutcome::PartlyWritten);
     EXPECT_EQ(rig.ui.lines.back(), "Конфигурация записана в ДК (" + spaced(imageBytes(*first)) + " байт)");
     ASSERT_GE(imageBytes(*first), 1000u) << "the grouping is shown";
 
@@ -626,24 +608,60 @@ TEST(ControllerCommands, AWriteCutShortIsNeverToldAsHarmless) {
     rig.ui.boxes.clear();
     rig.ui.polls = 0;
     rig.ui.cancelAfterPolls = 30;
-    EXPECT_FALSE(writeToController(*second, rig.link, rig.ui));
+    const LinkOutcome cut = writeToController(*second, rig.link, rig.ui);
+    EXPECT_NE(cut, LinkOutcome::Ok);
     EXPECT_GT(rig.controller.requestsServed(), before + 2) << "some frames went out";
     EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Выполнить команду не удалось!!!\nОперация прервана пользователем"});
     EXPECT_EQ(rig.ui.lines.back(),
               "Запись прервана: в ДК может остаться частично записанная конфигурация. Запишите конфигурацию в ДК ещё раз.");
-    EXPECT_TRUE(rig.link.partlyWritten);
+    EXPECT_EQ(cut, LinkOutcome::PartlyWritten);
     // The virtual controller kept the parts aside and still holds the first.
     rig.ui.cancelAfterPolls = -1;
     auto back = rig.fresh();
-    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui));
+    ASSERT_EQ(readFromController(*back, rig.link, rig.ui), LinkOutcome::Ok);
     EXPECT_TRUE(sameAsWritten(*back, *first));
 
     // Failing before the first frame (the handshake) changed nothing: no such line.
     rig.ui.lines.clear();
     rig.link.fixedPort = (rig.dir / "no-such-port").string();
-    EXPECT_FALSE(writeToController(*second, rig.link, rig.ui));
-    EXPECT_FALSE(rig.link.partlyWritten);
+    const LinkOutcome noCable = writeToController(*second, rig.link, rig.ui);
+    EXPECT_NE(noCable, LinkOutcome::Ok);
+    EXPECT_NE(noCable, LinkOutcome::PartlyWritten);
     for (const auto& line : rig.ui.lines) EXPECT_EQ(line.find("Запись прервана"), std::string::npos) << line;
+}
+
+// Each way a command ends is a value of its own, besides the boxes that
+// word it: the callers decide by it.
+TEST(ControllerCommands, EachCommandSaysHowItEnded) {
+    Rig rig;
+    auto c = sampleConfiguration();
+    c->ProgramDir = (rig.dir / "work").string() + "/";
+    LinkTabState tab;
+    ControllerIdentity id;
+    EXPECT_EQ(readControllerInfo(rig.link, rig.ui, id), LinkOutcome::Ok);
+    EXPECT_EQ(id.compatibility, 2);
+    EXPECT_TRUE(controllerInfoText(id).starts_with("Название ДК........... Ливра\nМодель")) << controllerInfoText(id);
+    EXPECT_TRUE(rig.ui.boxes.empty()) << "the identity alone shows no box";
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Empty);
+    EXPECT_EQ(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok);
+    c->Modified = 1;
+    rig.ui.answers = {Answer::Cancel};
+    EXPECT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Declined);
+    rig.ui.input = std::nullopt;
+    EXPECT_EQ(serviceCommand(rig.link, rig.ui, tab), LinkOutcome::Declined);
+    auto invalid = sampleConfiguration();
+    invalid->TactTable[3][0].tMain = 0;
+    EXPECT_EQ(writeToController(*invalid, rig.link, rig.ui), LinkOutcome::Refused);
+
+    const std::string port = rig.link.fixedPort;
+    rig.link.fixedPort = (rig.dir / "no-such-port").string();
+    EXPECT_EQ(readControllerClock(rig.link, rig.ui, tab), LinkOutcome::NoCable);
+    EXPECT_EQ(readJournal(rig.link, rig.ui, tab), LinkOutcome::NoCable);
+    rig.link.fixedPort = port;
+    rig.ui.boxes.clear();
+    rig.ui.cancelAfterPolls = 0;
+    EXPECT_EQ(syncControllerClock(rig.link, rig.ui, tab), LinkOutcome::Cancelled);
+    EXPECT_EQ(rig.ui.texts(), std::vector<std::string>{"Выполнить команду не удалось!!!\nОперация прервана пользователем"});
 }
 
 TEST(ControllerCommands, AnEmptyControllerLeavesTheOpenProjectAlone) {
@@ -653,8 +671,9 @@ TEST(ControllerCommands, AnEmptyControllerLeavesTheOpenProjectAlone) {
     c->ProjectFileName = (rig.dir / "crossing.ptm").string();
     c->Modified = 0;
     const auto before = std::make_unique<Configuration>(*c);
-    EXPECT_FALSE(readFromController(*c, rig.link, rig.ui));
-    EXPECT_FALSE(rig.link.lastSucceeded);
+    const LinkOutcome read = readFromController(*c, rig.link, rig.ui);
+    EXPECT_NE(read, LinkOutcome::Ok);
+    EXPECT_EQ(read, LinkOutcome::Empty);
     ASSERT_EQ(rig.ui.boxes.size(), 1u);
     EXPECT_EQ(rig.ui.boxes[0].title, "Читать из ДК");
     EXPECT_EQ(rig.ui.boxes[0].text, "В памяти ДК нет конфигурации.");
@@ -666,10 +685,10 @@ TEST(ControllerCommands, AnEmptyControllerLeavesTheOpenProjectAlone) {
     // A controller that holds one: read, marked as changed, and told.
     auto other = richConfiguration(1);
     other->ProgramDir = c->ProgramDir;
-    ASSERT_TRUE(writeToController(*other, rig.link, rig.ui));
+    ASSERT_EQ(writeToController(*other, rig.link, rig.ui), LinkOutcome::Ok);
     rig.ui.boxes.clear();
     rig.ui.lines = {"an old verdict"};
-    ASSERT_TRUE(readFromController(*c, rig.link, rig.ui));
+    ASSERT_EQ(readFromController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     EXPECT_TRUE(rig.ui.boxes.empty());
     EXPECT_TRUE(sameAsWritten(*c, *other));
     EXPECT_EQ(c->Modified, 1);
@@ -681,10 +700,10 @@ TEST(ControllerCommands, ReadProgressOnlyMovesForward) {
     Rig rig;
     auto c = richConfiguration(2);
     c->ProgramDir = (rig.dir / "work").string() + "/";
-    ASSERT_TRUE(writeToController(*c, rig.link, rig.ui));
+    ASSERT_EQ(writeToController(*c, rig.link, rig.ui), LinkOutcome::Ok);
     rig.ui.progress.clear();
     auto back = rig.fresh();
-    ASSERT_TRUE(readFromController(*back, rig.link, rig.ui));
+    ASSERT_EQ(readFromController(*back, rig.link, rig.ui), LinkOutcome::Ok);
     ASSERT_GT(rig.ui.progress.size(), 20u);
     double shown = 0;
     std::size_t done = 0;

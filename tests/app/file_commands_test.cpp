@@ -56,11 +56,8 @@ TEST_F(FileCommands, OpenWithUnsavedChangesAnsweredNoChangesNothing) {
     ui.answers = {Answer::No};
 
     EXPECT_FALSE(openProject(*c, ui, views));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].title, "Чтение файла");
-    EXPECT_EQ(ui.boxes[0].text, "Загруженная программа полностью заменит текущую!\nПродолжить?");
-    EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
+    expectBox(ui.boxes, "Чтение файла", "Загруженная программа полностью заменит текущую!\nПродолжить?",
+              Icon::Exclamation, Buttons::YesNo);
     EXPECT_EQ(ui.fileDialogs, 0);
     EXPECT_TRUE(c->sameTables(*before));
     EXPECT_EQ(c->Modified, 1);
@@ -148,11 +145,8 @@ TEST_F(FileCommands, SaveOverAnotherExistingFileAsksAndNoChoosesAgain) {
     ui.answers = {Answer::No};
 
     EXPECT_FALSE(saveProjectCommand(*c, ui, views));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].title, "Подтвердить сохранение");
-    EXPECT_EQ(ui.boxes[0].text, "taken.ptm уже существует.\nЗаменить?");
-    EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
+    expectBox(ui.boxes, "Подтвердить сохранение", "taken.ptm уже существует.\nЗаменить?", Icon::Exclamation,
+              Buttons::YesNo);
     EXPECT_EQ(ui.fileDialogs, 2);
     EXPECT_EQ(readBytes(dir / "taken.ptm"), (Bytes{1, 2, 3}));
     EXPECT_EQ(c->Modified, 1);
@@ -221,10 +215,7 @@ TEST_F(FileCommands, NewAsksClearsTheTablesAndRemovesThePlan) {
     c->ProjectFileName = "a.ptm";
     ui.answers = {Answer::No};
     EXPECT_FALSE(newConfiguration(*c, ui, views));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].title, "Создать");
-    EXPECT_EQ(ui.boxes[0].text, "Созданная  программа полностью заменит текущую!\nПродолжить?");
-    EXPECT_EQ(ui.boxes[0].icon, Icon::Exclamation);
+    expectBox(ui.boxes, "Создать", "Созданная  программа полностью заменит текущую!\nПродолжить?", Icon::Exclamation);
     EXPECT_TRUE(std::filesystem::exists(dir / "imit.snt"));
     EXPECT_NE(c->DirectionKind[0], 0);
 
@@ -286,11 +277,7 @@ TEST_F(FileCommands, ExitQuestionAndAnswers) {
     c->Modified = 1;
     ui.answers = {Answer::Cancel};
     EXPECT_FALSE(exitApplication(*c, ui, views));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].title, "Выход");
-    EXPECT_EQ(ui.boxes[0].text, "файл не был сохранен. Сохранить его сейчас?");
-    EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(ui.boxes[0].icon, Icon::Question);
+    expectBox(ui.boxes, "Выход", "файл не был сохранен. Сохранить его сейчас?", Icon::Question, Buttons::YesNoCancel);
     EXPECT_EQ(c->Modified, 1);
 
     ui.answers = {Answer::No};

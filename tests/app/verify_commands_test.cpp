@@ -68,18 +68,19 @@ TEST(VerifyCommands, ABadLineGivesNoFalseDifferences) {
         Line line(options(0.08, 0.05, seed));
         Recorder ui;
         auto written = std::make_unique<Configuration>(*project);
-        ASSERT_TRUE(writeAndVerify(*written, line.link, ui)) << (ui.boxes.empty() ? "" : ui.boxes[0]);
+        ASSERT_EQ(writeAndVerify(*written, line.link, ui), LinkOutcome::Ok) << (ui.boxes.empty() ? "" : ui.boxes[0]);
         int equal = 0, told = 0;
         for (int round = 0; round < 4; ++round) {
             Recorder r;
             const Configuration& asked = round % 2 ? *changed : *project;
             std::vector<std::string> lines;
-            const VerifyResult v = compareWithController(asked, line.link, r, &lines);
+            LinkOutcome failure = LinkOutcome::Ok;
+            const VerifyResult v = compareWithController(asked, line.link, r, &lines, &failure);
             if (v == VerifyResult::Failed) {
                 // Six bad attempts in a row: said so, never "equal".
                 EXPECT_EQ(r.boxes.size(), 1u);
                 EXPECT_TRUE(r.lines.empty());
-                EXPECT_FALSE(line.link.lastSucceeded);
+                EXPECT_NE(failure, LinkOutcome::Ok);
                 ++told;
                 continue;
             }
@@ -105,10 +106,11 @@ TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
         Line line(o);
         Recorder ui;
         ui.lines = {"before"};
-        EXPECT_EQ(compareWithController(*project, line.link, ui), VerifyResult::Failed);
+        LinkOutcome failure = LinkOutcome::Ok;
+        EXPECT_EQ(compareWithController(*project, line.link, ui, nullptr, &failure), VerifyResult::Failed);
         EXPECT_EQ(ui.boxes, std::vector<std::string>{box});
         EXPECT_EQ(ui.lines, std::vector<std::string>{"before"});
-        EXPECT_FALSE(line.link.lastSucceeded);
+        EXPECT_NE(failure, LinkOutcome::Ok);
     }
     // A project the image would change: its finding, and no controller asked.
     auto over = sampleConfiguration();
@@ -128,10 +130,11 @@ TEST(VerifyCommands, AnEmptyControllerIsToldUnderTheCompareTitle) {
     Line line(options(0, 0));
     Recorder ui;
     ui.lines = {"before"};
-    EXPECT_EQ(compareWithController(*project, line.link, ui), VerifyResult::Failed);
+    LinkOutcome failure = LinkOutcome::Ok;
+    EXPECT_EQ(compareWithController(*project, line.link, ui, nullptr, &failure), VerifyResult::Failed);
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"Сравнить с ДК: В памяти ДК нет конфигурации."});
     EXPECT_EQ(ui.lines, std::vector<std::string>{"before"});
-    EXPECT_FALSE(line.link.lastSucceeded);
+    EXPECT_NE(failure, LinkOutcome::Ok);
 }
 
 // Opens the ports of a list in turn: the write reaches one controller, the
@@ -157,14 +160,15 @@ TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
     other->TactTable[3][2].tMain = 16;
     Line first(options(0, 0)), second(options(0, 0));
     Recorder setup;
-    ASSERT_TRUE(writeToController(*other, second.link, setup));
+    ASSERT_EQ(writeToController(*other, second.link, setup), LinkOutcome::Ok);
 
     PortsInTurn turns(*first.ports, {first.link.fixedPort, second.link.fixedPort});
     LinkContext link = first.link;
     link.ports = &turns;
     Recorder ui;
-    EXPECT_FALSE(writeAndVerify(*project, link, ui));
-    EXPECT_FALSE(link.lastSucceeded);
+    const LinkOutcome written = writeAndVerify(*project, link, ui);
+    EXPECT_NE(written, LinkOutcome::Ok);
+    EXPECT_EQ(written, LinkOutcome::Different);
     EXPECT_EQ(first.controller.configurationsApplied(), 1);
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"Ошибка: Выполнить команду не удалось!!!\nДК вернул не то, что было записано."});
     ASSERT_GE(ui.lines.size(), 2u);
@@ -175,7 +179,7 @@ TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
     PortsInTurn lost(*first.ports, {first.link.fixedPort, "/nonexistent/port"});
     link.ports = &lost;
     Recorder again;
-    EXPECT_FALSE(writeAndVerify(*project, link, again));
+    EXPECT_NE(writeAndVerify(*project, link, again), LinkOutcome::Ok);
     EXPECT_EQ(again.boxes,
               std::vector<std::string>{"Ошибка: Выполнить команду не удалось!!!\nКонфигуратор не видит соединительного кабеля."});
     EXPECT_EQ(again.lines.back(), "Запись в ДК не проверена: конфигурацию из ДК прочитать не удалось");

@@ -47,6 +47,27 @@ TEST(TactGrid, ClicksLandOnCellsDirectionsAndTheHeaderBand) {
     EXPECT_FALSE(isFirstFreeDirection(*c, 63));
 }
 
+// Differential: every pixel of the directions picture against the cell
+// arithmetic the picture is drawn with (symbol column 63 wide, slot cells 33,
+// one caption row), scrolled and not.
+TEST(TactGrid, DirectionsPictureClicksLandOnSymbolsAndSlots) {
+    for (int first : {0, 5, 60}) {
+        for (int y = -1; y < 400; ++y)
+            for (int x = -1; x < 300; ++x) {
+                DirectionsHit want;
+                const int row = y / 33 - 1 + first;
+                if (x >= 0 && y >= 33 && row < DirectionCount) {
+                    if (x < 63) want = {DirectionsHit::Symbol, row, -1};
+                    else if (x > 63 && y > 33 && (x - 63) / 33 < SlotCount)
+                        want = {DirectionsHit::Slot, (y - 33) / 33 + first, (x - 63) / 33};
+                }
+                ASSERT_EQ(hitDirectionsPicture(x, y, first), want) << x << "," << y << " from " << first;
+            }
+    }
+    EXPECT_EQ(hitDirectionsPicture(10, 20, 0).area, DirectionsHit::Nothing);  // the caption row
+    EXPECT_EQ(hitDirectionsPicture(63 + 33 * 6 + 5, 40, 2), (DirectionsHit{DirectionsHit::Slot, 2, 6}));
+}
+
 TEST(TactGrid, CallInputCellsAreMarkedInEveryProgram) {
     auto c = test::newConfiguration();
     test::addDirection(*c, 0, DirVehicle);
@@ -120,6 +141,32 @@ TEST(SignalChoice, AllowedSignalsMatchTheRulesForEveryKindPair) {
         }
     EXPECT_EQ(dialogs, int(expected.size()));
     EXPECT_EQ(variantLetter(SignalVariant::None), '-');
+}
+
+// The tables as the editors leave them, from any tables: marks, unused
+// slots and derived fields at once, and a second pass changes nothing.
+TEST(TactGrid, SettlingTheTablesIsOnePassAndStable) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirVehicle);
+    test::addDirection(*c, 1, DirTvp1);
+    c->DirectionChannels[0][5] = 40;  // a tram lamp on a vehicle row
+    c->DirectionChannels[1][2] = 12;  // the call input's own slot stays
+    for (int t = 0; t < 3; ++t) c->TactTable[5][t] = Tact{t == 1 ? TactTvp1 : TactPhase, 2, 10 + t, 99, 99};
+    c->TactSignals[5][0][1] = SignalGreen;  // a call input's cell in a phase
+    c->TactSignals[5][1][1] = SignalGreen;  // in its own call tact: kept
+    settleTables(*c);
+    EXPECT_EQ(c->DirectionChannels[0][5], 0);
+    EXPECT_EQ(c->DirectionChannels[1][2], 12);
+    EXPECT_EQ(c->TactSignals[5][0][1], SignalNotApplicable);
+    EXPECT_EQ(c->TactSignals[5][1][1], SignalGreen);
+    EXPECT_EQ(c->TactSignals[5][5][1], SignalNotSet);  // an empty tact
+    EXPECT_EQ(c->TactTable[5][0].phaseNo, 1);
+    EXPECT_EQ(c->TactTable[5][2].phaseNo, 2);
+    EXPECT_EQ(c->TactTable[5][1].tEnd, 0);
+    EXPECT_EQ(c->TactTable[5][2].tEnd, 22);
+    const Configuration once = *c;
+    settleTables(*c);
+    EXPECT_TRUE(c->sameTables(once));
 }
 
 }  // namespace

@@ -74,4 +74,20 @@ private:
     }
 };
 
+// The one box an operation showed: its title, text, icon and, when given,
+// its buttons. Failures are reported at the caller's line.
+inline void expectBox(const std::vector<Box>& boxes, const std::string& title, const std::string& text, Icon icon,
+                      std::optional<Buttons> buttons = std::nullopt, const char* file = __builtin_FILE(),
+                      int line = __builtin_LINE()) {
+    if (boxes.size() != 1) {
+        ADD_FAILURE_AT(file, line) << "expected one box \"" << title << "\", got " << boxes.size();
+        return;
+    }
+    if (boxes[0].title != title) ADD_FAILURE_AT(file, line) << "title: " << boxes[0].title << " != " << title;
+    if (boxes[0].text != text) ADD_FAILURE_AT(file, line) << "text: " << boxes[0].text << " != " << text;
+    if (boxes[0].icon != icon) ADD_FAILURE_AT(file, line) << "icon: " << int(boxes[0].icon) << " != " << int(icon);
+    if (buttons && boxes[0].buttons != *buttons)
+        ADD_FAILURE_AT(file, line) << "buttons: " << int(boxes[0].buttons) << " != " << int(*buttons);
+}
+
 }  // namespace livra::test

@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -28,6 +29,7 @@
 #include "model/safety_file.h"
 #include "pictures/pictures.h"
 #include "support/test_support.h"
+#include "ui/canvas_view.h"
 #include "ui/canvases.h"
 #include "ui/main_window.h"
 #include "ui/safety/conflict_matrix_dialog.h"
@@ -39,6 +41,7 @@ using namespace livra;
 using namespace livra::ui;
 using livra::test::TempDir;
 using livra::uitest::ModalScript;
+using livra::uitest::named;
 using livra::uitest::screenshotPath;
 
 namespace {
@@ -270,10 +273,10 @@ TEST(ConflictMatrixDialog, FromTheMenuOkIsOneUndoableEditAndCancelIsNothing) {
     for (std::size_t i = 0; i < fresh.findings.size(); ++i) EXPECT_EQ(report.findings[i].text, fresh.findings[i].text);
     const auto marks = findingsByTact(report.findings, 3);
     ASSERT_FALSE(marks.empty());
-    w.tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
     w.refreshPass();
     const int tact = marks.begin()->first;
-    const QImage grid = w.tactCanvas()->image();
+    const QImage grid = named<CanvasView>(w, "tactCanvas")->image();
     const QColor frame = grid.pixelColor(pictures::CellWidth * (tact + 1) + 3, 40);
     EXPECT_GT(frame.red(), 200);
     EXPECT_LT(frame.green(), 40);

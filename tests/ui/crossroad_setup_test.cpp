@@ -55,7 +55,7 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
             QTest::mouseClick(d->kindButton(kind), Qt::LeftButton);
             return true;
         });
-        QTest::mouseClick(w.directionsCanvas(), Qt::LeftButton, {}, directionRow(row));
+        QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::LeftButton, {}, directionRow(row));
         ASSERT_TRUE(script.done()) << int(kind);
         row += kind == DirTram1 ? 3 : 1;
     }
@@ -68,11 +68,11 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w.directionsCanvas(), Qt::LeftButton, {}, slotCell(3, 2));
+    QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(3, 2));
     ASSERT_TRUE(script.done());
     EXPECT_EQ(c.DirectionControl[3][2], ControlCurrent);
-    w.tvp1DelayField()->selectAll();
-    QTest::keyClicks(w.tvp1DelayField(), "5");
+    named<QLineEdit>(w, "tvp1Delay")->selectAll();
+    QTest::keyClicks(named<QLineEdit>(w, "tvp1Delay"), "5");
 
     // Program 4 through the tact grid: the first tact from its header, each
     // next one inserted after the last by TactMenu, then every cell through
@@ -86,14 +86,14 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
         {0, "7", "15", {R, G, G, R, R, R, R}},
         {1, "", "3", {RY, Y, FG, R, R, R, R}},
     };
-    w.tabs()->setCurrentIndex(MainWindow::TabPrograms);
-    w.programBox()->setCurrentIndex(3);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
+    named<QComboBox>(w, "programBox")->setCurrentIndex(3);
     w.refreshPass();
     ASSERT_EQ(c.CurrentProgram, 3);
     for (int t = 0; t < 4; ++t) {
         if (t > 0) {
             PopupClick menu("Вставить после");
-            QTest::mouseClick(w.tactCanvas(), Qt::RightButton, {}, livra::uitest::tactHeader(w, t - 1));
+            QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::RightButton, {}, livra::uitest::tactHeader(w, t - 1));
             ASSERT_TRUE(menu.done()) << t;
         }
         livra::uitest::setTactThroughDialog(w, script, t, tacts[t].kindIndex, tacts[t].tMin, tacts[t].tMain);
@@ -134,18 +134,18 @@ TEST(CrossroadSetup, FromNewProjectThroughTheDialogsToACleanCheck) {
     auto* copyOk = w.findChild<QPushButton*>("copyDayOk");
     ASSERT_NE(copyOk, nullptr);
     for (int day = 1; day <= 4; ++day) {
-        QTest::mouseClick(w.dayTabs(), Qt::LeftButton, {}, w.dayTabs()->tabRect(day).center());
-        ASSERT_EQ(w.copyDayBox()->currentText(), "Пн");
+        QTest::mouseClick(named<QTabBar>(w, "dayTabs"), Qt::LeftButton, {}, named<QTabBar>(w, "dayTabs")->tabRect(day).center());
+        ASSERT_EQ(named<QComboBox>(w, "copyDayBox")->currentText(), "Пн");
         QTest::mouseClick(copyOk, Qt::LeftButton);
-        EXPECT_EQ(w.calendarList()->item(1, 1)->text(), "02(ЖМ)") << day;
+        EXPECT_EQ(named<QTableWidget>(w, "calendarList")->item(1, 1)->text(), "02(ЖМ)") << day;
     }
 
     w.runValidator();
     // The verdict first; the safety check's lines follow it (this crossing
     // has no conflict matrix yet).
-    ASSERT_GE(w.errorList()->count(), 2);
-    EXPECT_EQ(w.errorList()->item(0)->text(), "Ошибок не обнаружено");
-    EXPECT_EQ(w.errorList()->item(1)->text(),
+    ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Ошибок не обнаружено");
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(1)->text(),
               "Матрица конфликтов не задана: проверены только последовательности сигналов");
     script.chooseFile(QString::fromStdString(saved));
     w.menuAction(MenuSaveAs)->trigger();

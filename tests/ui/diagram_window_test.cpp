@@ -1,5 +1,7 @@
 // The diagram window and the report, driven through the real menu and
 // buttons; pictures for a person to look at go to the screenshot folder.
+#include "ui/diagram/diagram_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -7,21 +9,21 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QSvgRenderer>
-#include <QPainter>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "model/project_file.h"
-#include "support/test_support.h"
 #include "diagram_qt/diagram_export.h"
-#include "ui/diagram/diagram_window.h"
-#include "ui/main_window.h"
+#include "model/project_file.h"
+#include "sample_window.h"
+#include "support/test_support.h"
+#include "window_parts.h"
 #include "ui/qt_dialogs.h"
 #include "ui_helpers.h"
 
@@ -29,15 +31,9 @@ using namespace livra;
 using namespace livra::ui;
 using livra::test::TempDir;
 using livra::uitest::ModalScript;
+using livra::uitest::SampleWindow;
 
 namespace {
-
-std::unique_ptr<Configuration> crossroad() {
-    auto parsed = parseProject(livra::test::readBytes(
-        std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() / "examples" / "crossroad.ptm"));
-    EXPECT_TRUE(parsed);
-    return parsed ? std::move(parsed->config) : std::make_unique<Configuration>();
-}
 
 // Opens a menu of the menu bar by clicking its title, then clicks the item.
 void clickMenu(MainWindow& w, const QString& menuTitle, const QString& item) {
@@ -76,13 +72,10 @@ std::string tool(const char* name) {
 }  // namespace
 
 TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
-    TempDir dir;
-    auto c = crossroad();
-    c->ProgramDir = pathToUtf8(dir.path()) + "/";
-    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
-    MainWindow w(*c, nullptr);
-    w.configurationReplaced();
-    w.show();
+    SampleWindow sample;
+    const TempDir& dir = sample.dir;
+    Configuration* c = sample.c.get();
+    MainWindow& w = *sample.window;
 
     clickMenu(w, "Инструменты", "Диаграмма программы");
     DiagramWindow* dw = w.diagramWindow();
@@ -183,13 +176,9 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
 }
 
 TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
-    TempDir dir;
-    auto c = crossroad();
-    c->ProgramDir = pathToUtf8(dir.path()) + "/";
-    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
-    MainWindow w(*c, nullptr);
-    w.configurationReplaced();
-    w.show();
+    SampleWindow sample;
+    const TempDir& dir = sample.dir;
+    MainWindow& w = *sample.window;
     const std::string pdf = pathToUtf8(dir / "отчёт.pdf");
     {
         ModalScript script;
@@ -283,12 +272,8 @@ TEST(DiagramWindow, A321TactProgramWrapsIntoReadableLines) {
 // 800 × 600) it must still open whole on it, its export buttons in reach,
 // and a second opening leaves it where the user put it.
 TEST(DiagramWindow, OpensWholeOnASmallScreenAndStaysWhereItWasPut) {
-    TempDir dir;
-    auto c = crossroad();
-    c->ProgramDir = pathToUtf8(dir.path()) + "/";
-    MainWindow w(*c, nullptr);
-    w.configurationReplaced();
-    w.show();
+    SampleWindow sample(SampleWindow::Unnamed);
+    MainWindow& w = *sample.window;
     const QRect area = w.screen()->availableGeometry();
     ASSERT_LT(area.width(), 1140);
 
@@ -312,15 +297,10 @@ TEST(DiagramWindow, OpensWholeOnASmallScreenAndStaysWhereItWasPut) {
 // diagram exports are offered in the documents folder, like the project's
 // own save dialog, and not in the folder the program was started from.
 TEST(DiagramWindow, ExportsOfAnUnnamedProjectStartInTheDocumentsFolder) {
-    TempDir dir;
+    SampleWindow sample(SampleWindow::Unnamed);
     const QString started = QDir::currentPath();
-    QDir::setCurrent(QString::fromStdString(pathToUtf8(dir.path())));
-    auto c = crossroad();
-    c->ProgramDir = pathToUtf8(dir.path()) + "/";
-    c->ProjectFileName.clear();
-    MainWindow w(*c, nullptr);
-    w.configurationReplaced();
-    w.show();
+    QDir::setCurrent(QString::fromStdString(pathToUtf8(sample.dir.path())));
+    MainWindow& w = *sample.window;
     const QString documents = QDir(documentsFolder()).absolutePath();
     ASSERT_NE(documents, QDir::currentPath());
 

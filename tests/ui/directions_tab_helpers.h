@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/main_window.h"
+#include "window_parts.h"
 
 namespace livra::uitest {
 
@@ -52,8 +52,8 @@ inline QPoint slotCell(int d, int s) { return QPoint(63 + 33 * s + 16, 33 * (d +
 // A right click on the calendar list: the press selects the row, the context
 // menu event opens the calendar menu, as the window system sends them.
 inline void rightClickCalendar(ui::MainWindow& w, int row) {
-    QWidget* view = w.calendarList()->viewport();
-    const QPoint pos = w.calendarList()->visualRect(w.calendarList()->model()->index(row, 0)).center();
+    QWidget* view = named<QTableWidget>(w, "calendarList")->viewport();
+    const QPoint pos = named<QTableWidget>(w, "calendarList")->visualRect(named<QTableWidget>(w, "calendarList")->model()->index(row, 0)).center();
     QTest::mouseClick(view, Qt::RightButton, {}, pos);
     QContextMenuEvent e(QContextMenuEvent::Mouse, pos, view->mapToGlobal(pos));
     QApplication::sendEvent(view, &e);

@@ -41,13 +41,13 @@ protected:
     void SetUp() override {
         w = std::make_unique<MainWindow>(*c, nullptr);
         w->show();
-        w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+        named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
     }
     QStringList calendarRows() {
         QStringList rows;
         for (int i = 0; i < AlarmCount; ++i) {
-            const QString time = w->calendarList()->item(i, 0)->text();
-            if (!time.isEmpty()) rows << time + " " + w->calendarList()->item(i, 1)->text();
+            const QString time = named<QTableWidget>(*w, "calendarList")->item(i, 0)->text();
+            if (!time.isEmpty()) rows << time + " " + named<QTableWidget>(*w, "calendarList")->item(i, 1)->text();
         }
         return rows;
     }
@@ -92,7 +92,7 @@ TEST_F(DirectionsTabTest, FirstFreeRowOpensTheDialogAndEachPictureButtonCreatesI
             return true;
         });
         c->Modified = 0;
-        QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, directionRow(row));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, directionRow(row));
         ASSERT_TRUE(script.done());
         EXPECT_EQ(title, "Направления");
         EXPECT_EQ(size, QSize(493, 165));
@@ -111,9 +111,9 @@ TEST_F(DirectionsTabTest, FirstFreeRowOpensTheDialogAndEachPictureButtonCreatesI
     // one, the header (an unexpected dialog fails the script).
     {
         ModalScript none;
-        QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, directionRow(0));
-        QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, directionRow(row + 1));
-        QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, QPoint(31, 10));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, directionRow(0));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, directionRow(row + 1));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, QPoint(31, 10));
         EXPECT_EQ(c->DirectionKind[row + 1], DirEmpty);
     }
 
@@ -125,7 +125,7 @@ TEST_F(DirectionsTabTest, FirstFreeRowOpensTheDialogAndEachPictureButtonCreatesI
 
 TEST_F(DirectionsTabTest, TramButtonIsRefusedWhereThreeRowsDoNotFit) {
     for (int d = 0; d < 61; ++d) livra::test::addDirection(*c, d, DirExtraRed);
-    w->directionsScroll()->setValue(55);
+    named<QScrollBar>(*w, "directionsScroll")->setValue(55);
     ModalScript script;
     bool tramEnabled = true, vehicleEnabled = false;
     script.act([&](QWidget* widget) {
@@ -138,7 +138,7 @@ TEST_F(DirectionsTabTest, TramButtonIsRefusedWhereThreeRowsDoNotFit) {
         QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, directionRow(61 - 55));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, directionRow(61 - 55));
     ASSERT_TRUE(script.done());
     EXPECT_FALSE(tramEnabled);
     EXPECT_TRUE(vehicleEnabled);
@@ -170,7 +170,7 @@ TEST_F(DirectionsTabTest, SlotClickOpensTheChannelDialogAndOkStoresTheChoice) {
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(0, 1));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(0, 1));
     ASSERT_TRUE(script.done());
     EXPECT_EQ(title, "Напр.№1  Ячейка №2");
     EXPECT_EQ(entries, (QStringList{"61", "нет", "1", "2"}));
@@ -191,7 +191,7 @@ TEST_F(DirectionsTabTest, SlotClickOpensTheChannelDialogAndOkStoresTheChoice) {
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(2, 6));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(2, 6));
     ASSERT_TRUE(script.done());
     EXPECT_EQ(title, "Напр.№3  Ячейка №7");
     EXPECT_FALSE(monitoring);
@@ -207,7 +207,7 @@ TEST_F(DirectionsTabTest, SlotClickOpensTheChannelDialogAndOkStoresTheChoice) {
         QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(4, 2));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(4, 2));
     ASSERT_TRUE(script.done());
     EXPECT_TRUE(offShown);
     EXPECT_EQ(c->DirectionChannels[4][2], 55);
@@ -217,14 +217,14 @@ TEST_F(DirectionsTabTest, SlotClickOpensTheChannelDialogAndOkStoresTheChoice) {
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(4, 2));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(4, 2));
     ASSERT_TRUE(script.done());
     EXPECT_EQ(c->DirectionControl[4][2], ControlOff);
 
     // A slot the kind does not use and an empty row open nothing.
     ModalScript none;
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(0, 4));
-    QTest::mouseClick(w->directionsCanvas(), Qt::LeftButton, {}, slotCell(6, 0));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(0, 4));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(6, 0));
 }
 
 TEST_F(DirectionsTabTest, MenuDeletesAWholeTramAndResetsChannels) {
@@ -235,7 +235,7 @@ TEST_F(DirectionsTabTest, MenuDeletesAWholeTramAndResetsChannels) {
     w->refreshPass();
     {
         PopupClick menu("Удалить направление");
-        QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, directionRow(2));  // the tram's middle row
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::RightButton, {}, directionRow(2));  // the tram's middle row
         ASSERT_TRUE(menu.done());
         EXPECT_EQ(menu.items, (QStringList{"Удалить направление", "Сбросить все номера каналов", "Отмена"}));
     }
@@ -245,21 +245,21 @@ TEST_F(DirectionsTabTest, MenuDeletesAWholeTramAndResetsChannels) {
     EXPECT_EQ(c->TactSignals[0][0][1], SignalRed) << "fixed programs follow the directions";
     {
         PopupClick menu("Отмена");
-        QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, directionRow(0));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::RightButton, {}, directionRow(0));
         ASSERT_TRUE(menu.done());
     }
     EXPECT_EQ(c->DirectionChannels[0][0], 62);
     const auto modes = c->DirectionControl;
     {
         PopupClick menu("Сбросить все номера каналов");
-        QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, directionRow(0));
+        QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::RightButton, {}, directionRow(0));
         ASSERT_TRUE(menu.done());
     }
     for (const auto& row : c->DirectionChannels) EXPECT_EQ(row, DirectionSlots{});
     EXPECT_EQ(c->DirectionControl, modes);
     // A right click on an empty row shows no menu.
     PopupClick none("Отмена");
-    QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, directionRow(5));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::RightButton, {}, directionRow(5));
     EXPECT_FALSE(none.done());
 }
 
@@ -267,7 +267,7 @@ TEST_F(DirectionsTabTest, ChannelCountQuestionYesAndNo) {
     ASSERT_TRUE(createDirection(*c, 0, DirVehicle));  // 62, 61, 60
     ASSERT_TRUE(createDirection(*c, 1, DirExtraRed));
     ASSERT_TRUE(applyChannel(*c, 1, 0, 3, ControlCurrent));
-    QComboBox* box = w->channelCountBox();
+    QComboBox* box = named<QComboBox>(*w, "channelCount");
     box->setFocus();
     ModalScript script;
     script.answer("Нет");
@@ -399,7 +399,7 @@ TEST_F(DirectionsTabTest, CalendarMenuAddsEditsAndDeletesThroughTheDialog) {
 TEST_F(DirectionsTabTest, CalendarFullDayAndEntriesTheListsCannotShow) {
     for (int h = 0; h < AlarmCount; ++h) livra::test::addAlarm(*c, 1, h, 0, 4);
     c->Calendar[2][0] = CalendarEntry{0, 24, 4};  // hour 24, from a file
-    QTest::mouseClick(w->dayTabs(), Qt::LeftButton, {}, w->dayTabs()->tabRect(1).center());
+    QTest::mouseClick(named<QTabBar>(*w, "dayTabs"), Qt::LeftButton, {}, named<QTabBar>(*w, "dayTabs")->tabRect(1).center());
 
     ModalScript script;
     bool dialogGone = false;
@@ -427,15 +427,12 @@ TEST_F(DirectionsTabTest, CalendarFullDayAndEntriesTheListsCannotShow) {
         livra::uitest::rightClickCalendar(*w, 3);
     }
     ASSERT_TRUE(script.done());
-    ASSERT_EQ(script.boxes.size(), 1u);
-    EXPECT_EQ(script.boxes[0].title, "Внимание!");
-    EXPECT_EQ(script.boxes[0].text, "Список переполнен.\nНет места для новой записи.");
-    EXPECT_EQ(script.boxes[0].icon, QMessageBox::NoIcon);
+    expectBox(script.boxes, "Внимание!", "Список переполнен.\nНет места для новой записи.", QMessageBox::NoIcon);
     EXPECT_TRUE(dialogGone);
     EXPECT_EQ(c->Calendar[1], tuesday);
 
     // Wednesday's odd entry: no edit dialog, but it can be deleted.
-    QTest::mouseClick(w->dayTabs(), Qt::LeftButton, {}, w->dayTabs()->tabRect(2).center());
+    QTest::mouseClick(named<QTabBar>(*w, "dayTabs"), Qt::LeftButton, {}, named<QTabBar>(*w, "dayTabs")->tabRect(2).center());
     EXPECT_EQ(calendarRows(), QStringList{"24:00 04"});
     {
         PopupClick menu("Редактировать");

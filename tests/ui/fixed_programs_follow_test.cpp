@@ -35,7 +35,7 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
     buildFixedPrograms(*c);
     MainWindow w(*c, nullptr);
     w.show();
-    w.tabs()->setCurrentIndex(MainWindow::TabDirections);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
     w.refreshPass();
     const auto zhm = [&](int d) { return int(c->TactSignals[1][0][d]); };
     const int FY = SignalFlashingYellow, OFF = SignalOff;
@@ -54,12 +54,12 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
     };
     // Direction column of the tact grid, scrolled by one row, so a row
     // number taken from the directions picture would be off by one.
-    const auto gridRow = [&](int d) { return QPoint(10, 33 * (d - w.tactDirectionScroll()->value() + 3) + 10); };
+    const auto gridRow = [&](int d) { return QPoint(10, 33 * (d - named<QScrollBar>(w, "tactDirectionScroll")->value() + 3) + 10); };
 
     // Directions tab, channel dialog: the yellow output of direction 1 set
     // to "0" (the entry after its own number).
     channelDialog(1);
-    QTest::mouseClick(w.directionsCanvas(), Qt::LeftButton, {}, slotCell(0, 1));
+    QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(0, 1));
     ASSERT_TRUE(script.done());
     ASSERT_EQ(c->DirectionChannels[0][1], 0);
     EXPECT_EQ(zhm(0), OFF) << "channel dialog";
@@ -67,21 +67,21 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
 
     // Channel count 8, "Да": direction 5 loses its yellow, 6 keeps channel 3.
     script.answer("Да");
-    w.channelCountBox()->setFocus();
-    QTest::keyClick(w.channelCountBox(), Qt::Key_Home);
+    named<QComboBox>(w, "channelCount")->setFocus();
+    QTest::keyClick(named<QComboBox>(w, "channelCount"), Qt::Key_Home);
     ASSERT_TRUE(script.done());
     ASSERT_EQ(c->ChannelCount, 8);
     EXPECT_EQ(zhm(4), OFF) << "channel count";
     EXPECT_EQ(zhm(5), FY);
 
     // Tact grid: DirectionMenu on the tram's middle row deletes the tram.
-    w.tabs()->setCurrentIndex(MainWindow::TabPrograms);
-    w.programBox()->setCurrentIndex(1);
-    w.tactDirectionScroll()->setValue(1);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
+    named<QComboBox>(w, "programBox")->setCurrentIndex(1);
+    named<QScrollBar>(w, "tactDirectionScroll")->setValue(1);
     c->CurrentDirection = 0;
     {
         PopupClick menu("Удалить направление");
-        QTest::mouseClick(w.tactCanvas(), Qt::RightButton, {}, gridRow(2));
+        QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::RightButton, {}, gridRow(2));
         ASSERT_TRUE(menu.done());
     }
     ASSERT_EQ(c->DirectionKind[0], DirVehicle);
@@ -96,14 +96,14 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
     // the ЖМ grid shown redraws at once.
     const QPoint picture = QPoint(63 + 31, 33 * (2 - 1 + 3) + 16) - QPoint(25, 12);
     const auto& cells = pictures::builtInPictures().signalCell;
-    EXPECT_EQ(w.tactCanvas()->image().pixelColor(picture), cells[FY].pixelColor(6, 4));
+    EXPECT_EQ(named<ui::CanvasView>(w, "tactCanvas")->image().pixelColor(picture), cells[FY].pixelColor(6, 4));
     {
         PopupClick menu("Сбросить все номера каналов");
-        QTest::mouseClick(w.tactCanvas(), Qt::RightButton, {}, gridRow(1));
+        QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::RightButton, {}, gridRow(1));
         ASSERT_TRUE(menu.done());
     }
     EXPECT_EQ(zhm(2), OFF) << "channels reset from the tact grid";
-    EXPECT_EQ(w.tactCanvas()->image().pixelColor(picture), cells[OFF].pixelColor(6, 4));
+    EXPECT_EQ(named<ui::CanvasView>(w, "tactCanvas")->image().pixelColor(picture), cells[OFF].pixelColor(6, 4));
 
     // Tact grid, first free row: the directions dialog adds a vehicle, which
     // gets channels 8, 7, 6 and so flashes yellow in ЖМ.
@@ -113,7 +113,7 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
         QTest::mouseClick(d->kindButton(DirVehicle), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w.tactCanvas(), Qt::LeftButton, {}, gridRow(3));
+    QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::LeftButton, {}, gridRow(3));
     ASSERT_TRUE(script.done());
     ASSERT_EQ(c->DirectionKind[3], DirVehicle);
     ASSERT_EQ(c->DirectionChannels[3][1], 7);
@@ -121,22 +121,22 @@ TEST(FixedProgramsFollow, EveryDirectionOrChannelChangeFromEitherTab) {
 
     // Directions tab: a yellow output given back to direction 1, then the
     // directions tab's menu deletes direction 1 and the new vehicle moves up.
-    w.tabs()->setCurrentIndex(MainWindow::TabDirections);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
     channelDialog(1);
-    QTest::mouseClick(w.directionsCanvas(), Qt::LeftButton, {}, slotCell(0, 1));
+    QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::LeftButton, {}, slotCell(0, 1));
     ASSERT_TRUE(script.done());
     ASSERT_NE(c->DirectionChannels[0][1], 0);
     EXPECT_EQ(zhm(0), FY) << "yellow given back";
     {
         PopupClick menu("Сбросить все номера каналов");
-        QTest::mouseClick(w.directionsCanvas(), Qt::RightButton, {}, directionRow(0));
+        QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::RightButton, {}, directionRow(0));
         ASSERT_TRUE(menu.done());
     }
     EXPECT_EQ(zhm(0), OFF) << "channels reset from the directions tab";
     EXPECT_EQ(zhm(3), OFF);
     {
         PopupClick menu("Удалить направление");
-        QTest::mouseClick(w.directionsCanvas(), Qt::RightButton, {}, directionRow(0));
+        QTest::mouseClick(named<ui::CanvasView>(w, "directionsCanvas"), Qt::RightButton, {}, directionRow(0));
         ASSERT_TRUE(menu.done());
     }
     EXPECT_EQ(c->DirectionKind[2], DirVehicle);

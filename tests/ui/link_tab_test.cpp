@@ -14,7 +14,7 @@
 #include "emulator/virtual_controller.h"
 #include "model/files.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/session.h"
 #include "ui_helpers.h"
 
@@ -45,7 +45,7 @@ protected:
         s.port = pty;
         session = std::make_unique<Session>(s);
         ASSERT_TRUE(session->start());
-        session->window().tabs()->setCurrentIndex(MainWindow::TabLink);
+        named<QTabWidget>(session->window(), "tabs")->setCurrentIndex(MainWindow::TabLink);
     }
     void click(const char* name) {
         auto* b = session->window().findChild<QPushButton*>(name);
@@ -60,8 +60,8 @@ TEST_F(LinkTab, ClockButtonsFillBothFields) {
     startWith(o);
     MainWindow& w = session->window();
     click("readClockButton");
-    EXPECT_TRUE(w.controllerTimeField()->text().startsWith("Вт. 08.12.2026  21:04:")) << w.controllerTimeField()->text().toStdString();
-    EXPECT_FALSE(w.computerTimeField()->text().isEmpty());
+    EXPECT_TRUE(named<QLineEdit>(w, "controllerTime")->text().startsWith("Вт. 08.12.2026  21:04:")) << named<QLineEdit>(w, "controllerTime")->text().toStdString();
+    EXPECT_FALSE(named<QLineEdit>(w, "computerTime")->text().isEmpty());
     EXPECT_TRUE(w.isEnabled());
     EXPECT_EQ(w.dialogs().exchangeWindow(), nullptr);
 
@@ -72,7 +72,7 @@ TEST_F(LinkTab, ClockButtonsFillBothFields) {
     EXPECT_EQ(script.boxes[0].title, "Внимание");
     EXPECT_EQ(script.boxes[0].text, "Время синхронизировано");
     // The controller now runs on the computer's clock.
-    EXPECT_EQ(w.controllerTimeField()->text().left(14), w.computerTimeField()->text().left(14));
+    EXPECT_EQ(named<QLineEdit>(w, "controllerTime")->text().left(14), named<QLineEdit>(w, "computerTime")->text().left(14));
 }
 
 TEST_F(LinkTab, JournalButtonFillsTheListNewestFirst) {
@@ -86,7 +86,7 @@ TEST_F(LinkTab, JournalButtonFillsTheListNewestFirst) {
     startWith(o);
     MainWindow& w = session->window();
     click("journalButton");
-    QTreeWidget* list = w.journalList();
+    QTreeWidget* list = named<QTreeWidget>(w, "journalList");
     // The controller logged its own start as record 4.
     ASSERT_EQ(list->topLevelItemCount(), 4);
     EXPECT_EQ(list->topLevelItem(0)->text(3), "Нормальный запуск ДК");
@@ -139,7 +139,7 @@ TEST_F(LinkTab, InfoWriteAndReadBack) {
     livra::test::switchSafetyRulesOff(c);  // the link is under test, not the program
     c.Modified = 0;
     click("writeButton");
-    EXPECT_EQ(w.errorList()->item(0)->text().toStdString().rfind("Ошибок не обнаружено", 0), 0u);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text().toStdString().rfind("Ошибок не обнаружено", 0), 0u);
     EXPECT_TRUE(w.isEnabled());
 
     c.TactTable[3][0].tMain = 99;
@@ -221,7 +221,7 @@ TEST_F(LinkTab, VirtualControllerOfTheCommandLine) {
     ASSERT_TRUE(session->start());
     EXPECT_FALSE(session->controllerPort().empty());
     click("readClockButton");
-    EXPECT_FALSE(session->window().controllerTimeField()->text().isEmpty());
+    EXPECT_FALSE(named<QLineEdit>(session->window(), "controllerTime")->text().isEmpty());
 }
 
 }  // namespace

@@ -28,7 +28,7 @@
 #include "pictures/pictures.h"
 #include "support/test_support.h"
 #include "ui/canvases.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/session.h"
 #include "ui/single_instance.h"
 #include "ui_helpers.h"
@@ -96,7 +96,7 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
-        for (QAction* a : w->popupMenu(k)->actions()) r.append({a->text(), a->data().toInt()});
+        for (QAction* a : w->editors().popups().menu(k)->actions()) r.append({a->text(), a->data().toInt()});
         return r;
     };
     EXPECT_EQ(popup(PopupDirections),
@@ -108,7 +108,7 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
 }
 
 TEST_F(MainWindowTest, TabsAndTheirControls) {
-    QTabWidget* tabs = w->tabs();
+    QTabWidget* tabs = named<QTabWidget>(*w, "tabs");
     EXPECT_EQ(tabs->geometry(), QRect(5, 25, 970, 470));
     ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), "Направления,каналы,календарь");
@@ -116,35 +116,35 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
     EXPECT_EQ(tabs->tabText(2), "Связь с ДК");
 
     // Directions, channels, calendar.
-    EXPECT_EQ(w->directionsCanvas()->geometry(), QRect(5, 15, 294, 395));
-    EXPECT_EQ(w->directionsScroll()->geometry(), QRect(305, 15, 20, 400));
-    EXPECT_EQ(w->directionsScroll()->maximum(), 62);
-    EXPECT_EQ(w->channelCountBox()->geometry(), QRect(340, 30, 45, 20));
-    EXPECT_EQ(w->channelCountBox()->currentText(), "64");
-    EXPECT_EQ(w->channelCountBox()->count(), 8);
-    EXPECT_EQ(w->channelCountBox()->itemText(0), "8");
-    EXPECT_EQ(w->tvp1DelayField()->text(), "0");
-    EXPECT_EQ(w->tvp1DelayField()->geometry(), QRect(340, 95, 45, 20));
-    EXPECT_EQ(w->tvp2DelayField()->geometry(), QRect(340, 140, 45, 20));
-    EXPECT_EQ(w->dayTabs()->geometry(), QRect(460, 25, 300, 30));
+    EXPECT_EQ(named<ui::CanvasView>(*w, "directionsCanvas")->geometry(), QRect(5, 15, 294, 395));
+    EXPECT_EQ(named<QScrollBar>(*w, "directionsScroll")->geometry(), QRect(305, 15, 20, 400));
+    EXPECT_EQ(named<QScrollBar>(*w, "directionsScroll")->maximum(), 62);
+    EXPECT_EQ(named<QComboBox>(*w, "channelCount")->geometry(), QRect(340, 30, 45, 20));
+    EXPECT_EQ(named<QComboBox>(*w, "channelCount")->currentText(), "64");
+    EXPECT_EQ(named<QComboBox>(*w, "channelCount")->count(), 8);
+    EXPECT_EQ(named<QComboBox>(*w, "channelCount")->itemText(0), "8");
+    EXPECT_EQ(named<QLineEdit>(*w, "tvp1Delay")->text(), "0");
+    EXPECT_EQ(named<QLineEdit>(*w, "tvp1Delay")->geometry(), QRect(340, 95, 45, 20));
+    EXPECT_EQ(named<QLineEdit>(*w, "tvp2Delay")->geometry(), QRect(340, 140, 45, 20));
+    EXPECT_EQ(named<QTabBar>(*w, "dayTabs")->geometry(), QRect(460, 25, 300, 30));
     QStringList days;
-    for (int i = 0; i < w->dayTabs()->count(); ++i) days << w->dayTabs()->tabText(i);
+    for (int i = 0; i < named<QTabBar>(*w, "dayTabs")->count(); ++i) days << named<QTabBar>(*w, "dayTabs")->tabText(i);
     EXPECT_EQ(days, (QStringList{"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"}));
-    QTableWidget* cal = w->calendarList();
+    QTableWidget* cal = named<QTableWidget>(*w, "calendarList");
     EXPECT_EQ(cal->geometry(), QRect(460, 55, 300, 350));
     EXPECT_EQ(cal->rowCount(), 24);
     EXPECT_EQ(cal->horizontalHeaderItem(0)->text(), "ЧЧ:ММ");
     EXPECT_EQ(cal->horizontalHeaderItem(1)->text(), "Прог.№");
     EXPECT_EQ(cal->columnWidth(0), 55);
-    EXPECT_EQ(w->copyDayBox()->geometry(), QRect(800, 345, 45, 20));
-    EXPECT_EQ(w->copyDayBox()->currentText(), "Пн");
+    EXPECT_EQ(named<QComboBox>(*w, "copyDayBox")->geometry(), QRect(800, 345, 45, 20));
+    EXPECT_EQ(named<QComboBox>(*w, "copyDayBox")->currentText(), "Пн");
 
     // Programs, phases, tacts.
-    EXPECT_EQ(w->tactCanvas()->geometry(), QRect(5, 15, 825, 395));
-    EXPECT_EQ(w->tactScroll()->geometry(), QRect(0, 415, 830, 25));
-    EXPECT_EQ(w->tactScroll()->maximum(), 320);
-    EXPECT_EQ(w->tactDirectionScroll()->geometry(), QRect(835, 10, 20, 400));
-    QComboBox* programs = w->programBox();
+    EXPECT_EQ(named<ui::CanvasView>(*w, "tactCanvas")->geometry(), QRect(5, 15, 825, 395));
+    EXPECT_EQ(named<QScrollBar>(*w, "tactScroll")->geometry(), QRect(0, 415, 830, 25));
+    EXPECT_EQ(named<QScrollBar>(*w, "tactScroll")->maximum(), 320);
+    EXPECT_EQ(named<QScrollBar>(*w, "tactDirectionScroll")->geometry(), QRect(835, 10, 20, 400));
+    QComboBox* programs = named<QComboBox>(*w, "programBox");
     EXPECT_EQ(programs->geometry(), QRect(870, 25, 65, 20));
     ASSERT_EQ(programs->count(), 16);
     EXPECT_EQ(programs->itemText(0), "1 (КК)");
@@ -152,8 +152,8 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
     EXPECT_EQ(programs->itemText(2), "3 (ОС)");
     EXPECT_EQ(programs->itemText(15), "16");
     EXPECT_EQ(programs->currentText(), "4");
-    EXPECT_EQ(w->copyProgramBox()->count(), 13);
-    EXPECT_EQ(w->copyProgramBox()->currentText(), "4");
+    EXPECT_EQ(named<QComboBox>(*w, "copyProgramBox")->count(), 13);
+    EXPECT_EQ(named<QComboBox>(*w, "copyProgramBox")->currentText(), "4");
 
     // Link tab.
     struct Expect { const char* text; QRect rect; };
@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
         EXPECT_EQ(b->geometry(), e.rect) << e.text;
         EXPECT_EQ(b->parentWidget(), tabs->widget(2)) << e.text;
     }
-    QTreeWidget* journal = w->journalList();
+    QTreeWidget* journal = named<QTreeWidget>(*w, "journalList");
     EXPECT_EQ(journal->geometry(), QRect(185, 45, 435, 355));
     ASSERT_EQ(journal->columnCount(), 4);
     const QStringList headers{"Время,дата", "Канал", "Направление", "Событие"};
@@ -178,8 +178,8 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
         EXPECT_EQ(journal->headerItem()->text(i), headers[i]);
         EXPECT_EQ(journal->columnWidth(i), widths[i]);
     }
-    EXPECT_EQ(w->computerTimeField()->geometry(), QRect(20, 310, 130, 20));
-    EXPECT_EQ(w->controllerTimeField()->geometry(), QRect(20, 350, 130, 20));
+    EXPECT_EQ(named<QLineEdit>(*w, "computerTime")->geometry(), QRect(20, 310, 130, 20));
+    EXPECT_EQ(named<QLineEdit>(*w, "controllerTime")->geometry(), QRect(20, 350, 130, 20));
     QStringList frames;
     for (QGroupBox* g : tabs->widget(2)->findChildren<QGroupBox*>()) frames << g->title();
     frames.sort();
@@ -197,8 +197,8 @@ TEST_F(MainWindowTest, TabsAndTheirControls) {
     }
 
     // Error list and "Тест".
-    EXPECT_EQ(w->errorList()->geometry(), QRect(15, 520, 900, 85));
-    EXPECT_EQ(w->errorList()->palette().color(QPalette::Base), QColor(246, 239, 140));
+    EXPECT_EQ(named<QListWidget>(*w, "errorList")->geometry(), QRect(15, 520, 900, 85));
+    EXPECT_EQ(named<QListWidget>(*w, "errorList")->palette().color(QPalette::Base), QColor(246, 239, 140));
     EXPECT_EQ(child<QPushButton>("testButton")->geometry(), QRect(925, 520, 45, 20));
     EXPECT_EQ(child<QPushButton>("testButton")->text(), "Тест");
 }
@@ -207,8 +207,8 @@ TEST_F(MainWindowTest, TestButtonLeavesExactlyOneLine) {
     auto* test = child<QPushButton>("testButton");
     QTest::mouseClick(test, Qt::LeftButton);
     QTest::mouseClick(test, Qt::LeftButton);
-    ASSERT_EQ(w->errorList()->count(), 1);
-    EXPECT_EQ(w->errorList()->item(0)->text(), "Установите направление");
+    ASSERT_EQ(named<QListWidget>(*w, "errorList")->count(), 1);
+    EXPECT_EQ(named<QListWidget>(*w, "errorList")->item(0)->text(), "Установите направление");
 }
 
 TEST_F(MainWindowTest, SimulatorIsRefusedOnAnError) {
@@ -218,13 +218,11 @@ TEST_F(MainWindowTest, SimulatorIsRefusedOnAnError) {
     script.answer("Ок");
     w->menuAction(MenuSimulator)->trigger();
     ASSERT_TRUE(script.done());
-    ASSERT_EQ(script.boxes.size(), 1u);
-    EXPECT_EQ(script.boxes[0].title, "Внимание");
-    EXPECT_EQ(script.boxes[0].text,
-              "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.");
-    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+    expectBox(script.boxes, "Внимание",
+              "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.",
+              QMessageBox::Warning);
     EXPECT_FALSE(opened);
-    EXPECT_EQ(w->errorList()->count(), 1);
+    EXPECT_EQ(named<QListWidget>(*w, "errorList")->count(), 1);
 
     // A valid configuration passes the gate without a box.
     auto valid = livra::test::sampleConfiguration();
@@ -236,7 +234,7 @@ TEST_F(MainWindowTest, SimulatorIsRefusedOnAnError) {
     w->menuAction(MenuSimulator)->trigger();
     EXPECT_TRUE(opened);
     EXPECT_EQ(script.boxes.size(), 1u);
-    EXPECT_EQ(w->errorList()->item(0)->text(), "Ошибок не обнаружено");
+    EXPECT_EQ(named<QListWidget>(*w, "errorList")->item(0)->text(), "Ошибок не обнаружено");
 }
 
 TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
@@ -310,7 +308,7 @@ TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
 TEST_F(MainWindowTest, AReplacedConfigurationIsShownFromItsFirstTact) {
     auto sample = livra::test::sampleConfiguration();
     livra::test::writeBytes(dir / "sample.ptm", serializeProject(*sample, {}));
-    auto* scroll = w->tactScroll();
+    auto* scroll = named<QScrollBar>(*w, "tactScroll");
     auto* rows = child<QScrollBar>("tactDirectionScroll");
     scroll->setValue(40);
     rows->setValue(5);
@@ -340,11 +338,8 @@ TEST_F(MainWindowTest, ExitWithCancelKeepsTheChanges) {
     script.answer("Отмена");
     w->menuAction(MenuExit)->trigger();
     ASSERT_TRUE(script.done());
-    ASSERT_EQ(script.boxes.size(), 1u);
-    EXPECT_EQ(script.boxes[0].title, "Выход");
-    EXPECT_EQ(script.boxes[0].text, "файл не был сохранен. Сохранить его сейчас?");
-    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Question);
-    EXPECT_EQ(script.boxes[0].buttons, (QStringList{"Да", "Нет", "Отмена"}));
+    expectBox(script.boxes, "Выход", "файл не был сохранен. Сохранить его сейчас?", QMessageBox::Question,
+              (QStringList{"Да", "Нет", "Отмена"}));
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(c->Modified, 1);
 
@@ -382,12 +377,13 @@ TEST_F(MainWindowTest, RefreshWritesDerivedFieldsAndDrawsTheHeader) {
     // Фаза, Фаза, ТВП1, ТВП1, Фаза: blue edges after tacts 1, 2 and 4.
     const int32_t kinds[] = {TactPhase, TactPhase, TactTvp1, TactTvp1, TactPhase};
     for (int t = 0; t < 5; ++t) c->TactTable[3][t] = Tact{kinds[t], 2, 10 + t, 0, 0};
-    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
-    w->refreshPass();
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
+    // Tables changed under the window, as a load changes them.
+    w->configurationReplaced();
     EXPECT_EQ(c->TactTable[3][4].phaseNo, 3);
     EXPECT_EQ(c->TactTable[3][1].tEnd, 21);
     EXPECT_EQ(c->TactTable[3][4].tEnd, 35);
-    const QImage& img = w->tactCanvas()->image();
+    const QImage& img = named<ui::CanvasView>(*w, "tactCanvas")->image();
     const QColor blue(0, 0, 255), teal(32, 178, 170);
     auto edge = [&](int n) { return img.pixelColor(63 * (n + 2) - 1, 200); };
     EXPECT_EQ(edge(0), blue);
@@ -398,9 +394,9 @@ TEST_F(MainWindowTest, RefreshWritesDerivedFieldsAndDrawsTheHeader) {
 
     // At the last scroll position only the first column shows a tact.
     c->TactTable[3][320] = Tact{TactPhase, 1, 1, 0, 0};
-    w->tactScroll()->setValue(320);
+    named<QScrollBar>(*w, "tactScroll")->setValue(320);
     w->refreshPass();
-    const QImage& end = w->tactCanvas()->image();
+    const QImage& end = named<ui::CanvasView>(*w, "tactCanvas")->image();
     auto hasText = [&](int x0, int y0) {
         for (int x = x0 + 2; x < x0 + 60; ++x)
             for (int y = y0 + 1; y < y0 + 18; ++y)
@@ -420,8 +416,8 @@ TEST_F(MainWindowTest, RefreshClearsUnusedSlotsAndLabelsTrams) {
     c->DirectionChannels[0][4] = 40;  // not a vehicle's slot
     c->DirectionChannels[4][1] = 41;  // pedestrians have no yellow
     const uint8_t red = c->DirectionChannels[0][0];
-    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
-    w->refreshPass();
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
+    w->configurationReplaced();
     EXPECT_EQ(c->DirectionChannels[0][4], 0);
     EXPECT_EQ(c->DirectionChannels[4][1], 0);
     EXPECT_EQ(c->DirectionChannels[0][0], red);
@@ -430,21 +426,21 @@ TEST_F(MainWindowTest, RefreshClearsUnusedSlotsAndLabelsTrams) {
     EXPECT_EQ(directionLabel(*c, 5), "6.2");
     EXPECT_EQ(directionLabel(*c, 7), "8.2");
     // The picture is shown: the not-applicable slot 4 of row 1 is pink.
-    EXPECT_EQ(w->directionsCanvas()->image().pixelColor(63 + 33 * 4 + 2, 33 + 2), QColor(255, 198, 197));
+    EXPECT_EQ(named<ui::CanvasView>(*w, "directionsCanvas")->image().pixelColor(63 + 33 * 4 + 2, 33 + 2), QColor(255, 198, 197));
 }
 
 TEST_F(MainWindowTest, DelayFieldsAndChannelCount) {
-    QTest::keyClicks(w->tvp1DelayField(), "30x0");
+    QTest::keyClicks(named<QLineEdit>(*w, "tvp1Delay"), "30x0");
     EXPECT_EQ(c->Tvp1Delay, "0300");
     EXPECT_EQ(c->Modified, 1);
-    EXPECT_EQ(w->tvp1DelayField()->palette().color(QPalette::Base), QColor(243, 1, 26));
-    w->tvp1DelayField()->clear();
-    QTest::keyClicks(w->tvp1DelayField(), "255");
-    EXPECT_EQ(w->tvp1DelayField()->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(named<QLineEdit>(*w, "tvp1Delay")->palette().color(QPalette::Base), QColor(243, 1, 26));
+    named<QLineEdit>(*w, "tvp1Delay")->clear();
+    QTest::keyClicks(named<QLineEdit>(*w, "tvp1Delay"), "255");
+    EXPECT_EQ(named<QLineEdit>(*w, "tvp1Delay")->palette().color(QPalette::Base), QColor(Qt::white));
 
     ModalScript script;
     script.answer("Нет");
-    QComboBox* box = w->channelCountBox();
+    QComboBox* box = named<QComboBox>(*w, "channelCount");
     emit box->activated(1);  // "16"
     ASSERT_TRUE(script.done());
     EXPECT_EQ(script.boxes[0].title, "Внимание!");
@@ -467,27 +463,27 @@ TEST_F(MainWindowTest, CopyBoxesCopyIntoUserProgramsAndDays) {
     c->TactTable = sample->TactTable;
     c->TactSignals = sample->TactSignals;
     c->Calendar = sample->Calendar;
-    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
     // Program 2 (ЖМ) selected: "Ok" does nothing, not even mark a change.
-    w->programBox()->setCurrentIndex(1);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(1);
     EXPECT_EQ(c->CurrentProgram, 1);
     QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
     EXPECT_EQ(c->Modified, 0);
     EXPECT_EQ(c->TactTable[1][0].kind, TactEmpty);
     // Program 6 gets a copy of program 4.
-    w->programBox()->setCurrentIndex(5);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(5);
     QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
     EXPECT_EQ(c->Modified, 1);
     EXPECT_EQ(c->TactTable[5], c->TactTable[3]);
     EXPECT_EQ(c->TactSignals[5], c->TactSignals[3]);
 
     // Monday's alarms onto Sunday.
-    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
-    w->dayTabs()->setCurrentIndex(6);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
+    named<QTabBar>(*w, "dayTabs")->setCurrentIndex(6);
     QTest::mouseClick(child<QPushButton>("copyDayOk"), Qt::LeftButton);
     EXPECT_EQ(c->Calendar[6], c->Calendar[0]);
-    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
-    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 0)->text(), "00:00");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 1)->text(), "04");
 }
 
 TEST_F(MainWindowTest, UndoAndRedoTakeBackTheEditsAndShowWhereTheyHappened) {
@@ -506,28 +502,28 @@ TEST_F(MainWindowTest, UndoAndRedoTakeBackTheEditsAndShowWhereTheyHappened) {
     EXPECT_FALSE(redo->isEnabled());
 
     // Program 6 gets a copy of program 4, then Monday goes onto Sunday.
-    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
-    w->programBox()->setCurrentIndex(5);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(5);
     QTest::mouseClick(child<QPushButton>("copyProgramOk"), Qt::LeftButton);
     w->refreshPass();
     EXPECT_TRUE(undo->isEnabled());
     const Configuration copied = *c;
-    w->programBox()->setCurrentIndex(8);
-    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
-    w->dayTabs()->setCurrentIndex(6);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(8);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
+    named<QTabBar>(*w, "dayTabs")->setCurrentIndex(6);
     QTest::mouseClick(child<QPushButton>("copyDayOk"), Qt::LeftButton);
     w->refreshPass();
-    ASSERT_EQ(w->calendarList()->item(0, 0)->text(), "00:00");
+    ASSERT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 0)->text(), "00:00");
 
     undo->trigger();  // the day copy: Sunday as it was, on screen too
     EXPECT_TRUE(c->sameTables(copied));
-    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "08:00");
-    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "05");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 0)->text(), "08:00");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 1)->text(), "05");
     EXPECT_EQ(c->CurrentProgram, 8);
     undo->trigger();  // the program copy: program 6 empty again, and shown
     EXPECT_TRUE(c->sameTables(opened));
     EXPECT_EQ(c->CurrentProgram, 5);
-    EXPECT_EQ(w->programBox()->currentIndex(), 5);
+    EXPECT_EQ(named<QComboBox>(*w, "programBox")->currentIndex(), 5);
     EXPECT_EQ(c->Modified, 1);
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(redo->isEnabled());
@@ -568,30 +564,30 @@ TEST_F(MainWindowTest, ServiceAsksForThePasswordAndIgnoresAWrongOne) {
 TEST_F(MainWindowTest, CanvasClicksAndPopupItemsReachTheEditors) {
     QList<QPair<QPoint, int>> tactClicks, dirClicks;
     QList<QPair<int, int>> chosen;
-    QObject::connect(w.get(), &MainWindow::tactCanvasClicked,
+    QObject::connect(named<ProgramsTab>(*w, "programsTab"), &ProgramsTab::canvasClicked,
                      [&](QPoint p, Qt::MouseButton b) { tactClicks.append({p, int(b)}); });
-    QObject::connect(w.get(), &MainWindow::directionsCanvasClicked,
+    QObject::connect(named<DirectionsTab>(*w, "directionsTab"), &DirectionsTab::canvasClicked,
                      [&](QPoint p, Qt::MouseButton b) { dirClicks.append({p, int(b)}); });
-    QObject::connect(w.get(), &MainWindow::popupChosen, [&](int ctx, int id) { chosen.append({ctx, id}); });
+    QObject::connect(&w->editors().popups(), &PopupMenus::chosen, [&](int ctx, int id) { chosen.append({ctx, id}); });
 
-    QTest::mouseClick(w->directionsCanvas(), Qt::RightButton, {}, QPoint(10, 40));
-    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
-    QTest::mouseClick(w->tactCanvas(), Qt::LeftButton, {}, QPoint(70, 120));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "directionsCanvas"), Qt::RightButton, {}, QPoint(10, 40));
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
+    QTest::mouseClick(named<ui::CanvasView>(*w, "tactCanvas"), Qt::LeftButton, {}, QPoint(70, 120));
     ASSERT_EQ(dirClicks.size(), 1);
     EXPECT_EQ(dirClicks[0], (QPair<QPoint, int>{QPoint(10, 40), int(Qt::RightButton)}));
     ASSERT_EQ(tactClicks.size(), 1);
     EXPECT_EQ(tactClicks[0], (QPair<QPoint, int>{QPoint(70, 120), int(Qt::LeftButton)}));
 
     // Right click on the calendar list: its pop-up, third item "Удалить".
-    w->tabs()->setCurrentIndex(MainWindow::TabDirections);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
     QTimer::singleShot(0, [] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         for (int i = 0; i < 3; ++i) QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Return);
     });
-    emit w->calendarList()->customContextMenuRequested(QPoint(20, 20));
-    EXPECT_EQ(w->popupContext(), PopupCalendar);
+    emit named<QTableWidget>(*w, "calendarList")->customContextMenuRequested(QPoint(20, 20));
+    EXPECT_EQ(w->editors().popups().context(), PopupCalendar);
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen[0], (QPair<int, int>{PopupCalendar, 3}));
 }
@@ -599,13 +595,13 @@ TEST_F(MainWindowTest, CanvasClicksAndPopupItemsReachTheEditors) {
 TEST_F(MainWindowTest, CalendarListShowsTheSelectedDay) {
     livra::test::addAlarm(*c, 1, 7, 5, 4);
     livra::test::addAlarm(*c, 1, 22, 30, 2);
-    w->refreshCalendarList();
-    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "");
-    QTest::mouseClick(w->dayTabs(), Qt::LeftButton, {}, w->dayTabs()->tabRect(1).center());
-    EXPECT_EQ(w->calendarList()->item(0, 0)->text(), "07:05");
-    EXPECT_EQ(w->calendarList()->item(0, 1)->text(), "04");
-    EXPECT_EQ(w->calendarList()->item(1, 1)->text(), "02(ЖМ)");
-    EXPECT_EQ(w->calendarList()->item(2, 0)->text(), "");
+    named<ui::DirectionsTab>(*w, "directionsTab")->refreshCalendarList();
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 0)->text(), "");
+    QTest::mouseClick(named<QTabBar>(*w, "dayTabs"), Qt::LeftButton, {}, named<QTabBar>(*w, "dayTabs")->tabRect(1).center());
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 0)->text(), "07:05");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(0, 1)->text(), "04");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(1, 1)->text(), "02(ЖМ)");
+    EXPECT_EQ(named<QTableWidget>(*w, "calendarList")->item(2, 0)->text(), "");
 }
 
 TEST_F(MainWindowTest, AboutBoxAndMissingHelpAndLoader) {
@@ -657,7 +653,7 @@ TEST_F(MainWindowTest, ExchangeWindowDisablesTheMainWindowAndCancels) {
     EXPECT_TRUE(w->isVisible());
     // No refresh pass runs while the command waits for the controller.
     c->TactTable[3][0] = Tact{TactPhase, 1, 7, 0, 0};
-    w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+    named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
     w->refreshPass();
     EXPECT_EQ(c->TactTable[3][0].tEnd, 0);
     d.exchangeProgress(4100, 8200);
@@ -666,7 +662,7 @@ TEST_F(MainWindowTest, ExchangeWindowDisablesTheMainWindowAndCancels) {
     d.exchangeEnd();
     EXPECT_EQ(d.exchangeWindow(), nullptr);
     EXPECT_TRUE(w->isEnabled());
-    w->refreshPass();
+    w->configurationReplaced();
     EXPECT_EQ(c->TactTable[3][0].tEnd, 7);
 }
 
@@ -756,26 +752,26 @@ TEST_F(MainWindowTest, WheelOverTheTablesScrollsThem) {
     QScrollBar* tacts = child<QScrollBar>("tactScroll");
     QScrollBar* tactDirs = child<QScrollBar>("tactDirectionScroll");
 
-    wheel(w->directionsCanvas(), QPoint(0, -120));
+    wheel(named<ui::CanvasView>(*w, "directionsCanvas"), QPoint(0, -120));
     EXPECT_EQ(dirs->value(), lines);
-    wheel(w->directionsCanvas(), QPoint(0, 120));
+    wheel(named<ui::CanvasView>(*w, "directionsCanvas"), QPoint(0, 120));
     EXPECT_EQ(dirs->value(), 0);
 
-    wheel(w->tactCanvas(), QPoint(0, -240));
+    wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(0, -240));
     EXPECT_EQ(tactDirs->value(), 2 * lines);
     EXPECT_EQ(tacts->value(), 0);
-    wheel(w->tactCanvas(), QPoint(0, -120), Qt::ShiftModifier);
+    wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(0, -120), Qt::ShiftModifier);
     EXPECT_EQ(tacts->value(), lines);
     EXPECT_EQ(tactDirs->value(), 2 * lines);
-    wheel(w->tactCanvas(), QPoint(-120, 0));
+    wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(-120, 0));
     EXPECT_EQ(tacts->value(), 2 * lines);
 
-    for (int i = 0; i < 3; ++i) wheel(w->tactCanvas(), QPoint(-40, 0));
+    for (int i = 0; i < 3; ++i) wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(-40, 0));
     EXPECT_EQ(tacts->value(), 3 * lines);
 
-    for (int i = 0; i < 200; ++i) wheel(w->tactCanvas(), QPoint(-120, 0));
+    for (int i = 0; i < 200; ++i) wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(-120, 0));
     EXPECT_EQ(tacts->value(), TactCount - 1);
-    wheel(w->tactCanvas(), QPoint(0, 120));
+    wheel(named<ui::CanvasView>(*w, "tactCanvas"), QPoint(0, 120));
     EXPECT_EQ(tactDirs->value(), lines);
 }
 

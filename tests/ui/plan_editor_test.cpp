@@ -325,11 +325,8 @@ TEST_F(PlanEditorTest, ScreenshotIsTheSurfaceAndAnExistingFileIsReplacedOnlyOnYe
         rightClick({400, 400});
         pick(editor->planMenu(), {"Скриншот"});
         EXPECT_TRUE(script.done());
-        ASSERT_EQ(script.boxes.size(), 1u);
-        EXPECT_EQ(script.boxes[0].title, "Подтвердить сохранение");
-        EXPECT_EQ(script.boxes[0].text, "shot.bmp уже существует.\nЗаменить?");
-        EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
-        EXPECT_EQ(script.boxes[0].buttons, (QStringList{"Да", "Нет"}));
+        expectBox(script.boxes, "Подтвердить сохранение", "shot.bmp уже существует.\nЗаменить?", QMessageBox::Warning,
+                  (QStringList{"Да", "Нет"}));
         EXPECT_EQ(script.dialogTitles, (QStringList{"Сохранить скриншот", "Сохранить скриншот"}));
     }
     EXPECT_EQ(test::readBytes(dir / "shot.bmp"), first);

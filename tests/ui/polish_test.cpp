@@ -22,7 +22,7 @@
 #include "model/files.h"
 #include "model/project_file.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/qt_translations.h"
 #include "ui/session.h"
 #include "ui/user_guide.h"
@@ -213,7 +213,7 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
     QString lastLine() {
-        QListWidget* list = session->window().errorList();
+        QListWidget* list = named<QListWidget>(session->window(), "errorList");
         return list->count() ? list->item(list->count() - 1)->text() : QString();
     }
 };
@@ -230,10 +230,10 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     replaceTables(c, *many);
     c.Modified = 0;
     w.configurationReplaced();
-    w.directionsScroll()->setValue(7);
+    named<QScrollBar>(w, "directionsScroll")->setValue(7);
 
     // The controller is fresh from the factory: said so, nothing replaced.
-    w.tabs()->setCurrentIndex(MainWindow::TabLink);
+    named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabLink);
     {
         ModalScript script;
         script.answer("Ок");
@@ -241,7 +241,7 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
         ASSERT_TRUE(script.done());
         EXPECT_EQ(script.boxes[0].text, "В памяти ДК нет конфигурации.");
     }
-    EXPECT_EQ(w.directionsScroll()->value(), 7) << "the view stays where the user left it";
+    EXPECT_EQ(named<QScrollBar>(w, "directionsScroll")->value(), 7) << "the view stays where the user left it";
     EXPECT_TRUE(c.sameTables(*many));
     EXPECT_EQ(c.Modified, 0);
 
@@ -252,11 +252,11 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     ASSERT_GT(bytes, 1000u);
     const QString grouped = QString("%1 %2").arg(bytes / 1000).arg(bytes % 1000, 3, 10, QChar('0'));
     // With the read-back check on (the default) the verdict follows it.
-    QListWidget* lines = w.errorList();
+    QListWidget* lines = named<QListWidget>(w, "errorList");
     ASSERT_GE(lines->count(), 2);
     EXPECT_EQ(lines->item(lines->count() - 2)->text(), "Конфигурация записана в ДК (" + grouped + " байт)");
     EXPECT_EQ(lastLine(), "Конфигурация в ДК совпадает с проектом");
-    QListWidget* list = w.errorList();
+    QListWidget* list = named<QListWidget>(w, "errorList");
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1)).center()));
     shoot(&w, "link_written.png");
 
@@ -271,7 +271,7 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     sync.act([&](QWidget* m) {
         auto* box = qobject_cast<QMessageBox*>(m);
         if (!box) return false;
-        timeAtBox = w.controllerTimeField()->text();
+        timeAtBox = named<QLineEdit>(w, "controllerTime")->text();
         box->accept();
         return true;
     });
@@ -282,7 +282,7 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
 
     // Journal rows carry their whole event as a tooltip.
     click("journalButton");
-    QTreeWidget* journal = w.journalList();
+    QTreeWidget* journal = named<QTreeWidget>(w, "journalList");
     ASSERT_GE(journal->topLevelItemCount(), 2);
     for (int i = 0; i < journal->topLevelItemCount(); ++i)
         for (int col = 0; col < 4; ++col)

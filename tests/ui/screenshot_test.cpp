@@ -4,16 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPainter>
-#include "pictures/pictures.h"
-#include <filesystem>
 #include <QListWidget>
+#include <QPainter>
 #include <QTabWidget>
+#include <filesystem>
 
 #include "app/controller_commands.h"
 #include "model/project_file.h"
+#include "pictures/pictures.h"
+#include "sample_window.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui_helpers.h"
 
 using namespace livra;
@@ -21,18 +22,10 @@ using namespace livra::ui;
 
 namespace {
 
-// The crossroad shipped in examples/: the program as a user first sees it.
-std::unique_ptr<Configuration> crossroad() {
-    auto parsed = parseProject(livra::test::readBytes(
-        std::filesystem::path(LIVRA_TEST_DATA).parent_path().parent_path() / "examples" / "crossroad.ptm"));
-    EXPECT_TRUE(parsed);
-    return parsed ? std::move(parsed->config) : std::make_unique<Configuration>();
-}
-
 TEST(Screenshots, EveryTab) {
     const QString out = LIVRA_SCREENSHOT_DIR;
     ASSERT_TRUE(QDir().mkpath(out));
-    auto c = crossroad();
+    auto c = livra::uitest::sampleCrossroad();
     MainWindow w(*c, nullptr);
     w.configurationReplaced();
     w.setTitle("Конфигуратор ДК 'Ливра'  -  crossroad.ptm");
@@ -49,12 +42,12 @@ TEST(Screenshots, EveryTab) {
     w.showLinkState();
     w.runValidator();
     // The verdict, then the safety check's line(s).
-    ASSERT_GE(w.errorList()->count(), 2);
-    EXPECT_EQ(w.errorList()->item(0)->text(), "Ошибок не обнаружено");
+    ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Ошибок не обнаружено");
     w.show();
     const char* names[] = {"tab1_directions.png", "tab2_programs.png", "tab3_link.png"};
     for (int tab = 0; tab < 3; ++tab) {
-        w.tabs()->setCurrentIndex(tab);
+        named<QTabWidget>(w, "tabs")->setCurrentIndex(tab);
         w.refreshPass();
         const QImage shot = w.grab().toImage();
         EXPECT_EQ(shot.size(), QSize(980, 640));

@@ -18,7 +18,7 @@
 #include "model/project_file.h"
 #include "plan/plan_pictures.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/session.h"
 #include "ui/simulator/simulator_window.h"
 #include "ui_helpers.h"
@@ -310,10 +310,8 @@ TEST_F(SimulatorWindowTest, RunningPlanWarnsAndIgnoresTheMouseUntilRelease) {
     script.answer("Ок");
     QTest::mousePress(&plan, Qt::RightButton, {}, QPoint(250, 250));
     ASSERT_TRUE(script.done());
-    ASSERT_EQ(script.boxes.size(), 1u);
-    EXPECT_EQ(script.boxes[0].title, "Внимание!");
-    EXPECT_EQ(script.boxes[0].text, "Запущено моделирование.\nИзменения невозможны\nдо остановки процесса");
-    EXPECT_EQ(script.boxes[0].icon, QMessageBox::Warning);
+    expectBox(script.boxes, "Внимание!", "Запущено моделирование.\nИзменения невозможны\nдо остановки процесса",
+              QMessageBox::Warning);
     // The button is still held: the plan waits for its release without
     // blocking, and passes nothing on even once editing is allowed again.
     EXPECT_TRUE(plan.ignoringUntilRelease() || QGuiApplication::mouseButtons() == Qt::NoButton);

@@ -26,6 +26,7 @@ using namespace livra;
 using namespace livra::ui;
 using livra::test::TempDir;
 using livra::uitest::ModalScript;
+using livra::uitest::named;
 
 namespace {
 
@@ -92,8 +93,8 @@ TEST(SumoDialogs, ExportFromTheMenuWritesTheFileAndSaysSo) {
     std::ifstream in(pathFromUtf8(out.toStdString()));
     const std::string xml{std::istreambuf_iterator<char>(in), {}};
     EXPECT_NE(xml.find("<tlLogic id=\"J\" type=\"static\" programID=\"4\" offset=\"0\">"), std::string::npos);
-    ASSERT_EQ(w.errorList()->count(), 1);
-    EXPECT_EQ(w.errorList()->item(0)->text(), "Экспорт в SUMO: " + out);
+    ASSERT_EQ(named<QListWidget>(w, "errorList")->count(), 1);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Экспорт в SUMO: " + out);
 }
 
 TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
@@ -140,9 +141,9 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     EXPECT_EQ(c->TactTable[4][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
     EXPECT_EQ(c->TactSignals[4][1][1], SignalRedYellow);
     EXPECT_EQ(c->Modified, 1);
-    ASSERT_GE(w.errorList()->count(), 2);
-    EXPECT_EQ(w.errorList()->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 5");
-    EXPECT_TRUE(w.errorList()->item(1)->text().startsWith("Проверка: "));
+    ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 5");
+    EXPECT_TRUE(named<QListWidget>(w, "errorList")->item(1)->text().startsWith("Проверка: "));
 
     // Into the same program again: asked first, "Нет" keeps it; a letter a
     // pedestrian cannot show is refused with the cause, nothing changes.

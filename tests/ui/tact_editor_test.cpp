@@ -17,7 +17,7 @@
 #include "edit/tact_edit.h"
 #include "pictures/pictures.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/tacts/picture_button.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/tacts/tact_properties_dialog.h"
@@ -100,13 +100,13 @@ protected:
     void SetUp() override {
         w = std::make_unique<MainWindow>(*c, nullptr);
         w->show();
-        w->tabs()->setCurrentIndex(MainWindow::TabPrograms);
+        named<QTabWidget>(*w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
         w->refreshPass();
     }
     QPoint cell(int tact, int direction) { return livra::uitest::tactCell(*w, tact, direction); }
     QPoint header(int tact) { return livra::uitest::tactHeader(*w, tact); }
-    void click(QPoint at, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(w->tactCanvas(), b, {}, at); }
-    QColor pixel(QPoint at) { return w->tactCanvas()->image().pixelColor(at); }
+    void click(QPoint at, Qt::MouseButton b = Qt::LeftButton) { QTest::mouseClick(named<ui::CanvasView>(*w, "tactCanvas"), b, {}, at); }
+    QColor pixel(QPoint at) { return named<ui::CanvasView>(*w, "tactCanvas")->image().pixelColor(at); }
     // Picks item `index` of the pop-up menu that the next action opens.
     static void chooseMenuItem(int index) {
         QTimer::singleShot(0, [index] {
@@ -138,30 +138,30 @@ TEST_F(TactEditorTest, GridShowsSignalsLabelsAndMarks) {
     EXPECT_EQ(pixel(cell(1, 0)), QColor(255, 242, 0));
     EXPECT_EQ(pixel(cell(0, 11)), QColor(255, 198, 197));
     EXPECT_EQ(pixel(cell(5, 0)), QColor(Qt::white));
-    EXPECT_TRUE(w->tactCanvas()->image().save(shotPath("tact_grid.png")));
+    EXPECT_TRUE(named<ui::CanvasView>(*w, "tactCanvas")->image().save(shotPath("tact_grid.png")));
     // Both trams and both call inputs in view.
-    w->tactDirectionScroll()->setValue(4);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(4);
     w->refreshPass();
     EXPECT_EQ(pixel(cell(3, 11)), QColor(255, 0, 0));
     EXPECT_EQ(pixel(cell(4, 11)), QColor(255, 198, 197));
     EXPECT_TRUE(w->grab().save(shotPath("tact_grid_window.png")));
-    w->tactDirectionScroll()->setValue(0);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(0);
 
     c->TactSignals[3][5][0] = 42;  // a damaged file
-    w->tactDirectionScroll()->setValue(60);
-    w->tactScroll()->setValue(310);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(60);
+    named<QScrollBar>(*w, "tactScroll")->setValue(310);
     w->refreshPass();
     EXPECT_EQ(pixel(cell(315, 62)), QColor(Qt::white));
     EXPECT_EQ(pixel({63 * 12 + 31, 33 * 6 + 16}), QColor(153, 153, 153));  // direction 64
-    w->tactDirectionScroll()->setValue(0);
-    w->tactScroll()->setValue(0);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(0);
+    named<QScrollBar>(*w, "tactScroll")->setValue(0);
     w->refreshPass();
     EXPECT_EQ(pixel(cell(5, 0)), QColor(153, 153, 153));
 }
 
 TEST_F(TactEditorTest, HeaderClickOpensTheTactDialogAndChecksTheTimes) {
     // Scrolled down: the band still opens the tact dialog, never a signal one.
-    w->tactDirectionScroll()->setValue(5);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(5);
     ModalScript script;
     QString title;
     QSize size;
@@ -238,7 +238,7 @@ TEST_F(TactEditorTest, TactDialogCancelAndFixedProgramsOpenNothingElse) {
         EXPECT_EQ(d->mainField()->text(), "20");
         d->mainField()->setText("77");
         corner = d->pos();
-        const QPoint mouse = w->tactCanvas()->mapToGlobal(header(0));
+        const QPoint mouse = named<ui::CanvasView>(*w, "tactCanvas")->mapToGlobal(header(0));
         expected = placeOnScreen(mouse - QPoint(130, 47), d->size(), mouse);
         QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
         return true;
@@ -253,7 +253,7 @@ TEST_F(TactEditorTest, TactDialogCancelAndFixedProgramsOpenNothingElse) {
     // the script); empty tacts and call inputs elsewhere: no signal dialog.
     c->Modified = 0;
     buildFixedPrograms(*c);
-    w->programBox()->setCurrentIndex(1);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(1);
     click(header(0));
     bool menuShown = true;
     refuseMenu(menuShown);
@@ -261,8 +261,8 @@ TEST_F(TactEditorTest, TactDialogCancelAndFixedProgramsOpenNothingElse) {
     QApplication::processEvents();
     EXPECT_FALSE(menuShown);
     click(cell(0, 0));
-    EXPECT_EQ(w->popupContext(), PopupNone);
-    w->programBox()->setCurrentIndex(3);
+    EXPECT_EQ(w->editors().popups().context(), PopupNone);
+    named<QComboBox>(*w, "programBox")->setCurrentIndex(3);
     click(cell(6, 0));    // empty tact
     click(cell(0, 11));   // ТВП1 input in a phase
     click(cell(3, 12));   // ТВП2 input in a ТВП1 tact
@@ -342,7 +342,7 @@ TEST_F(TactEditorTest, TactMenuInsertsDeletesAndClears) {
     // "Вставить до" on tact 2: the second phase moves to tact 3.
     chooseMenuItem(0);
     click(header(1), Qt::RightButton);
-    EXPECT_EQ(w->popupContext(), PopupTacts);
+    EXPECT_EQ(w->editors().popups().context(), PopupTacts);
     EXPECT_EQ(c->CurrentTact, 1);
     EXPECT_EQ(c->TactTable[3][1].kind, TactEmpty);
     EXPECT_EQ(c->TactTable[3][2].kind, TactIntermediate);
@@ -384,7 +384,7 @@ TEST_F(TactEditorTest, TactMenuInsertsDeletesAndClears) {
 
 TEST_F(TactEditorTest, AFullTableShowsTheBoxAndChangesNothing) {
     for (int t = 0; t < TactCount; ++t) c->TactTable[3][t] = Tact{TactPhase, 1, 2, 0, 0};
-    w->refreshPass();
+    w->configurationReplaced();
     const auto before = *c;
     ModalScript script;
     script.answer("Ок");
@@ -406,11 +406,11 @@ TEST_F(TactEditorTest, AFullTableShowsTheBoxAndChangesNothing) {
 TEST_F(TactEditorTest, DirectionColumnReachesTheDirectionsEditor) {
     // A used row: DirectionMenu at the mouse, for that direction.
     chooseMenuItem(2);  // "Отмена"
-    QTest::mouseClick(w->tactCanvas(), Qt::RightButton, {}, QPoint(10, 33 * 5 + 10));
-    EXPECT_EQ(w->popupContext(), PopupDirections);
+    QTest::mouseClick(named<ui::CanvasView>(*w, "tactCanvas"), Qt::RightButton, {}, QPoint(10, 33 * 5 + 10));
+    EXPECT_EQ(w->editors().popups().context(), PopupDirections);
     EXPECT_EQ(c->CurrentDirection, 2);
     // The first free row opens the directions dialog for that row.
-    w->tactDirectionScroll()->setValue(13);
+    named<QScrollBar>(*w, "tactDirectionScroll")->setValue(13);
     QString dialogTitle;
     QTimer::singleShot(0, [&dialogTitle] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
@@ -418,13 +418,13 @@ TEST_F(TactEditorTest, DirectionColumnReachesTheDirectionsEditor) {
             dialog->close();
         }
     });
-    QTest::mouseClick(w->tactCanvas(), Qt::LeftButton, {}, QPoint(10, 33 * 3 + 10));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "tactCanvas"), Qt::LeftButton, {}, QPoint(10, 33 * 3 + 10));
     EXPECT_EQ(dialogTitle, "Направления");
     EXPECT_EQ(c->CurrentDirection, 13);
     // A free row below it sets the direction but shows no menu.
     bool menuShown = true;
     refuseMenu(menuShown);
-    QTest::mouseClick(w->tactCanvas(), Qt::RightButton, {}, QPoint(10, 33 * 4 + 10));
+    QTest::mouseClick(named<ui::CanvasView>(*w, "tactCanvas"), Qt::RightButton, {}, QPoint(10, 33 * 4 + 10));
     QApplication::processEvents();
     EXPECT_FALSE(menuShown);
     EXPECT_EQ(c->CurrentDirection, 14);

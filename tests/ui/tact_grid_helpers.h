@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/tacts/picture_button.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/tacts/tact_properties_dialog.h"
@@ -20,15 +20,15 @@ namespace livra::uitest {
 // Centre of the cell of a tact and a direction; scrolls the direction into
 // view when it is not (nine direction rows fit under the band).
 inline QPoint tactCell(ui::MainWindow& w, int tact, int direction) {
-    QScrollBar* rows = w.tactDirectionScroll();
+    QScrollBar* rows = named<QScrollBar>(w, "tactDirectionScroll");
     if (direction < rows->value() || direction > rows->value() + 8) rows->setValue(std::max(0, direction - 4));
-    const int n = tact - w.tactScroll()->value() + 1;
-    const int r = direction - w.tactDirectionScroll()->value() + 3;
+    const int n = tact - named<QScrollBar>(w, "tactScroll")->value() + 1;
+    const int r = direction - named<QScrollBar>(w, "tactDirectionScroll")->value() + 3;
     return {63 * n + 31, 33 * r + 16};
 }
 
 // Centre of a tact's column in the header band.
-inline QPoint tactHeader(ui::MainWindow& w, int tact) { return {63 * (tact - w.tactScroll()->value() + 1) + 31, 40}; }
+inline QPoint tactHeader(ui::MainWindow& w, int tact) { return {63 * (tact - named<QScrollBar>(w, "tactScroll")->value() + 1) + 31, 40}; }
 
 // A left click on the header band: the tact dialog gets the kind (its list
 // index: Фаза, Промтакт, ТВП1, ТВП2) and the times, then "Ок".
@@ -47,7 +47,7 @@ inline void setTactThroughDialog(ui::MainWindow& w, ModalScript& script, int tac
         QTest::mouseClick(d->okButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w.tactCanvas(), Qt::LeftButton, {}, tactHeader(w, tact));
+    QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::LeftButton, {}, tactHeader(w, tact));
 }
 
 // A left click on a cell: the signal choice dialog's picture button for
@@ -65,7 +65,7 @@ inline void setSignalThroughDialog(ui::MainWindow& w, ModalScript& script, int t
         QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
         return true;
     });
-    QTest::mouseClick(w.tactCanvas(), Qt::LeftButton, {}, tactCell(w, tact, direction));
+    QTest::mouseClick(named<ui::CanvasView>(w, "tactCanvas"), Qt::LeftButton, {}, tactCell(w, tact, direction));
 }
 
 }  // namespace livra::uitest

@@ -93,6 +93,33 @@ private:
     QWidget* last_ = nullptr;
 };
 
+// The one message box a step showed: its title, text, icon and, when given,
+// its buttons (sorted). Failures are reported at the caller's line.
+inline void expectBox(const std::vector<SeenBox>& boxes, const QString& title, const QString& text,
+                      QMessageBox::Icon icon, const QStringList& buttons = {}, const char* file = __builtin_FILE(),
+                      int line = __builtin_LINE()) {
+    if (boxes.size() != 1) {
+        ADD_FAILURE_AT(file, line) << "expected one box \"" << title.toStdString() << "\", got " << boxes.size();
+        return;
+    }
+    if (boxes[0].title != title)
+        ADD_FAILURE_AT(file, line) << "title: " << boxes[0].title.toStdString() << " != " << title.toStdString();
+    if (boxes[0].text != text)
+        ADD_FAILURE_AT(file, line) << "text: " << boxes[0].text.toStdString() << " != " << text.toStdString();
+    if (boxes[0].icon != icon) ADD_FAILURE_AT(file, line) << "icon: " << int(boxes[0].icon) << " != " << int(icon);
+    if (!buttons.isEmpty() && boxes[0].buttons != buttons)
+        ADD_FAILURE_AT(file, line) << "buttons: " << boxes[0].buttons.join(",").toStdString();
+}
+
+// A control of a window, found by its object name as a user finds it by
+// its place; a missing one fails the test.
+template <class T>
+T* named(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(name);
+    if (!found) ADD_FAILURE() << "no " << name << " in " << window.objectName().toStdString();
+    return found;
+}
+
 #ifdef LIVRA_SCREENSHOT_DIR
 // Where a test leaves a picture to look at; the folder is made on first use,
 // whichever test runs first.

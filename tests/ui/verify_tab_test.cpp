@@ -13,7 +13,7 @@
 #include "image/image.h"
 #include "model/files.h"
 #include "support/test_support.h"
-#include "ui/main_window.h"
+#include "window_parts.h"
 #include "ui/session.h"
 
 using namespace livra;
@@ -23,7 +23,7 @@ namespace {
 
 QStringList listLines(MainWindow& w) {
     QStringList out;
-    for (int i = 0; i < w.errorList()->count(); ++i) out << w.errorList()->item(i)->text();
+    for (int i = 0; i < named<QListWidget>(w, "errorList")->count(); ++i) out << named<QListWidget>(w, "errorList")->item(i)->text();
     return out;
 }
 
@@ -46,7 +46,7 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         Session session(s);
         ASSERT_TRUE(session.start());
         MainWindow& w = session.window();
-        w.tabs()->setCurrentIndex(MainWindow::TabLink);
+        named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabLink);
         Configuration& c = session.configuration();
         auto sample = livra::test::sampleConfiguration();
         c.TactTable = sample->TactTable;
@@ -66,7 +66,7 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         EXPECT_EQ(listLines(w).last(), "Конфигурация в ДК совпадает с проектом");
         EXPECT_EQ(controller.configurationsApplied(), 1);
         // The verdict follows the size report and is kept in view.
-        QListWidget* list = w.errorList();
+        QListWidget* list = named<QListWidget>(w, "errorList");
         EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
         const Bytes written = livra::test::readBytes(dir / imagePart(PartPrograms).fileName);
 

@@ -1,13 +1,14 @@
 #pragma once
 // The calendar's pop-up menu and the alarm dialog. The rules live in src/edit.
+#include "ui/editor_context.h"
 
 namespace livra::ui {
 
-class Editors;
+class DirectionsTab;
 
 class CalendarEditor {
 public:
-    explicit CalendarEditor(Editors& editors) : e_(editors) {}
+    CalendarEditor(EditorContext context, DirectionsTab& tab) : e_(std::move(context)), tab_(tab) {}
 
     // An item of the calendar menu, by its id, for the selected day and entry.
     void menuChosen(int id);
@@ -17,7 +18,8 @@ public:
     void openAlarmDialog(int row);
 
 private:
-    Editors& e_;
+    EditorContext e_;
+    DirectionsTab& tab_;
     bool addOpen_ = false;
     bool editOpen_ = false;
 };

@@ -59,7 +59,7 @@ void DiagramView::resizeEvent(QResizeEvent* e) {
     if (e->size().width() != e->oldSize().width() && widthChanged) widthChanged();
 }
 
-DiagramWindow::DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidget* parent)
+DiagramWindow::DiagramWindow(const Configuration& config, UserDialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), c_(config), dialogs_(dialogs) {
     setObjectName("diagramWindow");
     setWindowTitle("Диаграмма программы");

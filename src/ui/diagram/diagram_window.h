@@ -41,7 +41,7 @@ private:
 class DiagramWindow : public QWidget {
     Q_OBJECT
 public:
-    DiagramWindow(Configuration& config, UserDialogs& dialogs, QWidget* parent = nullptr);
+    DiagramWindow(const Configuration& config, UserDialogs& dialogs, QWidget* parent = nullptr);
 
     // Shows a program (0..15) and lays it out again.
     void showProgram(int program);
@@ -65,7 +65,7 @@ protected:
 private:
     void relayout();
 
-    Configuration& c_;
+    const Configuration& c_;
     UserDialogs& dialogs_;
     int program_ = FirstUserProgram;
     std::optional<diagram::Timeline> timeline_;

@@ -1,12 +1,12 @@
 #include "ui/directions/directions_editor.h"
 
-#include <QScrollBar>
-
 #include "edit/directions_edit.h"
-#include "pictures/pictures.h"
+#include "edit/tact_grid.h"
+#include "ui/canvas_view.h"
 #include "ui/directions/direction_dialogs.h"
-#include "ui/editors/editors.h"
-#include "ui/main_window.h"
+#include "ui/directions/directions_tab.h"
+#include "ui/popup_menus.h"
+#include "ui/qt_dialogs.h"
 
 namespace livra::ui {
 
@@ -18,47 +18,39 @@ enum DirectionMenuId { MenuDeleteDirection = 1, MenuCancel = 2, MenuResetChannel
 const QPoint kDirectionsDialogOffset(177, 62);
 const QPoint kChannelDialogOffset(137, 58);
 
+const char* const kChannelCountQuestion =
+    "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"
+    "Изменить количество каналов в ДК?\n";
+
 }  // namespace
 
 void DirectionsEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
-    using pictures::CellHeight;
-    using pictures::CellWidth;
-    using pictures::SlotSize;
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
-    const int first = w.directionsScroll()->value();
-    const QPoint global = w.directionsCanvas()->mapToGlobal(pos);
-    const int x = pos.x(), y = pos.y();
-    if (x < 0 || y < 0) return;
-    if (x < CellWidth) {
-        if (y < CellHeight) return;  // the header row
-        const int d = y / CellHeight - 1 + first;
-        if (d < 0 || d >= DirectionCount) return;
+    Configuration& c = e_.c;
+    const DirectionsHit hit = hitDirectionsPicture(pos.x(), pos.y(), tab_.firstDirection());
+    const QPoint global = tab_.canvas()->mapToGlobal(pos);
+    if (hit.area == DirectionsHit::Symbol) {
+        const int d = hit.direction;
         const uint8_t kind = c.DirectionKind[d];
         if (button == Qt::RightButton && kind != DirEmpty) {
             c.CurrentDirection = d;
-            w.showPopup(PopupDirections, global);
-        } else if (button == Qt::LeftButton && kind == DirEmpty && (d == 0 || c.DirectionKind[d - 1] != DirEmpty)) {
+            e_.popups.show(PopupDirections, global);
+        } else if (button == Qt::LeftButton && isFirstFreeDirection(c, d)) {
             c.CurrentDirection = d;
             openDirectionsDialog(global);
         }
         return;
     }
-    if (x > CellWidth && y > CellHeight && button == Qt::LeftButton) {
-        const int s = (x - CellWidth) / SlotSize;
-        const int d = (y - CellHeight) / CellHeight + first;
-        if (s >= SlotCount || d < 0 || d >= DirectionCount) return;
-        if (isEditableSlot(c.DirectionKind[d], s)) openChannelDialog(d, s, global);
-    }
+    if (hit.area == DirectionsHit::Slot && button == Qt::LeftButton &&
+        isEditableSlot(c.DirectionKind[hit.direction], hit.slot))
+        openChannelDialog(hit.direction, hit.slot, global);
 }
 
 void DirectionsEditor::openDirectionsDialog(QPoint globalPos) {
     if (directionsOpen_) return;
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
+    Configuration& c = e_.c;
     if (c.CurrentDirection < 0 || c.CurrentDirection >= DirectionCount) return;
     directionsOpen_ = true;
-    DirectionsDialog dialog(&w, c, c.CurrentDirection);
+    DirectionsDialog dialog(tab_.window(), c, c.CurrentDirection);
     placeOnScreen(&dialog, globalPos - kDirectionsDialogOffset);
     dialog.exec();
     directionsOpen_ = false;
@@ -67,9 +59,8 @@ void DirectionsEditor::openDirectionsDialog(QPoint globalPos) {
 
 void DirectionsEditor::openChannelDialog(int direction, int slot, QPoint globalPos) {
     if (channelOpen_ || direction < 0 || direction >= DirectionCount || slot < 0 || slot >= SlotCount) return;
-    MainWindow& w = e_.window();
     channelOpen_ = true;
-    ChannelDialog dialog(&w, w.configuration(), direction, slot);
+    ChannelDialog dialog(tab_.window(), e_.c, direction, slot);
     placeOnScreen(&dialog, globalPos - kChannelDialogOffset);
     dialog.exec();
     channelOpen_ = false;
@@ -77,12 +68,12 @@ void DirectionsEditor::openChannelDialog(int direction, int slot, QPoint globalP
 }
 
 void DirectionsEditor::dialogClosed() {
-    e_.window().configuration().Modified = 1;
+    e_.c.Modified = 1;
     e_.directionsChanged();
 }
 
 void DirectionsEditor::menuChosen(int id) {
-    Configuration& c = e_.window().configuration();
+    Configuration& c = e_.c;
     switch (id) {
     case MenuDeleteDirection: deleteDirection(c, c.CurrentDirection); break;
     case MenuResetChannels: resetChannelNumbers(c); break;
@@ -90,6 +81,15 @@ void DirectionsEditor::menuChosen(int id) {
     default: return;
     }
     e_.directionsChanged();
+}
+
+void DirectionsEditor::changeChannelCount(int count) {
+    if (e_.dialogs.messageBox("Внимание!", kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes &&
+        livra::changeChannelCount(e_.c, count)) {
+        e_.directionsChanged();
+    } else {
+        tab_.showChannelCount();
+    }
 }
 
 }  // namespace livra::ui

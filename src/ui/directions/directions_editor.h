@@ -1,16 +1,18 @@
 #pragma once
 // The directions picture's clicks, DirectionMenu, the directions and channel
-// dialogs. The rules live in src/edit.
+// dialogs and the channel count. The rules live in src/edit.
 #include <QPoint>
 #include <Qt>
 
+#include "ui/editor_context.h"
+
 namespace livra::ui {
 
-class Editors;
+class DirectionsTab;
 
 class DirectionsEditor {
 public:
-    explicit DirectionsEditor(Editors& editors) : e_(editors) {}
+    DirectionsEditor(EditorContext context, DirectionsTab& tab) : e_(std::move(context)), tab_(tab) {}
 
     // A click on the directions picture, in picture coordinates.
     void canvasClicked(QPoint pos, Qt::MouseButton button);
@@ -21,12 +23,16 @@ public:
     void openChannelDialog(int direction, int slot, QPoint globalPos);
     // An item of DirectionMenu, by its id, for CurrentDirection.
     void menuChosen(int id);
+    // Another channel count chosen in the tab: asked first, as it may cut
+    // channels off.
+    void changeChannelCount(int count);
 
 private:
     // Closing either dialog, whatever button closed it.
     void dialogClosed();
 
-    Editors& e_;
+    EditorContext e_;
+    DirectionsTab& tab_;
     bool directionsOpen_ = false;
     bool channelOpen_ = false;
 };

@@ -3,30 +3,46 @@
 #include "edit/fixed_programs.h"
 #include "ui/calendar/calendar_editor.h"
 #include "ui/directions/directions_editor.h"
-#include "ui/main_window.h"
+#include "ui/directions/directions_tab.h"
+#include "ui/popup_menus.h"
+#include "ui/tacts/programs_tab.h"
 #include "ui/tacts/tact_editor.h"
 
 namespace livra::ui {
 
-Editors::Editors(MainWindow& window)
-    : QObject(&window),
-      w_(window),
-      tacts_(std::make_unique<TactEditor>(*this)),
-      directions_(std::make_unique<DirectionsEditor>(*this)),
-      calendar_(std::make_unique<CalendarEditor>(*this)) {
-    connect(&w_, &MainWindow::tactCanvasClicked, this,
+Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directionsTab, ProgramsTab& programsTab,
+                 QObject* parent)
+    : QObject(parent), c_(c), directionsTab_(directionsTab), programsTab_(programsTab),
+      popups_(new PopupMenus(directionsTab.window())) {
+    popups_->setParent(this);
+    const EditorContext context{c, dialogs, *popups_, [this] { directionsChanged(); }, [this] { tactsChanged(); }};
+    directions_ = std::make_unique<DirectionsEditor>(context, directionsTab);
+    tacts_ = std::make_unique<TactEditor>(context, programsTab, *directions_);
+    calendar_ = std::make_unique<CalendarEditor>(context, directionsTab);
+    connect(&programsTab, &ProgramsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { tacts_->canvasClicked(pos, button); });
-    connect(&w_, &MainWindow::directionsCanvasClicked, this,
+    connect(&programsTab, &ProgramsTab::copyRequested, this, [this](int source) { tacts_->copyProgram(source); });
+    connect(&directionsTab, &DirectionsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { directions_->canvasClicked(pos, button); });
-    connect(&w_, &MainWindow::popupChosen, this, &Editors::popupChosen);
+    connect(&directionsTab, &DirectionsTab::channelCountRequested, this,
+            [this](int count) { directions_->changeChannelCount(count); });
+    connect(&directionsTab, &DirectionsTab::calendarMenuRequested, this,
+            [this](QPoint global) { popups_->show(PopupCalendar, global); });
+    connect(popups_, &PopupMenus::chosen, this, &Editors::popupChosen);
 }
 
 Editors::~Editors() = default;
 
 void Editors::directionsChanged() {
-    buildFixedPrograms(w_.configuration());
-    w_.redrawDirections();
-    w_.redrawTactTable();
+    buildFixedPrograms(c_);
+    settleTables(c_);
+    directionsTab_.redraw();
+    programsTab_.redraw();
+}
+
+void Editors::tactsChanged() {
+    settleTables(c_);
+    programsTab_.redraw();
 }
 
 void Editors::popupChosen(int context, int id) {

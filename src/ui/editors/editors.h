@@ -1,41 +1,52 @@
 #pragma once
-// The one place where the main window's clicks and pop-up items reach the
-// editors, and where an edit on one tab reaches the other: the tact grid's
-// direction column opens the directions dialog and its menu, and every change
-// of directions or channels regenerates the fixed programs and redraws both
-// tabs.
+// The editors of the two table tabs, composed: the tabs' clicks and the
+// pop-up items reach the editor of their table, and an edit on one tab
+// reaches the other: the tact grid's direction column opens the directions
+// dialog and its menu, and every change of directions or channels
+// regenerates the fixed programs and redraws both tabs.
 #include <QObject>
-#include <QPoint>
 #include <memory>
+
+#include "model/configuration.h"
 
 namespace livra::ui {
 
-class MainWindow;
-class TactEditor;
-class DirectionsEditor;
 class CalendarEditor;
+class DirectionsEditor;
+class DirectionsTab;
+class PopupMenus;
+class ProgramsTab;
+class QtDialogs;
+class TactEditor;
 
 class Editors : public QObject {
     Q_OBJECT
 public:
-    explicit Editors(MainWindow& window);
+    Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directionsTab, ProgramsTab& programsTab,
+            QObject* parent);
     ~Editors() override;
 
-    MainWindow& window() { return w_; }
     TactEditor& tacts() { return *tacts_; }
     DirectionsEditor& directions() { return *directions_; }
     CalendarEditor& calendar() { return *calendar_; }
+    PopupMenus& popups() { return *popups_; }
 
     // After any change of directions, channels or the channel count: programs
-    // 1..3 follow the directions, both tabs are redrawn.
+    // 1..3 follow the directions, the tables are settled, both tabs redrawn.
     void directionsChanged();
+    // After an edit of a program's tacts or signals: the tables are settled
+    // and the grid redrawn.
+    void tactsChanged();
 
 private:
     void popupChosen(int context, int id);
 
-    MainWindow& w_;
-    std::unique_ptr<TactEditor> tacts_;
+    Configuration& c_;
+    DirectionsTab& directionsTab_;
+    ProgramsTab& programsTab_;
+    PopupMenus* popups_;  // child QObject
     std::unique_ptr<DirectionsEditor> directions_;
+    std::unique_ptr<TactEditor> tacts_;
     std::unique_ptr<CalendarEditor> calendar_;
 };
 

@@ -4,12 +4,12 @@
 #include "edit/tact_edit.h"
 #include "edit/tact_grid.h"
 #include "ui/directions/directions_editor.h"
-#include "ui/editors/editors.h"
-#include "ui/main_window.h"
+#include "ui/canvas_view.h"
+#include "ui/popup_menus.h"
+#include "ui/qt_dialogs.h"
+#include "ui/tacts/programs_tab.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/tacts/tact_properties_dialog.h"
-
-#include <QScrollBar>
 
 namespace livra::ui {
 
@@ -27,10 +27,9 @@ struct OpenFlag {
 }  // namespace
 
 void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
-    const GridHit hit = hitTactGrid(pos.x(), pos.y(), w.tactScroll()->value(), w.tactDirectionScroll()->value());
-    const QPoint global = w.tactCanvas()->mapToGlobal(pos);
+    Configuration& c = e_.c;
+    const GridHit hit = hitTactGrid(pos.x(), pos.y(), tab_.firstTact(), tab_.firstDirection());
+    const QPoint global = tab_.canvas()->mapToGlobal(pos);
     const bool left = button == Qt::LeftButton;
     const bool right = button == Qt::RightButton;
     switch (hit.area) {
@@ -42,13 +41,13 @@ void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
         break;
     case GridArea::DirectionColumn:
         c.CurrentDirection = hit.direction;
-        if (left && isFirstFreeDirection(c, hit.direction)) e_.directions().openDirectionsDialog(global);
-        else if (right && c.DirectionKind[hit.direction] != DirEmpty) w.showPopup(PopupDirections, global);
+        if (left && isFirstFreeDirection(c, hit.direction)) directions_.openDirectionsDialog(global);
+        else if (right && c.DirectionKind[hit.direction] != DirEmpty) e_.popups.show(PopupDirections, global);
         break;
     case GridArea::HeaderBand:
         c.CurrentTact = hit.tact;
         if (left) openTactProperties(global);
-        else if (right && isUserProgram(c.CurrentProgram)) w.showPopup(PopupTacts, global);
+        else if (right && isUserProgram(c.CurrentProgram)) e_.popups.show(PopupTacts, global);
         break;
     case GridArea::Nothing: break;
     }
@@ -56,8 +55,7 @@ void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
 
 void TactEditor::menuChosen(int id) {
     if (id != InsertBefore && id != InsertAfter && id != Delete && id != DeleteAll) return;  // "Отмена"
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
+    Configuration& c = e_.c;
     const int p = c.CurrentProgram;
     const int t = c.CurrentTact;
     c.Modified = 1;
@@ -67,44 +65,46 @@ void TactEditor::menuChosen(int id) {
     case InsertAfter: r = insertTactAfter(c, p, t); break;
     case Delete: r = deleteTact(c, p, t); break;
     case DeleteAll:
-        if (w.dialogs().messageBox(kClearProgramTitle, kClearProgramQuestion, Buttons::YesNo, Icon::Exclamation) ==
+        if (e_.dialogs.messageBox(kClearProgramTitle, kClearProgramQuestion, Buttons::YesNo, Icon::Exclamation) ==
             Answer::Yes)
             r = clearProgram(c, p);
         break;
     }
     if (r == TactEditResult::TableFull)
-        w.dialogs().messageBox(kTableFullTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
-    w.redrawTactTable();
+        e_.dialogs.messageBox(kTableFullTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
+    e_.tactsChanged();
+}
+
+void TactEditor::copyProgram(int source) {
+    if (livra::copyProgram(e_.c, source)) e_.tactsChanged();
 }
 
 void TactEditor::openSignalChoice(QPoint mouseGlobal) {
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
+    Configuration& c = e_.c;
     const int p = c.CurrentProgram, t = c.CurrentTact, d = c.CurrentDirection;
     if (signalOpen_ || !isUserProgram(p) || t < 0 || t >= TactCount || d < 0 || d >= DirectionCount) return;
     const SignalVariant v = allowedSignals(c.DirectionKind[d], c.TactTable[p][t].kind);
     if (v == SignalVariant::None) return;
     OpenFlag open(signalOpen_);
-    SignalChoiceDialog dialog(&w, v, d, t, mouseGlobal);
+    SignalChoiceDialog dialog(tab_.window(), v, d, t, mouseGlobal);
     dialog.exec();
     // Any way out of the dialog counts as an edit, "Отмена" included.
     c.Modified = 1;
     if (dialog.chosenCode() != 0) {
         c.TactSignals[p][t][d] = uint8_t(dialog.chosenCode());
-        w.redrawTactTable();
+        e_.tactsChanged();
     }
 }
 
 void TactEditor::openTactProperties(QPoint mouseGlobal) {
-    MainWindow& w = e_.window();
-    Configuration& c = w.configuration();
+    Configuration& c = e_.c;
     const int p = c.CurrentProgram, t = c.CurrentTact;
     if (propertiesOpen_ || !isUserProgram(p) || t < 0 || t >= TactCount) return;
     OpenFlag open(propertiesOpen_);
-    TactPropertiesDialog dialog(&w, c, w.dialogs(), p, t, mouseGlobal);
+    TactPropertiesDialog dialog(tab_.window(), c, e_.dialogs, p, t, mouseGlobal);
     const bool stored = dialog.exec() == QDialog::Accepted;
     c.Modified = 1;
-    if (stored) w.redrawTactTable();
+    if (stored) e_.tactsChanged();
 }
 
 }  // namespace livra::ui

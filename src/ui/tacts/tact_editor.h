@@ -4,18 +4,25 @@
 #include <QPoint>
 #include <Qt>
 
+#include "ui/editor_context.h"
+
 namespace livra::ui {
 
-class Editors;
+class DirectionsEditor;
+class ProgramsTab;
 
 class TactEditor {
 public:
-    explicit TactEditor(Editors& editors) : e_(editors) {}
+    // The grid's direction column opens the directions dialog of `directions`.
+    TactEditor(EditorContext context, ProgramsTab& tab, DirectionsEditor& directions)
+        : e_(std::move(context)), tab_(tab), directions_(directions) {}
 
     // A click on the grid picture, in picture coordinates.
     void canvasClicked(QPoint pos, Qt::MouseButton button);
     // An item of TactMenu, by its id.
     void menuChosen(int id);
+    // The copy box: program `source` (index) into CurrentProgram.
+    void copyProgram(int source);
 
     // The dialogs for CurrentProgram at CurrentTact (and CurrentDirection);
     // neither opens for a fixed program, while it is already open, or where
@@ -24,7 +31,9 @@ public:
     void openTactProperties(QPoint mouseGlobal);
 
 private:
-    Editors& e_;
+    EditorContext e_;
+    ProgramsTab& tab_;
+    DirectionsEditor& directions_;
     bool signalOpen_ = false;
     bool propertiesOpen_ = false;
 };

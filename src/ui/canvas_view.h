@@ -1,0 +1,41 @@
+#pragma once
+// A picture control: shows the last assigned image and reports clicks in
+// picture-local coordinates; the wheel over it moves the scroll bars that
+// go with it.
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+class QScrollBar;
+
+namespace livra::ui {
+
+class CanvasView : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    void setImage(const QImage& image);
+    const QImage& image() const { return image_; }
+    // The scroll bars that the wheel over the picture moves: the wheel the
+    // vertical one, Shift+wheel or a sideways wheel the horizontal one.
+    void setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
+    // The tooltip for a point of the picture; empty for none.
+    std::function<QString(QPoint)> toolTipAt;
+
+signals:
+    void clicked(QPoint pos, Qt::MouseButton button);
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+private:
+    QImage image_;
+    QScrollBar* vertical_ = nullptr;
+    QScrollBar* horizontal_ = nullptr;
+    int verticalRest_ = 0, horizontalRest_ = 0;  // parts of a notch from a touchpad
+};
+
+}  // namespace livra::ui

@@ -1,0 +1,60 @@
+#pragma once
+// "Направления,каналы,календарь": the directions picture with its scroll bar,
+// the channel count, the two call delays and the calendar of the selected
+// day. The tab shows the tables and collects input; the directions and
+// calendar editors act on it.
+#include <QImage>
+#include <QWidget>
+
+#include "model/configuration.h"
+
+class QComboBox;
+class QLineEdit;
+class QScrollBar;
+class QTabBar;
+class QTableWidget;
+
+namespace livra::ui {
+
+class CanvasView;
+
+class DirectionsTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit DirectionsTab(Configuration& c, QWidget* parent = nullptr);
+
+    // Every control from the tables, after they were replaced or restored.
+    void showTables();
+    void redraw();
+    void refreshCalendarList();
+    void showChannelCount();
+    void scrollToTop();
+
+    // For the editors: where a click landed, and the calendar's selection.
+    CanvasView* canvas() const { return canvas_; }
+    int firstDirection() const;
+    int selectedDay() const;
+    int selectedCalendarRow() const;  // -1 when no row is selected
+
+signals:
+    void canvasClicked(QPoint pos, Qt::MouseButton button);
+    void calendarMenuRequested(QPoint globalPos);
+    void channelCountRequested(int count);
+
+private:
+    void delayEdited(QLineEdit* field, std::string* text);
+    void copyDay();
+
+    Configuration& c_;
+    QImage image_;
+    CanvasView* canvas_ = nullptr;
+    QScrollBar* scroll_ = nullptr;
+    QComboBox* channelCount_ = nullptr;
+    QLineEdit* tvp1Delay_ = nullptr;
+    QLineEdit* tvp2Delay_ = nullptr;
+    QTabBar* dayTabs_ = nullptr;
+    QTableWidget* calendarList_ = nullptr;
+    QComboBox* copyDay_ = nullptr;
+};
+
+}  // namespace livra::ui

@@ -1,0 +1,44 @@
+#include "ui/popup_menus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+namespace livra::ui {
+
+PopupMenus::PopupMenus(QWidget* parent) : QObject(parent) {
+    auto popup = [parent](const char* name, std::initializer_list<std::pair<const char*, int>> items) {
+        auto* m = new QMenu(parent);
+        m->setObjectName(name);
+        for (auto [text, id] : items) {
+            QAction* a = m->addAction(text);
+            a->setData(id);
+        }
+        return m;
+    };
+    directions_ = popup("directionMenu",
+                        {{"Удалить направление", 1}, {"Сбросить все номера каналов", 3}, {"Отмена", 2}});
+    tacts_ = popup("tactMenu", {{"Вставить до", 1}, {"Вставить после", 2}, {"Удалить", 3}, {"Удалить все", 5},
+                                {"Отмена", 4}});
+    calendar_ = popup("calendarMenu", {{"Добавить", 1}, {"Редактировать", 2}, {"Удалить", 3}, {"Отмена", 4}});
+}
+
+QMenu* PopupMenus::menu(PopupKind kind) const {
+    switch (kind) {
+    case PopupDirections: return directions_;
+    case PopupTacts: return tacts_;
+    case PopupCalendar: return calendar_;
+    default: return nullptr;
+    }
+}
+
+void PopupMenus::show(PopupKind kind, QPoint globalPos) {
+    QMenu* m = menu(kind);
+    if (!m) return;
+    context_ = kind;
+    QAction* picked = m->exec(globalPos);
+    if (!picked || picked->text() == "Отмена") return;
+    emit chosen(context_, picked->data().toInt());
+}
+
+}  // namespace livra::ui

@@ -1,0 +1,84 @@
+#include "ui/tacts/programs_tab.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "edit/grid_geometry.h"
+#include "ui/canvas_view.h"
+#include "ui/canvases.h"
+#include "ui/widget_helpers.h"
+
+namespace livra::ui {
+
+ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c_(c) {
+    setObjectName("programsTab");
+    image_ = makeTactCanvas();
+    canvas_ = new CanvasView(this);
+    canvas_->setObjectName("tactCanvas");
+    canvas_->setGeometry(5, 15, grid::TactGridWidth, grid::TactGridHeight);
+    connect(canvas_, &CanvasView::clicked, this, &ProgramsTab::canvasClicked);
+    tactScroll_ = new QScrollBar(Qt::Horizontal, this);
+    tactScroll_->setObjectName("tactScroll");
+    tactScroll_->setGeometry(0, 415, 830, 25);
+    tactScroll_->setRange(0, TactCount - 1);
+    tactScroll_->setPageStep(12);
+    directionScroll_ = new QScrollBar(Qt::Vertical, this);
+    directionScroll_->setObjectName("tactDirectionScroll");
+    directionScroll_->setGeometry(835, 10, 20, 400);
+    directionScroll_->setRange(0, DirectionCount - 1);
+    directionScroll_->setPageStep(8);
+    connect(tactScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
+    connect(directionScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
+    canvas_->setWheelScrollBars(directionScroll_, tactScroll_);
+    canvas_->toolTipAt = [this](QPoint pos) {
+        return safety_ ? safetyMarkToolTip(*safety_, c_.CurrentProgram, tactScroll_->value(), pos) : QString();
+    };
+
+    placeLabel("Программа № ", this, 870, 10, 90);
+    programBox_ = new QComboBox(this);
+    programBox_->setObjectName("programBox");
+    programBox_->setGeometry(870, 25, 65, 20);
+    for (int p = 0; p < ProgramCount; ++p) programBox_->addItem(QString::fromStdString(programTitle(p)));
+    programBox_->setCurrentIndex(c_.CurrentProgram);
+    connect(programBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0) return;
+        c_.CurrentProgram = uint8_t(index);
+        redraw();
+    });
+
+    placeLabel("Копия из пр.№", this, 870, 355, 90);
+    copyProgram_ = new QComboBox(this);
+    copyProgram_->setObjectName("copyProgramBox");
+    copyProgram_->setGeometry(870, 375, 65, 20);
+    for (int p = FirstUserProgram + 1; p <= ProgramCount; ++p) copyProgram_->addItem(QString::number(p));
+    auto* ok = placeButton("Ok", this, 870, 405, 45, 20, "copyProgramOk");
+    connect(ok, &QPushButton::clicked, this, [this] { emit copyRequested(copyProgram_->currentText().toInt() - 1); });
+}
+
+void ProgramsTab::redraw() {
+    const int t = tactScroll_->value();
+    const int d = directionScroll_->value();
+    drawTactGrid(image_, c_, t, d);
+    drawDirectionColumn(image_, c_, d);
+    drawTactHeader(image_, c_, t);
+    if (safety_) drawSafetyMarks(image_, *safety_, c_.CurrentProgram, t);
+    canvas_->setImage(image_);
+}
+
+void ProgramsTab::showCurrentProgram() {
+    programBox_->setCurrentIndex(c_.CurrentProgram);
+    redraw();
+}
+
+void ProgramsTab::scrollToStart() {
+    // A grid left scrolled far into the old project would show the new one's
+    // programs as empty columns.
+    tactScroll_->setValue(0);
+    directionScroll_->setValue(0);
+}
+
+int ProgramsTab::firstTact() const { return tactScroll_->value(); }
+int ProgramsTab::firstDirection() const { return directionScroll_->value(); }
+
+}  // namespace livra::ui

@@ -1,0 +1,35 @@
+#include "ui/widget_helpers.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace livra::ui {
+
+QLabel* placeLabel(const QString& text, QWidget* parent, int x, int y, int w, int h) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QPushButton* placeButton(const QString& text, QWidget* parent, int x, int y, int w, int h, const char* name) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+QGroupBox* placeFrame(const QString& title, QWidget* parent, int x, int y, int w, int h) {
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName("frame");
+    g->setGeometry(x, y, w, h);
+    // The title sits on the top line, not above it: the controls placed
+    // just under a frame's top keep their room.
+    g->setStyleSheet("QGroupBox#frame { border: 1px solid rgb(170,170,170); border-radius: 2px; margin-top: 7px; }"
+                     "QGroupBox#frame::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                     " left: 8px; top: 0px; padding: 0px 3px; }");
+    g->lower();
+    return g;
+}
+
+}  // namespace livra::ui
