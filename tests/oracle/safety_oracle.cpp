@@ -244,7 +244,7 @@ std::map<PlayedKey, PlayedFinding> safetyFindingsByPlaying(const Configuration& 
         for (const auto& [b1, b2] : patterns) {
             std::vector<Second> secs;
             std::vector<int> starts;
-            play(*cyc, kMonday, 6 * bound, [&](const Simulation&, const auto&, const auto&) { return std::pair{b1, b2}; },
+            play(*cyc, kMonday, 6 * bound, [&, b1 = b1, b2 = b2](const Simulation&, const auto&, const auto&) { return std::pair{b1, b2}; },
                  secs, starts);
             // Cycles 2..4: the first one began without a call pending.
             if (starts.size() < 5) continue;
@@ -267,7 +267,8 @@ std::map<PlayedKey, PlayedFinding> safetyFindingsByPlaying(const Configuration& 
                 std::vector<Second> secs;
                 std::vector<int> starts;
                 bool stopOld = false;
-                auto press = [&](const Simulation& sim, const std::vector<Second>& played, const std::vector<int>& st) {
+                auto press = [&, to = to, a1 = a1, a2 = a2, b1 = b1, b2 = b2](const Simulation& sim, const std::vector<Second>& played,
+                                                                           const std::vector<int>& st) {
                     if (sim.state.simProgram == to) return std::pair{b1, b2};
                     // From the first cycle that begins after the switch time
                     // on, nothing more is pressed: the calls pending then are
