@@ -10,7 +10,7 @@
 #include "app/image_transfer.h"
 #include "app/save_names.h"
 #include "app/link_session.h"
-#include "app/link_texts.h"
+#include "app/texts.h"
 #include "app/safety_commands.h"
 #include "check/image_limits.h"
 #include "check/validator.h"
@@ -23,7 +23,7 @@ namespace livra {
 namespace {
 
 void error(UserDialogs& ui, const std::string& text) {
-    ui.messageBox(linktext::kErrorTitle, text, Buttons::Ok, Icon::Error);
+    ui.messageBox(kErrorTitle, text, Buttons::Ok, Icon::Error);
 }
 
 std::filesystem::path partFolder(const Configuration& c) {
@@ -56,7 +56,7 @@ LinkOutcome sendService(LinkContext& link, UserDialogs& ui, uint8_t what) {
     if (!s.connect()) return s.failure();
     const uint8_t data[] = {what};
     if (s.request(CmdService, kNoNumber, data) != ExchangeResult::Ok) return s.failure();
-    ui.add(linktext::kServiceSent + std::to_string(what));
+    ui.add(kServiceSentLine + std::to_string(what));
     return LinkOutcome::Ok;
 }
 
@@ -74,12 +74,12 @@ LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image) {
     // Besides the verdict, nothing the image would carry unfaithfully may go
     // to a controller.
     if (validateConfiguration(c, ui) != 0 || checkImageLimits(c, ui) != 0) {
-        ui.messageBox(linktext::kWarningTitle, linktext::kWriteRefused, Buttons::Ok, Icon::Exclamation);
+        ui.messageBox(kWarningTitle, kWriteRefusedText, Buttons::Ok, Icon::Exclamation);
         return LinkOutcome::Refused;
     }
     image = encodeImage(c);
     if (reportImageSize(image, ui) != 0) {
-        ui.messageBox(kImageTooLargeTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
+        ui.messageBox(kWarningTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
         return LinkOutcome::Refused;
     }
     // What the controller could run but a street should not see.
@@ -87,7 +87,7 @@ LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image) {
     // The part files stay in the working folder as the record of what was sent.
     // All ten or none, so the folder never shows a mixture of two images.
     if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {
-        error(ui, std::string(linktext::kCannotOpenFile) + "'" + imagePart(failed).fileName + "'");
+        error(ui, std::string(kCannotOpenFileText) + "'" + imagePart(failed).fileName + "'");
         return LinkOutcome::FileError;
     }
     return LinkOutcome::Ok;
@@ -97,12 +97,12 @@ LinkOutcome sendPrepared(const ImageFiles& image, LinkContext& link, UserDialogs
     LinkSession s(link, ui);
     if (!s.connect()) return s.failure();
     const LinkOutcome sent = sendImage(s, image);
-    if (sent != LinkOutcome::Ok) ui.add(linktext::kPartlyWritten);
+    if (sent != LinkOutcome::Ok) ui.add(kPartlyWrittenLine);
     return sent;
 }
 
 std::string writtenLine(const ImageFiles& image) {
-    return std::string(linktext::kWritten) + " (" + grouped(imageBytes(image)) + " байт)";
+    return std::string(kWrittenLine) + " (" + grouped(imageBytes(image)) + " байт)";
 }
 
 LinkOutcome writeToController(Configuration& c, LinkContext& link, UserDialogs& ui) {
@@ -116,7 +116,7 @@ LinkOutcome writeToController(Configuration& c, LinkContext& link, UserDialogs& 
 LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs& ui) {
     if (c.Modified) {
         const Answer a =
-            ui.messageBox(linktext::kReadTitle, linktext::kReadQuestion, Buttons::YesNoCancel, Icon::Question);
+            ui.messageBox(kReadTitle, kReadQuestion, Buttons::YesNoCancel, Icon::Question);
         if (a == Answer::Yes) {
             // The file commands' "Сохранить как": the ".ptm" rule and the
             // question before replacing a file. The read goes on whatever
@@ -124,7 +124,7 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
             FileCommandViews noViews;
             saveProjectAs(c, ui, noViews);
         } else if (a != Answer::No) {
-            ui.messageBox(linktext::kReadTitle, linktext::kReadCancelled, Buttons::Ok, Icon::None);
+            ui.messageBox(kReadTitle, kReadCancelledText, Buttons::Ok, Icon::None);
             return LinkOutcome::Declined;
         }
     }
@@ -134,23 +134,23 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
         LinkSession s(link, ui);
         if (!s.connect()) return s.failure();
         const LinkOutcome got = fetchImage(s, files);
-        if (got == LinkOutcome::Damaged) error(ui, linktext::kDamagedImage);
+        if (got == LinkOutcome::Damaged) error(ui, kDamagedImageText);
         if (got != LinkOutcome::Ok) return got;
     }
 
     std::unique_ptr<Configuration> decoded = decodeImage(files);
     if (!decoded) {
-        error(ui, linktext::kDamagedImage);
+        error(ui, kDamagedImageText);
         return LinkOutcome::Damaged;
     }
     // An empty controller must not empty the open project.
     if (holdsNoConfiguration(*decoded)) {
-        ui.messageBox(linktext::kReadTitle, linktext::kNoConfiguration, Buttons::Ok, Icon::Information);
+        ui.messageBox(kReadTitle, kNoConfigurationText, Buttons::Ok, Icon::Information);
         return LinkOutcome::Empty;
     }
     const auto folder = partFolder(c);
     if (int failed = 0; !writeImageParts(folder, files, &failed)) {
-        error(ui, std::string(linktext::kCannotOpenFile) + pathToUtf8(partFilePath(folder, failed)));
+        error(ui, std::string(kCannotOpenFileText) + pathToUtf8(partFilePath(folder, failed)));
         return LinkOutcome::FileError;
     }
     const auto kindsBefore = c.DirectionKind;
@@ -158,7 +158,7 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
     // What is in memory now is not what the project file holds.
     c.Modified = 1;
     ui.clear();  // earlier verdicts were about the configuration just replaced
-    ui.add(std::string(linktext::kRead) + " (" + grouped(imageBytes(files)) + " байт)");
+    ui.add(std::string(kReadLine) + " (" + grouped(imageBytes(files)) + " байт)");
     // The controller holds no safety data: the project's matrix stays, and
     // when the directions read differ from those it was made for, it says so.
     if (c.Safety.defined && kindsBefore != c.DirectionKind) ui.add(kSafetyStaleAfterReadText);
@@ -183,7 +183,7 @@ LinkOutcome readControllerInfo(LinkContext& link, UserDialogs& ui, ControllerIde
 LinkOutcome showControllerInfo(LinkContext& link, UserDialogs& ui) {
     ControllerIdentity id;
     const LinkOutcome r = readControllerInfo(link, ui, id);
-    if (r == LinkOutcome::Ok) ui.messageBox(linktext::kInfoTitle, controllerInfoText(id), Buttons::Ok, Icon::Information);
+    if (r == LinkOutcome::Ok) ui.messageBox(kControllerInfoTitle, controllerInfoText(id), Buttons::Ok, Icon::Information);
     return r;
 }
 
@@ -208,11 +208,11 @@ LinkOutcome syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState
         // Show what the controller now says; after a lost controller or the
         // user's Cancel there is nothing to ask it.
         if (result == ExchangeResult::Ok || result == ExchangeResult::BadReply) readClockWithin(s, link, tab);
-        if (outcome == LinkOutcome::Ok) ui.add(linktext::kClockSet + clockText(t));
+        if (outcome == LinkOutcome::Ok) ui.add(kClockSetLine + clockText(t));
     }
     if (tab.changed) tab.changed();
     if (outcome == LinkOutcome::Ok)
-        ui.messageBox(linktext::kWarningTitle, linktext::kClockSynced, Buttons::Ok, Icon::Information);
+        ui.messageBox(kWarningTitle, kClockSyncedText, Buttons::Ok, Icon::Information);
     return outcome;
 }
 
@@ -237,7 +237,7 @@ LinkOutcome readJournal(LinkContext& link, UserDialogs& ui, LinkTabState& tab) {
 }
 
 bool saveJournal(const LinkTabState& tab, UserDialogs& ui) {
-    const auto path = askSaveFileName(ui, linktext::kJournalFilter, "", ".txt");
+    const auto path = askSaveFileName(ui, kJournalFilter, "", ".txt");
     if (!path) return true;
     if (writeFileAtomically(pathFromUtf8(*path), journalFileBytes(tab.journal))) return true;
     error(ui, kSaveErrorText);
@@ -245,13 +245,13 @@ bool saveJournal(const LinkTabState& tab, UserDialogs& ui) {
 }
 
 LinkOutcome serviceCommand(LinkContext& link, UserDialogs& ui, LinkTabState& tab) {
-    const auto text = ui.textInput(linktext::kServiceTitle, linktext::kServicePrompt, true);
+    const auto text = ui.textInput(kServiceTitle, kServicePrompt, true);
     if (!text) return LinkOutcome::Declined;
-    if (*text == linktext::kServiceRestart) {
+    if (*text == kServiceRestartCode) {
         const LinkOutcome sent = sendService(link, ui, 1);
         return sent == LinkOutcome::Ok ? readJournal(link, ui, tab) : sent;
     }
-    if (*text == linktext::kServiceClearJournal) return sendService(link, ui, 2);
+    if (*text == kServiceClearJournalCode) return sendService(link, ui, 2);
     return LinkOutcome::Declined;
 }
 

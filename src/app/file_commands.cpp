@@ -13,13 +13,6 @@
 namespace livra {
 namespace {
 
-const char* const kNewTitle = "Создать";
-const char* const kNewQuestion = "Созданная  программа полностью заменит текущую!\nПродолжить?";
-const char* const kOpenTitle = "Чтение файла";
-const char* const kOpenQuestion = "Загруженная программа полностью заменит текущую!\nПродолжить?";
-const char* const kExitTitle = "Выход";
-const char* const kExitQuestion = "файл не был сохранен. Сохранить его сейчас?";
-
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(pathFromUtf8(path), ec);

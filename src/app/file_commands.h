@@ -4,13 +4,11 @@
 // UserDialogs and refresh the window through FileCommandViews.
 #include <string>
 
+#include "app/texts.h"
 #include "app/user_dialogs.h"
 #include "model/configuration.h"
 
 namespace livra {
-
-inline constexpr const char* kBaseTitle = "Конфигуратор ДК 'Ливра'";
-inline constexpr const char* kProjectFilter = "Файлы |*.ptm";
 
 // What the file commands refresh in the main window. The defaults do nothing,
 // so tests and the command line pass a plain FileCommandViews.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/link_texts.h"
+#include "app/texts.h"
 
 namespace livra {
 namespace {
@@ -111,7 +111,7 @@ Bytes utf16le(const std::string& s) {
 }
 
 Bytes journalFileBytes(const std::vector<JournalRow>& rows) {
-    std::string text = std::string(linktext::kJournalHeader) + "\r\n" + "\n\r\n";
+    std::string text = std::string(kJournalHeader) + "\r\n" + "\n\r\n";
     int written = 0;
     for (const auto& row : rows) {
         if (written == 200) break;

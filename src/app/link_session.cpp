@@ -1,6 +1,6 @@
 #include "app/link_session.h"
 
-#include "app/link_texts.h"
+#include "app/texts.h"
 #include "link/controller_records.h"
 
 namespace livra {
@@ -22,14 +22,14 @@ bool LinkSession::connect() {
     if (name.empty() && link_.ports) name = findCablePort(link_.ports->candidates());
     if (!name.empty() && link_.ports) port_ = link_.ports->open(name);
     if (!port_) {
-        ui_.messageBox(linktext::kErrorTitle, linktext::kNoCable, Buttons::Ok, Icon::Error);
+        ui_.messageBox(kErrorTitle, kNoCableText, Buttons::Ok, Icon::Error);
         failure_ = LinkOutcome::NoCable;
         return false;
     }
     if (request(CmdIdentity, kNoNumber, std::span<const uint8_t>(), 3) != ExchangeResult::Ok) return false;
     identity_ = reply_.data;
     if (identity_[2] != kCompatibleClass) {
-        ui_.messageBox(linktext::kErrorTitle, linktext::kIncompatible, Buttons::Ok, Icon::Error);
+        ui_.messageBox(kErrorTitle, kIncompatibleText, Buttons::Ok, Icon::Error);
         failure_ = LinkOutcome::Incompatible;
         return false;
     }
@@ -46,15 +46,15 @@ ExchangeResult LinkSession::request(uint8_t command, int64_t number, std::span<c
     switch (r) {
         case ExchangeResult::Ok: break;
         case ExchangeResult::NoPort:
-            ui_.messageBox(linktext::kErrorTitle, linktext::kNoCable, Buttons::Ok, Icon::Error);
+            ui_.messageBox(kErrorTitle, kNoCableText, Buttons::Ok, Icon::Error);
             failure_ = LinkOutcome::NoCable;
             break;
         case ExchangeResult::NoAnswer:
-            ui_.messageBox(linktext::kErrorTitle, linktext::kNoAnswer, Buttons::Ok, Icon::Error);
+            ui_.messageBox(kErrorTitle, kNoAnswerText, Buttons::Ok, Icon::Error);
             failure_ = LinkOutcome::NoAnswer;
             break;
         case ExchangeResult::Cancelled:
-            ui_.messageBox(linktext::kErrorTitle, linktext::kCancelled, Buttons::Ok, Icon::Error);
+            ui_.messageBox(kErrorTitle, kCancelledText, Buttons::Ok, Icon::Error);
             failure_ = LinkOutcome::Cancelled;
             break;
         default: failure_ = LinkOutcome::DamagedReplies; break;  // six times over; not told

@@ -21,15 +21,15 @@ bool isFolder(const std::filesystem::path& p) {
 std::optional<RgbaImage> loadPlanPicture(Configuration& c, Plan& plan, UserDialogs& ui) {
     const auto shem = shemFolder(c);
     const std::string start = pathToUtf8(isFolder(shem) ? shem : pathFromUtf8(c.ProgramDir));
-    const auto chosen = ui.chooseOpenFile({plantext::OpenTitle, start, plantext::PngFilter, {}});
+    const auto chosen = ui.chooseOpenFile({kOpenPictureTitle, start, kPngFilter, {}});
     if (!chosen || chosen->empty()) return std::nullopt;
     const auto path = pathFromUtf8(*chosen);
 
     // Decoded before anything changes: a file that cannot be shown leaves
     // the plan with its picture.
     auto refuse = [&](PngError error) {
-        ui.messageBox(plantext::ErrorTitle,
-                      plantext::PictureFailed + nameOf(path) + ".\n" + pngErrorText(error) + plantext::PictureKept,
+        ui.messageBox(kErrorTitle,
+                      kPictureFailedText + nameOf(path) + ".\n" + pngErrorText(error) + kPictureKeptText,
                       Buttons::Ok, Icon::Error);
         return std::nullopt;
     };
@@ -46,13 +46,13 @@ std::optional<RgbaImage> loadPlanPicture(Configuration& c, Plan& plan, UserDialo
     // The plan file keeps only the picture's name and finds it in "shem".
     const PictureTarget target = pictureTarget(c, path, *bytes);
     if (target.replaces &&
-        ui.messageBox(plantext::ConfirmTitle, plantext::OtherInShem + nameOf(target.path) + ".\nЗаменить?",
+        ui.messageBox(kConfirmSaveTitle, kOtherInShemText + nameOf(target.path) + ".\nЗаменить?",
                       Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return std::nullopt;
     if (target.copy) {
         std::filesystem::create_directories(shem, ec);
         if (ec || !writeFileAtomically(target.path, *bytes)) {
-            ui.messageBox(plantext::ErrorTitle, plantext::CopyFailed + pathToUtf8(shem) + "." + plantext::PictureKept,
+            ui.messageBox(kErrorTitle, kCopyFailedText + pathToUtf8(shem) + "." + kPictureKeptText,
                           Buttons::Ok, Icon::Error);
             return std::nullopt;
         }
@@ -66,7 +66,7 @@ bool savePlanScreenshot(const Configuration& c, const std::function<RgbaImage()>
     std::string folder = c.ProjectFileName.empty() ? c.ProgramDir
                                                    : pathToUtf8(pathFromUtf8(c.ProjectFileName).parent_path());
     for (;;) {
-        const auto chosen = ui.chooseSaveFile({plantext::ScreenshotTitle, folder, plantext::ScreenshotFilter, {}});
+        const auto chosen = ui.chooseSaveFile({kScreenshotTitle, folder, kScreenshotFilter, {}});
         if (!chosen || chosen->empty()) return false;
         const auto path = pathFromUtf8(screenshotFileName(*chosen));
         std::error_code ec;
@@ -75,7 +75,7 @@ bool savePlanScreenshot(const Configuration& c, const std::function<RgbaImage()>
             continue;
         }
         if (writeBmpFile(path, grab())) return true;
-        ui.messageBox(plantext::ErrorTitle, plantext::ScreenshotFailed + pathToUtf8(path) + ".", Buttons::Ok,
+        ui.messageBox(kErrorTitle, kScreenshotFailedText + pathToUtf8(path) + ".", Buttons::Ok,
                       Icon::Error);
         return false;
     }

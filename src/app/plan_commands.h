@@ -4,26 +4,13 @@
 #include <functional>
 #include <optional>
 
+#include "app/texts.h"
 #include "app/user_dialogs.h"
 #include "model/configuration.h"
 #include "plan/plan_objects.h"
 #include "plan/png_image.h"
 
 namespace livra {
-
-namespace plantext {
-inline constexpr const char* OpenTitle = "Открыть";
-inline constexpr const char* PngFilter = "PNG (*.png)";
-inline constexpr const char* ScreenshotTitle = "Сохранить скриншот";
-inline constexpr const char* ScreenshotFilter = "Файлы |*.bmp";
-inline constexpr const char* ConfirmTitle = "Подтвердить сохранение";
-inline constexpr const char* ErrorTitle = "Ошибка";
-inline constexpr const char* PictureFailed = "Не удалось загрузить план перекрестка ";
-inline constexpr const char* PictureKept = "\nПлан остался прежним.";
-inline constexpr const char* OtherInShem = "В папке shem уже есть другой файл ";
-inline constexpr const char* CopyFailed = "Не удалось скопировать план перекрестка в папку ";
-inline constexpr const char* ScreenshotFailed = "Не удалось сохранить скриншот ";
-}  // namespace plantext
 
 // "Загрузить план перекрестка": asks for a PNG starting in the working
 // folder's "shem", decodes it with its limits and, only when that worked,

@@ -26,7 +26,7 @@ bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui) {
     std::vector<const SafetyFinding*> conflicts, others;
     for (const SafetyFinding& f : r.findings) (f.rule == SafetyRule::Conflict ? conflicts : others).push_back(&f);
     if (!conflicts.empty()) {
-        ui.messageBox(kSafetyRefusedTitle, kSafetyRefusedText + listed(conflicts), Buttons::Ok, Icon::Exclamation);
+        ui.messageBox(kWarningTitle, kSafetyRefusedText + listed(conflicts), Buttons::Ok, Icon::Exclamation);
         return false;
     }
     if (others.empty()) return true;

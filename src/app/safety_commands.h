@@ -2,6 +2,7 @@
 // Where the safety check meets the user: its lines after the validator's in
 // the error list, the gate before a write to the controller, and the report
 // of a safety file that could not be taken as it is.
+#include "app/texts.h"
 #include "app/user_dialogs.h"
 #include "check/safety_check.h"
 #include "model/configuration.h"
@@ -9,14 +10,6 @@
 
 namespace livra {
 
-inline constexpr const char* kSafetyRefusedTitle = "Внимание";
-inline constexpr const char* kSafetyRefusedText =
-    "Запись в ДК невозможна.\nКонфликтующие направления одновременно получают разрешающий сигнал:\n";
-inline constexpr const char* kSafetyAskTitle = "Проверка безопасности";
-inline constexpr const char* kSafetyAskText = "Проверка безопасности нашла замечания:\n";
-inline constexpr const char* kSafetyAskQuestion = "Записать всё равно?";
-inline constexpr const char* kSafetyStaleAfterReadText =
-    "Направления в ДК отличаются от тех, для которых задана матрица конфликтов: проверьте её";
 // How many findings a box lists before "… и ещё N".
 inline constexpr int kSafetyBoxLines = 5;
 

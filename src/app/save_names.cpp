@@ -23,9 +23,17 @@ std::string withExtension(const std::string& path, const std::string& extension)
     return path + extension;
 }
 
-bool confirmOverwrite(UserDialogs& ui, const std::string& path) {
-    return ui.messageBox(kConfirmSaveTitle, fileNamePart(path) + kAlreadyExists, Buttons::YesNo, Icon::Exclamation) ==
+bool confirmOverwrite(UserDialogs& ui, const std::string& path, OverwriteWording wording) {
+    const bool byName = wording == OverwriteWording::FileName;
+    const std::string question =
+        byName ? fileNamePart(path) + kAlreadyExistsQuestion : kFileWord + path + kAlreadyExistsQuestion;
+    return ui.messageBox(byName ? kConfirmSaveTitle : kWarningTitle, question, Buttons::YesNo, Icon::Exclamation) ==
            Answer::Yes;
+}
+
+bool mayWriteTo(UserDialogs& ui, const std::string& path, OverwriteWording wording) {
+    std::error_code ec;
+    return !std::filesystem::exists(pathFromUtf8(path), ec) || confirmOverwrite(ui, path, wording);
 }
 
 std::optional<std::string> askSaveFileName(UserDialogs& ui, const std::string& filter, const std::string& suggested,
@@ -34,9 +42,7 @@ std::optional<std::string> askSaveFileName(UserDialogs& ui, const std::string& f
         const auto name = ui.saveFileName(filter, suggested);
         if (!name || name->empty()) return std::nullopt;
         const std::string file = withExtension(*name, extension);
-        std::error_code ec;
-        if (std::filesystem::exists(pathFromUtf8(file), ec) && !confirmOverwrite(ui, file)) continue;
-        return file;
+        if (mayWriteTo(ui, file)) return file;
     }
 }
 

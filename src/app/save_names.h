@@ -5,12 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "app/texts.h"
 #include "app/user_dialogs.h"
 
 namespace livra {
-
-inline constexpr const char* kConfirmSaveTitle = "Подтвердить сохранение";
-inline constexpr const char* kAlreadyExists = " уже существует.\nЗаменить?";
 
 // The name without its folder; both separators, as a name typed on one
 // system may come from the other.
@@ -20,9 +18,19 @@ std::string fileNamePart(const std::string& path);
 // is that one, in any case.
 std::string withExtension(const std::string& path, const std::string& extension);
 
-// "NAME уже существует.\nЗаменить?" under "Подтвердить сохранение", the
-// file's name without its folder; true when the user said yes.
-bool confirmOverwrite(UserDialogs& ui, const std::string& path);
+// How the question before replacing a file is put. FileName: "NAME уже
+// существует.\nЗаменить?" under "Подтвердить сохранение", the name without its
+// folder, as every save dialog asks. WholePath: "Файл PATH уже
+// существует.\nЗаменить?" under "Внимание", as the diagram window's exports
+// have always asked.
+enum class OverwriteWording { FileName, WholePath };
+
+// Asks whether `path` may be replaced; true when the user said yes.
+bool confirmOverwrite(UserDialogs& ui, const std::string& path,
+                      OverwriteWording wording = OverwriteWording::FileName);
+
+// True when nothing is at `path` or the user agreed to replace it.
+bool mayWriteTo(UserDialogs& ui, const std::string& path, OverwriteWording wording = OverwriteWording::FileName);
 
 // A save dialog until the user gives a name that is new or may be replaced
 // (the extension added as withExtension does); nothing when cancelled.

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/image_transfer.h"
-#include "app/link_texts.h"
+#include "app/texts.h"
 #include "check/compare.h"
 #include "image/image.h"
 
@@ -12,7 +12,7 @@ namespace livra {
 namespace {
 
 void error(UserDialogs& ui, const char* text) {
-    ui.messageBox(linktext::kErrorTitle, text, Buttons::Ok, Icon::Error);
+    ui.messageBox(kErrorTitle, text, Buttons::Ok, Icon::Error);
 }
 
 // The controller's image as fetched, in a connection of its own; nothing
@@ -23,20 +23,20 @@ std::optional<ImageFiles> readBack(LinkContext& link, UserDialogs& ui, const cha
     {
         LinkSession s(link, ui);
         got = s.connect() ? fetchImage(s, files) : s.failure();
-        if (got == LinkOutcome::Damaged) error(ui, linktext::kDamagedImage);
+        if (got == LinkOutcome::Damaged) error(ui, kDamagedImageText);
     }
     // Damaged replies show no box of their own, and a check must never end
     // silently.
-    if (got == LinkOutcome::DamagedReplies) error(ui, verifytext::kDamagedReplies);
+    if (got == LinkOutcome::DamagedReplies) error(ui, kDamagedRepliesText);
     if (got != LinkOutcome::Ok) return std::nullopt;
     const std::unique_ptr<Configuration> decoded = decodeImage(files);
     if (!decoded) {
-        error(ui, linktext::kDamagedImage);
+        error(ui, kDamagedImageText);
         got = LinkOutcome::Damaged;
         return std::nullopt;
     }
     if (holdsNoConfiguration(*decoded)) {
-        ui.messageBox(commandTitle, linktext::kNoConfiguration, Buttons::Ok, Icon::Information);
+        ui.messageBox(commandTitle, kNoConfigurationText, Buttons::Ok, Icon::Information);
         got = LinkOutcome::Empty;
         return std::nullopt;
     }
@@ -54,11 +54,11 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
     if (const auto finding = imageFinding(c)) {
         ui.clear();
         ui.add(*finding);
-        ui.messageBox(linktext::kWarningTitle, verifytext::kNotComparable, Buttons::Ok, Icon::Exclamation);
+        ui.messageBox(kWarningTitle, kNotComparableText, Buttons::Ok, Icon::Exclamation);
         *failure = LinkOutcome::Refused;
         return VerifyResult::Failed;
     }
-    const auto held = readBack(link, ui, verifytext::kCompareTitle, *failure);
+    const auto held = readBack(link, ui, kCompareTitle, *failure);
     if (!held) return VerifyResult::Failed;
     // Against the bytes as fetched, so that nothing the decoder reads
     // coarsely can pass for equal.
@@ -75,9 +75,9 @@ LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui)
     if (const LinkOutcome ready = prepareWrite(c, ui, image); ready != LinkOutcome::Ok) return ready;
     if (const LinkOutcome sent = sendPrepared(image, link, ui); sent != LinkOutcome::Ok) return sent;
     LinkOutcome got = LinkOutcome::Ok;
-    const auto held = readBack(link, ui, verifytext::kWriteTitle, got);
+    const auto held = readBack(link, ui, kWriteTitle, got);
     if (!held) {
-        ui.add(verifytext::kWriteUnchecked);
+        ui.add(kWriteUncheckedLine);
         return LinkOutcome::Unchecked;
     }
     // The size report stays in the list; the verdict follows it.
@@ -88,7 +88,7 @@ LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui)
         return LinkOutcome::Ok;
     }
     for (const auto& line : lines) ui.add(line);
-    error(ui, verifytext::kWriteMismatch);
+    error(ui, kWriteMismatchText);
     return LinkOutcome::Different;
 }
 

@@ -28,15 +28,4 @@ VerifyResult compareWithController(const Configuration& c, LinkContext& link, Us
 // says so); a read-back that failed leaves the write unchecked.
 LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui);
 
-namespace verifytext {
-inline constexpr const char* kCompareTitle = "Сравнить с ДК";
-inline constexpr const char* kWriteTitle = "Записать в ДК";
-inline constexpr const char* kNotComparable =
-    "Сравнение с ДК невозможно.\nКонфигурацию нельзя записать в ДК без потерь.\nИсправьте ошибки и повторите.";
-inline constexpr const char* kDamagedReplies = "Выполнить команду не удалось!!!\nОтветы ДК искажены.";
-inline constexpr const char* kWriteMismatch =
-    "Выполнить команду не удалось!!!\nДК вернул не то, что было записано.";
-inline constexpr const char* kWriteUnchecked = "Запись в ДК не проверена: конфигурацию из ДК прочитать не удалось";
-}  // namespace verifytext
-
 }  // namespace livra

@@ -16,6 +16,7 @@
 
 #include "image/image.h"
 #include "model/configuration.h"
+#include "model/texts.h"
 
 namespace livra {
 
@@ -37,8 +38,5 @@ std::vector<std::string> compareImages(const ImageFiles& a, const ImageFiles& b)
 // channel count or direction layout the controller cannot hold); nothing
 // when it carries it faithfully.
 std::optional<std::string> imageFinding(const Configuration& c);
-
-// The one line when two configurations are equal.
-inline constexpr const char* kSameConfigurationText = "Конфигурация в ДК совпадает с проектом";
 
 }  // namespace livra

@@ -2,13 +2,9 @@
 // The single gate before simulation and writing to the controller.
 #include "model/configuration.h"
 #include "model/error_list.h"
+#include "model/texts.h"
 
 namespace livra {
-
-inline constexpr const char* kNoErrorsText = "Ошибок не обнаружено";
-// Shown (titled "Внимание") when the simulator is asked for on an error.
-inline constexpr const char* kSimulationRefusedText =
-    "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 
 // Checks user programs 4..16 in order, stopping at the first with an error;
 // leaves exactly one line in the list. Returns 1 when an error was found.

@@ -62,7 +62,7 @@ int runCompile(const GlobalOptions&, const Args& args) {
         return ExitFailed;
     }
     if (reportImageSize(image, console) != 0) {
-        console.messageBox(kImageTooLargeTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
+        console.messageBox(kWarningTitle, kImageTooLargeText, Buttons::Ok, Icon::Exclamation);
         return ExitFailed;
     }
     return ExitOk;

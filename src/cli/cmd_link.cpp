@@ -14,7 +14,7 @@
 #endif
 
 #include "app/controller_commands.h"
-#include "app/link_texts.h"
+#include "app/texts.h"
 #include "app/verify_commands.h"
 #include "check/compare.h"
 #include "cli/cli_util.h"
@@ -253,7 +253,7 @@ int runService(const GlobalOptions& g, const Args& args) {
     if (!p.error().empty()) return usageError("service", p.error());
     if (p.positional().size() != 1) return usageError("service", "needs the access code");
     const std::string& code = p.positional()[0];
-    if (code != linktext::kServiceRestart && code != linktext::kServiceClearJournal)
+    if (code != kServiceRestartCode && code != kServiceClearJournalCode)
         return usageError("service", "the code was not accepted; nothing was sent");
     Link link(withPort(g, p));
     link.console.input = code;

@@ -6,20 +6,9 @@
 #include <vector>
 
 #include "model/configuration.h"
+#include "model/texts.h"
 
 namespace livra {
-
-// Texts the tact grid shows to the user.
-inline constexpr const char* kTableFullTitle = "Внимание !";
-inline constexpr const char* kTableFullText = "Таблица переполнена. Для вставки нет места\n";
-inline constexpr const char* kClearProgramTitle = "Внимание";
-inline constexpr const char* kClearProgramQuestion = "Вся страница будет очищена, кроме направлений.\nВыполнить?";
-inline constexpr const char* kTactErrorTitle = "Ошибка !";
-inline constexpr const char* kMainTimeTooLong = "Т осн. не может превышать 255 сек\n";
-inline constexpr const char* kMainTimeZero = "Т осн. не может быть 0 сек\n";
-inline constexpr const char* kMinTimeTooLong = "Т мин. не может превышать 255 сек\n";
-inline constexpr const char* kMinTimeZero = "Т мин. не может быть 0 сек\n";
-inline constexpr const char* kMinAboveMain = "Т мин. не может быть больше Т осн\n";
 
 // Digits a time field takes; enough for any value the checks can reject.
 constexpr int TimeFieldDigits = 9;

@@ -13,6 +13,7 @@
 #include "model/configuration.h"
 #include "model/error_list.h"
 #include "model/files.h"
+#include "model/texts.h"
 
 namespace livra {
 
@@ -75,10 +76,6 @@ std::optional<ImageFiles> readImageParts(const std::filesystem::path& folder);
 std::unique_ptr<Configuration> decodeImage(const ImageFiles& image);
 
 inline constexpr uint32_t kExternalMemoryLimit = 100000;
-inline constexpr const char* kImageTooLargeTitle = "Внимание";
-inline constexpr const char* kImageTooLargeText =
-    "Запись в ДК запрещена\nНет места в памяти ДК\nРазмер программы превышает допустимый предел.\n"
-    "Сократите количество тактов или направлений";
 
 struct ImageSize {
     std::size_t external = 0;  // parts 7 and 8

@@ -9,15 +9,10 @@
 
 #include "model/configuration.h"
 #include "model/files.h"
+#include "model/texts.h"
 
 namespace livra {
 
-inline constexpr const char* kErrorTitle = "Ошибка";
-inline constexpr const char* kSaveErrorText = "При записи произошла ошибка.\nФайл сохранить не удалось.\n";
-inline constexpr const char* kOpenErrorText = "При чтении произошла ошибка.\nФайл открыть не удалось.\n\n";
-inline constexpr const char* kFormatErrorText = "Формат файла не поддерживается";
-// Follows kSaveErrorText when the safety file beside the project failed.
-inline constexpr const char* kSafetySaveErrorText = "Не удалось записать файл данных безопасности.\n";
 inline constexpr const char* kProjectSignature = "wersia 1.00 DK";
 inline constexpr uint8_t kProjectFormat = 2;
 inline constexpr const char* kPlanFileName = "imit.snt";

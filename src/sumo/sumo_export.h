@@ -6,16 +6,13 @@
 #include <string>
 
 #include "model/configuration.h"
+#include "model/texts.h"
 #include "sumo/sumo_types.h"
 
 namespace livra {
 
 inline constexpr const char* kDefaultSumoTls = "J";
 inline constexpr long kSumoWeek = 7L * 24 * 3600;
-// Said (titled "Внимание") when the validator finds an error: SUMO would
-// play a configuration the controller refuses.
-inline constexpr const char* kSumoExportRefusedText =
-    "Экспорт в SUMO невозможен.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
 
 // Number of letters in a state: up to the last signal head. Call inputs after
 // it carry no signal and would only leave unused states behind.

@@ -14,6 +14,7 @@
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
 #include "ui/user_guide.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -48,7 +49,7 @@ public:
             QString("Сайт: ") + kMakerSite,
             "Россия, 2026",
         }.join('\n'));
-        auto* ok = new QPushButton("Ок", this);
+        auto* ok = new QPushButton(kOkButton, this);
         ok->setObjectName("aboutOk");
         ok->setGeometry(156, 250, 78, 30);
         // "Ок" and the close box do the same: close and forget the window.
@@ -79,15 +80,15 @@ void MainWindow::openHelp() {
     if (openDocument(kHelpFile)) return;
     const QString guide = findUserGuide();
     if (guide.isEmpty()) {
-        dialogs().messageBox("Справка", std::string("Не удалось открыть файл справки ") + kHelpFile + ".",
+        dialogs().messageBox(kHelpTitle, kHelpFailedText + std::string(kHelpFile) + ".",
                              Buttons::Ok, Icon::Exclamation);
         return;
     }
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) return;
     // The guide is there but nothing on this computer shows HTML: say where
     // it lies rather than send the user looking for a help file.
-    dialogs().messageBox("Справка",
-                         "Не удалось открыть руководство пользователя.\nОткройте в браузере файл " +
+    dialogs().messageBox(kHelpTitle,
+                         kGuideFailedText +
                              QDir::toNativeSeparators(guide).toStdString(),
                          Buttons::Ok, Icon::Exclamation);
 }
@@ -97,7 +98,7 @@ void MainWindow::openSite() { QDesktopServices::openUrl(QUrl(kMakerSite)); }
 void MainWindow::startLoader() {
     const QFileInfo loader(kLoaderFile);
     if (!loader.exists() || !QProcess::startDetached(loader.absoluteFilePath(), {}, loader.absolutePath()))
-        dialogs().messageBox("Загрузчик", std::string("Не удалось запустить загрузчик ") + kLoaderFile + ".",
+        dialogs().messageBox(kLoaderTitle, kLoaderFailedText + std::string(kLoaderFile) + ".",
                              Buttons::Ok, Icon::Exclamation);
 }
 

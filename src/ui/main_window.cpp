@@ -221,7 +221,7 @@ void MainWindow::runValidator() {
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
-        dialogs_->messageBox("Внимание", kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
+        dialogs_->messageBox(kWarningTitle, kSimulationRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
     addSafetyLines(c_, *dialogs_);

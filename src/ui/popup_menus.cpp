@@ -1,4 +1,5 @@
 #include "ui/popup_menus.h"
+#include "ui/texts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,10 +18,10 @@ PopupMenus::PopupMenus(QWidget* parent) : QObject(parent) {
         return m;
     };
     directions_ = popup("directionMenu",
-                        {{"Удалить направление", 1}, {"Сбросить все номера каналов", 3}, {"Отмена", 2}});
+                        {{"Удалить направление", 1}, {"Сбросить все номера каналов", 3}, {kCancelButton, 2}});
     tacts_ = popup("tactMenu", {{"Вставить до", 1}, {"Вставить после", 2}, {"Удалить", 3}, {"Удалить все", 5},
-                                {"Отмена", 4}});
-    calendar_ = popup("calendarMenu", {{"Добавить", 1}, {"Редактировать", 2}, {"Удалить", 3}, {"Отмена", 4}});
+                                {kCancelButton, 4}});
+    calendar_ = popup("calendarMenu", {{"Добавить", 1}, {"Редактировать", 2}, {"Удалить", 3}, {kCancelButton, 4}});
 }
 
 QMenu* PopupMenus::menu(PopupKind kind) const {
@@ -37,7 +38,7 @@ void PopupMenus::show(PopupKind kind, QPoint globalPos) {
     if (!m) return;
     context_ = kind;
     QAction* picked = m->exec(globalPos);
-    if (!picked || picked->text() == "Отмена") return;
+    if (!picked || picked->text() == kCancelButton) return;
     emit chosen(context_, picked->data().toInt());
 }
 

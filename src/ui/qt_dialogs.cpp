@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 
 #include "pictures/pictures.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -60,7 +61,7 @@ ExchangeWindow::ExchangeWindow(QWidget* owner) : QDialog(owner) {
     picture_ = new QLabel(this);
     picture_->setObjectName("exchangeAnimation");
     picture_->setGeometry(5, 5, 100, 100);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("exchangeCancel");
     cancel_->setGeometry(5, 110, 100, 30);
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
@@ -148,10 +149,10 @@ Answer QtDialogs::showBox(const std::string& title, const std::string& text, But
         yes = box.addButton("Да", QMessageBox::YesRole);
         no = box.addButton("Нет", QMessageBox::NoRole);
     } else {
-        ok = box.addButton("Ок", QMessageBox::AcceptRole);
+        ok = box.addButton(kOkButton, QMessageBox::AcceptRole);
     }
     if (buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel)
-        cancel = box.addButton("Отмена", QMessageBox::RejectRole);
+        cancel = box.addButton(kCancelButton, QMessageBox::RejectRole);
     box.setDefaultButton(defaultNo && no ? no : yes ? yes : ok);
     if (cancel) box.setEscapeButton(cancel);
     else if (no) box.setEscapeButton(no);
@@ -232,8 +233,8 @@ std::optional<std::string> QtDialogs::textInput(const std::string& title, const 
     dialog.setWindowTitle(q(title));
     dialog.setLabelText(q(label));
     dialog.setTextEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
-    dialog.setOkButtonText("Ок");
-    dialog.setCancelButtonText("Отмена");
+    dialog.setOkButtonText(kOkButton);
+    dialog.setCancelButtonText(kCancelButton);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();
 }

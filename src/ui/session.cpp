@@ -18,6 +18,7 @@
 #endif
 #if __has_include("emulator/virtual_controller.h")
 #include "emulator/virtual_controller.h"
+#include "ui/texts.h"
 #define LIVRA_HAVE_EMULATOR 1
 #endif
 
@@ -143,7 +144,7 @@ bool Session::start() {
         ok = false;
 #endif
         if (!ok)
-            window_->dialogs().messageBox("Ошибка", "Виртуальный ДК запустить не удалось.", Buttons::Ok, Icon::Error);
+            window_->dialogs().messageBox(kErrorTitle, kVirtualControllerFailedText, Buttons::Ok, Icon::Error);
     }
 
     // A plan left over from an earlier run belongs to no project.

@@ -5,12 +5,12 @@
 #include <QPushButton>
 
 #include "app/user_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
 namespace {
 
-const char* const kDuplicateTime = "Задано несколько, одинаковых, временных интервалов";
 
 QComboBox* list(QWidget* parent, const char* name, int x, int w) {
     auto* box = new QComboBox(parent);
@@ -46,11 +46,11 @@ AlarmDialog::AlarmDialog(QWidget* owner, Configuration& config, UserDialogs& ui,
         programs_->setCurrentIndex(e.program - FirstAlarmProgram);
     }
 
-    ok_ = new QPushButton("Ок", this);
+    ok_ = new QPushButton(kOkButton, this);
     ok_->setObjectName("okButton");
     ok_->setGeometry(90, 80, 80, 25);
     ok_->setDefault(true);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     cancel_->setGeometry(180, 80, 80, 25);
     connect(ok_, &QPushButton::clicked, this, &AlarmDialog::apply);
@@ -64,7 +64,7 @@ void AlarmDialog::apply() {
     result_ = row_ < 0 ? addAlarm(c_, day_, hour, minute, program)
                        : editAlarm(c_, day_, row_, hour, minute, program);
     if (result_ == AlarmResult::DuplicateTime) {
-        ui_.messageBox("Ошибка!", kDuplicateTime, Buttons::Ok, Icon::Exclamation);
+        ui_.messageBox(kErrorMarkTitle, kDuplicateTimeText, Buttons::Ok, Icon::Exclamation);
         return;
     }
     accept();

@@ -4,14 +4,13 @@
 #include "ui/calendar/alarm_dialog.h"
 #include "ui/directions/directions_tab.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
 namespace {
 
 enum CalendarMenuId { MenuAdd = 1, MenuEdit = 2, MenuDelete = 3, MenuCancel = 4 };
-
-const char* const kDayFull = "Список переполнен.\nНет места для новой записи.";
 
 }  // namespace
 
@@ -49,7 +48,7 @@ void CalendarEditor::openAlarmDialog(int row) {
     c.Modified = 1;
     tab_.refreshCalendarList();
     if (dialog.result() == AlarmResult::DayFull)
-        e_.dialogs.messageBox("Внимание!", kDayFull, Buttons::Ok, Icon::None);
+        e_.dialogs.messageBox(kWarningMarkTitle, kDayFullText, Buttons::Ok, Icon::None);
 }
 
 }  // namespace livra::ui

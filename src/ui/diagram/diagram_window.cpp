@@ -18,10 +18,12 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "app/save_names.h"
 #include "diagram/report_layout.h"
 #include "livra_version.h"
 #include "diagram_qt/diagram_painter.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -165,20 +167,17 @@ void DiagramWindow::relayout() {
 
 bool DiagramWindow::exportDiagram(FileKind kind) {
     if (!timeline_) return false;
-    const char* filter = kind == FileKind::Png   ? "Рисунок PNG |*.png"
-                         : kind == FileKind::Svg ? "Рисунок SVG |*.svg"
-                                                 : "Документ PDF |*.pdf";
+    const char* filter = kind == FileKind::Png   ? kPngPictureFilter
+                         : kind == FileKind::Svg ? kSvgPictureFilter
+                                                 : kPdfDocumentFilter;
     const char* ext = kind == FileKind::Png ? "png" : kind == FileKind::Svg ? "svg" : "pdf";
     auto name = dialogs_.saveFileName(filter, suggestedExportName(c_, "программа_" + std::to_string(program_ + 1), ext));
     if (!name) return false;
     if (!diagram::fileKindOf(*name)) *name += std::string(".") + ext;
-    if (QFileInfo::exists(QString::fromStdString(*name)) &&
-        dialogs_.messageBox("Внимание", "Файл " + *name + " уже существует.\nЗаменить?", Buttons::YesNo,
-                            Icon::Exclamation) != Answer::Yes)
-        return false;
+    if (!mayWriteTo(dialogs_, *name, OverwriteWording::WholePath)) return false;
     const std::string error = diagram::writeDiagram(*timeline_, *name);
     if (!error.empty()) {
-        dialogs_.messageBox("Ошибка", error, Buttons::Ok, Icon::Error);
+        dialogs_.messageBox(kErrorTitle, error, Buttons::Ok, Icon::Error);
         return false;
     }
     return true;
@@ -195,13 +194,10 @@ std::string suggestedExportName(const Configuration& c, const std::string& what,
 }
 
 bool saveReport(const Configuration& c, UserDialogs& dialogs) {
-    auto name = dialogs.saveFileName("Документ PDF |*.pdf", suggestedExportName(c, "отчёт", "pdf"));
+    auto name = dialogs.saveFileName(kPdfDocumentFilter, suggestedExportName(c, "отчёт", "pdf"));
     if (!name) return false;
     if (diagram::fileKindOf(*name) != FileKind::Pdf) *name += ".pdf";
-    if (QFileInfo::exists(QString::fromStdString(*name)) &&
-        dialogs.messageBox("Внимание", "Файл " + *name + " уже существует.\nЗаменить?", Buttons::YesNo,
-                           Icon::Exclamation) != Answer::Yes)
-        return false;
+    if (!mayWriteTo(dialogs, *name, OverwriteWording::WholePath)) return false;
     const std::string project =
         c.ProjectFileName.empty() ? "" : QFileInfo(QString::fromStdString(c.ProjectFileName)).fileName().toStdString();
     const auto report =
@@ -209,7 +205,7 @@ bool saveReport(const Configuration& c, UserDialogs& dialogs) {
     const std::string error =
         diagram::writeReport(report, *name, "Проект: " + (project.empty() ? std::string("без имени") : project));
     if (!error.empty()) {
-        dialogs.messageBox("Ошибка", error, Buttons::Ok, Icon::Error);
+        dialogs.messageBox(kErrorTitle, error, Buttons::Ok, Icon::Error);
         return false;
     }
     return true;

@@ -11,6 +11,7 @@
 
 #include "edit/directions_edit.h"
 #include "pictures/pictures.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -79,7 +80,7 @@ DirectionsDialog::DirectionsDialog(QWidget* owner, Configuration& config, int di
         connect(b, &QPushButton::clicked, this, [this, kind] { choose(kind); });
         kinds_[k.kind] = {b, l};
     }
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     cancel_->setGeometry(400, 140, 80, 20);
     cancel_->setDefault(true);
@@ -138,11 +139,11 @@ ChannelDialog::ChannelDialog(QWidget* owner, Configuration& config, int directio
     current_->setEnabled(allowsMonitoring(kind));
     voltage_->setEnabled(allowsMonitoring(kind));
 
-    ok_ = new QPushButton("Ок", this);
+    ok_ = new QPushButton(kOkButton, this);
     ok_->setObjectName("okButton");
     ok_->setGeometry(130, 90, 60, 20);
     ok_->setDefault(true);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     cancel_->setGeometry(205, 90, 60, 20);
     connect(ok_, &QPushButton::clicked, this, &ChannelDialog::apply);

@@ -7,6 +7,7 @@
 #include "ui/directions/directions_tab.h"
 #include "ui/popup_menus.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -17,10 +18,6 @@ enum DirectionMenuId { MenuDeleteDirection = 1, MenuCancel = 2, MenuResetChannel
 // Each dialog's corner stands this far up and left of the mouse.
 const QPoint kDirectionsDialogOffset(177, 62);
 const QPoint kChannelDialogOffset(137, 58);
-
-const char* const kChannelCountQuestion =
-    "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"
-    "Изменить количество каналов в ДК?\n";
 
 }  // namespace
 
@@ -84,7 +81,7 @@ void DirectionsEditor::menuChosen(int id) {
 }
 
 void DirectionsEditor::changeChannelCount(int count) {
-    if (e_.dialogs.messageBox("Внимание!", kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes &&
+    if (e_.dialogs.messageBox(kWarningMarkTitle, kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes &&
         livra::changeChannelCount(e_.c, count)) {
         e_.directionsChanged();
     } else {

@@ -4,6 +4,7 @@
 
 #include "app/verify_commands.h"
 #include "model/project_file.h"
+#include "ui/texts.h"
 
 #if __has_include("serial_qt/qt_serial_port.h")
 #define LIVRA_HAVE_LINK 1
@@ -38,7 +39,7 @@ std::optional<LinkOutcome> runLinkCommand(LinkCommand which, Configuration& c, L
     return std::nullopt;
 #else
     (void)which; (void)c; (void)link; (void)tab;
-    ui.messageBox(kErrorTitle, "Выполнить команду не удалось!!!\nСвязь с ДК в этой сборке недоступна.", Buttons::Ok,
+    ui.messageBox(kErrorTitle, kNoLinkInBuildText, Buttons::Ok,
                   Icon::Error);
     return std::nullopt;
 #endif

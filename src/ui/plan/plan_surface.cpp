@@ -11,6 +11,7 @@
 #include "pictures/pictures.h"
 #include "plan/png_image.h"
 #include "ui/plan/rgba_qimage.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 namespace {
@@ -212,7 +213,7 @@ void PlanSurface::mousePressEvent(QMouseEvent* e) {
         // The release of this press must not reach an editor that has been
         // allowed again meanwhile; nothing waits for it.
         ignoreUntilRelease_ = true;
-        if (dialogs_) dialogs_->messageBox(kRunningEditTitle, kRunningEditText, Buttons::Ok, Icon::Exclamation);
+        if (dialogs_) dialogs_->messageBox(kWarningMarkTitle, kRunningEditText, Buttons::Ok, Icon::Exclamation);
         if (QGuiApplication::mouseButtons() == Qt::NoButton) ignoreUntilRelease_ = false;
         return;
     }

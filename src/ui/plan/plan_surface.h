@@ -37,9 +37,6 @@ public:
     virtual void wheel(QWheelEvent*) = 0;
 };
 
-inline constexpr const char* kRunningEditTitle = "Внимание!";
-inline constexpr const char* kRunningEditText = "Запущено моделирование.\nИзменения невозможны\nдо остановки процесса";
-
 class PlanSurface : public QWidget {
     Q_OBJECT
 public:

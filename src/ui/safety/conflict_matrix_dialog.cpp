@@ -21,6 +21,7 @@
 #include "ui/canvases.h"
 #include "ui/qt_dialogs.h"
 #include "ui/safety/intergreen_calculator_dialog.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -228,9 +229,9 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     status_ = new QLabel(this);
     status_->setObjectName("statusLabel");
     bottom->addWidget(status_, 1);
-    ok_ = new QPushButton("Ок", this);
+    ok_ = new QPushButton(kOkButton, this);
     ok_->setObjectName("okButton");
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     bottom->addWidget(ok_);
     bottom->addWidget(cancel_);
@@ -297,7 +298,7 @@ void ConflictMatrixDialog::contextMenu(QPoint pos) {
     QAction* toggle = menu.addAction(isConflict(edited_, a, b) ? "Убрать конфликт" : "Задать конфликт");
     QAction* confirm = isProposed(edited_, a, b) ? menu.addAction("Подтвердить") : nullptr;
     QAction* calc = isConflict(edited_, a, b) ? menu.addAction("Калькулятор…") : nullptr;
-    menu.addAction("Отмена");
+    menu.addAction(kCancelButton);
     QAction* chosen = menu.exec(table_->viewport()->mapToGlobal(pos));
     if (chosen == toggle) model_->toggle(index);
     else if (chosen && chosen == confirm) {

@@ -11,6 +11,7 @@
 #include "check/intergreen_calculator.h"
 #include "ui/qt_dialogs.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -79,7 +80,7 @@ IntergreenCalculatorDialog::IntergreenCalculatorDialog(QWidget* owner, const Con
     buttons->addStretch();
     accept_ = new QPushButton("Принять", this);
     accept_->setObjectName("calculatorAccept");
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("calculatorCancel");
     buttons->addWidget(accept_);
     buttons->addWidget(cancel_);

@@ -15,6 +15,7 @@
 #include "sim/sim_plan.h"
 #include "ui/plan/plan_editor.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 namespace {
@@ -233,7 +234,7 @@ void SimulatorWindow::closePlan() {
         memory_.planUnsaved = true;
         memory_.unsavedPlan = plan_;
         memory_.fileWhenUnsaved = readWholeFile(planFilePath(c_));
-        dialogs_->messageBox(kPlanSaveFailedTitle, kPlanSaveFailedText, Buttons::Ok, Icon::Error);
+        dialogs_->messageBox(kErrorTitle, kPlanSaveFailedText, Buttons::Ok, Icon::Error);
     }
     deleteAllObjects(plan_);
 }

@@ -25,8 +25,6 @@ namespace livra::ui {
 class QtDialogs;
 
 inline constexpr const char* kClockUnset = "??.??.??.???? ??:??:??";
-inline constexpr const char* kPlanSaveFailedTitle = "Ошибка";
-inline constexpr const char* kPlanSaveFailedText = "План перекрестка сохранить не удалось.";
 
 class SimulatorWindow : public QDialog {
     Q_OBJECT

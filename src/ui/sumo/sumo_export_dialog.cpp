@@ -13,6 +13,7 @@
 #include "model/project_file.h"
 #include "sumo/sumo_export.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -66,7 +67,7 @@ SumoExportDialog::SumoExportDialog(QWidget* owner, const Configuration& config, 
     export_ = new QPushButton("Экспортировать", this);
     export_->setObjectName("exportButton");
     export_->setDefault(true);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     buttons->addWidget(export_);
     buttons->addWidget(cancel_);
@@ -111,12 +112,12 @@ void SumoExportDialog::browse() {
 void SumoExportDialog::exportNow() {
     VectorErrorList verdict;
     if (validateConfiguration(c_, verdict) != 0) {
-        ui_.messageBox("Внимание", kSumoExportRefusedText, Buttons::Ok, Icon::Exclamation);
+        ui_.messageBox(kWarningTitle, kSumoExportRefusedText, Buttons::Ok, Icon::Exclamation);
         return;
     }
     const std::string path = file_->text().trimmed().toStdString();
     if (path.empty()) {
-        ui_.messageBox("Внимание", "Укажите файл для экспорта.", Buttons::Ok, Icon::Exclamation);
+        ui_.messageBox(kWarningTitle, kSumoNoFileText, Buttons::Ok, Icon::Exclamation);
         return;
     }
     if (!saveSumoExport(buildSumoExport(c_, tls_->text().toStdString()), path, sourceName(c_))) {

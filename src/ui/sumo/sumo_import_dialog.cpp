@@ -14,6 +14,7 @@
 #include "sumo/sumo_import.h"
 #include "sumo_qt/sumo_xml_reader.h"
 #include "ui/qt_dialogs.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -68,7 +69,7 @@ SumoImportDialog::SumoImportDialog(QWidget* owner, Configuration& config, UserDi
     import_->setObjectName("importButton");
     import_->setDefault(true);
     import_->setEnabled(false);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("cancelButton");
     buttons->addWidget(import_);
     buttons->addWidget(cancel_);
@@ -142,13 +143,13 @@ void SumoImportDialog::importNow() {
                         target_->currentData().toInt(), false};
     SumoImportResult result = importSumoProgram(c_, *data_, r);
     if (!result.ok && result.targetNotEmpty) {
-        const std::string question = result.error + ".\nЗаменить её программой SUMO?";
-        if (ui_.messageBox("Внимание", question, Buttons::YesNo, Icon::Question) != Answer::Yes) return;
+        const std::string question = result.error + kSumoReplaceQuestion;
+        if (ui_.messageBox(kWarningTitle, question, Buttons::YesNo, Icon::Question) != Answer::Yes) return;
         r.replace = true;
         result = importSumoProgram(c_, *data_, r);
     }
     if (!result.ok) {
-        ui_.messageBox(kErrorTitle, "Импорт не выполнен, конфигурация не изменена.\n" + result.error, Buttons::Ok,
+        ui_.messageBox(kErrorTitle, kSumoImportFailedText + result.error, Buttons::Ok,
                        Icon::Error);
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "pictures/pictures.h"
 #include "ui/tacts/picture_button.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -74,7 +75,7 @@ SignalChoiceDialog::SignalChoiceDialog(QWidget* owner, SignalVariant variant, in
         buttons_.push_back(b);
         x += 70;
     }
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("signalCancel");
     cancel_->setGeometry(l.cancel.x(), l.cancel.y(), 65, 20);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

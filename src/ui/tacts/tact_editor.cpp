@@ -65,13 +65,13 @@ void TactEditor::menuChosen(int id) {
     case InsertAfter: r = insertTactAfter(c, p, t); break;
     case Delete: r = deleteTact(c, p, t); break;
     case DeleteAll:
-        if (e_.dialogs.messageBox(kClearProgramTitle, kClearProgramQuestion, Buttons::YesNo, Icon::Exclamation) ==
+        if (e_.dialogs.messageBox(kWarningTitle, kClearProgramQuestion, Buttons::YesNo, Icon::Exclamation) ==
             Answer::Yes)
             r = clearProgram(c, p);
         break;
     }
     if (r == TactEditResult::TableFull)
-        e_.dialogs.messageBox(kTableFullTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
+        e_.dialogs.messageBox(kWarningSpacedMarkTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
     e_.tactsChanged();
 }
 

@@ -9,6 +9,7 @@
 
 #include "edit/tact_edit.h"
 #include "ui/tacts/signal_choice_dialog.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -63,11 +64,11 @@ TactPropertiesDialog::TactPropertiesDialog(QWidget* owner, Configuration& c, Use
     labelAt("Т осн", this, 190, 15, 42, 15);
     main_ = timeField(t.tMain, this, 190, "tactMain");
 
-    ok_ = new QPushButton("Ок", this);
+    ok_ = new QPushButton(kOkButton, this);
     ok_->setObjectName("tactOk");
     ok_->setGeometry(85, 70, 75, 20);
     ok_->setDefault(true);
-    cancel_ = new QPushButton("Отмена", this);
+    cancel_ = new QPushButton(kCancelButton, this);
     cancel_->setObjectName("tactCancel");
     cancel_->setGeometry(180, 70, 75, 20);
 
@@ -88,7 +89,7 @@ void TactPropertiesDialog::kindChanged() {
 void TactPropertiesDialog::confirm() {
     const TactPropertiesInput in{kind_->currentIndex(), min_->text().toStdString(), main_->text().toStdString()};
     const TactPropertiesResult r = applyTactProperties(c_, program_, tact_, in);
-    for (const std::string& m : r.messages) ui_.messageBox(kTactErrorTitle, m, Buttons::Ok, Icon::Exclamation);
+    for (const std::string& m : r.messages) ui_.messageBox(kErrorSpacedMarkTitle, m, Buttons::Ok, Icon::Exclamation);
     if (r.stored) accept();
 }
 

@@ -1,0 +1,51 @@
+#pragma once
+// The program's own texts held by the toolkit-free core: the box titles every
+// layer uses and the messages the core's rules give. They stand exactly as the
+// engineers know them, spelling and line breaks included, so a text changes
+// here or nowhere. The operations' texts are in app/texts.h, the desktop
+// program's in ui/texts.h.
+namespace livra {
+
+// Box titles. "Ошибка" and "Внимание" are spelt three ways across the boxes;
+// each box keeps the spelling its users know.
+inline constexpr const char* kErrorTitle = "Ошибка";
+inline constexpr const char* kErrorMarkTitle = "Ошибка!";
+inline constexpr const char* kErrorSpacedMarkTitle = "Ошибка !";
+inline constexpr const char* kWarningTitle = "Внимание";
+inline constexpr const char* kWarningMarkTitle = "Внимание!";
+inline constexpr const char* kWarningSpacedMarkTitle = "Внимание !";
+inline constexpr const char* kConfirmSaveTitle = "Подтвердить сохранение";
+
+// The project file; shown under kErrorTitle.
+inline constexpr const char* kSaveErrorText = "При записи произошла ошибка.\nФайл сохранить не удалось.\n";
+inline constexpr const char* kOpenErrorText = "При чтении произошла ошибка.\nФайл открыть не удалось.\n\n";
+inline constexpr const char* kFormatErrorText = "Формат файла не поддерживается";
+// Follows kSaveErrorText when the safety file beside the project failed.
+inline constexpr const char* kSafetySaveErrorText = "Не удалось записать файл данных безопасности.\n";
+
+// The tact list and the tact properties.
+inline constexpr const char* kTableFullText = "Таблица переполнена. Для вставки нет места\n";
+inline constexpr const char* kClearProgramQuestion = "Вся страница будет очищена, кроме направлений.\nВыполнить?";
+inline constexpr const char* kMainTimeTooLong = "Т осн. не может превышать 255 сек\n";
+inline constexpr const char* kMainTimeZero = "Т осн. не может быть 0 сек\n";
+inline constexpr const char* kMinTimeTooLong = "Т мин. не может превышать 255 сек\n";
+inline constexpr const char* kMinTimeZero = "Т мин. не может быть 0 сек\n";
+inline constexpr const char* kMinAboveMain = "Т мин. не может быть больше Т осн\n";
+
+// The validator's verdict, and its gates (shown under kWarningTitle).
+inline constexpr const char* kNoErrorsText = "Ошибок не обнаружено";
+inline constexpr const char* kSimulationRefusedText =
+    "Моделирование невозможно.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
+// SUMO would play a configuration the controller refuses.
+inline constexpr const char* kSumoExportRefusedText =
+    "Экспорт в SUMO невозможен.\nВ конфигурации обнаружены ошибки.\nИсправьте ошибки и повторите.";
+
+// The controller image (shown under kWarningTitle).
+inline constexpr const char* kImageTooLargeText =
+    "Запись в ДК запрещена\nНет места в памяти ДК\nРазмер программы превышает допустимый предел.\n"
+    "Сократите количество тактов или направлений";
+
+// The one line when two configurations are equal.
+inline constexpr const char* kSameConfigurationText = "Конфигурация в ДК совпадает с проектом";
+
+}  // namespace livra

@@ -1,0 +1,45 @@
+#pragma once
+// The desktop program's own texts: the buttons every dialog shares and the
+// boxes only the windows show. Box titles and the core's messages are in
+// model/texts.h, the operations' in app/texts.h; all stand exactly as the
+// users know them.
+#include "app/texts.h"
+
+namespace livra::ui {
+
+inline constexpr const char* kOkButton = "Ок";
+inline constexpr const char* kCancelButton = "Отмена";
+
+// Under kWarningMarkTitle.
+inline constexpr const char* kChannelCountQuestion =
+    "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"
+    "Изменить количество каналов в ДК?\n";
+inline constexpr const char* kDayFullText = "Список переполнен.\nНет места для новой записи.";
+inline constexpr const char* kRunningEditText = "Запущено моделирование.\nИзменения невозможны\nдо остановки процесса";
+// Under kErrorMarkTitle.
+inline constexpr const char* kDuplicateTimeText = "Задано несколько, одинаковых, временных интервалов";
+
+// Under kErrorTitle.
+inline constexpr const char* kPlanSaveFailedText = "План перекрестка сохранить не удалось.";
+inline constexpr const char* kVirtualControllerFailedText = "Виртуальный ДК запустить не удалось.";
+inline constexpr const char* kNoLinkInBuildText =
+    "Выполнить команду не удалось!!!\nСвязь с ДК в этой сборке недоступна.";
+
+// SUMO files. The question follows the import's own reason.
+inline constexpr const char* kSumoReplaceQuestion = ".\nЗаменить её программой SUMO?";
+inline constexpr const char* kSumoImportFailedText = "Импорт не выполнен, конфигурация не изменена.\n";
+inline constexpr const char* kSumoNoFileText = "Укажите файл для экспорта.";
+
+// Diagrams and the report.
+inline constexpr const char* kPngPictureFilter = "Рисунок PNG |*.png";
+inline constexpr const char* kSvgPictureFilter = "Рисунок SVG |*.svg";
+inline constexpr const char* kPdfDocumentFilter = "Документ PDF |*.pdf";
+
+// "Справка" and "Загрузчик"; each is also its box's title.
+inline constexpr const char* kHelpTitle = "Справка";
+inline constexpr const char* kHelpFailedText = "Не удалось открыть файл справки ";
+inline constexpr const char* kGuideFailedText = "Не удалось открыть руководство пользователя.\nОткройте в браузере файл ";
+inline constexpr const char* kLoaderTitle = "Загрузчик";
+inline constexpr const char* kLoaderFailedText = "Не удалось запустить загрузчик ";
+
+}  // namespace livra::ui
