@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bench_configurations.h"
 #include "check/validator.h"
 #include "emulator/controller_model.h"
 #include "image/image.h"
@@ -26,18 +27,6 @@ constexpr uint32_t kLineRate = 57600;
 
 std::filesystem::path emulatorPath() {
     return std::filesystem::path(LIVRA_CLI_PATH).parent_path() / "livra-emulator";
-}
-
-// A valid configuration whose image is close to 20 KB.
-std::unique_ptr<Configuration> twentyKilobytes() {
-    auto c = test::newConfiguration();
-    for (int d = 0; d < 16; ++d) test::addDirection(*c, d, d % 3 == 2 ? DirPedestrian : DirVehicle);
-    for (int p = 3; p < 8; ++p)
-        for (int t = 0; t < 200; ++t)
-            test::addTact(*c, p, t % 2 ? TactIntermediate : TactPhase, t % 2 ? 3 : 10 + t % 20, t % 2 ? 0 : 5,
-                          t % 2 ? SignalYellow : (t % 4 ? SignalGreen : SignalRed));
-    test::addAlarm(*c, 0, 6, 0, 4);
-    return c;
 }
 
 struct Child {
@@ -89,7 +78,7 @@ std::size_t wireBytes(const std::filesystem::path& trace) {
 
 void BM_WriteTwentyKilobytesAt57600(benchmark::State& state) {
     test::TempDir dir;
-    auto c = twentyKilobytes();
+    auto c = bench::twentyKilobyteConfiguration(SignalRed);
     VectorErrorList verdict;
     if (validateConfiguration(*c, verdict) != 0) {
         state.SkipWithError(("invalid configuration: " + verdict.lines.at(0)).c_str());

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "bench_app.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/simulator/simulator_window.h"
@@ -20,19 +21,6 @@ using namespace livra;
 using namespace livra::ui;
 
 namespace {
-
-QApplication& app() {
-    // Other benchmark files of this program may have started it already.
-    if (auto* running = qobject_cast<QApplication*>(QCoreApplication::instance())) return *running;
-    static int argc = 1;
-    static char name[] = "livra_bench";
-    static char* argv[] = {name, nullptr};
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Never destroyed: a QApplication torn down among the exit handlers runs
-    // its clean-up routines after the Qt globals they use are gone.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
 
 // Every direction used, trams (whose labels count the trams before them)
 // spread over the table, every slot connected.
@@ -52,7 +40,7 @@ std::unique_ptr<Configuration> busiestDirections() {
 }
 
 void refreshTab(benchmark::State& state, int tab, int firstDirection) {
-    app();
+    bench::benchApplication();
     auto c = busiestDirections();
     MainWindow w(*c, nullptr);
     LinkTabState& link = w.linkState();
@@ -102,7 +90,7 @@ BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond)->UseRealTime()
 // The painter may spread large fills over worker threads, so the CPU time
 // counted is the whole process's.
 void BM_SimulatorSecond(benchmark::State& state) {
-    app();
+    bench::benchApplication();
     test::TempDir dir;
     auto c = test::fullConfiguration();
     c->ProgramDir = dir.path().string() + "/";

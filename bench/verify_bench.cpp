@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "bench_configurations.h"
 #include "app/controller_commands.h"
 #include "app/verify_commands.h"
 #include "emulator/virtual_controller.h"
@@ -31,15 +32,7 @@ public:
 
 // The sample project (about 1 KB of image) or one of about 20 KB.
 std::unique_ptr<Configuration> project(int size) {
-    if (size == 0) return test::sampleConfiguration();
-    auto c = test::newConfiguration();
-    for (int d = 0; d < 16; ++d) test::addDirection(*c, d, d % 3 == 2 ? DirPedestrian : DirVehicle);
-    for (int p = 3; p < 8; ++p)
-        for (int t = 0; t < 200; ++t)
-            test::addTact(*c, p, t % 2 ? TactIntermediate : TactPhase, t % 2 ? 3 : 10 + t % 20, t % 2 ? 0 : 5,
-                          t % 2 ? SignalYellow : SignalGreen);
-    test::addAlarm(*c, 0, 6, 0, 4);
-    return c;
+    return size == 0 ? test::sampleConfiguration() : bench::twentyKilobyteConfiguration(SignalGreen);
 }
 
 void run(benchmark::State& state, bool verify) {
