@@ -3,6 +3,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include "ui/canvas_view.h"
 
 namespace livra::ui {
 
@@ -30,6 +33,23 @@ QGroupBox* placeFrame(const QString& title, QWidget* parent, int x, int y, int w
                      " left: 8px; top: 0px; padding: 0px 3px; }");
     g->lower();
     return g;
+}
+
+CanvasView* placeCanvas(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* canvas = new CanvasView(parent);
+    canvas->setObjectName(name);
+    canvas->setGeometry(x, y, w, h);
+    return canvas;
+}
+
+QScrollBar* placeScrollBar(Qt::Orientation orientation, QWidget* parent, const char* name, int x, int y, int w, int h,
+                           int count, int page) {
+    auto* bar = new QScrollBar(orientation, parent);
+    bar->setObjectName(name);
+    bar->setGeometry(x, y, w, h);
+    bar->setRange(0, count - 1);
+    bar->setPageStep(page);
+    return bar;
 }
 
 }  // namespace livra::ui

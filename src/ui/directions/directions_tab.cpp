@@ -27,15 +27,9 @@ QString twoDigits(int v) { return QString("%1").arg(v, 2, 10, QChar('0')); }
 DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent), c_(c) {
     setObjectName("directionsTab");
     image_ = makeDirectionsCanvas();
-    canvas_ = new CanvasView(this);
-    canvas_->setObjectName("directionsCanvas");
-    canvas_->setGeometry(5, 15, grid::DirectionsWidth, grid::DirectionsHeight);
+    canvas_ = placeCanvas(this, "directionsCanvas", 5, 15, grid::DirectionsWidth, grid::DirectionsHeight);
     connect(canvas_, &CanvasView::clicked, this, &DirectionsTab::canvasClicked);
-    scroll_ = new QScrollBar(Qt::Vertical, this);
-    scroll_->setObjectName("directionsScroll");
-    scroll_->setGeometry(305, 15, 20, 400);
-    scroll_->setRange(0, DirectionCount - 1);
-    scroll_->setPageStep(11);
+    scroll_ = placeScrollBar(Qt::Vertical, this, "directionsScroll", 305, 15, 20, 400, DirectionCount, 11);
     connect(scroll_, &QScrollBar::valueChanged, this, &DirectionsTab::redraw);
     canvas_->setWheelScrollBars(scroll_, nullptr);
 

@@ -14,20 +14,11 @@ namespace livra::ui {
 ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c_(c) {
     setObjectName("programsTab");
     image_ = makeTactCanvas();
-    canvas_ = new CanvasView(this);
-    canvas_->setObjectName("tactCanvas");
-    canvas_->setGeometry(5, 15, grid::TactGridWidth, grid::TactGridHeight);
+    canvas_ = placeCanvas(this, "tactCanvas", 5, 15, grid::TactGridWidth, grid::TactGridHeight);
     connect(canvas_, &CanvasView::clicked, this, &ProgramsTab::canvasClicked);
-    tactScroll_ = new QScrollBar(Qt::Horizontal, this);
-    tactScroll_->setObjectName("tactScroll");
-    tactScroll_->setGeometry(0, 415, 830, 25);
-    tactScroll_->setRange(0, TactCount - 1);
-    tactScroll_->setPageStep(12);
-    directionScroll_ = new QScrollBar(Qt::Vertical, this);
-    directionScroll_->setObjectName("tactDirectionScroll");
-    directionScroll_->setGeometry(835, 10, 20, 400);
-    directionScroll_->setRange(0, DirectionCount - 1);
-    directionScroll_->setPageStep(8);
+    tactScroll_ = placeScrollBar(Qt::Horizontal, this, "tactScroll", 0, 415, 830, 25, TactCount, 12);
+    directionScroll_ =
+        placeScrollBar(Qt::Vertical, this, "tactDirectionScroll", 835, 10, 20, 400, DirectionCount, 8);
     connect(tactScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
     connect(directionScroll_, &QScrollBar::valueChanged, this, &ProgramsTab::redraw);
     canvas_->setWheelScrollBars(directionScroll_, tactScroll_);
