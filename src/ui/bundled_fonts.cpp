@@ -1,9 +1,11 @@
 #include "ui/bundled_fonts.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QStyleFactory>
 
 namespace livra::ui {
 
@@ -19,6 +21,14 @@ bool useBundledFontsWhereArialIsMissing() {
     // Liberation Sans has Arial's metrics, so texts fit where they were laid out.
     if (liberation) QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     return liberation;
+}
+
+void applyProgramLook(QApplication& app) {
+    app.setStyle(QStyleFactory::create("Fusion"));
+    useBundledFontsWhereArialIsMissing();
+    QFont font("Arial");
+    font.setPixelSize(11);
+    app.setFont(font);
 }
 
 }  // namespace livra::ui

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <new>
@@ -39,11 +38,7 @@ int main(int argc, char** argv) {
     if (!instance.held()) return 0;
 
     QApplication app(argc, argv);
-    app.setStyle(QStyleFactory::create("Fusion"));
-    livra::ui::useBundledFontsWhereArialIsMissing();
-    QFont font("Arial");
-    font.setPixelSize(11);
-    app.setFont(font);
+    livra::ui::applyProgramLook(app);
     // Dates, sizes and Qt's own texts in the dialogs as a Russian user reads them.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     livra::ui::installQtTranslations(app);

@@ -98,6 +98,17 @@ std::unique_ptr<Configuration> sampleConfiguration() {
     return c;
 }
 
+void useSampleTablesForTheLink(Configuration& c) {
+    const auto sample = sampleConfiguration();
+    c.TactTable = sample->TactTable;
+    c.TactSignals = sample->TactSignals;
+    c.DirectionKind = sample->DirectionKind;
+    c.DirectionChannels = sample->DirectionChannels;
+    c.DirectionControl = sample->DirectionControl;
+    c.Calendar = sample->Calendar;
+    switchSafetyRulesOff(c);
+}
+
 std::unique_ptr<Configuration> fullConfiguration() {
     auto c = newConfiguration();
     for (int d = 0; d < DirectionCount; ++d) addDirection(*c, d, DirPedestrian);

@@ -56,6 +56,10 @@ inline void switchSafetyRulesOff(Configuration& c) { c.Safety.rules = SafetyRule
 // A small valid configuration: one vehicle and one pedestrian direction,
 // program 4 with two phases and an intermediate tact, Monday 00:00 → 4.
 std::unique_ptr<Configuration> sampleConfiguration();
+// The sample's tables (tacts, signals, directions, channels, control,
+// calendar) into `c`, the rest of `c` kept, and the safety rules off: a
+// valid configuration for tests of the link, not of the program.
+void useSampleTablesForTheLink(Configuration& c);
 // The largest one: 16 programs × 321 tacts × 63 directions all used.
 std::unique_ptr<Configuration> fullConfiguration();
 

@@ -128,15 +128,9 @@ TEST_F(LinkTab, InfoWriteAndReadBack) {
         EXPECT_EQ(controller->configurationsApplied(), 0);
     }
     // A valid one goes there and comes back unchanged.
-    auto sample = livra::test::sampleConfiguration();
+    const auto sample = livra::test::sampleConfiguration();
     Configuration& c = session->configuration();
-    c.TactTable = sample->TactTable;
-    c.TactSignals = sample->TactSignals;
-    c.DirectionKind = sample->DirectionKind;
-    c.DirectionChannels = sample->DirectionChannels;
-    c.DirectionControl = sample->DirectionControl;
-    c.Calendar = sample->Calendar;
-    livra::test::switchSafetyRulesOff(c);  // the link is under test, not the program
+    livra::test::useSampleTablesForTheLink(c);
     c.Modified = 0;
     click("writeButton");
     EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text().toStdString().rfind("Ошибок не обнаружено", 0), 0u);

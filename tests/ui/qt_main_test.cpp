@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStyleFactory>
 #include <cstdlib>
 
 #include "pictures/pictures.h"
@@ -11,12 +10,8 @@
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    app.setStyle(QStyleFactory::create("Fusion"));
     // As the program does: where there is no Arial (wine) the shipped fonts stand in.
-    livra::ui::useBundledFontsWhereArialIsMissing();
-    QFont font("Arial");
-    font.setPixelSize(11);
-    app.setFont(font);
+    livra::ui::applyProgramLook(app);
     livra::pictures::builtInPictures();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -48,14 +48,7 @@ TEST(VerifyTab, CompareListsTheDifferencesAndLeavesTheProjectAlone) {
         MainWindow& w = session.window();
         named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabLink);
         Configuration& c = session.configuration();
-        auto sample = livra::test::sampleConfiguration();
-        c.TactTable = sample->TactTable;
-        c.TactSignals = sample->TactSignals;
-        c.DirectionKind = sample->DirectionKind;
-        c.DirectionChannels = sample->DirectionChannels;
-        c.DirectionControl = sample->DirectionControl;
-        c.Calendar = sample->Calendar;
-        livra::test::switchSafetyRulesOff(c);  // the link is under test, not the program
+        livra::test::useSampleTablesForTheLink(c);
 
         // The option is on from the start: the write is checked by a read-back.
         auto* verify = w.findChild<QCheckBox*>("verifyAfterWrite");
