@@ -38,5 +38,31 @@ TEST(SaveNames, ATakenNameIsAskedAboutUntilTheUserDecides) {
     EXPECT_TRUE(ui.fileNames.empty());
 }
 
+// The diagram window's exports: a free name is not asked about; a taken one
+// is asked about by its whole path under "Внимание", and only "Да" lets it be
+// written.
+TEST(SaveNames, TheDiagramExportsAskByTheWholePath) {
+    test::TempDir dir;
+    const std::string free = pathToUtf8(dir / "схема.png");
+    const std::string taken = pathToUtf8(dir / "отчёт.pdf");
+    test::writeBytes(dir / "отчёт.pdf", {1});
+    ScriptedDialogs ui;
+    EXPECT_TRUE(mayWriteTo(ui, free, OverwriteWording::WholePath));
+    EXPECT_TRUE(ui.boxes.empty());
+
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(mayWriteTo(ui, taken, OverwriteWording::WholePath));
+    test::expectBox(ui.boxes, "Внимание", "Файл " + taken + " уже существует.\nЗаменить?", Icon::Exclamation,
+                    Buttons::YesNo);
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(mayWriteTo(ui, taken, OverwriteWording::WholePath));
+    // The save dialogs' wording names the file alone.
+    ui.boxes.clear();
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(mayWriteTo(ui, taken));
+    test::expectBox(ui.boxes, "Подтвердить сохранение", "отчёт.pdf уже существует.\nЗаменить?", Icon::Exclamation,
+                    Buttons::YesNo);
+}
+
 }  // namespace
 }  // namespace livra
