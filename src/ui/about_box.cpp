@@ -13,8 +13,8 @@
 #include "livra_version.h"
 #include "pictures/pictures.h"
 #include "ui/main_window.h"
-#include "ui/user_guide.h"
 #include "ui/texts.h"
+#include "ui/user_guide.h"
 
 namespace livra::ui {
 

@@ -25,7 +25,10 @@ inline constexpr const char* kVirtualControllerFailedText = "Виртуальн�
 inline constexpr const char* kNoLinkInBuildText =
     "Выполнить команду не удалось!!!\nСвязь с ДК в этой сборке недоступна.";
 
-// SUMO files. The question follows the import's own reason.
+// SUMO files: the dialogs' titles, also of the file dialogs they open. The
+// question follows the import's own reason.
+inline constexpr const char* kSumoImportTitle = "Импорт из SUMO";
+inline constexpr const char* kSumoExportTitle = "Экспорт в SUMO";
 inline constexpr const char* kSumoReplaceQuestion = ".\nЗаменить её программой SUMO?";
 inline constexpr const char* kSumoImportFailedText = "Импорт не выполнен, конфигурация не изменена.\n";
 inline constexpr const char* kSumoNoFileText = "Укажите файл для экспорта.";

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -14,15 +15,15 @@ LinkTab::LinkTab(QWidget* parent) : QWidget(parent) {
     placeFrame("Конфигурация ДК", this, 10, 20, 150, 125);
     struct ButtonDef { const char* text; int x, y, w; const char* name; LinkCommand cmd; };
     const ButtonDef buttons[] = {
-        {"Записать в ДК", 40, 65, 85, "writeButton", LinkCommand::Write},
-        {"Читать из ДК", 40, 90, 85, "readButton", LinkCommand::Read},
+        {kWriteTitle, 40, 65, 85, "writeButton", LinkCommand::Write},
+        {kReadTitle, 40, 90, 85, "readButton", LinkCommand::Read},
         {"Читать журнал", 40, 115, 85, "journalButton", LinkCommand::ReadJournal},
         {"Инф.о ДК", 35, 170, 85, "infoButton", LinkCommand::Info},
         {"Читать время и дату", 20, 378, 130, "readClockButton", LinkCommand::ReadClock},
         {"Синхр.часы", 20, 405, 130, "syncClockButton", LinkCommand::SyncClock},
         {"Сохранить в файл", 495, 405, 130, "saveJournalButton", LinkCommand::SaveJournal},
         // In the free space under the frame's title, beside the write and read.
-        {"Сравнить с ДК", 40, 40, 85, "compareButton", LinkCommand::Compare},
+        {kCompareTitle, 40, 40, 85, "compareButton", LinkCommand::Compare},
     };
     placeFrame("Микропрограмма ДК", this, 10, 150, 150, 85);
     placeFrame("Работа с RTC", this, 10, 274, 150, 161);

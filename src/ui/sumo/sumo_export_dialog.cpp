@@ -38,7 +38,7 @@ SumoExportDialog::SumoExportDialog(QWidget* owner, const Configuration& config, 
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       c_(config), ui_(ui) {
     setObjectName("sumoExportDialog");
-    setWindowTitle("Экспорт в SUMO");
+    setWindowTitle(kSumoExportTitle);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel("Светофор в сети SUMO (id):", this), 0, 0);
     tls_ = new QLineEdit(QString::fromUtf8(kDefaultSumoTls), this);
@@ -103,7 +103,7 @@ void SumoExportDialog::refreshPreview() {
 
 void SumoExportDialog::browse() {
     UserDialogs::FileDialog d;
-    d.title = "Экспорт в SUMO";
+    d.title = kSumoExportTitle;
     d.filter = "Файлы SUMO (*.add.xml)";
     d.suggested = file_->text().toStdString();
     if (const auto path = ui_.chooseSaveFile(d)) file_->setText(QString::fromStdString(*path));

@@ -22,7 +22,7 @@ SumoImportDialog::SumoImportDialog(QWidget* owner, Configuration& config, UserDi
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       c_(config), ui_(ui) {
     setObjectName("sumoImportDialog");
-    setWindowTitle("Импорт из SUMO");
+    setWindowTitle(kSumoImportTitle);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel("Файл SUMO:", this), 0, 0);
     file_ = new QLineEdit(this);
@@ -85,7 +85,7 @@ SumoImportDialog::SumoImportDialog(QWidget* owner, Configuration& config, UserDi
 
 void SumoImportDialog::browse() {
     UserDialogs::FileDialog d;
-    d.title = "Импорт из SUMO";
+    d.title = kSumoImportTitle;
     d.filter = "Файлы SUMO (*.xml)";
     if (const auto path = ui_.chooseOpenFile(d)) loadFile(QString::fromStdString(*path));
 }
