@@ -40,8 +40,7 @@ uint64_t* FindingCollector::block(int program, int tact, int kind) {
 }
 
 bool FindingCollector::wanted(SafetyRule rule, int program, int tact) const {
-    const Bucket& b = bucket(rule, program);
-    return int(b.size()) < kSafetyWordedPerRule || tact <= std::get<0>(b.rbegin()->first);
+    return tact <= lastTact_[size_t(program * kRules + int(rule))];
 }
 
 void FindingCollector::markPairs(SafetyRule rule, int program, int tact, int index, uint64_t mask) {
@@ -60,8 +59,11 @@ void FindingCollector::add(const SafetyFinding& f) {
     // last kept one stays out for good, as the last kept one only moves
     // down; so a kept key has been here since it was first seen, and its
     // measure is the worst of all sequences.
+    if (!wanted(f.rule, f.program, f.tact)) return;
     Bucket& b = bucket(f.rule, f.program);
     const Key k{f.tact, f.direction, f.other, f.required, above(f)};
+    const bool full = int(b.size()) >= kSafetyWordedPerRule;
+    if (full && b.rbegin()->first < k) return;
     const auto it = b.find(k);
     if (it != b.end()) {
         SafetyFinding& old = it->second;
@@ -71,11 +73,10 @@ void FindingCollector::add(const SafetyFinding& f) {
         if (worse || (tie && std::tie(f.path, f.fromProgram) < std::tie(old.path, old.fromProgram))) old = f;
         return;
     }
-    if (int(b.size()) >= kSafetyWordedPerRule) {
-        if (!(k < b.rbegin()->first)) return;
-        b.erase(std::prev(b.end()));
-    }
+    if (full) b.erase(std::prev(b.end()));  // k is below the last kept one
     b.emplace(k, f);
+    if (int(b.size()) >= kSafetyWordedPerRule)
+        lastTact_[size_t(f.program * kRules + int(f.rule))] = std::get<0>(b.rbegin()->first);
 }
 
 void FindingCollector::finish(SafetyReport& r) const {

@@ -48,6 +48,14 @@ private:
     Bucket& bucket(SafetyRule rule, int program) { return kept_[program * kRules + int(rule)]; }
 
     std::array<Bucket, ProgramCount * kRules> kept_;
+    // Per bucket the tact of its last kept finding once it is full, else past
+    // every tact: a finding of a later tact cannot be kept.
+    std::array<int, ProgramCount * kRules> lastTact_ = filled(TactCount);
+    static std::array<int, ProgramCount * kRules> filled(int v) {
+        std::array<int, ProgramCount * kRules> a;
+        a.fill(v);
+        return a;
+    }
     // Per program, allocated at its first finding: (tact, kind) → its words,
     // null for none. The single-direction rules take 8 words (a bit per
     // direction each), conflicts and intergreens 64 (per direction, a bit per

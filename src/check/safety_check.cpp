@@ -127,6 +127,29 @@ struct Checker {
     std::vector<uint64_t> goAt;
     std::vector<std::pair<long, uint64_t>> ends;  // (time, directions whose go ended then)
 
+    // What each checked direction shows in each tact, classified once per
+    // program at its first use: the timelines play the same tacts many times.
+    struct TactAspects {
+        std::array<Aspect, DirectionCount> of{};
+        uint64_t go = 0;
+    };
+    std::array<std::vector<TactAspects>, ProgramCount> aspects{};
+    std::vector<const TactAspects*> rows;  // per step of one period
+
+    const TactAspects& aspectsAt(int p, int t) {
+        auto& program = aspects[size_t(p)];
+        if (program.empty()) {
+            program.resize(size_t(programLength(c, p)));
+            for (size_t k = 0; k < program.size(); ++k)
+                for (int d : checked) {
+                    const Aspect a = safetyAspect(c, c.TactSignals[p][k], d);
+                    program[k].of[size_t(d)] = a;
+                    if (isGo(a)) program[k].go |= bit(d);
+                }
+        }
+        return program[size_t(t)];
+    }
+
     void add(SafetyRule rule, const Step& at, int d, int other, int path, int fromProgram, int seconds,
              int required) {
         SafetyFinding f;
@@ -146,15 +169,18 @@ struct Checker {
     // vector holds them all); each tact is classified once.
     void buildRuns(const std::vector<Step>& steps, size_t period, int turns) {
         start.assign(period + 1, 0);
-        goAt.assign(period, 0);
-        for (size_t i = 0; i < period; ++i) start[i + 1] = start[i] + steps[i].seconds;
-        for (int d : checked) runs[d].clear();
+        goAt.resize(period);
+        rows.resize(period);
         for (size_t i = 0; i < period; ++i) {
-            const TactSignalRow& row = c.TactSignals[steps[i].program][steps[i].tact];
-            for (int d : checked) {
-                const Aspect a = safetyAspect(c, row, d);
-                if (isGo(a)) goAt[i] |= bit(d);
-                auto& r = runs[d];
+            start[i + 1] = start[i] + steps[i].seconds;
+            rows[i] = &aspectsAt(steps[i].program, steps[i].tact);
+            goAt[i] = rows[i]->go;
+        }
+        for (int d : checked) {
+            auto& r = runs[d];
+            r.clear();
+            for (size_t i = 0; i < period; ++i) {
+                const Aspect a = rows[i]->of[size_t(d)];
                 if (!r.empty() && r.back().aspect == a) {
                     r.back().t1 = start[i + 1];
                 } else {
@@ -312,10 +338,7 @@ struct Checker {
             const int32_t kind = c.TactTable[p][t].kind;
             if ((kind == TactTvp1 && !input1) || (kind == TactTvp2 && !input2)) continue;
             const int path = kind == TactTvp1 ? PathCall1 : kind == TactTvp2 ? PathCall2 : PathPlain;
-            uint64_t go = 0;
-            const TactSignalRow& row = c.TactSignals[p][t];
-            for (int d : checked)
-                if (isGo(safetyAspect(c, row, d))) go |= bit(d);
+            const uint64_t go = aspectsAt(p, t).go;
             const bool word = out.wanted(SafetyRule::Conflict, p, t);
             for (uint64_t higher = go; higher;) {
                 const int d = std::countr_zero(higher);
