@@ -39,10 +39,13 @@ win() { wine "$WIN_DIR/$1" "${@:2}" | tr -d '\r'; }
 cp "$ROOT/examples/crossroad.ptm" "$WORK/crossroad.ptm"
 cd "$WORK"
 
-if win livra.exe --help 2>/dev/null | grep -- "--version" >/dev/null; then
-  version="$(win livra.exe --version)" || fail "livra.exe --version"
-  ok "livra.exe --version: $version"
-fi
+# The same release as the Linux program (the build part after "+" names
+# the commit each build was made from).
+version="$(win livra.exe --version)" || fail "livra.exe --version"
+linux_version="$("$LINUX_DIR/livra" --version)"
+[[ "$version" == livra\ * && "${version%%+*}" = "${linux_version%%+*}" ]] \
+  || fail "livra.exe --version '$version', Linux: '$linux_version'"
+ok "livra.exe --version: $version"
 
 set +e
 "$LINUX_DIR/livra" check crossroad.ptm > linux-check.txt 2>&1; linux_rc=$?

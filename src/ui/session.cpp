@@ -118,7 +118,9 @@ bool Session::start() {
     c.ChannelCount = 64;
     c.CurrentProgram = FirstUserProgram;
     c.ProgramDir = pathToUtf8(workingFolder());
-    if (!c.ProgramDir.empty() && c.ProgramDir.back() != '/' && c.ProgramDir.back() != '\\') c.ProgramDir += '/';
+    // The system's own separator: the folder is shown and joined with names.
+    if (!c.ProgramDir.empty() && c.ProgramDir.back() != '/' && c.ProgramDir.back() != '\\')
+        c.ProgramDir += char(std::filesystem::path::preferred_separator);
 
     link_->context.fixedPort = options_.port;
 #ifdef LIVRA_HAVE_LINK

@@ -24,7 +24,7 @@ protected:
 
     void SetUp() override {
         ui.titledDialogsOnly = true;
-        c->ProgramDir = pathToUtf8(dir.path()) + "/";
+        c->ProgramDir = pathToUtf8(dir.path()) + char(std::filesystem::path::preferred_separator);
         plan.planPicturePath = pathToUtf8(dir / "shem" / "old.png");
     }
     std::string at(const std::filesystem::path& p) { return pathToUtf8(p); }

@@ -13,7 +13,20 @@ using namespace livra::test;
 
 namespace {
 
-// The PDF reader's tools (poppler-utils), found on the PATH.
+// The PDF reader's tools (poppler-utils) are the build machine's: a test
+// program running under wine cannot start them, and checks what it can
+// without them.
+#define SKIP_WITHOUT_PDF_READER()                                                          \
+    do {                                                                                   \
+        if (kWindowsBuild) GTEST_SKIP() << "the PDF reader's tools run on the build machine"; \
+    } while (0)
+#ifdef _WIN32
+constexpr bool kWindowsBuild = true;
+#else
+constexpr bool kWindowsBuild = false;
+#endif
+
+// The PDF reader's tools, found on the PATH.
 std::string tool(const std::string& name) {
     std::istringstream path(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
     std::string dir;
@@ -90,6 +103,7 @@ TEST(CliDiagram, WritesPngSvgAndPdfWithoutADisplay) {
     const std::string pdf = pathToUtf8(dir / "d.pdf");
     const auto r = livraWithoutDisplay({"diagram", project, "--program", "4", "--out", pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    SKIP_WITHOUT_PDF_READER();
     EXPECT_EQ(pdfPages(pdf), 1);
     EXPECT_NE(runProgram(tool("pdfinfo"), {pdf}).out.find("842 x 595 pts (A4)"), std::string::npos);  // A4 landscape
     EXPECT_EQ(renderAllPages(dir, pdf), 1);
@@ -148,6 +162,7 @@ TEST(CliReport, ThirteenProgramsOnSixPagesWithTheFontEmbedded) {
     // Six pages of programs and calendar, the seventh for the safety part
     // (no matrix, the rules, the sequence findings).
     EXPECT_EQ(r.out, "7 стр., программ: 13\n");
+    SKIP_WITHOUT_PDF_READER();
     EXPECT_EQ(pdfPages(pdf), 7);
     EXPECT_EQ(renderAllPages(dir, pdf), 7);
 
@@ -175,6 +190,7 @@ TEST(CliDiagram, AFullProgramStaysReadableOverSeveralPages) {
     const std::string pdf = pathToUtf8(dir / "full.pdf");
     const auto r = livraWithoutDisplay({"diagram", project, "--program", "9", "--out", pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    SKIP_WITHOUT_PDF_READER();
     const int pages = pdfPages(pdf);
     EXPECT_GT(pages, 3);
     EXPECT_EQ(renderAllPages(dir, pdf), pages);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <stdexcept>
-#include <thread>
 
 #include "model/files.h"
 #include "support/test_support.h"
@@ -42,12 +41,15 @@ std::wstring quoted(const std::wstring& arg) {
     return out + L"\"";
 }
 
-std::string drain(HANDLE h) {
-    std::string text;
+// What the pipe holds now, without waiting for more.
+void takeAvailable(HANDLE h, std::string& text) {
     char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
-    return text;
+    DWORD avail = 0;
+    while (PeekNamedPipe(h, nullptr, 0, nullptr, &avail, nullptr) && avail > 0) {
+        DWORD n = 0;
+        if (!ReadFile(h, buf, avail < sizeof buf ? avail : DWORD(sizeof buf), &n, nullptr) || n == 0) return;
+        text.append(buf, n);
+    }
 }
 
 // The parent's environment with `extra` set over it, as a Unicode block.
@@ -102,12 +104,19 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
         r.exitCode = 127;
         return r;
     }
-    std::thread errReader([&] { r.err = drain(errRead); });
-    r.out = drain(outRead);
-    errReader.join();
+    // The pipes are read while the program runs and emptied once it has
+    // ended, never waited on for their end: under wine the end of a pipe
+    // whose writer has exited is sometimes never reported, and a blocking
+    // read would wait forever.
+    for (;;) {
+        takeAvailable(outRead, r.out);
+        takeAvailable(errRead, r.err);
+        if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) break;
+    }
+    takeAvailable(outRead, r.out);
+    takeAvailable(errRead, r.err);
     CloseHandle(outRead);
     CloseHandle(errRead);
-    WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
