@@ -23,13 +23,14 @@ int singleWord(const SafetyFinding& f) {
 
 uint64_t* FindingCollector::block(int program, int tact, int kind) {
     auto& slots = slots_[size_t(program)];
-    if (!slots) slots = std::make_unique<Slots>(Slots{});
-    uint64_t*& at = (*slots)[size_t(tact) * 3 + size_t(kind)];
+    const size_t index = size_t(tact) * 3 + size_t(kind);
+    if (index >= slots.size()) slots.resize(std::min(std::max(index + 1, slots.size() * 2), size_t(TactCount) * 3));
+    uint64_t*& at = slots[index];
     if (!at) {
         const size_t words = kind == kSingle ? 8 : 64;
         if (chunks_.empty() || chunkUsed_ + words > chunkSize_) {
             // Small for the usual handful of findings, larger as they pile up.
-            chunkSize_ = std::min<size_t>(chunks_.empty() ? 256 : chunkSize_ * 2, 1 << 16);
+            chunkSize_ = std::min<size_t>(chunks_.empty() ? 128 : chunkSize_ * 2, 1 << 16);
             chunks_.push_back(std::make_unique<uint64_t[]>(chunkSize_));
             chunkUsed_ = 0;
         }
@@ -106,12 +107,12 @@ void FindingCollector::finish(SafetyReport& r) const {
     long conflicts = 0;
     size_t worded = 0;  // walks r.findings along the tacts
     for (int p = 0; p < ProgramCount; ++p) {
-        if (!slots_[size_t(p)]) continue;
-        const Slots& slots = *slots_[size_t(p)];
-        for (int t = 0; t < TactCount; ++t) {
+        const auto& slots = slots_[size_t(p)];
+        for (int t = 0; size_t(t) * 3 < slots.size(); ++t) {
             long here = 0;
             for (int kind = 0; kind < 3; ++kind) {
-                const uint64_t* at = slots[size_t(t) * 3 + size_t(kind)];
+                const size_t index = size_t(t) * 3 + size_t(kind);
+                const uint64_t* at = index < slots.size() ? slots[index] : nullptr;
                 if (!at) continue;
                 long bits = 0;
                 for (int w = 0, words = kind == kSingle ? 8 : 64; w < words; ++w) bits += std::popcount(at[w]);

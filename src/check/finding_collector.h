@@ -56,12 +56,11 @@ private:
         a.fill(v);
         return a;
     }
-    // Per program, allocated at its first finding: (tact, kind) → its words,
-    // null for none. The single-direction rules take 8 words (a bit per
-    // direction each), conflicts and intergreens 64 (per direction, a bit per
-    // other one). The words come from chunks that never move.
-    using Slots = std::array<uint64_t*, TactCount * 3>;
-    std::array<std::unique_ptr<Slots>, ProgramCount> slots_;
+    // Per program, grown to its last tact with a finding: (tact, kind) → its
+    // words, null for none. The single-direction rules take 8 words (a bit
+    // per direction each), conflicts and intergreens 64 (per direction, a bit
+    // per other one). The words come from chunks that never move.
+    std::array<std::vector<uint64_t*>, ProgramCount> slots_;
     std::vector<std::unique_ptr<uint64_t[]>> chunks_;
     size_t chunkSize_ = 0, chunkUsed_ = 0;
 };
