@@ -56,14 +56,14 @@ void FindingCollector::add(const SafetyFinding& f) {
     else
         block(f.program, f.tact, kSingle)[singleWord(f)] |= uint64_t(1) << f.direction;
 
-    // Kept: the first kSafetyWordedPerRule keys of all seen. A key past the
-    // last kept one stays out for good, as the last kept one only moves
-    // down; so a kept key has been here since it was first seen, and its
-    // measure is the worst of all sequences.
+    // Kept: the first kSafetyWordedPerProgramAndRule keys of all seen. A key
+    // past the last kept one stays out for good, as the last kept one only
+    // moves down; so a kept key has been here since it was first seen, and
+    // its measure is the worst of all sequences.
     if (!wanted(f.rule, f.program, f.tact)) return;
     Bucket& b = bucket(f.rule, f.program);
     const Key k{f.tact, f.direction, f.other, f.required, above(f)};
-    const bool full = int(b.size()) >= kSafetyWordedPerRule;
+    const bool full = int(b.size()) >= kSafetyWordedPerProgramAndRule;
     if (full && b.rbegin()->first < k) return;
     const auto it = b.find(k);
     if (it != b.end()) {
@@ -76,7 +76,7 @@ void FindingCollector::add(const SafetyFinding& f) {
     }
     if (full) b.erase(std::prev(b.end()));  // k is below the last kept one
     b.emplace(k, f);
-    if (int(b.size()) >= kSafetyWordedPerRule)
+    if (int(b.size()) >= kSafetyWordedPerProgramAndRule)
         lastTact_[size_t(f.program * kRules + int(f.rule))] = std::get<0>(b.rbegin()->first);
 }
 

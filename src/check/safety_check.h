@@ -49,10 +49,11 @@ struct SafetyFinding {
 // A pathological project (every direction at go in most tacts, every pair
 // conflicting) has millions of findings; nobody reads them, and wording them
 // would freeze the window that re-checks after every edit. So only the first
-// findings of each program and rule are worded, at most kSafetyWordedPerRule
-// of them and kSafetyWorded in all (shared out so that every program and rule
-// with a finding has its first ones worded); the rest are counted exactly.
-inline constexpr int kSafetyWordedPerRule = 50;
+// findings of each program and rule are worded, at most
+// kSafetyWordedPerProgramAndRule of them and kSafetyWorded in all (shared out
+// so that every program and rule with a finding has its first ones worded);
+// the rest are counted exactly.
+inline constexpr int kSafetyWordedPerProgramAndRule = 50;
 inline constexpr int kSafetyWorded = 300;
 
 // Findings of one tact that were counted but not worded.
