@@ -391,6 +391,12 @@ TEST(SimulateDifferential, GeneratedConfigurationsAgreeLineByLine) {
     for (uint32_t seed = 1; seed <= 2; ++seed) {  // two days each, several calendar switches
         Generator gen(900001u + seed);
         Case k = gen.make("long seed " + std::to_string(seed), 2 * 86400, 2 * 86400);
+#ifdef _WIN32
+        // Windows hands a program at most 32767 characters of command line:
+        // the last presses of two days stay out there.
+        auto length = [&] { return 20 * (k.request.call1.size() + k.request.call2.size()); };
+        while (length() > 30000) (k.request.call1.size() > k.request.call2.size() ? k.request.call1 : k.request.call2).pop_back();
+#endif
         ASSERT_EQ(validatorVerdict(*k.config), kNoErrorsText) << k.label;
         compareCase(k, dir, totals);
         if (::testing::Test::HasFailure()) return;

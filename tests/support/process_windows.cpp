@@ -84,6 +84,9 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 
     std::wstring commandLine = quoted(wide(program));
     for (const auto& a : args) commandLine += L" " + quoted(wide(a));
+    // Longer is cut short by the system, and the program would see other
+    // arguments than the test gave.
+    if (commandLine.size() > 32766) throw std::runtime_error("command line over 32767 characters");
     std::wstring block = environmentBlock(env);
     STARTUPINFOW si{};
     si.cb = sizeof si;
