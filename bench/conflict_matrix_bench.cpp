@@ -1,7 +1,10 @@
 // The conflict matrix editor at its largest: 63 directions, every pair in
 // conflict with an intergreen each way. Opening the dialog (model, headers,
 // first paint) and one click on a cell followed by the safety check the
-// main window runs after every edit.
+// main window runs after every edit. The full configuration is as bad as a
+// project gets: most directions at go in most tacts, so the check finds about
+// two million conflicts and intergreens cut short; it words the first 300 and
+// counts the rest (goal for the click and the check: well under 50 ms).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -60,11 +63,14 @@ void BM_ToggleAndCheck63(benchmark::State& state) {
     QTableView* t = d.table();
     const QModelIndex cell = d.cellOf(40, 41);
     t->scrollTo(cell);
+    long findings = 0;
     for (auto _ : state) {
         emit t->clicked(cell);  // what the view sends for a click on the cell
         SafetyReport r = checkSafety(*c, d.result());
+        findings = long(r.findings.size()) + r.notWorded;
         benchmark::DoNotOptimize(r.findings.data());
     }
+    state.counters["findings"] = double(findings);
 }
 BENCHMARK(BM_ToggleAndCheck63)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

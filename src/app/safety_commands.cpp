@@ -3,11 +3,14 @@
 namespace livra {
 namespace {
 
-std::string listed(const std::vector<const SafetyFinding*>& findings) {
+// The first few findings and how many more there are; `counted` of them were
+// only counted by the check, not worded.
+std::string listed(const std::vector<const SafetyFinding*>& findings, long counted) {
     std::string text;
     const int shown = std::min<int>(kSafetyBoxLines, int(findings.size()));
     for (int i = 0; i < shown; ++i) text += findings[i]->text + "\n";
-    if (int(findings.size()) > shown) text += "… и ещё " + std::to_string(findings.size() - shown) + "\n";
+    const long more = long(findings.size()) - shown + counted;
+    if (more > 0) text += kAndMoreText + std::to_string(more) + "\n";
     return text;
 }
 
@@ -25,12 +28,14 @@ bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui) {
     const SafetyReport r = checkSafety(c, c.Safety);
     std::vector<const SafetyFinding*> conflicts, others;
     for (const SafetyFinding& f : r.findings) (f.rule == SafetyRule::Conflict ? conflicts : others).push_back(&f);
-    if (!conflicts.empty()) {
-        ui.messageBox(kWarningTitle, kSafetyRefusedText + listed(conflicts), Buttons::Ok, Icon::Exclamation);
+    if (r.hasConflict()) {
+        ui.messageBox(kWarningTitle, kSafetyRefusedText + listed(conflicts, r.conflictsNotWorded), Buttons::Ok,
+                      Icon::Exclamation);
         return false;
     }
-    if (others.empty()) return true;
-    const std::string text = kSafetyAskText + listed(others) + "\n" + kSafetyAskQuestion;
+    if (r.empty()) return true;
+    const std::string text =
+        kSafetyAskText + listed(others, r.notWorded - r.conflictsNotWorded) + "\n" + kSafetyAskQuestion;
     return ui.askDefaultNo(kSafetyAskTitle, text, Icon::Exclamation) == Answer::Yes;
 }
 

@@ -1,8 +1,10 @@
 #include "check/safety_check.h"
 
 #include <algorithm>
-#include <map>
+#include <bit>
 #include <tuple>
+
+#include "check/finding_collector.h"
 
 namespace livra {
 namespace {
@@ -52,7 +54,7 @@ struct Step {
 struct Run {
     Aspect aspect;
     int firstStep;
-    long t0, t1;  // seconds from the timeline's start
+    int t0, t1;  // seconds from the timeline's start (three turns of 321 tacts of 256 s at most)
 };
 
 struct Calls {
@@ -104,52 +106,49 @@ std::vector<Step> cycleSteps(const Configuration& c, int p, Calls calls) {
     return steps;
 }
 
-struct Key {
-    int rule, program, tact, direction, other, required;
-    bool above;  // a red-and-yellow too long, not too short
-    auto operator<=>(const Key&) const = default;
-};
-
-// Collects findings, one per key; the shortest measure wins (the longest for a
-// red-and-yellow above its range), then the lower path.
-class Collector {
-public:
-    void add(SafetyFinding f) {
-        const Key k{int(f.rule), f.program, f.tact, f.direction, f.other, f.required, f.seconds > f.required};
-        auto [it, fresh] = found_.try_emplace(k, f);
-        if (fresh) return;
-        SafetyFinding& old = it->second;
-        const bool longIsWorse = f.rule == SafetyRule::RedYellow && f.seconds > f.required;
-        const bool worse = longIsWorse ? f.seconds > old.seconds : f.seconds < old.seconds;
-        const bool tie = f.seconds == old.seconds;
-        if (worse || (tie && std::tie(f.path, f.fromProgram) < std::tie(old.path, old.fromProgram))) old = f;
-    }
-    std::vector<SafetyFinding> take() {
-        std::vector<SafetyFinding> out;
-        out.reserve(found_.size());
-        for (auto& [k, f] : found_) out.push_back(std::move(f));
-        std::sort(out.begin(), out.end(), [](const SafetyFinding& a, const SafetyFinding& b) {
-            return std::tie(a.program, a.tact, a.rule, a.direction, a.other, a.required) <
-                   std::tie(b.program, b.tact, b.rule, b.direction, b.other, b.required);
-        });
-        return out;
-    }
-
-private:
-    std::map<Key, SafetyFinding> found_;
-};
+uint64_t bit(int d) { return uint64_t(1) << d; }
 
 struct Checker {
     const Configuration& c;
     const SafetyData& s;
-    Collector& out;
+    FindingCollector& out;
     std::array<Role, DirectionCount> roles{};
     std::vector<int> checked;  // directions with a role
-    // Intergreen pairs with a value: from → (to, seconds).
-    std::array<std::vector<std::pair<int, int>>, DirectionCount> intergreenTo{};
+    std::array<uint64_t, DirectionCount> conflictsOf{};
+    // Intergreen pairs with a value, by the entering direction: for each
+    // value the clearing directions that ask for it.
+    std::array<std::vector<std::pair<int, uint64_t>>, DirectionCount> intergreenInto{};
+    uint64_t entering = 0;  // directions with any intergreen into them
 
-    // Per direction, scratch for one timeline.
+    // Scratch for one timeline: per direction its runs; per step of one
+    // period its start and the directions at go.
     std::array<std::vector<Run>, DirectionCount> runs{};
+    std::vector<int> start;
+    std::vector<uint64_t> goAt;
+    std::vector<std::pair<long, uint64_t>> ends;  // (time, directions whose go ended then)
+
+    // What each checked direction shows in each tact, classified once per
+    // program at its first use: the timelines play the same tacts many times.
+    struct TactAspects {
+        std::array<Aspect, DirectionCount> of{};
+        uint64_t go = 0;
+    };
+    std::array<std::vector<TactAspects>, ProgramCount> aspects{};
+    std::vector<const TactAspects*> rows;  // per step of one period
+
+    const TactAspects& aspectsAt(int p, int t) {
+        auto& program = aspects[size_t(p)];
+        if (program.empty()) {
+            program.resize(size_t(programLength(c, p)));
+            for (size_t k = 0; k < program.size(); ++k)
+                for (int d : checked) {
+                    const Aspect a = safetyAspect(c, c.TactSignals[p][k], d);
+                    program[k].of[size_t(d)] = a;
+                    if (isGo(a)) program[k].go |= bit(d);
+                }
+        }
+        return program[size_t(t)];
+    }
 
     void add(SafetyRule rule, const Step& at, int d, int other, int path, int fromProgram, int seconds,
              int required) {
@@ -169,14 +168,19 @@ struct Checker {
     // The runs of `turns` repetitions of the first `period` steps (the steps
     // vector holds them all); each tact is classified once.
     void buildRuns(const std::vector<Step>& steps, size_t period, int turns) {
-        std::vector<long> start(period + 1, 0);
-        for (size_t i = 0; i < period; ++i) start[i + 1] = start[i] + steps[i].seconds;
-        for (int d : checked) runs[d].clear();
+        start.assign(period + 1, 0);
+        goAt.resize(period);
+        rows.resize(period);
         for (size_t i = 0; i < period; ++i) {
-            const TactSignalRow& row = c.TactSignals[steps[i].program][steps[i].tact];
-            for (int d : checked) {
-                const Aspect a = safetyAspect(c, row, d);
-                auto& r = runs[d];
+            start[i + 1] = start[i] + steps[i].seconds;
+            rows[i] = &aspectsAt(steps[i].program, steps[i].tact);
+            goAt[i] = rows[i]->go;
+        }
+        for (int d : checked) {
+            auto& r = runs[d];
+            r.clear();
+            for (size_t i = 0; i < period; ++i) {
+                const Aspect a = rows[i]->of[size_t(d)];
                 if (!r.empty() && r.back().aspect == a) {
                     r.back().t1 = start[i + 1];
                 } else {
@@ -185,7 +189,7 @@ struct Checker {
             }
         }
         if (turns <= 1) return;
-        const long cycle = start[period];
+        const int cycle = start[period];
         for (int d : checked) {
             auto& r = runs[d];
             const size_t one = r.size();
@@ -193,7 +197,7 @@ struct Checker {
             const bool joins = one > 1 && r.front().aspect == r.back().aspect;
             r.reserve(one * size_t(turns));
             for (int turn = 1; turn < turns; ++turn) {
-                const long shift = cycle * turn;
+                const int shift = cycle * turn;
                 const int stepShift = int(period) * turn;
                 for (size_t k = 0; k < one; ++k) {
                     Run x = r[k];
@@ -273,43 +277,58 @@ struct Checker {
         }
     }
 
-    // For each start of `to`'s go whose start is known, the latest end of
-    // `from`'s go not after it; `from` still at go then is a conflict, not an
-    // intergreen.
-    void intergreenRule(int from, int to, int required, const std::vector<Step>& steps, int path, int fromProgram) {
-        const auto& a = runs[from];
-        const auto& b = runs[to];
-        size_t ai = 0;
-        long lastEnd = -1;
-        for (size_t bi = 1; bi < b.size(); ++bi) {
-            if (!isGo(b[bi].aspect) || isGo(b[bi - 1].aspect)) continue;
-            const long sB = b[bi].t0;
-            bool overlap = false;
-            while (ai < a.size() && a[ai].t0 <= sB) {
-                if (isGo(a[ai].aspect)) {
-                    if (a[ai].t1 > sB) {
-                        overlap = true;
-                        break;
-                    }
-                    lastEnd = a[ai].t1;
+    // For each start of a direction's go whose start is known, each
+    // direction with an intergreen into it that is not at go then: the time
+    // since the end of its last go is below the value. Swept once over the
+    // steps with sets of directions, as in a full matrix nearly every pair
+    // has a value.
+    void intergreens(const std::vector<Step>& steps, size_t period, int turns, int path, int fromProgram) {
+        std::array<long, DirectionCount> lastEnd;
+        lastEnd.fill(-1);
+        ends.clear();
+        const long cycle = start[period];
+        uint64_t before = 0;
+        for (size_t i = 0; i < period * size_t(turns); ++i) {
+            const size_t k = i % period;
+            const long now = start[k] + cycle * long(i / period);
+            const uint64_t go = goAt[k];
+            if (i > 0) {
+                if (const uint64_t ended = before & ~go) {
+                    ends.push_back({now, ended});
+                    for (uint64_t e = ended; e; e &= e - 1) lastEnd[size_t(std::countr_zero(e))] = now;
                 }
-                ++ai;
+                for (uint64_t started = go & ~before & entering; started; started &= started - 1) {
+                    const int to = std::countr_zero(started);
+                    for (const auto& [required, from] : intergreenInto[size_t(to)]) {
+                        const uint64_t clear = from & ~go;  // at go now is a conflict
+                        if (!clear) continue;
+                        uint64_t recent = 0;  // ended less than `required` ago
+                        for (size_t e = ends.size(); e-- > 0 && ends[e].first > now - required;) recent |= ends[e].second;
+                        const uint64_t hit = clear & recent;
+                        if (!hit) continue;
+                        const Step& at = steps[i];
+                        if (!out.wanted(SafetyRule::Intergreen, at.program, at.tact)) {
+                            out.markPairs(SafetyRule::Intergreen, at.program, at.tact, to, hit);
+                            continue;
+                        }
+                        for (uint64_t h = hit; h; h &= h - 1) {
+                            const int d = std::countr_zero(h);
+                            add(SafetyRule::Intergreen, at, d, to, path, fromProgram, int(now - lastEnd[size_t(d)]),
+                                required);
+                        }
+                    }
+                }
             }
-            if (overlap || lastEnd < 0) continue;
-            const long gap = sB - lastEnd;
-            if (gap < required)
-                add(SafetyRule::Intergreen, steps[b[bi].firstStep], from, to, path, fromProgram, int(gap), required);
+            before = go;
         }
     }
 
     void timeline(const std::vector<Step>& steps, int path, int fromProgram, int turns = 1) {
         if (steps.empty()) return;
-        buildRuns(steps, steps.size() / size_t(turns), turns);
+        const size_t period = steps.size() / size_t(turns);
+        buildRuns(steps, period, turns);
         for (int d : checked) sequenceRules(d, steps, path, fromProgram);
-        if (!s.defined) return;
-        for (int from : checked)
-            for (const auto& [to, seconds] : intergreenTo[from])
-                intergreenRule(from, to, seconds, steps, path, fromProgram);
+        if (s.defined && entering) intergreens(steps, period, turns, path, fromProgram);
     }
 
     // Conflicts are a matter of single tacts: each tact once, on the path
@@ -319,16 +338,19 @@ struct Checker {
             const int32_t kind = c.TactTable[p][t].kind;
             if ((kind == TactTvp1 && !input1) || (kind == TactTvp2 && !input2)) continue;
             const int path = kind == TactTvp1 ? PathCall1 : kind == TactTvp2 ? PathCall2 : PathPlain;
-            std::bitset<DirectionCount> go;
-            const TactSignalRow& row = c.TactSignals[p][t];
-            for (int d : checked)
-                if (isGo(safetyAspect(c, row, d))) go.set(d);
-            if (go.none()) continue;
-            for (int d : checked) {
-                if (!go[d]) continue;
-                const auto hits = s.conflict[d] & go;
-                for (int e = d + 1; e < DirectionCount; ++e)
-                    if (hits[e]) add(SafetyRule::Conflict, {p, t, 0}, d, e, path, -1, 0, 0);
+            const uint64_t go = aspectsAt(p, t).go;
+            const bool word = out.wanted(SafetyRule::Conflict, p, t);
+            for (uint64_t higher = go; higher;) {
+                const int d = std::countr_zero(higher);
+                higher &= higher - 1;
+                const uint64_t hits = conflictsOf[size_t(d)] & higher;
+                if (!hits) continue;
+                if (!word) {
+                    out.markPairs(SafetyRule::Conflict, p, t, d, hits);
+                    continue;
+                }
+                for (uint64_t h = hits; h; h &= h - 1)
+                    add(SafetyRule::Conflict, {p, t, 0}, d, std::countr_zero(h), path, -1, 0, 0);
             }
         }
     }
@@ -454,23 +476,33 @@ std::vector<std::pair<int, int>> calendarSwitches(const Configuration& c) {
 }
 
 bool SafetyReport::hasConflict() const {
-    return std::any_of(findings.begin(), findings.end(),
-                       [](const SafetyFinding& f) { return f.rule == SafetyRule::Conflict; });
+    return conflictsNotWorded > 0 || std::any_of(findings.begin(), findings.end(), [](const SafetyFinding& f) {
+               return f.rule == SafetyRule::Conflict;
+           });
 }
 
 SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
     SafetyReport report;
     report.matrixDefined = s.defined;
-    Collector collector;
+    FindingCollector collector;
     Checker k{c, s, collector};
     for (int d = 0; d < DirectionCount; ++d) {
         k.roles[d] = roleOf(c.DirectionKind[d]);
         if (k.roles[d] != Role::None) k.checked.push_back(d);
     }
     if (s.defined)
-        for (int a : k.checked)
-            for (int b : k.checked)
-                if (a != b && s.conflict[a][b] && s.intergreen[a][b] > 0) k.intergreenTo[a].push_back({b, s.intergreen[a][b]});
+        for (int to : k.checked) {
+            k.conflictsOf[size_t(to)] = s.conflict[size_t(to)].to_ullong();
+            auto& into = k.intergreenInto[size_t(to)];
+            for (int from : k.checked) {
+                const int v = s.intergreen[size_t(from)][size_t(to)];
+                if (from == to || !s.conflict[size_t(from)][size_t(to)] || v <= 0) continue;
+                auto same = std::find_if(into.begin(), into.end(), [v](const auto& g) { return g.first == v; });
+                if (same == into.end()) same = into.insert(into.end(), {v, 0});
+                same->second |= bit(from);
+                k.entering |= bit(to);
+            }
+        }
 
     const bool input1 = std::find(c.DirectionKind.begin(), c.DirectionKind.end(), DirTvp1) != c.DirectionKind.end();
     const bool input2 = std::find(c.DirectionKind.begin(), c.DirectionKind.end(), DirTvp2) != c.DirectionKind.end();
@@ -521,7 +553,7 @@ SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
         }
     }
 
-    report.findings = collector.take();
+    collector.finish(report);
     for (SafetyFinding& f : report.findings)
         f.text = "Программа " + std::to_string(f.program + 1) + ", такт " + std::to_string(f.tact + 1) +
                  safetyPathText(f.path, f.fromProgram, f.program) + ": " + conditionText(f);
@@ -544,8 +576,20 @@ std::vector<std::string> safetyReportLines(const SafetyReport& r) {
     std::vector<std::string> lines;
     if (!r.matrixDefined) lines.push_back("Матрица конфликтов не задана: проверены только последовательности сигналов");
     for (const SafetyFinding& f : r.findings) lines.push_back(f.text);
-    if (r.findings.empty() && r.matrixDefined) lines.push_back("Проверка безопасности: замечаний нет");
+    if (r.notWorded > 0) {
+        std::string more = "… и ещё " + std::to_string(r.notWorded) + " " + findingsWord(r.notWorded);
+        if (r.conflictsNotWorded > 0) more += ", из них конфликтов: " + std::to_string(r.conflictsNotWorded);
+        lines.push_back(more);
+    }
+    if (r.empty() && r.matrixDefined) lines.push_back("Проверка безопасности: замечаний нет");
     return lines;
+}
+
+std::string findingsWord(long n) {
+    const long tens = n % 100, ones = n % 10;
+    if (ones == 1 && tens != 11) return "замечание";
+    if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14)) return "замечания";
+    return "замечаний";
 }
 
 }  // namespace livra

@@ -46,10 +46,31 @@ struct SafetyFinding {
     std::string text;     // one line in the engineer's words
 };
 
+// A pathological project (every direction at go in most tacts, every pair
+// conflicting) has millions of findings; nobody reads them, and wording them
+// would freeze the window that re-checks after every edit. So only the first
+// findings of each program and rule are worded, at most
+// kSafetyWordedPerProgramAndRule of them and kSafetyWorded in all (shared out
+// so that every program and rule with a finding has its first ones worded);
+// the rest are counted exactly.
+inline constexpr int kSafetyWordedPerProgramAndRule = 50;
+inline constexpr int kSafetyWorded = 300;
+
+// Findings of one tact that were counted but not worded.
+struct SafetyTactRest {
+    int program = 0;  // 0-based
+    int tact = 0;     // 0-based
+    long count = 0;
+};
+
 struct SafetyReport {
     bool matrixDefined = false;
-    std::vector<SafetyFinding> findings;
+    std::vector<SafetyFinding> findings;   // the worded ones, in program, tact, rule order
+    long notWorded = 0;                    // further findings, counted
+    long conflictsNotWorded = 0;           // of them conflicts
+    std::vector<SafetyTactRest> restByTact;  // where the counted ones are, by program and tact
     bool hasConflict() const;
+    bool empty() const { return findings.empty() && notWorded == 0; }
 };
 
 SafetyReport checkSafety(const Configuration& c, const SafetyData& s);
@@ -70,7 +91,11 @@ std::string safetyPathText(int path, int fromProgram, int program);
 // The lines that follow the validator's verdict in the error list and on
 // the command line: one per finding, or the one line "Проверка безопасности:
 // замечаний нет", or "Матрица конфликтов не задана: проверены только
-// последовательности сигналов" first when no matrix is set.
+// последовательности сигналов" first when no matrix is set; findings counted
+// but not worded end it as one line "… и ещё N замечаний".
 std::vector<std::string> safetyReportLines(const SafetyReport& r);
+
+// "замечание", "замечания" or "замечаний", as the number asks.
+std::string findingsWord(long n);
 
 }  // namespace livra

@@ -27,7 +27,7 @@ int runCheck(const GlobalOptions&, const Args& args) {
     if (!safety || result != 0) return result == 0 ? ExitOk : ExitFailed;
     // As in the error list: the safety lines follow a clean verdict.
     const SafetyReport report = addSafetyLines(*c, console);
-    return result == 0 && report.findings.empty() ? ExitOk : ExitFailed;
+    return result == 0 && report.empty() ? ExitOk : ExitFailed;
 }
 
 int runCompile(const GlobalOptions&, const Args& args) {

@@ -1,5 +1,6 @@
 #include "edit/conflict_matrix.h"
 
+#include <algorithm>
 #include <bitset>
 
 namespace livra {
@@ -133,6 +134,26 @@ std::map<int, std::vector<std::string>> findingsByTact(const std::vector<SafetyF
     for (const SafetyFinding& f : findings)
         if (f.program == program && f.tact >= 0 && f.tact < TactCount) out[f.tact].push_back(f.text);
     return out;
+}
+
+std::map<int, std::vector<std::string>> findingsByTact(const SafetyReport& report, int program) {
+    auto out = findingsByTact(report.findings, program);
+    for (const SafetyTactRest& rest : report.restByTact)
+        if (rest.program == program && rest.tact >= 0 && rest.tact < TactCount)
+            out[rest.tact].push_back("… и ещё " + std::to_string(rest.count) + " " + findingsWord(rest.count) +
+                                     " в этом такте");
+    return out;
+}
+
+bool sameSafetyMarks(const SafetyReport& a, const SafetyReport& b) {
+    const auto sameFinding = [](const SafetyFinding& x, const SafetyFinding& y) {
+        return x.program == y.program && x.tact == y.tact && x.text == y.text;
+    };
+    const auto sameRest = [](const SafetyTactRest& x, const SafetyTactRest& y) {
+        return x.program == y.program && x.tact == y.tact && x.count == y.count;
+    };
+    return std::equal(a.findings.begin(), a.findings.end(), b.findings.begin(), b.findings.end(), sameFinding) &&
+           std::equal(a.restByTact.begin(), a.restByTact.end(), b.restByTact.begin(), b.restByTact.end(), sameRest);
 }
 
 }  // namespace livra

@@ -62,5 +62,12 @@ void finishMatrixEdit(SafetyData& s);
 // The findings of the shown program by tact (0-based), each a list of the
 // finding texts, for marking the tact grid's header.
 std::map<int, std::vector<std::string>> findingsByTact(const std::vector<SafetyFinding>& findings, int program);
+// The same for every tact with a finding, worded or only counted: a tact
+// whose findings were counted ends its list with "… и ещё N замечаний в этом
+// такте" (alone when none of its findings was worded).
+std::map<int, std::vector<std::string>> findingsByTact(const SafetyReport& report, int program);
+
+// Whether two reports mark the tact grid alike.
+bool sameSafetyMarks(const SafetyReport& a, const SafetyReport& b);
 
 }  // namespace livra

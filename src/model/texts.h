@@ -45,6 +45,9 @@ inline constexpr const char* kImageTooLargeText =
     "Запись в ДК запрещена\nНет места в памяти ДК\nРазмер программы превышает допустимый предел.\n"
     "Сократите количество тактов или направлений";
 
+// Ends a list cut short: followed by how many more.
+inline constexpr const char* kAndMoreText = "… и ещё ";
+
 // The one line when two configurations are equal.
 inline constexpr const char* kSameConfigurationText = "Конфигурация в ДК совпадает с проектом";
 

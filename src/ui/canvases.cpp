@@ -145,7 +145,7 @@ void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact) {
 }
 
 void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact) {
-    const auto marks = findingsByTact(report.findings, program);
+    const auto marks = findingsByTact(report, program);
     if (marks.empty()) return;
     QPainter p(&canvas);
     p.setPen(QPen(QColor(220, 0, 0), 3));
@@ -160,7 +160,7 @@ void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, in
 QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos) {
     if (pos.y() < 0 || pos.y() >= HeaderBandHeight || pos.x() < CellWidth) return {};
     const int tact = firstTact + pos.x() / CellWidth - 1;
-    const auto marks = findingsByTact(report.findings, program);
+    const auto marks = findingsByTact(report, program);
     const auto it = marks.find(tact);
     if (it == marks.end()) return {};
     QStringList lines;

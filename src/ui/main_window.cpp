@@ -13,6 +13,7 @@
 
 #include "app/safety_commands.h"
 #include "check/validator.h"
+#include "edit/conflict_matrix.h"
 #include "pictures/pictures.h"
 #include "ui/diagram/diagram_window.h"
 #include "ui/directions/directions_tab.h"
@@ -263,11 +264,7 @@ void MainWindow::openConflictMatrix() {
 
 void MainWindow::updateSafetyMarks() {
     SafetyReport report = checkSafety(c_, c_.Safety);
-    const bool changed = report.findings.size() != safetyReport_.findings.size() ||
-                         !std::equal(report.findings.begin(), report.findings.end(), safetyReport_.findings.begin(),
-                                     [](const SafetyFinding& a, const SafetyFinding& b) {
-                                         return a.program == b.program && a.tact == b.tact && a.text == b.text;
-                                     });
+    const bool changed = !sameSafetyMarks(report, safetyReport_);
     safetyReport_ = std::move(report);
     if (changed && tabs_->currentIndex() == TabPrograms) programsTab_->redraw();
 }

@@ -2,8 +2,12 @@
 // direction deletes and undo/redo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "app/file_commands.h"
 #include "app/safety_commands.h"
+#include "edit/conflict_matrix.h"
 #include "edit/directions_edit.h"
 #include "edit/edit_history.h"
 #include "model/project_file.h"
@@ -151,6 +155,75 @@ TEST(SafetyGate, AConflictRefusesOtherFindingsAskWithNoAsTheDefault) {
     EXPECT_NE(ui.boxes[0].text.find("Программа 4, такт 1: напр. 1 — красный сменяется зелёным без красного с жёлтым\n"),
               std::string::npos);
     EXPECT_TRUE(ui.lines.empty());
+}
+
+// A project no engineer would make: 63 walker heads in two groups, all of a
+// group green together, every pair conflicting with 5 s between them, in
+// programs 4..7; program 8 has one conflict of its own. Per program 4..7:
+// conflicts 496 (tact 1) + 465 (tact 3), intergreens of 2 s 32 × 31 into
+// tact 1 and into tact 3, green → red without flashing 32 (tact 2) + 31
+// (tact 4): 3008; program 8: 1 conflict and 2 of green → red.
+TEST(SafetyGate, APathologicalProjectIsWordedInPartCountedWhollyAndStillBlocked) {
+    auto c = test::newConfiguration();
+    for (int d = 0; d < DirectionCount; ++d) addDirection(*c, d, DirPedestrian);
+    for (int p = 3; p < 7; ++p) {
+        for (int t = 0; t < 4; ++t) addTact(*c, p, TactPhase, t % 2 ? 2 : 10, 0, SignalRed);
+        for (int d = 0; d < DirectionCount; ++d) c->TactSignals[p][d < 32 ? 0 : 2][d] = SignalGreen;
+    }
+    addTact(*c, 7, TactPhase, 10, 0, SignalRed);
+    addTact(*c, 7, TactPhase, 10, 0, SignalRed);
+    c->TactSignals[7][0][0] = c->TactSignals[7][0][1] = SignalGreen;
+    test::addAlarm(*c, 0, 0, 0, 4);  // no calendar switch
+    for (int a = 0; a < DirectionCount; ++a)
+        for (int b = 0; b < DirectionCount; ++b)
+            if (a != b) setPair(c->Safety, a, b, 5, 5);
+
+    const SafetyReport r = checkSafety(*c, c->Safety);
+    const long conflicts = 4 * (496 + 465) + 1, all = 4 * 3008 + 3;
+    ASSERT_EQ(int(r.findings.size()), kSafetyWorded);
+    EXPECT_EQ(long(r.findings.size()) + r.notWorded, all);
+    long wordedConflicts = 0;
+    std::set<std::pair<int, SafetyRule>> wordedKinds;
+    for (const SafetyFinding& f : r.findings) {
+        wordedConflicts += f.rule == SafetyRule::Conflict;
+        wordedKinds.insert({f.program, f.rule});
+    }
+    EXPECT_EQ(r.conflictsNotWorded, conflicts - wordedConflicts);
+    // Every program and rule with a finding has its first ones worded.
+    EXPECT_EQ(wordedKinds.size(), 4u * 3 + 2);
+    const auto lines = safetyReportLines(r);
+    ASSERT_EQ(lines.size(), r.findings.size() + 1);
+    EXPECT_EQ(lines[0], "Программа 4, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем сигнале");
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Программа 4, такт 1: напр. 33 → 1 — промежуточное время 2 с, нужно не менее 5 с"),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Программа 8, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем "
+                        "сигнале"),
+              lines.end());
+    EXPECT_EQ(lines.back(), "… и ещё " + std::to_string(all - kSafetyWorded) +
+                                " замечаний, из них конфликтов: " + std::to_string(conflicts - wordedConflicts));
+
+    // Every tact with a finding is marked, the counted ones with their number.
+    const auto marks = findingsByTact(r, 3);
+    ASSERT_EQ(marks.size(), 4u);
+    EXPECT_EQ(marks.at(0).front().rfind("Программа 4, такт 1: напр. 1 и 2", 0), 0u);
+    EXPECT_EQ(marks.at(0).back().rfind("… и ещё ", 0), 0u);
+    EXPECT_EQ(marks.at(2), std::vector<std::string>{"… и ещё 1457 замечаний в этом такте"});
+    EXPECT_EQ(marks.at(3), std::vector<std::string>{"… и ещё 31 замечание в этом такте"});
+    EXPECT_EQ(findingsByTact(r, 7).size(), 2u);
+
+    // The write is refused, the box counting every conflict.
+    test::ScriptedDialogs ui;
+    EXPECT_TRUE(r.hasConflict());
+    EXPECT_FALSE(safetyAllowsWrite(*c, ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Внимание");
+    const std::string& box = ui.boxes[0].text;
+    EXPECT_EQ(box.rfind(kSafetyRefusedText, 0), 0u);
+    const std::string listed = box.substr(std::string(kSafetyRefusedText).size());
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), kSafetyBoxLines + 1);
+    EXPECT_NE(box.find("… и ещё " + std::to_string(conflicts - kSafetyBoxLines) + "\n"), std::string::npos);
 }
 
 TEST(SafetyEdits, DeletingADirectionRenumbersPairsAndDropsItsOwn) {

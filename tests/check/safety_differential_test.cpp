@@ -109,6 +109,9 @@ TEST(SafetyDifferential, AgreesWithPlayingEveryProgramThroughTheEngine) {
         for (const auto& [k, f] : analytic)
             if (!played.count(k)) diff += "  only checked: " + describe(k, f) + "\n";
         ASSERT_TRUE(diff.empty()) << "round " << round << "\n" << diff;
+        // Below the cap every finding is worded, so the lists above are whole.
+        ASSERT_EQ(report.notWorded, 0) << "round " << round;
+        ASSERT_EQ(report.findings.size(), played.size()) << "round " << round;
         withFindings += !report.findings.empty();
         for (const SafetyFinding& f : report.findings) {
             seamFindings += f.path == PathCalendarSeam;
