@@ -7,10 +7,9 @@
 // counts the rest (goal for the click and the check: well under 50 ms).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTableView>
-#include <cstdlib>
 
+#include "bench_app.h"
 #include "check/safety_check.h"
 #include "edit/conflict_matrix.h"
 #include "support/test_support.h"
@@ -21,15 +20,6 @@ using namespace livra::ui;
 
 namespace {
 
-QApplication& matrixApp() {
-    if (auto* running = qobject_cast<QApplication*>(QCoreApplication::instance())) return *running;
-    static int argc = 1;
-    static char name[] = "livra_bench";
-    static char* argv[] = {name, nullptr};
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
 
 std::unique_ptr<Configuration> fullMatrix() {
     auto c = test::fullConfiguration();
@@ -44,7 +34,7 @@ std::unique_ptr<Configuration> fullMatrix() {
 }
 
 void BM_OpenMatrixDialog63(benchmark::State& state) {
-    matrixApp();
+    bench::benchApplication();
     auto c = fullMatrix();
     for (auto _ : state) {
         ConflictMatrixDialog d(nullptr, *c);
@@ -56,7 +46,7 @@ void BM_OpenMatrixDialog63(benchmark::State& state) {
 BENCHMARK(BM_OpenMatrixDialog63)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_ToggleAndCheck63(benchmark::State& state) {
-    matrixApp();
+    bench::benchApplication();
     auto c = fullMatrix();
     ConflictMatrixDialog d(nullptr, *c);
     d.show();
@@ -80,7 +70,7 @@ namespace {
 
 // The click alone on the full matrix, without the check.
 void BM_Toggle63(benchmark::State& state) {
-    matrixApp();
+    bench::benchApplication();
     auto c = fullMatrix();
     ConflictMatrixDialog d(nullptr, *c);
     d.show();
@@ -92,7 +82,7 @@ BENCHMARK(BM_Toggle63)->Unit(benchmark::kMillisecond);
 // A click and the check on a real crossing: the sample's four heads, one
 // program with its call group.
 void BM_ToggleAndCheckSample(benchmark::State& state) {
-    matrixApp();
+    bench::benchApplication();
     auto c = test::sampleConfiguration();
     for (int a = 0; a < 2; ++a)
         for (int b = a + 1; b < 2; ++b) setConflict(c->Safety, a, b, true);

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "check/finding_collector.h"
+#include "model/texts.h"
 
 namespace livra {
 namespace {
@@ -577,7 +578,7 @@ std::vector<std::string> safetyReportLines(const SafetyReport& r) {
     if (!r.matrixDefined) lines.push_back("Матрица конфликтов не задана: проверены только последовательности сигналов");
     for (const SafetyFinding& f : r.findings) lines.push_back(f.text);
     if (r.notWorded > 0) {
-        std::string more = "… и ещё " + std::to_string(r.notWorded) + " " + findingsWord(r.notWorded);
+        std::string more = std::string(kAndMoreText) + std::to_string(r.notWorded) + " " + findingsWord(r.notWorded);
         if (r.conflictsNotWorded > 0) more += ", из них конфликтов: " + std::to_string(r.conflictsNotWorded);
         lines.push_back(more);
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bitset>
 
+#include "model/texts.h"
+
 namespace livra {
 namespace {
 
@@ -140,7 +142,7 @@ std::map<int, std::vector<std::string>> findingsByTact(const SafetyReport& repor
     auto out = findingsByTact(report.findings, program);
     for (const SafetyTactRest& rest : report.restByTact)
         if (rest.program == program && rest.tact >= 0 && rest.tact < TactCount)
-            out[rest.tact].push_back("… и ещё " + std::to_string(rest.count) + " " + findingsWord(rest.count) +
+            out[rest.tact].push_back(std::string(kAndMoreText) + std::to_string(rest.count) + " " + findingsWord(rest.count) +
                                      " в этом такте");
     return out;
 }
