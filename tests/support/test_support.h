@@ -19,7 +19,9 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Names are UTF-8, as the program's own are (Windows would read them in
+    // its ANSI code page).
+    std::filesystem::path operator/(const std::string& name) const { return path_ / pathFromUtf8(name); }
 
 private:
     std::filesystem::path path_;
