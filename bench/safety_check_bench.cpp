@@ -81,5 +81,61 @@ void SafetyCheckFullestFaulty(benchmark::State& state) {
 }
 BENCHMARK(SafetyCheckFullestFaulty)->Unit(benchmark::kMillisecond);
 
+// The same with both call inputs and call tacts in every program: each
+// program is played with the four call patterns, and each of the 14 calendar
+// switches with 4 × 4 of them. Directions 62 and 63 are the inputs; each
+// program serves "ТВП1" and "ТВП2" (all red) in its free tacts.
+void SafetyCheckFullestWithCalls(benchmark::State& state) {
+    SafetyData s;
+    const auto c = fullestSoundConfiguration(s);
+    c->DirectionKind[DirectionCount - 2] = DirTvp1;
+    c->DirectionKind[DirectionCount - 1] = DirTvp2;
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        for (int t = 315; t < TactCount; ++t) {
+            c->TactTable[p][t].kind = t % 2 ? TactTvp1 : TactTvp2;
+            c->TactTable[p][t].tMain = 2;
+        }
+        recomputeDerivedTactFields(*c, p);
+    }
+    for (int a = DirectionCount - 2; a < DirectionCount; ++a)
+        for (int b = 0; b < DirectionCount; ++b) s.conflict[a].reset(b), s.conflict[b].reset(a);
+    size_t findings = 0;
+    for (auto _ : state) {
+        const SafetyReport r = checkSafety(*c, s);
+        findings = r.findings.size() + size_t(r.notWorded);
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = double(findings);
+}
+BENCHMARK(SafetyCheckFullestWithCalls)->Unit(benchmark::kMillisecond);
+
+// As bad as a project gets, with calls: the test suite's full configuration
+// (every signal changing every tact, 13 programs, the calendar switching at
+// every entry), 61 pedestrian heads all conflicting with a 5 s intergreen,
+// directions 62 and 63 the call inputs, every tenth tact a call tact. About
+// 1.9 million findings, 300 worded. Not a goal, a measure of the worst case.
+void SafetyCheckPathologicalWithCalls(benchmark::State& state) {
+    auto c = test::fullConfiguration();
+    c->DirectionKind[DirectionCount - 2] = DirTvp1;
+    c->DirectionKind[DirectionCount - 1] = DirTvp2;
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        for (int t = 0; t < TactCount; t += 10) c->TactTable[p][t].kind = (t / 10) % 2 ? TactTvp1 : TactTvp2;
+        recomputeDerivedTactFields(*c, p);
+    }
+    SafetyData s;
+    s.defined = true;
+    for (int a = 0; a < DirectionCount - 2; ++a)
+        for (int b = 0; b < DirectionCount - 2; ++b)
+            if (a != b) s.conflict[a].set(b), s.intergreen[a][b] = 5;
+    long findings = 0;
+    for (auto _ : state) {
+        const SafetyReport r = checkSafety(*c, s);
+        findings = long(r.findings.size()) + r.notWorded;
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = double(findings);
+}
+BENCHMARK(SafetyCheckPathologicalWithCalls)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace livra
