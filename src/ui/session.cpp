@@ -10,6 +10,7 @@
 #include "sim/sim_control.h"
 #include "ui/main_window.h"
 #include "ui/simulator/simulator_window.h"
+#include "ui/texts.h"
 
 #if __has_include("serial_qt/qt_serial_port.h")
 #include "link/serial_port.h"
@@ -18,7 +19,6 @@
 #endif
 #if __has_include("emulator/virtual_controller.h")
 #include "emulator/virtual_controller.h"
-#include "ui/texts.h"
 #define LIVRA_HAVE_EMULATOR 1
 #endif
 
