@@ -2,7 +2,9 @@
 // simulation engine second by second (tests/oracle/safety_oracle).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "check/safety_check.h"
@@ -122,6 +124,96 @@ TEST(SafetyDifferential, AgreesWithPlayingEveryProgramThroughTheEngine) {
     EXPECT_GT(withFindings, 200);
     EXPECT_GT(seamFindings, 20);
     EXPECT_GT(callFindings, 50);
+}
+
+// Many directions, long programs, every pair in conflict: hundreds of
+// findings per program, past what the check words.
+std::unique_ptr<Configuration> denseConfiguration(std::mt19937& rng, SafetyData& s) {
+    auto c = test::newConfiguration();
+    int d = 0;
+    for (int i = 0; i < 8; ++i) test::addDirection(*c, d++, DirVehicle);
+    for (int i = 0; i < 6; ++i) test::addDirection(*c, d++, DirPedestrian);
+    test::addDirection(*c, d++, DirTvp1);
+    const int programs = 2 + int(rng() % 2);
+    for (int p = FirstUserProgram; p < FirstUserProgram + programs; ++p) {
+        const int tacts = 30 + int(rng() % 30);
+        for (int t = 0; t < tacts; ++t) {
+            const int32_t kind = t == 7 ? TactTvp1 : t % 3 == 2 ? TactIntermediate : TactPhase;
+            const int32_t tMain = 1 + int(rng() % 6);
+            test::addTact(*c, p, kind, tMain, 1 + int(rng() % tMain), SignalRed);
+            for (int k = 0; k < d; ++k) c->TactSignals[p][t][k] = randomSignal(rng, c->DirectionKind[k]);
+        }
+    }
+    for (int a = 0; a < 3; ++a)
+        test::addAlarm(*c, int(rng() % 7), int(rng() % 24), 0, FirstUserProgram + 1 + a % programs);
+    s.clear();
+    s.defined = true;
+    for (int a = 0; a < d - 1; ++a)
+        for (int b = 0; b < d - 1; ++b)
+            if (a != b) s.conflict[a].set(b), s.intergreen[a][b] = int16_t(2 + rng() % 6);
+    return c;
+}
+
+// Past the cap, against the played findings: the count is whole (in all, of
+// conflicts, per tact), the worded ones carry the measure of the worst
+// sequence, and they are the first of each program and rule, taken in turns
+// program by program and rule by rule up to the total.
+TEST(SafetyDifferential, PastTheCapTheCountsAreWholeAndTheFirstFindingsAreWorded) {
+    std::mt19937 rng(1209);
+    for (int round = 0; round < 6; ++round) {
+        SafetyData s;
+        const auto c = denseConfiguration(rng, s);
+        const SafetyReport report = checkSafety(*c, s);
+        const auto played = oracle::safetyFindingsByPlaying(*c, s);
+        ASSERT_GT(played.size(), size_t(2 * kSafetyWorded)) << "round " << round;
+
+        long conflicts = 0;
+        std::map<std::pair<int, int>, long> perTact;  // (program, tact) → findings
+        std::map<std::pair<int, int>, std::vector<oracle::PlayedKey>> buckets;  // (program, rule) → keys in order
+        for (const auto& [k, f] : played) {
+            const auto [rule, program, tact, d, other, required, above] = k;
+            conflicts += rule == int(SafetyRule::Conflict);
+            ++perTact[{program, tact}];
+            buckets[{program, rule}].push_back(k);
+        }
+        for (auto& [where, keys] : buckets)
+            std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+                return std::tuple(std::get<2>(a), std::get<3>(a), std::get<4>(a), std::get<5>(a), std::get<6>(a)) <
+                       std::tuple(std::get<2>(b), std::get<3>(b), std::get<4>(b), std::get<5>(b), std::get<6>(b));
+            });
+        std::set<oracle::PlayedKey> expected;
+        for (size_t turn = 0; turn < size_t(kSafetyWordedPerProgramAndRule); ++turn)
+            for (const auto& [where, keys] : buckets)
+                if (turn < keys.size() && expected.size() < size_t(kSafetyWorded)) expected.insert(keys[turn]);
+
+        std::set<oracle::PlayedKey> worded;
+        long wordedConflicts = 0;
+        for (const SafetyFinding& f : report.findings) {
+            const oracle::PlayedKey k{int(f.rule), f.program, f.tact, f.direction, f.other, f.required,
+                                      f.seconds > f.required};
+            worded.insert(k);
+            wordedConflicts += f.rule == SafetyRule::Conflict;
+            --perTact[{f.program, f.tact}];
+            const auto it = played.find(k);
+            ASSERT_TRUE(it != played.end()) << "round " << round << ": " << f.text;
+            EXPECT_EQ(it->second, (oracle::PlayedFinding{f.seconds, f.path, f.fromProgram})) << f.text;
+        }
+        EXPECT_EQ(worded, expected) << "round " << round;
+        EXPECT_EQ(long(report.findings.size()) + report.notWorded, long(played.size())) << "round " << round;
+        EXPECT_EQ(wordedConflicts + report.conflictsNotWorded, conflicts) << "round " << round;
+        for (const SafetyTactRest& rest : report.restByTact) perTact[{rest.program, rest.tact}] -= rest.count;
+        for (const auto& [where, left] : perTact)
+            EXPECT_EQ(left, 0) << "round " << round << ", program " << where.first + 1 << ", tact " << where.second + 1;
+        EXPECT_EQ(safetyReportLines(report).back(), "… и ещё " + std::to_string(report.notWorded) + " " +
+                                                        findingsWord(report.notWorded) + ", из них конфликтов: " +
+                                                        std::to_string(report.conflictsNotWorded));
+    }
+}
+
+TEST(SafetyReportWords, TheNounAgreesWithTheNumber) {
+    for (long n : {1L, 21L, 101L, 1001L}) EXPECT_EQ(findingsWord(n), "замечание") << n;
+    for (long n : {2L, 3L, 4L, 22L, 34L, 102L, 1004L}) EXPECT_EQ(findingsWord(n), "замечания") << n;
+    for (long n : {0L, 5L, 11L, 12L, 13L, 14L, 19L, 20L, 111L, 112L, 114L, 2460L}) EXPECT_EQ(findingsWord(n), "замечаний") << n;
 }
 
 }  // namespace
