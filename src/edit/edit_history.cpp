@@ -26,6 +26,7 @@ bool sameSafety(const SafetyData& a, const SafetyData& b) {
 }  // namespace
 
 struct EditHistory::Tables {
+    std::uint64_t id;
     decltype(Configuration::TactTable) tactTable;
     decltype(Configuration::TactSignals) tactSignals;
     decltype(Configuration::DirectionKind) directionKind;
@@ -37,8 +38,8 @@ struct EditHistory::Tables {
     std::string tvp1Delay, tvp2Delay;
     SafetyData safety;  // a matrix edit is a step like any other
 
-    explicit Tables(const Configuration& c)
-        : tactTable(c.TactTable), tactSignals(c.TactSignals), directionKind(c.DirectionKind),
+    Tables(const Configuration& c, std::uint64_t stateId)
+        : id(stateId), tactTable(c.TactTable), tactSignals(c.TactSignals), directionKind(c.DirectionKind),
           directionChannels(c.DirectionChannels), directionControl(c.DirectionControl),
           freeChannels(c.FreeChannels), calendar(c.Calendar), channelCount(c.ChannelCount),
           tvp1Delay(c.Tvp1Delay), tvp2Delay(c.Tvp2Delay), safety(c.Safety) {}
@@ -74,50 +75,88 @@ struct EditHistory::Tables {
     }
 };
 
+EditHistory::Step::Step(std::unique_ptr<Tables> t, std::string n, int key)
+    : tables(std::move(t)), name(std::move(n)), mergeKey(key) {}
+EditHistory::Step::Step(Step&&) noexcept = default;
+EditHistory::Step& EditHistory::Step::operator=(Step&&) noexcept = default;
+EditHistory::Step::~Step() = default;
+
 EditHistory::EditHistory(std::size_t depth) : depth_(depth < 1 ? 1 : depth) {}
 EditHistory::~EditHistory() = default;
 
 void EditHistory::reset(const Configuration& c) {
     undo_.clear();
     redo_.clear();
-    checkpoint_ = std::make_unique<Tables>(c);
+    mergeOpen_ = false;
+    current_ = std::make_unique<Tables>(c, nextId_++);
+    cleanId_ = current_->id;
+    outsideChange_ = c.Modified != 0;
 }
 
-bool EditHistory::checkpoint(const Configuration& c) {
-    if (!checkpoint_) {
+void EditHistory::markClean(const Configuration& c) {
+    if (!current_ || !current_->same(c)) record(c, {});
+    cleanId_ = current_->id;
+    outsideChange_ = false;
+    mergeOpen_ = false;
+}
+
+bool EditHistory::isClean() const { return current_ && current_->id == cleanId_; }
+
+void EditHistory::noteOutsideChange(const Configuration& c) {
+    // Modified with the clean tables: the plan, or a dialog left by "Отмена",
+    // which the program counts as an edit. Stepping back to the clean state
+    // must not hide it.
+    if (c.Modified && isClean()) outsideChange_ = true;
+}
+
+bool EditHistory::record(const Configuration& c, std::string name, int mergeKey) {
+    if (!current_) {
         reset(c);
         return false;
     }
-    if (checkpoint_->same(c)) return false;
-    undo_.push_back(std::move(checkpoint_));
-    if (undo_.size() > depth_) undo_.pop_front();
+    if (current_->same(c)) {
+        noteOutsideChange(c);
+        return false;
+    }
     redo_.clear();
-    checkpoint_ = std::make_unique<Tables>(c);
+    if (mergeKey != 0 && mergeOpen_ && !undo_.empty() && undo_.back().mergeKey == mergeKey &&
+        current_->id != cleanId_) {
+        // The step before still holds the state before the first keystroke.
+        current_ = std::make_unique<Tables>(c, nextId_++);
+        return true;
+    }
+    undo_.push_back(Step{std::move(current_), std::move(name), mergeKey});
+    if (undo_.size() > depth_) undo_.pop_front();
+    current_ = std::make_unique<Tables>(c, nextId_++);
+    mergeOpen_ = mergeKey != 0;
     return true;
 }
 
-int EditHistory::step(Configuration& c, std::deque<std::unique_ptr<Tables>>& from,
-                      std::deque<std::unique_ptr<Tables>>& to) {
+std::string EditHistory::undoName() const { return undo_.empty() ? std::string() : undo_.back().name; }
+std::string EditHistory::redoName() const { return redo_.empty() ? std::string() : redo_.back().name; }
+
+int EditHistory::step(Configuration& c, std::deque<Step>& from, std::deque<Step>& to) {
     if (from.empty()) return -2;
-    std::unique_ptr<Tables> target = std::move(from.back());
+    Step target = std::move(from.back());
     from.pop_back();
-    const int program = target->firstChangedProgram(c);
-    to.push_back(std::make_unique<Tables>(c));
-    target->restoreInto(c);
-    c.Modified = 1;
-    checkpoint_ = std::move(target);
+    const int program = target.tables->firstChangedProgram(c);
+    to.push_back(Step{std::move(current_), target.name, target.mergeKey});
+    target.tables->restoreInto(c);
+    current_ = std::move(target.tables);
+    mergeOpen_ = false;
+    c.Modified = isClean() && !outsideChange_ ? 0 : 1;
     return program;
 }
 
 int EditHistory::undo(Configuration& c) {
-    checkpoint(c);
+    record(c, {});
     return step(c, undo_, redo_);
 }
 
 int EditHistory::redo(Configuration& c) {
     // A change made after the last undo starts a new line of edits: there
     // is nothing left to redo.
-    if (checkpoint(c)) return -2;
+    if (record(c, {})) return -2;
     return step(c, redo_, undo_);
 }
 

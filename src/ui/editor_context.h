@@ -19,6 +19,12 @@ struct EditorContext {
     // tables settled, the grid redrawn).
     std::function<void()> directionsChanged;
     std::function<void()> tactsChanged;
+    // After an edit has changed the tables and been shown: one undo step
+    // named `name`; steps with the same nonzero key in a row make one.
+    std::function<void(const char* name, int mergeKey)> recordStep;
+    void recorded(const char* name, int mergeKey = 0) const {
+        if (recordStep) recordStep(name, mergeKey);
+    }
 };
 
 }  // namespace livra::ui

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeySequence>
 #include <QListWidget>
 #include <QMenu>
@@ -22,18 +23,22 @@
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
 
 MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       c_(config), link_(link) {
     setObjectName("mainWindow");
     setWindowTitle(kBaseTitle);
     setWindowIcon(pictures::builtInPictures().appIcon);
-    setFixedSize(980, 640);
+    // The smallest size is the form's own; a larger window gives the tables
+    // and the journal the room.
+    setMinimumSize(kSmallestWidth, kSmallestHeight);
+    resize(kSmallestWidth, kSmallestHeight);
     QFont arial("Arial");
     arial.setPixelSize(11);
     setFont(arial);
@@ -51,7 +56,9 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     tabs_->addTab(programsTab_, "Программы,фазы,такты");
     tabs_->addTab(linkTab_, "Связь с ДК");
 
-    placeFrame("Ошибки", this, 5, 500, 970, 115);
+    form_.add(menuBar_, GrowX);
+    form_.add(tabs_, GrowX | GrowY);
+    form_.add(placeFrame("Ошибки", this, 5, 500, 970, 115), MoveY | GrowX);
     errorList_ = new QListWidget(this);
     errorList_->setObjectName("errorList");
     errorList_->setGeometry(15, 520, 900, 85);
@@ -59,12 +66,15 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     pal.setColor(QPalette::Base, QColor(246, 239, 140));
     errorList_->setPalette(pal);
     auto* test = placeButton("Тест", this, 925, 520, 45, 20, "testButton");
+    form_.add(errorList_, MoveY | GrowX);
+    form_.add(test, MoveX | MoveY);
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
 
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
     linkState_.changed = [this] { showLinkState(); };
     dialogs_->setStartPath([this] { return c_.ProjectFileName; });
-    editors_ = new Editors(c_, *dialogs_, *directionsTab_, *programsTab_, this);
+    editors_ = new Editors(c_, *dialogs_, *directionsTab_, *programsTab_, this,
+                           [this](const char* name, int mergeKey) { recordStep(name, mergeKey); });
     connect(linkTab_, &LinkTab::commandRequested, this, &MainWindow::linkCommand);
     connect(linkTab_, &LinkTab::loaderRequested, this, &MainWindow::startLoader);
 
@@ -77,13 +87,23 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     showLinkState();
     refreshPass();
     history_.reset(c_);
-    recordEdits();
+    showHistoryState();
     updateSafetyMarks();
     // Centred on the screen.
     if (QScreen* s = screen()) move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 MainWindow::~MainWindow() { refresh_.stop(); }
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (!linkTab_) return;  // still being built
+    const int dx = std::max(0, width() - kSmallestWidth), dy = std::max(0, height() - kSmallestHeight);
+    form_.apply(dx, dy);
+    directionsTab_->growBy(dx, dy);
+    programsTab_->growBy(dx, dy);
+    linkTab_->growBy(dx, dy);
+}
 
 void MainWindow::buildMenus() {
     auto* bar = new QMenuBar(this);
@@ -106,8 +126,8 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* edit = bar->addMenu("Правка");
-    add(edit, "Отменить", MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    add(edit, "Повторить", MenuRedo, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    add(edit, kUndoItem, MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, kRedoItem, MenuRedo, QKeySequence(Qt::CTRL | Qt::Key_Y));
     QMenu* tools = bar->addMenu("Инструменты");
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
@@ -136,8 +156,14 @@ void MainWindow::menuChosen(int id) {
     switch (id) {
     case MenuNew: newConfiguration(c_, *dialogs_, *this); break;
     case MenuOpen: openProject(c_, *dialogs_, *this); break;
-    case MenuSave: saveProjectCommand(c_, *dialogs_, *this); break;
-    case MenuSaveAs: saveProjectAs(c_, *dialogs_, *this); break;
+    case MenuSave:
+        saveProjectCommand(c_, *dialogs_, *this);
+        if (!c_.Modified) history_.markClean(c_);
+        break;
+    case MenuSaveAs:
+        saveProjectAs(c_, *dialogs_, *this);
+        if (!c_.Modified) history_.markClean(c_);
+        break;
     case MenuExit: close(); break;
     case MenuHelp: openHelp(); break;
     case MenuSite: openSite(); break;
@@ -151,7 +177,7 @@ void MainWindow::menuChosen(int id) {
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
             settleTables(c_);
             showRestoredTables(program);
-            recordEdits();
+            recordStep(kStepSumoImport);
         }
         break;
     case MenuUndo: stepHistory(true); break;
@@ -170,7 +196,7 @@ void MainWindow::configurationReplaced() {
     showRestoredTables(-1);
     // Another project's tables: nothing before them can be undone.
     history_.reset(c_);
-    recordEdits();
+    showHistoryState();
     updateSafetyMarks();
 }
 
@@ -183,17 +209,32 @@ void MainWindow::showRestoredTables(int changedProgram) {
     if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
 }
 
-void MainWindow::recordEdits() {
-    if (history_.checkpoint(c_)) updateSafetyMarks();
+void MainWindow::recordEdit(const std::string& stepName) {
+    settleTables(c_);
+    showRestoredTables(-1);
+    recordStep(stepName);
+}
+
+void MainWindow::recordStep(const std::string& stepName, int mergeKey) {
+    if (history_.record(c_, stepName, mergeKey)) updateSafetyMarks();
+    showHistoryState();
+}
+
+void MainWindow::showHistoryState() {
+    auto label = [](const char* item, const std::string& name) {
+        return name.empty() ? QString(item) : QString("%1: %2").arg(item, QString::fromStdString(name));
+    };
     undoAction_->setEnabled(history_.canUndo());
     redoAction_->setEnabled(history_.canRedo());
+    undoAction_->setText(label(kUndoItem, history_.canUndo() ? history_.undoName() : std::string()));
+    redoAction_->setText(label(kRedoItem, history_.canRedo() ? history_.redoName() : std::string()));
 }
 
 void MainWindow::stepHistory(bool back) {
     if (dialogs_->exchangeActive()) return;
     const int program = back ? history_.undo(c_) : history_.redo(c_);
     if (program != -2) showRestoredTables(program);
-    recordEdits();
+    showHistoryState();
     updateSafetyMarks();
 }
 
@@ -239,7 +280,6 @@ void MainWindow::refreshPass() {
     default: break;
     }
     if (diagramWindow_ && diagramWindow_->isVisible()) diagramWindow_->refresh();
-    recordEdits();
 }
 
 void MainWindow::openDiagram() {
@@ -258,7 +298,7 @@ void MainWindow::openConflictMatrix() {
     if (dialog.exec() != QDialog::Accepted || !dialog.changed()) return;
     c_.Safety = dialog.result();
     c_.Modified = 1;
-    recordEdits();  // one undo step
+    recordStep(kStepConflictMatrix);  // one undo step
     updateSafetyMarks();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the menus, the three tabs, the error list with "Тест",
 // and the session the commands run in (the configuration, the link, the
-// undo history and the 150 ms refresh of the visible tab). The tabs show and
+// undo history of named steps and the 150 ms redraw of the visible tab). The tabs show and
 // collect input; the editors act on the tabs; the commands live in src/app.
 #include <QTimer>
 #include <QWidget>
@@ -14,6 +14,7 @@
 #include "model/configuration.h"
 #include "ui/link/link_commands.h"
 #include "ui/qt_dialogs.h"
+#include "ui/widget_helpers.h"
 
 class QAction;
 class QListWidget;
@@ -43,6 +44,9 @@ class MainWindow : public QWidget, public FileCommandViews {
     Q_OBJECT
 public:
     enum Tab { TabDirections = 0, TabPrograms = 1, TabLink = 2 };
+    // The form's own size; the window may be made larger, never smaller.
+    static constexpr int kSmallestWidth = 980;
+    static constexpr int kSmallestHeight = 640;
 
     // `link` is used by every controller command; null leaves them refusing.
     MainWindow(Configuration& config, LinkContext* link, QWidget* parent = nullptr);
@@ -80,6 +84,17 @@ public:
     void updateSafetyMarks();
     // "Отменить" (back) / "Повторить": the editors' changes, step by step.
     void stepHistory(bool back);
+
+    // A command or dialog that changed the stored tables (or the safety
+    // data) calls this once, after its change: the tables are settled and
+    // shown, and the whole change becomes ONE undo step under `stepName`
+    // ("Отменить: программа по фазам"). A change of directions or channels
+    // calls buildFixedPrograms first. Nothing happens when nothing changed.
+    void recordEdit(const std::string& stepName);
+    // For the editors, which have shown their change already: the step
+    // only. Steps with the same nonzero `mergeKey` in a row (the keystrokes
+    // of one field) make one step.
+    void recordStep(const std::string& stepName, int mergeKey = 0);
     DiagramWindow* diagramWindow() const { return diagramWindow_; }
 
 signals:
@@ -87,12 +102,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void buildMenus();
     void menuChosen(int id);
     void linkCommand(LinkCommand cmd);
-    void recordEdits();
+    void showHistoryState();
     void showRestoredTables(int changedProgram);
 
     Configuration& c_;
@@ -114,6 +130,7 @@ private:
     ProgramsTab* programsTab_ = nullptr;
     LinkTab* linkTab_ = nullptr;
     QListWidget* errorList_ = nullptr;
+    GrowingForm form_;
 };
 
 }  // namespace livra::ui

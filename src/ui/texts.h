@@ -45,4 +45,26 @@ inline constexpr const char* kGuideFailedText = "Не удалось откры�
 inline constexpr const char* kLoaderTitle = "Загрузчик";
 inline constexpr const char* kLoaderFailedText = "Не удалось запустить загрузчик ";
 
+// "Правка": the menu items, followed by the name of the step they take.
+inline constexpr const char* kUndoItem = "Отменить";
+inline constexpr const char* kRedoItem = "Повторить";
+// The names of the undo steps, as "Отменить: вставка тактов" shows them.
+inline constexpr const char* kStepInsertTact = "вставка такта";
+inline constexpr const char* kStepDeleteTact = "удаление такта";
+inline constexpr const char* kStepClearProgram = "очистка программы";
+inline constexpr const char* kStepCopyProgram = "копия программы";
+inline constexpr const char* kStepSignal = "сигнал";
+inline constexpr const char* kStepTactProperties = "свойства такта";
+inline constexpr const char* kStepDirection = "направление";
+inline constexpr const char* kStepChannel = "канал";
+inline constexpr const char* kStepDeleteDirection = "удаление направления";
+inline constexpr const char* kStepResetChannels = "сброс номеров каналов";
+inline constexpr const char* kStepChannelCount = "количество каналов";
+inline constexpr const char* kStepDelay = "задержка ТВП";
+inline constexpr const char* kStepCalendarEntry = "запись календаря";
+inline constexpr const char* kStepDeleteCalendarEntry = "удаление записи календаря";
+inline constexpr const char* kStepCopyDay = "копия суток";
+inline constexpr const char* kStepConflictMatrix = "матрица конфликтов";
+inline constexpr const char* kStepSumoImport = "импорт из SUMO";
+
 }  // namespace livra::ui

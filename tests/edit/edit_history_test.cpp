@@ -73,5 +73,73 @@ TEST(EditHistory, UndoAndRedoWalkTheCheckpointsAndLeaveTheEditingStateAlone) {
     EXPECT_FALSE(h.canRedo());
 }
 
+TEST(EditHistory, NamedStepsTheCleanStateAndMergedKeystrokes) {
+    auto c = test::newConfiguration();
+    c->Modified = 0;
+    EditHistory h;
+    h.reset(*c);  // as "Открыть" leaves it: clean
+    EXPECT_TRUE(h.isClean());
+    EXPECT_FALSE(h.record(*c, "пусто"));  // nothing changed: no step
+    EXPECT_FALSE(h.canUndo());
+
+    c->TactTable[4][0] = Tact{1, 5, 10, 0, 0};
+    c->Modified = 1;
+    EXPECT_TRUE(h.record(*c, "вставка тактов"));
+    EXPECT_EQ(h.undoName(), "вставка тактов");
+    EXPECT_FALSE(h.isClean());
+
+    // Three keystrokes in one field: one step; another field's: a new one.
+    for (const char* text : {"1", "12", "125"}) {
+        c->Tvp1Delay = text;
+        EXPECT_TRUE(h.record(*c, "задержка", 7));
+    }
+    EXPECT_EQ(h.undoSteps(), 2u);
+    c->Tvp2Delay = "3";
+    EXPECT_TRUE(h.record(*c, "задержка", 8));
+    EXPECT_EQ(h.undoSteps(), 3u);
+    EXPECT_EQ(h.undo(*c), -1);
+    EXPECT_EQ(c->Tvp2Delay, "0");
+    EXPECT_EQ(h.redoName(), "задержка");
+    EXPECT_EQ(h.undo(*c), -1);
+    EXPECT_EQ(c->Tvp1Delay, "0");  // all three keystrokes at once
+    EXPECT_EQ(c->Modified, 1);
+
+    // Back on the opened tables: not modified any more; forward again: modified.
+    EXPECT_EQ(h.undo(*c), 4);
+    EXPECT_TRUE(h.isClean());
+    EXPECT_EQ(c->Modified, 0);
+    EXPECT_EQ(h.redoName(), "вставка тактов");
+    EXPECT_EQ(h.redo(*c), 4);
+    EXPECT_EQ(c->Modified, 1);
+
+    // Saved here: this is the clean state now, the opened one is not.
+    c->Modified = 0;
+    h.markClean(*c);
+    EXPECT_EQ(h.undo(*c), 4);
+    EXPECT_EQ(c->Modified, 1);
+    EXPECT_EQ(h.redo(*c), 4);
+    EXPECT_EQ(c->Modified, 0);
+
+    // A change the history does not hold (the plan) keeps Modified on the
+    // clean state: its question on exit is not lost.
+    c->Modified = 1;
+    c->Calendar[0][0] = CalendarEntry{0, 6, 4};
+    EXPECT_TRUE(h.record(*c, "запись календаря"));
+    EXPECT_EQ(h.undo(*c), -1);
+    EXPECT_TRUE(h.isClean());
+    EXPECT_EQ(c->Modified, 0);
+    c->Modified = 1;  // the plan moved
+    EXPECT_FALSE(h.record(*c, "план"));
+    EXPECT_EQ(h.redo(*c), -1);
+    EXPECT_EQ(h.undo(*c), -1);
+    EXPECT_EQ(c->Modified, 1);
+
+    // A change nobody recorded is what "Отменить" takes back first, unnamed.
+    c->ChannelCount = 16;
+    EXPECT_EQ(h.undo(*c), -1);
+    EXPECT_EQ(c->ChannelCount, 64);
+    EXPECT_EQ(h.redoName(), "");
+}
+
 }  // namespace
 }  // namespace livra

@@ -23,7 +23,10 @@ void CalendarEditor::menuChosen(int id) {
         if (row >= 0) openAlarmDialog(row);
         break;
     case MenuDelete:
-        if (deleteAlarm(e_.c, day, row)) tab_.refreshCalendarList();
+        if (deleteAlarm(e_.c, day, row)) {
+            tab_.refreshCalendarList();
+            e_.recorded(kStepDeleteCalendarEntry);
+        }
         break;
     default: break;
     }
@@ -47,8 +50,15 @@ void CalendarEditor::openAlarmDialog(int row) {
     open = false;
     c.Modified = 1;
     tab_.refreshCalendarList();
+    e_.recorded(kStepCalendarEntry);
     if (dialog.result() == AlarmResult::DayFull)
         e_.dialogs.messageBox(kWarningMarkTitle, kDayFullText, Buttons::Ok, Icon::None);
+}
+
+void CalendarEditor::copyDay(int source, int target) {
+    if (!livra::copyDay(e_.c, source, target)) return;
+    tab_.refreshCalendarList();
+    e_.recorded(kStepCopyDay);
 }
 
 }  // namespace livra::ui

@@ -16,6 +16,8 @@ public:
     // The alarm dialog in add mode (row < 0) or for entry `row` of the
     // selected day.
     void openAlarmDialog(int row);
+    // The day copy: day `source` onto day `target`.
+    void copyDay(int source, int target);
 
 private:
     EditorContext e_;

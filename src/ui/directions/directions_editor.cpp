@@ -52,6 +52,7 @@ void DirectionsEditor::openDirectionsDialog(QPoint globalPos) {
     dialog.exec();
     directionsOpen_ = false;
     dialogClosed();
+    e_.recorded(kStepDirection);
 }
 
 void DirectionsEditor::openChannelDialog(int direction, int slot, QPoint globalPos) {
@@ -62,6 +63,7 @@ void DirectionsEditor::openChannelDialog(int direction, int slot, QPoint globalP
     dialog.exec();
     channelOpen_ = false;
     dialogClosed();
+    e_.recorded(kStepChannel);
 }
 
 void DirectionsEditor::dialogClosed() {
@@ -71,19 +73,25 @@ void DirectionsEditor::dialogClosed() {
 
 void DirectionsEditor::menuChosen(int id) {
     Configuration& c = e_.c;
+    const char* step = kStepDeleteDirection;
     switch (id) {
     case MenuDeleteDirection: deleteDirection(c, c.CurrentDirection); break;
-    case MenuResetChannels: resetChannelNumbers(c); break;
+    case MenuResetChannels:
+        resetChannelNumbers(c);
+        step = kStepResetChannels;
+        break;
     case MenuCancel:
     default: return;
     }
     e_.directionsChanged();
+    e_.recorded(step);
 }
 
 void DirectionsEditor::changeChannelCount(int count) {
     if (e_.dialogs.messageBox(kWarningMarkTitle, kChannelCountQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes &&
         livra::changeChannelCount(e_.c, count)) {
         e_.directionsChanged();
+        e_.recorded(kStepChannelCount);
     } else {
         tab_.showChannelCount();
     }

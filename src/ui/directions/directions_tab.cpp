@@ -1,6 +1,9 @@
 #include "ui/directions/directions_tab.h"
 
+#include <QGroupBox>
+#include <QLabel>
 #include <QComboBox>
+#include <algorithm>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,6 +35,8 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     scroll_ = placeScrollBar(Qt::Vertical, this, "directionsScroll", 305, 15, 20, 400, DirectionCount, 11);
     connect(scroll_, &QScrollBar::valueChanged, this, &DirectionsTab::redraw);
     canvas_->setWheelScrollBars(scroll_, nullptr);
+    form_.add(canvas_, GrowY);
+    form_.add(scroll_, GrowY);
 
     placeLabel("Кол.каналов в ДК ", this, 340, 15);
     channelCount_ = new QComboBox(this);
@@ -50,13 +55,16 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
         f->setObjectName(name);
         f->setGeometry(340, y + 15, 45, 20);
         f->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,9}"), f));
-        connect(f, &QLineEdit::textEdited, this, [this, f, text] { delayEdited(f, text); });
+        connect(f, &QLineEdit::textEdited, this, [this, f, text] {
+            delayEdited(f, text);
+            emit delayChanged(text == &c_.Tvp2Delay ? 1 : 0);
+        });
         return f;
     };
     tvp1Delay_ = delayField("ТВП1 Задержка сек.", 80, "tvp1Delay", &c_.Tvp1Delay);
     tvp2Delay_ = delayField("ТВП2 Задержка сек.", 125, "tvp2Delay", &c_.Tvp2Delay);
 
-    placeFrame("Календарь", this, 450, 5, 440, 410);
+    form_.add(placeFrame("Календарь", this, 450, 5, 440, 410), GrowY);
     dayTabs_ = new QTabBar(this);
     dayTabs_->setObjectName("dayTabs");
     dayTabs_->setGeometry(460, 25, 300, 30);
@@ -77,18 +85,22 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     calendarList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     calendarList_->setSelectionMode(QAbstractItemView::SingleSelection);
     calendarList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    form_.add(calendarList_, GrowY);
     connect(calendarList_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
         emit calendarMenuRequested(calendarList_->viewport()->mapToGlobal(pos));
     });
 
-    placeFrame("", this, 770, 315, 110, 90);
-    placeLabel("Копия из сут.плана", this, 775, 325, 100, 20);
+    form_.add(placeFrame("", this, 770, 315, 110, 90), MoveY);
+    form_.add(placeLabel("Копия из сут.плана", this, 775, 325, 100, 20), MoveY);
     copyDay_ = new QComboBox(this);
     copyDay_->setObjectName("copyDayBox");
     copyDay_->setGeometry(800, 345, 45, 20);
     for (const char* d : kDayNames) copyDay_->addItem(d);
     auto* ok = placeButton("Ok", this, 800, 375, 45, 20, "copyDayOk");
-    connect(ok, &QPushButton::clicked, this, &DirectionsTab::copyDay);
+    form_.add(copyDay_, MoveY);
+    form_.add(ok, MoveY);
+    connect(ok, &QPushButton::clicked, this,
+            [this] { emit copyDayRequested(copyDay_->currentIndex(), dayTabs_->currentIndex()); });
 }
 
 void DirectionsTab::showTables() {
@@ -103,6 +115,15 @@ void DirectionsTab::showTables() {
 void DirectionsTab::redraw() {
     drawDirectionsPicture(image_, c_, scroll_->value());
     canvas_->setImage(image_);
+}
+
+void DirectionsTab::growBy(int dx, int dy) {
+    form_.apply(dx, dy);
+    if (image_.height() != canvas_->height()) image_ = makeDirectionsCanvas(canvas_->height());
+    // The rows in view, the last one partly.
+    const int rows = canvas_->height() - grid::CellHeight * grid::DirectionsHeaderRows;
+    scroll_->setPageStep(std::max(1, (rows + grid::CellHeight - 1) / grid::CellHeight));
+    redraw();
 }
 
 void DirectionsTab::scrollToTop() { scroll_->setValue(0); }
@@ -162,10 +183,6 @@ void DirectionsTab::refreshCalendarList() {
             item->setText(col == 0 ? time : program);
         }
     }
-}
-
-void DirectionsTab::copyDay() {
-    if (livra::copyDay(c_, copyDay_->currentIndex(), dayTabs_->currentIndex())) refreshCalendarList();
 }
 
 }  // namespace livra::ui

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "model/configuration.h"
+#include "ui/widget_helpers.h"
 
 class QComboBox;
 class QLineEdit;
@@ -29,6 +30,9 @@ public:
     void refreshCalendarList();
     void showChannelCount();
     void scrollToTop();
+    // The window is this much larger than its smallest size: the directions
+    // picture shows more rows, the calendar list grows.
+    void growBy(int dx, int dy);
 
     // For the editors: where a click landed, and the calendar's selection.
     CanvasView* canvas() const { return canvas_; }
@@ -40,10 +44,13 @@ signals:
     void canvasClicked(QPoint pos, Qt::MouseButton button);
     void calendarMenuRequested(QPoint globalPos);
     void channelCountRequested(int count);
+    // "Ok" of the day copy: day `source` onto day `target` (indexes).
+    void copyDayRequested(int source, int target);
+    // A delay field (0 ТВП1, 1 ТВП2) was typed into; the text is stored.
+    void delayChanged(int field);
 
 private:
     void delayEdited(QLineEdit* field, std::string* text);
-    void copyDay();
 
     Configuration& c_;
     QImage image_;
@@ -55,6 +62,7 @@ private:
     QTabBar* dayTabs_ = nullptr;
     QTableWidget* calendarList_ = nullptr;
     QComboBox* copyDay_ = nullptr;
+    GrowingForm form_;
 };
 
 }  // namespace livra::ui

@@ -7,15 +7,17 @@
 #include "ui/popup_menus.h"
 #include "ui/tacts/programs_tab.h"
 #include "ui/tacts/tact_editor.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
 Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directionsTab, ProgramsTab& programsTab,
-                 QObject* parent)
+                 QObject* parent, std::function<void(const char*, int)> recordStep)
     : QObject(parent), c_(c), directionsTab_(directionsTab), programsTab_(programsTab),
       popups_(new PopupMenus(directionsTab.window())) {
     popups_->setParent(this);
-    const EditorContext context{c, dialogs, *popups_, [this] { directionsChanged(); }, [this] { tactsChanged(); }};
+    const EditorContext context{c, dialogs, *popups_, [this] { directionsChanged(); }, [this] { tactsChanged(); },
+                                recordStep};
     directions_ = std::make_unique<DirectionsEditor>(context, directionsTab);
     tacts_ = std::make_unique<TactEditor>(context, programsTab, *directions_);
     calendar_ = std::make_unique<CalendarEditor>(context, directionsTab);
@@ -29,6 +31,11 @@ Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directions
     connect(&directionsTab, &DirectionsTab::calendarMenuRequested, this,
             [this](QPoint global) { popups_->show(PopupCalendar, global); });
     connect(popups_, &PopupMenus::chosen, this, &Editors::popupChosen);
+    connect(&directionsTab, &DirectionsTab::copyDayRequested, this,
+            [this](int source, int target) { calendar_->copyDay(source, target); });
+    // The keystrokes of one delay field make one step.
+    connect(&directionsTab, &DirectionsTab::delayChanged, this,
+            [context](int field) { context.recorded(kStepDelay, 100 + field); });
 }
 
 Editors::~Editors() = default;

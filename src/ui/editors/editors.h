@@ -5,6 +5,7 @@
 // dialog and its menu, and every change of directions or channels
 // regenerates the fixed programs and redraws both tabs.
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "model/configuration.h"
@@ -22,8 +23,9 @@ class TactEditor;
 class Editors : public QObject {
     Q_OBJECT
 public:
+    // `recordStep` makes each finished edit one named undo step.
     Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directionsTab, ProgramsTab& programsTab,
-            QObject* parent);
+            QObject* parent, std::function<void(const char* name, int mergeKey)> recordStep = {});
     ~Editors() override;
 
     TactEditor& tacts() { return *tacts_; }

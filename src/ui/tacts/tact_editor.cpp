@@ -10,6 +10,7 @@
 #include "ui/tacts/programs_tab.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/tacts/tact_properties_dialog.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 
@@ -28,7 +29,8 @@ struct OpenFlag {
 
 void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
     Configuration& c = e_.c;
-    const GridHit hit = hitTactGrid(pos.x(), pos.y(), tab_.firstTact(), tab_.firstDirection());
+    const GridHit hit = hitTactGrid(pos.x(), pos.y(), tab_.firstTact(), tab_.firstDirection(), tab_.canvas()->width(),
+                                    tab_.canvas()->height());
     const QPoint global = tab_.canvas()->mapToGlobal(pos);
     const bool left = button == Qt::LeftButton;
     const bool right = button == Qt::RightButton;
@@ -60,11 +62,16 @@ void TactEditor::menuChosen(int id) {
     const int t = c.CurrentTact;
     c.Modified = 1;
     TactEditResult r = TactEditResult::Done;
+    const char* step = kStepInsertTact;
     switch (id) {
     case InsertBefore: r = insertTactBefore(c, p, t); break;
     case InsertAfter: r = insertTactAfter(c, p, t); break;
-    case Delete: r = deleteTact(c, p, t); break;
+    case Delete:
+        r = deleteTact(c, p, t);
+        step = kStepDeleteTact;
+        break;
     case DeleteAll:
+        step = kStepClearProgram;
         if (e_.dialogs.messageBox(kWarningTitle, kClearProgramQuestion, Buttons::YesNo, Icon::Exclamation) ==
             Answer::Yes)
             r = clearProgram(c, p);
@@ -73,10 +80,13 @@ void TactEditor::menuChosen(int id) {
     if (r == TactEditResult::TableFull)
         e_.dialogs.messageBox(kWarningSpacedMarkTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
     e_.tactsChanged();
+    e_.recorded(step);
 }
 
 void TactEditor::copyProgram(int source) {
-    if (livra::copyProgram(e_.c, source)) e_.tactsChanged();
+    if (!livra::copyProgram(e_.c, source)) return;
+    e_.tactsChanged();
+    e_.recorded(kStepCopyProgram);
 }
 
 void TactEditor::openSignalChoice(QPoint mouseGlobal) {
@@ -93,6 +103,7 @@ void TactEditor::openSignalChoice(QPoint mouseGlobal) {
     if (dialog.chosenCode() != 0) {
         c.TactSignals[p][t][d] = uint8_t(dialog.chosenCode());
         e_.tactsChanged();
+        e_.recorded(kStepSignal);
     }
 }
 
@@ -104,7 +115,9 @@ void TactEditor::openTactProperties(QPoint mouseGlobal) {
     TactPropertiesDialog dialog(tab_.window(), c, e_.dialogs, p, t, mouseGlobal);
     const bool stored = dialog.exec() == QDialog::Accepted;
     c.Modified = 1;
-    if (stored) e_.tactsChanged();
+    if (!stored) return;
+    e_.tactsChanged();
+    e_.recorded(kStepTactProperties);
 }
 
 }  // namespace livra::ui
