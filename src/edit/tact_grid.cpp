@@ -2,9 +2,9 @@
 
 namespace livra {
 
-GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection) {
+GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection, int width, int height) {
     using namespace grid;
-    if (x < 0 || y < 0 || x >= TactGridWidth || y >= TactGridHeight) return {};
+    if (x < 0 || y < 0 || x >= width || y >= height) return {};
     const int n = x / CellWidth;
     const int r = y / CellHeight;
     const int t = firstTact + n - 1;
@@ -21,6 +21,9 @@ GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection) {
     if (tactInside) return {GridArea::Cell, t, d};
     return {};
 }
+
+int visibleTactColumns(int width) { return width / grid::CellWidth - 1; }
+int visibleDirectionRows(int height) { return height / grid::CellHeight - grid::HeaderRows; }
 
 bool isFirstFreeDirection(const Configuration& c, int d) {
     if (d < 0 || d >= DirectionCount || c.DirectionKind[d] != DirEmpty) return false;

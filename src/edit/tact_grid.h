@@ -16,8 +16,13 @@ struct GridHit {
 };
 
 // Maps a grid-local point; firstTact and firstDirection are the positions of
-// the two scroll bars. Points off the picture or off the tables hit nothing.
-GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection);
+// the two scroll bars, width and height the picture's (it grows with the
+// window). Points off the picture or off the tables hit nothing.
+GridHit hitTactGrid(int x, int y, int firstTact, int firstDirection, int width = grid::TactGridWidth,
+                    int height = grid::TactGridHeight);
+// How many whole tact columns and direction rows a grid of this size shows.
+int visibleTactColumns(int width);
+int visibleDirectionRows(int height);
 
 // The row after the last used direction: the only one where a new direction
 // may be created.

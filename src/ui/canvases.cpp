@@ -12,9 +12,6 @@ namespace {
 using namespace livra::pictures;
 using namespace livra::grid;
 
-constexpr int TactCanvasWidth = TactGridWidth;
-constexpr int TactCanvasHeight = TactGridHeight;
-
 constexpr int RowStep = 19;  // header text rows: 33 * 3 div 5
 const int kTextRowY[5] = {2, 21, 41, 61, 81};
 
@@ -36,14 +33,14 @@ int kindAt(const Configuration& c, int tact) {
 
 }  // namespace
 
-QImage makeTactCanvas() {
-    QImage img(TactCanvasWidth, TactCanvasHeight, QImage::Format_ARGB32_Premultiplied);
+QImage makeTactCanvas(int width, int height) {
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     img.fill(background());
     return img;
 }
 
-QImage makeDirectionsCanvas() {
-    QImage img(DirectionsWidth, DirectionsHeight, QImage::Format_ARGB32_Premultiplied);
+QImage makeDirectionsCanvas(int height) {
+    QImage img(DirectionsWidth, height, QImage::Format_ARGB32_Premultiplied);
     img.fill(background());
     return img;
 }
@@ -62,16 +59,17 @@ QString directionLabel(const Configuration& c, int d) {
 
 void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int firstDirection) {
     const auto& pics = builtInPictures();
+    const int width = canvas.width(), height = canvas.height();
     QPainter p(&canvas);
-    p.fillRect(0, 0, TactCanvasWidth, HeaderBandHeight, background());
+    p.fillRect(0, 0, width, HeaderBandHeight, background());
     p.setFont(tableFont());
     p.setPen(Qt::black);
     const char* captions[5] = {"Такт№", "Такт вид", "T мин", "Т осн", "Время"};
     for (int k = 0; k < 5; ++k) textAt(p, 2, 5 + RowStep * k, captions[k], Qt::black, background());
     const int program = c.CurrentProgram;
-    for (int i = 0; i <= TactCanvasHeight / CellHeight; ++i) {
+    for (int i = 0; i <= height / CellHeight; ++i) {
         const int d = firstDirection + i;
-        for (int j = 0; j <= TactCanvasWidth / CellWidth; ++j) {
+        for (int j = 0; j <= width / CellWidth; ++j) {
             const int t = firstTact + j;
             const bool inside = t >= 0 && t < TactCount && d >= 0 && d < DirectionCount;
             int code = inside ? int(c.TactSignals[program][t][d]) : int(SignalOutside);
@@ -80,15 +78,16 @@ void drawTactGrid(QImage& canvas, const Configuration& c, int firstTact, int fir
         }
     }
     p.setPen(Qt::black);
-    for (int y : {19, 38, 57, 76}) p.drawLine(0, y, TactCanvasWidth - 1, y);
-    for (int x = CellWidth; x < TactCanvasWidth; x += CellWidth) p.drawLine(x, 0, x, TactCanvasHeight - 1);
+    for (int y : {19, 38, 57, 76}) p.drawLine(0, y, width - 1, y);
+    for (int x = CellWidth; x < width; x += CellWidth) p.drawLine(x, 0, x, height - 1);
 }
 
 void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirection) {
     const auto& pics = builtInPictures();
+    const int height = canvas.height();
     QPainter p(&canvas);
     p.setFont(tableFont());
-    for (int i = 0; i <= TactCanvasHeight / CellHeight; ++i) {
+    for (int i = 0; i <= height / CellHeight; ++i) {
         const int d = firstDirection + i;
         const int y = CellHeight * (i + HeaderRows);
         const bool inside = d >= 0 && d < DirectionCount;
@@ -99,11 +98,12 @@ void drawDirectionColumn(QImage& canvas, const Configuration& c, int firstDirect
 }
 
 void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact) {
+    const int width = canvas.width(), height = canvas.height();
     QPainter p(&canvas);
     p.setFont(tableFont());
     const QColor bg = background();
     const auto& tacts = c.TactTable[c.CurrentProgram];
-    for (int n = 0; n <= TactCanvasWidth / CellWidth; ++n) {
+    for (int n = 0; n <= width / CellWidth; ++n) {
         const int l = firstTact + n;
         const int x0 = CellWidth * (n + 1);
         // Blank the five text rows between the band's lines.
@@ -140,17 +140,18 @@ void drawTactHeader(QImage& canvas, const Configuration& c, int firstTact) {
         const int thisKind = kindAt(c, l);
         const bool starts = nextKind == TactPhase || (nextKind == TactTvp1 && thisKind != TactTvp1) ||
                             (nextKind == TactTvp2 && thisKind != TactTvp2);
-        p.fillRect(CellWidth * (n + 2) - 2, 0, 3, TactCanvasHeight, starts ? QColor(0, 0, 255) : QColor(32, 178, 170));
+        p.fillRect(CellWidth * (n + 2) - 2, 0, 3, height, starts ? QColor(0, 0, 255) : QColor(32, 178, 170));
     }
 }
 
 void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact) {
     const auto marks = findingsByTact(report, program);
     if (marks.empty()) return;
+    const int width = canvas.width();
     QPainter p(&canvas);
     p.setPen(QPen(QColor(220, 0, 0), 3));
     p.setBrush(Qt::NoBrush);
-    for (int n = 0; n <= TactCanvasWidth / CellWidth; ++n) {
+    for (int n = 0; n <= width / CellWidth; ++n) {
         if (!marks.count(firstTact + n)) continue;
         const int x0 = CellWidth * (n + 1);
         p.drawRect(x0 + 2, 2, CellWidth - 6, HeaderBandHeight - 5);
@@ -174,7 +175,7 @@ void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDire
     p.setFont(tableFont());
     p.drawImage(0, 0, pics.directionsHeaderFirst);
     for (int s = 0; s < SlotCount; ++s) p.drawImage(CellWidth + SlotSize * s, 0, pics.slotHeader[s]);
-    for (int r = 0; r <= DirectionsHeight / CellHeight; ++r) {
+    for (int r = 0; r <= canvas.height() / CellHeight; ++r) {
         const int d = firstDirection + r;
         const int y = CellHeight * (r + DirectionsHeaderRows);
         const bool inside = d >= 0 && d < DirectionCount;

@@ -12,8 +12,10 @@ namespace livra::ui {
 // They only read the configuration: what they show is settled where the
 // tables change (settleTables).
 
-QImage makeTactCanvas();
-QImage makeDirectionsCanvas();
+// At the window's smallest size the pictures are as large as the geometry
+// says; a larger window gives them more rows and columns.
+QImage makeTactCanvas(int width = grid::TactGridWidth, int height = grid::TactGridHeight);
+QImage makeDirectionsCanvas(int height = grid::DirectionsHeight);
 
 // Grid background, header captions and lines, and the signal cells of
 // CurrentProgram from (firstTact, firstDirection). Codes no table knows are

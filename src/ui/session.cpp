@@ -1,5 +1,6 @@
 #include "ui/session.h"
 
+#include <QSettings>
 #include <filesystem>
 #include <system_error>
 
@@ -60,6 +61,21 @@ int qtOptionLength(const std::vector<std::string>& args, std::size_t i) {
     return 0;
 }
 
+// The main window's size and place between runs, beside the plan file in
+// the working folder (tests give each run its own).
+std::string windowPlaceFile() { return pathToUtf8(workingFolder() / "livra-configurator.ini"); }
+
+void restoreWindowPlace(QWidget& w, const std::string& file) {
+    QSettings s(QString::fromStdString(file), QSettings::IniFormat);
+    const QByteArray place = s.value("window/geometry").toByteArray();
+    if (!place.isEmpty()) w.restoreGeometry(place);
+}
+
+void saveWindowPlace(const QWidget& w, const std::string& file) {
+    QSettings s(QString::fromStdString(file), QSettings::IniFormat);
+    s.setValue("window/geometry", w.saveGeometry());
+}
+
 }  // namespace
 
 std::optional<StartOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error) {
@@ -108,6 +124,7 @@ Session::Session(StartOptions options)
       simulator_(std::make_unique<SimulatorMemory>()) {}
 
 Session::~Session() {
+    if (window_ && !placeFile_.empty()) saveWindowPlace(*window_, placeFile_);
     window_.reset();
     link_.reset();
 }
@@ -129,6 +146,8 @@ bool Session::start() {
     link_->context.ports = link_->ports.get();
 #endif
     window_ = std::make_unique<MainWindow>(c, &link_->context);
+    placeFile_ = windowPlaceFile();
+    restoreWindowPlace(*window_, placeFile_);
     window_->show();
     QObject::connect(window_.get(), &MainWindow::simulatorRequested, window_.get(), [this] {
         SimulatorWindow simulator(*config_, *simulator_, window_.get());

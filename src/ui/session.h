@@ -50,6 +50,7 @@ public:
 private:
     struct Link;
     StartOptions options_;
+    std::string placeFile_;  // where the window's size and place are kept
     std::unique_ptr<Configuration> config_;
     std::unique_ptr<Link> link_;
     std::unique_ptr<MainWindow> window_;

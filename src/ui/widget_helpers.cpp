@@ -52,4 +52,21 @@ QScrollBar* placeScrollBar(Qt::Orientation orientation, QWidget* parent, const c
     return bar;
 }
 
+void GrowingForm::add(QWidget* w, int anchors) {
+    if (w) items_.push_back({w, w->geometry(), anchors});
+}
+
+void GrowingForm::apply(int dx, int dy) const {
+    dx = dx < 0 ? 0 : dx;
+    dy = dy < 0 ? 0 : dy;
+    for (const Item& i : items_) {
+        QRect r = i.base;
+        if (i.anchors & MoveX) r.translate(dx, 0);
+        if (i.anchors & MoveY) r.translate(0, dy);
+        if (i.anchors & GrowX) r.setWidth(r.width() + dx);
+        if (i.anchors & GrowY) r.setHeight(r.height() + dy);
+        i.widget->setGeometry(r);
+    }
+}
+
 }  // namespace livra::ui

@@ -1,5 +1,6 @@
 #include "ui/link/link_tab.h"
 
+#include <QGroupBox>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,9 +28,10 @@ LinkTab::LinkTab(QWidget* parent) : QWidget(parent) {
     };
     placeFrame("Микропрограмма ДК", this, 10, 150, 150, 85);
     placeFrame("Работа с RTC", this, 10, 274, 150, 161);
-    placeFrame("Журнал", this, 165, 20, 470, 415);
+    form_.add(placeFrame("Журнал", this, 165, 20, 470, 415), GrowX | GrowY);
     for (const ButtonDef& s : buttons) {
         auto* b = placeButton(s.text, this, s.x, s.y, s.w, 20, s.name);
+        if (s.cmd == LinkCommand::SaveJournal) form_.add(b, MoveX | MoveY);
         const LinkCommand cmd = s.cmd;
         connect(b, &QPushButton::clicked, this, [this, cmd] {
             emit commandRequested(cmd == LinkCommand::Write && verify_->isChecked() ? LinkCommand::WriteVerified
@@ -66,6 +68,7 @@ LinkTab::LinkTab(QWidget* parent) : QWidget(parent) {
     journal_->setAlternatingRowColors(true);
     const int widths[4] = {120, 60, 80, 400};
     for (int i = 0; i < 4; ++i) journal_->setColumnWidth(i, widths[i]);
+    form_.add(journal_, GrowX | GrowY);
 }
 
 void LinkTab::showState(const LinkTabState& state) {

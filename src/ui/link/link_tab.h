@@ -6,6 +6,7 @@
 
 #include "app/controller_commands.h"
 #include "ui/link/link_commands.h"
+#include "ui/widget_helpers.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -19,6 +20,8 @@ public:
     explicit LinkTab(QWidget* parent = nullptr);
 
     void showState(const LinkTabState& state);
+    // The window is this much larger than its smallest size: the journal grows.
+    void growBy(int dx, int dy) { form_.apply(dx, dy); }
 
 signals:
     // "Записать в ДК" comes as WriteVerified while its check box is ticked.
@@ -30,6 +33,7 @@ private:
     QLineEdit* computerTime_ = nullptr;
     QLineEdit* controllerTime_ = nullptr;
     QTreeWidget* journal_ = nullptr;
+    GrowingForm form_;
 };
 
 }  // namespace livra::ui

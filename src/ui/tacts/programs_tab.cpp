@@ -1,10 +1,14 @@
 #include "ui/tacts/programs_tab.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "edit/grid_geometry.h"
+#include "edit/tact_grid.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
 #include "ui/widget_helpers.h"
@@ -26,24 +30,30 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
         return safety_ ? safetyMarkToolTip(*safety_, c_.CurrentProgram, tactScroll_->value(), pos) : QString();
     };
 
-    placeLabel("Программа № ", this, 870, 10, 90);
+    form_.add(canvas_, GrowX | GrowY);
+    form_.add(tactScroll_, MoveY | GrowX);
+    form_.add(directionScroll_, MoveX | GrowY);
+    form_.add(placeLabel("Программа № ", this, 870, 10, 90), MoveX);
     programBox_ = new QComboBox(this);
     programBox_->setObjectName("programBox");
     programBox_->setGeometry(870, 25, 65, 20);
     for (int p = 0; p < ProgramCount; ++p) programBox_->addItem(QString::fromStdString(programTitle(p)));
     programBox_->setCurrentIndex(c_.CurrentProgram);
+    form_.add(programBox_, MoveX);
     connect(programBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
         c_.CurrentProgram = uint8_t(index);
         redraw();
     });
 
-    placeLabel("Копия из пр.№", this, 870, 355, 90);
+    form_.add(placeLabel("Копия из пр.№", this, 870, 355, 90), MoveX | MoveY);
     copyProgram_ = new QComboBox(this);
     copyProgram_->setObjectName("copyProgramBox");
     copyProgram_->setGeometry(870, 375, 65, 20);
     for (int p = FirstUserProgram + 1; p <= ProgramCount; ++p) copyProgram_->addItem(QString::number(p));
     auto* ok = placeButton("Ok", this, 870, 405, 45, 20, "copyProgramOk");
+    form_.add(copyProgram_, MoveX | MoveY);
+    form_.add(ok, MoveX | MoveY);
     connect(ok, &QPushButton::clicked, this, [this] { emit copyRequested(copyProgram_->currentText().toInt() - 1); });
 }
 
@@ -67,6 +77,14 @@ void ProgramsTab::scrollToStart() {
     // programs as empty columns.
     tactScroll_->setValue(0);
     directionScroll_->setValue(0);
+}
+
+void ProgramsTab::growBy(int dx, int dy) {
+    form_.apply(dx, dy);
+    if (image_.size() != canvas_->size()) image_ = makeTactCanvas(canvas_->width(), canvas_->height());
+    tactScroll_->setPageStep(std::max(1, visibleTactColumns(canvas_->width())));
+    directionScroll_->setPageStep(std::max(1, visibleDirectionRows(canvas_->height())));
+    redraw();
 }
 
 int ProgramsTab::firstTact() const { return tactScroll_->value(); }

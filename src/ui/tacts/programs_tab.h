@@ -7,6 +7,7 @@
 
 #include "check/safety_check.h"
 #include "model/configuration.h"
+#include "ui/widget_helpers.h"
 
 class QComboBox;
 class QScrollBar;
@@ -24,6 +25,9 @@ public:
     // The program box follows CurrentProgram; the grid is redrawn.
     void showCurrentProgram();
     void scrollToStart();
+    // The window is this much larger than its smallest size: the grid shows
+    // more tacts and directions, the controls on its right and below move.
+    void growBy(int dx, int dy);
     // The findings whose tacts the header band frames (with a tooltip);
     // the report must outlive the tab.
     void setSafetyReport(const SafetyReport* report) { safety_ = report; }
@@ -47,6 +51,7 @@ private:
     QScrollBar* directionScroll_ = nullptr;
     QComboBox* programBox_ = nullptr;
     QComboBox* copyProgram_ = nullptr;
+    GrowingForm form_;
 };
 
 }  // namespace livra::ui
