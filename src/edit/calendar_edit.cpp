@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 namespace livra {
 
@@ -73,6 +74,64 @@ bool copyDay(Configuration& c, int from, int to) {
     if (!validDay(from) || !validDay(to)) return false;
     c.Calendar[to] = c.Calendar[from];
     sortCalendar(c);
+    return true;
+}
+
+bool copyDayTo(Configuration& c, int from, DayMask days) {
+    if (!validDay(from)) return false;
+    const CalendarDay source = c.Calendar[from];
+    for (int d = 0; d < DayCount; ++d)
+        if ((days & dayBit(d)) && d != from) c.Calendar[d] = source;
+    sortCalendar(c);
+    c.Modified = 1;
+    return true;
+}
+
+DaysAlarmResult addAlarmToDays(Configuration& c, DayMask days, int hour, int minute, int program) {
+    // Tried on a copy of the calendar: one refusing day changes nothing.
+    auto trial = std::make_unique<Configuration>();  // half a megabyte: not on the stack
+    trial->Calendar = c.Calendar;
+    bool any = false;
+    for (int d = 0; d < DayCount; ++d) {
+        if (!(days & dayBit(d))) continue;
+        any = true;
+        const AlarmResult r = addAlarm(*trial, d, hour, minute, program);
+        if (r != AlarmResult::Stored) return {r, d};
+    }
+    if (!any) return {AlarmResult::Refused, -1};
+    c.Calendar = trial->Calendar;
+    c.Modified = 1;
+    return {};
+}
+
+bool parseTimeOfDay(const std::string& text, int& hour, int& minute) {
+    std::string s;
+    for (char ch : text)
+        if (ch != ' ') s += ch;
+    auto digits = [](const std::string& part) {
+        if (part.empty() || part.size() > 2) return -1;
+        int v = 0;
+        for (char ch : part) {
+            if (ch < '0' || ch > '9') return -1;
+            v = v * 10 + (ch - '0');
+        }
+        return v;
+    };
+    int h = -1, m = -1;
+    const auto colon = s.find_first_of(":.");
+    if (colon != std::string::npos) {
+        h = digits(s.substr(0, colon));
+        m = s.size() - colon - 1 == 2 ? digits(s.substr(colon + 1)) : -1;
+    } else if (s.size() == 4) {
+        h = digits(s.substr(0, 2));
+        m = digits(s.substr(2));
+    } else {
+        h = digits(s);
+        m = 0;
+    }
+    if (!validTime(h, m)) return false;
+    hour = h;
+    minute = m;
     return true;
 }
 

@@ -119,4 +119,50 @@ TEST(CalendarEdit, CopyDayReplacesAllEntries) {
     EXPECT_FALSE(copyDay(*c, -1, 0));
 }
 
+TEST(CalendarEdit, TemplatesApplyToSeveralDaysAllOrNothing) {
+    auto c = test::newConfiguration();
+    // "Будни": 06:30 program 4 on Monday to Friday, Saturday and Sunday untouched.
+    EXPECT_EQ(addAlarmToDays(*c, kWeekdays, 6, 30, 4).result, AlarmResult::Stored);
+    for (int d = 0; d < 5; ++d) EXPECT_EQ(c->Calendar[d][0], at(6, 30, 4)) << d;
+    EXPECT_TRUE(c->Calendar[5][0].empty());
+    EXPECT_TRUE(c->Calendar[6][0].empty());
+    // "Каждый день" 06:30 again: Monday has the time, so no day changes.
+    const auto before = c->Calendar;
+    const DaysAlarmResult taken = addAlarmToDays(*c, kEveryDay, 6, 30, 5);
+    EXPECT_EQ(taken.result, AlarmResult::DuplicateTime);
+    EXPECT_EQ(taken.day, 0);
+    EXPECT_EQ(c->Calendar, before);
+    EXPECT_EQ(addAlarmToDays(*c, kWeekend, 8, 0, 5).result, AlarmResult::Stored);
+    EXPECT_EQ(c->Calendar[6][0], at(8, 0, 5));
+    EXPECT_EQ(addAlarmToDays(*c, 0, 8, 0, 5).result, AlarmResult::Refused);
+    EXPECT_EQ(addAlarmToDays(*c, kEveryDay, 24, 0, 5).result, AlarmResult::Refused);
+
+    // Monday copied to chosen days: Wednesday and Sunday, in time order.
+    ASSERT_TRUE(addAlarm(*c, 0, 22, 0, 6) == AlarmResult::Stored);
+    ASSERT_TRUE(copyDayTo(*c, 0, dayBit(2) | dayBit(6) | dayBit(0)));
+    EXPECT_EQ(c->Calendar[2], c->Calendar[0]);
+    EXPECT_EQ(c->Calendar[6], c->Calendar[0]);
+    EXPECT_EQ(c->Calendar[1][1], CalendarEntry{});
+    EXPECT_FALSE(copyDayTo(*c, 7, kEveryDay));
+}
+
+TEST(CalendarEdit, TypedTimesOfDay) {
+    const struct {
+        const char* text;
+        int hour, minute;
+    } good[] = {{"06:30", 6, 30}, {"6:30", 6, 30}, {"0630", 6, 30}, {"23:59", 23, 59}, {"7", 7, 0}, {" 00:00 ", 0, 0},
+                {"12.05", 12, 5}};
+    for (const auto& g : good) {
+        int h = -1, m = -1;
+        EXPECT_TRUE(parseTimeOfDay(g.text, h, m)) << g.text;
+        EXPECT_EQ(h, g.hour) << g.text;
+        EXPECT_EQ(m, g.minute) << g.text;
+    }
+    for (const char* bad : {"", "24:00", "12:60", "6:3", "-1:00", "ab:cd", "123:00", "12:345", "1:2:3", "99", "06:"}) {
+        int h = 5, m = 5;
+        EXPECT_FALSE(parseTimeOfDay(bad, h, m)) << bad;
+        EXPECT_EQ(h, 5);
+    }
+}
+
 }  // namespace livra
