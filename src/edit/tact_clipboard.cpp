@@ -61,6 +61,24 @@ std::vector<GridCell> cellRectangle(GridCell a, GridCell b) {
     return cells;
 }
 
+void GridSelection::tactsToTake(int fallback, int& first, int& count) const {
+    if (hasTacts()) {
+        first = firstTact;
+        count = lastTact - firstTact + 1;
+    } else if (!cells.empty()) {
+        int lo = TactCount, hi = -1;
+        for (const GridCell& cell : cells) {
+            lo = std::min(lo, cell.tact);
+            hi = std::max(hi, cell.tact);
+        }
+        first = lo;
+        count = hi - lo + 1;
+    } else {
+        first = fallback;
+        count = 1;
+    }
+}
+
 TactClip copyTacts(const Configuration& c, int program, int first, int count) {
     TactClip clip;
     if (program < 0 || program >= ProgramCount || first < 0 || count <= 0) return clip;
@@ -70,13 +88,13 @@ TactClip copyTacts(const Configuration& c, int program, int first, int count) {
         tact.tEnd = 0;  // derived again where it lands
         tact.phaseNo = 0;
         clip.tacts.push_back(tact);
-        clip.signals.push_back(c.TactSignals[program][t]);
+        clip.rows.push_back(c.TactSignals[program][t]);
     }
     return clip;
 }
 
 TactEditResult pasteTacts(Configuration& c, int program, int at, const TactClip& clip) {
-    if (!isUserProgram(program) || at < 0 || clip.empty() || clip.tacts.size() != clip.signals.size())
+    if (!isUserProgram(program) || at < 0 || clip.empty() || clip.tacts.size() != clip.rows.size())
         return TactEditResult::Refused;
     const int used = usedTactCount(c, program);
     const int n = int(clip.tacts.size());
@@ -88,7 +106,7 @@ TactEditResult pasteTacts(Configuration& c, int program, int at, const TactClip&
     std::move_backward(signals.begin() + at, signals.begin() + used, signals.begin() + used + n);
     for (int i = 0; i < n; ++i) {
         tacts[at + i] = clip.tacts[i];
-        signals[at + i] = clip.signals[i];
+        signals[at + i] = clip.rows[i];
     }
     recomputeDerivedTactFields(c, program);
     return TactEditResult::Done;
@@ -109,6 +127,11 @@ TactEditResult deleteTacts(Configuration& c, int program, int first, int count) 
     return TactEditResult::Done;
 }
 
+int32_t suggestedTactKind(const Configuration& c, int program, int tact) {
+    if (program < 0 || program >= ProgramCount || tact <= 0 || tact >= TactCount) return TactPhase;
+    return c.TactTable[program][tact - 1].kind == TactPhase ? TactIntermediate : TactPhase;
+}
+
 TactEditResult insertAllRedTact(Configuration& c, int program, int at, int32_t seconds) {
     TactClip clip;
     clip.tacts.push_back(Tact{TactIntermediate, 0, seconds, 0, 0});
@@ -118,7 +141,7 @@ TactEditResult insertAllRedTact(Configuration& c, int program, int at, int32_t s
         if (std::find(codes.begin(), codes.end(), SignalRed) != codes.end()) row[d] = SignalRed;
         else if (std::find(codes.begin(), codes.end(), SignalOff) != codes.end()) row[d] = SignalOff;
     }
-    clip.signals.push_back(row);
+    clip.rows.push_back(row);
     return pasteTacts(c, program, at, clip);
 }
 

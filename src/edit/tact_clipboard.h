@@ -4,6 +4,7 @@
 // (within a program and between programs) and the "all red" tact. Programs
 // 1..3 follow the directions and are refused, as in tact_edit.h.
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "edit/tact_edit.h"
@@ -30,10 +31,23 @@ std::vector<GridCell> tactColumn(const Configuration& c, int program, int tact);
 // The cells of the rectangle between two cells (either order), cut to the table.
 std::vector<GridCell> cellRectangle(GridCell a, GridCell b);
 
+// What the grid has selected: cells (a drag, Ctrl and Shift clicks) or a run
+// of tacts (Ctrl and Shift clicks on the header band).
+struct GridSelection {
+    int program = -1;  // the program it was made in
+    std::set<GridCell> cells;
+    int firstTact = -1, lastTact = -1;  // the tacts, both included; -1 none
+    bool hasTacts() const { return firstTact >= 0 && lastTact >= firstTact; }
+    bool empty() const { return cells.empty() && !hasTacts(); }
+    // The tacts an operation on tacts takes: the selected run, else the
+    // tacts the cells span, else `fallback` alone.
+    void tactsToTake(int fallback, int& first, int& count) const;
+};
+
 // Tacts with their signals, as copied.
 struct TactClip {
     std::vector<Tact> tacts;
-    std::vector<TactSignalRow> signals;
+    std::vector<TactSignalRow> rows;  // the signals of each tact
     bool empty() const { return tacts.empty(); }
 };
 
@@ -45,6 +59,10 @@ TactClip copyTacts(const Configuration& c, int program, int first, int count);
 TactEditResult pasteTacts(Configuration& c, int program, int at, const TactClip& clip);
 // Tacts first..first+count-1 go, the following move back.
 TactEditResult deleteTacts(Configuration& c, int program, int first, int count);
+
+// The kind an empty tact is offered first: an intermediate tact after a
+// phase, else a phase.
+int32_t suggestedTactKind(const Configuration& c, int program, int tact);
 
 // A "Промтакт" of `seconds` before tact `at` (or after the used ones), every
 // direction showing red, or off where it has no red (extra yellow and green

@@ -32,8 +32,14 @@ void CanvasView::paintEvent(QPaintEvent*) {
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* e) {
-    emit clicked(e->position().toPoint(), e->button());
+    emit clicked(e->position().toPoint(), e->button(), e->modifiers());
 }
+
+void CanvasView::mouseMoveEvent(QMouseEvent* e) {
+    if (e->buttons() & Qt::LeftButton) emit dragged(e->position().toPoint());
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* e) { emit released(e->position().toPoint(), e->button()); }
 
 void CanvasView::setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal) {
     vertical_ = vertical;

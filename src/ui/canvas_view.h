@@ -23,12 +23,18 @@ public:
     std::function<QString(QPoint)> toolTipAt;
 
 signals:
-    void clicked(QPoint pos, Qt::MouseButton button);
+    // A button pressed, with the keys held (Ctrl, Shift).
+    void clicked(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers keys);
+    // The pointer moved with the left button held; the button let go.
+    void dragged(QPoint pos);
+    void released(QPoint pos, Qt::MouseButton button);
 
 protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
 
 private:

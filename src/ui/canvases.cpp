@@ -1,10 +1,12 @@
 #include "ui/canvases.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <QPainter>
 
 #include "edit/conflict_matrix.h"
 #include "pictures/pictures.h"
+#include "ui/texts.h"
 
 namespace livra::ui {
 namespace {
@@ -158,6 +160,27 @@ void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, in
     }
 }
 
+void drawSelection(QImage& canvas, const GridSelection& selection, int firstTact, int firstDirection) {
+    if (selection.empty()) return;
+    QPainter p(&canvas);
+    const QColor veil(0, 90, 255, 70), edge(0, 70, 200);
+    const int columns = canvas.width() / CellWidth + 1, rows = canvas.height() / CellHeight + 1;
+    p.setPen(QPen(edge, 2));
+    for (const GridCell& cell : selection.cells) {
+        const int n = cell.tact - firstTact, r = cell.direction - firstDirection;
+        if (n < 0 || n >= columns || r < 0 || r >= rows) continue;
+        const QRect box(CellWidth * (n + 1), CellHeight * (r + HeaderRows), CellWidth, CellHeight);
+        p.fillRect(box, veil);
+        p.drawRect(box.adjusted(1, 1, -2, -2));
+    }
+    if (selection.hasTacts()) {
+        for (int t = std::max(selection.firstTact, firstTact); t <= selection.lastTact && t - firstTact < columns; ++t) {
+            const QRect band(CellWidth * (t - firstTact + 1), 0, CellWidth, canvas.height());
+            p.fillRect(band, veil);
+        }
+    }
+}
+
 QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos) {
     if (pos.y() < 0 || pos.y() >= HeaderBandHeight || pos.x() < CellWidth) return {};
     const int tact = firstTact + pos.x() / CellWidth - 1;
@@ -194,6 +217,13 @@ void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDire
             if (used && c.DirectionChannels[d][s] > 0)
                 textAt(p, 73 + SlotSize * s, y + 10, QString::number(c.DirectionChannels[d][s]), Qt::black, Qt::white);
         }
+    }
+    // A project without directions says where to begin.
+    if (firstDirection == 0 && c.DirectionKind[0] == DirEmpty) {
+        const QRect hint(CellWidth + 4, CellHeight * DirectionsHeaderRows + 1, SlotSize * SlotCount - 8, CellHeight - 2);
+        p.fillRect(hint, QColor(255, 255, 225));
+        p.setPen(QColor(60, 60, 60));
+        p.drawText(hint, Qt::AlignCenter | Qt::TextWordWrap, kAddDirectionHint);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "check/safety_check.h"
 #include "edit/grid_geometry.h"
+#include "edit/tact_clipboard.h"
 #include "model/configuration.h"
 
 namespace livra::ui {
@@ -35,6 +36,9 @@ void drawDirectionsPicture(QImage& canvas, const Configuration& c, int firstDire
 void drawSafetyMarks(QImage& canvas, const SafetyReport& report, int program, int firstTact);
 // The findings of the tact under a point of the header band, one a line.
 QString safetyMarkToolTip(const SafetyReport& report, int program, int firstTact, QPoint pos);
+
+// The selected cells and tacts in view: a blue veil and frame.
+void drawSelection(QImage& canvas, const GridSelection& selection, int firstTact, int firstDirection);
 
 // "7" or, for a tram row, "7.2": number and tram ordinal.
 QString directionLabel(const Configuration& c, int direction);

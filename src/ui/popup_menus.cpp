@@ -12,6 +12,10 @@ PopupMenus::PopupMenus(QWidget* parent) : QObject(parent) {
         auto* m = new QMenu(parent);
         m->setObjectName(name);
         for (auto [text, id] : items) {
+            if (!*text) {
+                m->addSeparator();
+                continue;
+            }
             QAction* a = m->addAction(text);
             a->setData(id);
         }
@@ -22,6 +26,16 @@ PopupMenus::PopupMenus(QWidget* parent) : QObject(parent) {
     tacts_ = popup("tactMenu", {{"Вставить до", 1}, {"Вставить после", 2}, {"Удалить", 3}, {"Удалить все", 5},
                                 {kCancelButton, 4}});
     calendar_ = popup("calendarMenu", {{"Добавить", 1}, {"Редактировать", 2}, {"Удалить", 3}, {kCancelButton, 4}});
+    cells_ = popup("cellMenu", {{kCellSignalItem, CellSignalForSelected},
+                                {kCellFillDirectionItem, CellFillDirection},
+                                {kCellFillTactItem, CellFillTact},
+                                {"", 0},
+                                {kCellCopyItem, CellCopyTacts},
+                                {kCellCutItem, CellCutTacts},
+                                {kCellPasteItem, CellPasteTacts},
+                                {kCellAllRedItem, CellAllRed},
+                                {"", 0},
+                                {kCancelButton, CellCancel}});
 }
 
 QMenu* PopupMenus::menu(PopupKind kind) const {
@@ -29,6 +43,7 @@ QMenu* PopupMenus::menu(PopupKind kind) const {
     case PopupDirections: return directions_;
     case PopupTacts: return tacts_;
     case PopupCalendar: return calendar_;
+    case PopupCells: return cells_;
     default: return nullptr;
     }
 }

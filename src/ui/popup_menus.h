@@ -9,7 +9,13 @@ class QWidget;
 
 namespace livra::ui {
 
-enum PopupKind { PopupNone = 0, PopupDirections = 1, PopupTacts = 2, PopupCalendar = 3 };
+enum PopupKind { PopupNone = 0, PopupDirections = 1, PopupTacts = 2, PopupCalendar = 3, PopupCells = 4 };
+
+// The items of the cells' menu.
+enum CellMenuId {
+    CellSignalForSelected = 1, CellFillDirection = 2, CellFillTact = 3, CellCopyTacts = 4, CellCutTacts = 5,
+    CellPasteTacts = 6, CellAllRed = 7, CellCancel = 8,
+};
 
 class PopupMenus : public QObject {
     Q_OBJECT
@@ -31,6 +37,7 @@ private:
     QMenu* directions_ = nullptr;
     QMenu* tacts_ = nullptr;
     QMenu* calendar_ = nullptr;
+    QMenu* cells_ = nullptr;
 };
 
 }  // namespace livra::ui

@@ -22,7 +22,13 @@ Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directions
     tacts_ = std::make_unique<TactEditor>(context, programsTab, *directions_);
     calendar_ = std::make_unique<CalendarEditor>(context, directionsTab);
     connect(&programsTab, &ProgramsTab::canvasClicked, this,
-            [this](QPoint pos, Qt::MouseButton button) { tacts_->canvasClicked(pos, button); });
+            [this](QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
+                tacts_->canvasClicked(pos, button, keys);
+            });
+    connect(&programsTab, &ProgramsTab::canvasDragged, this, [this](QPoint pos) { tacts_->canvasDragged(pos); });
+    connect(&programsTab, &ProgramsTab::canvasReleased, this,
+            [this](QPoint pos, Qt::MouseButton button) { tacts_->canvasReleased(pos, button); });
+    connect(&programsTab, &ProgramsTab::clipboardKey, this, [this](int key) { tacts_->clipboardKey(key); });
     connect(&programsTab, &ProgramsTab::copyRequested, this, [this](int source) { tacts_->copyProgram(source); });
     connect(&directionsTab, &DirectionsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { directions_->canvasClicked(pos, button); });
@@ -33,6 +39,8 @@ Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directions
     connect(popups_, &PopupMenus::chosen, this, &Editors::popupChosen);
     connect(&directionsTab, &DirectionsTab::copyDayRequested, this,
             [this](int source, int target) { calendar_->copyDay(source, target); });
+    connect(&directionsTab, &DirectionsTab::copyToDaysRequested, this,
+            [this](int source) { calendar_->copyToDays(source); });
     // The keystrokes of one delay field make one step.
     connect(&directionsTab, &DirectionsTab::delayChanged, this,
             [context](int field) { context.recorded(kStepDelay, 100 + field); });
@@ -57,6 +65,7 @@ void Editors::popupChosen(int context, int id) {
     case PopupDirections: directions_->menuChosen(id); break;
     case PopupTacts: tacts_->menuChosen(id); break;
     case PopupCalendar: calendar_->menuChosen(id); break;
+    case PopupCells: tacts_->cellMenuChosen(id); break;
     default: break;
     }
 }

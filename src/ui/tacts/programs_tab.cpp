@@ -3,23 +3,56 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QAbstractItemView>
+#include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QScrollBar>
 
 #include <algorithm>
 
 #include "edit/grid_geometry.h"
+#include "edit/program_summary.h"
 #include "edit/tact_grid.h"
+#include "ui/texts.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
 
+namespace {
+
+constexpr int SummaryRole = Qt::UserRole + 1;
+
+// The program list shows each program's summary; the closed box its title.
+class SummaryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString summary = index.data(SummaryRole).toString();
+        if (!summary.isEmpty()) option->text = summary;
+    }
+};
+
+}  // namespace
+
 ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c_(c) {
     setObjectName("programsTab");
     image_ = makeTactCanvas();
     canvas_ = placeCanvas(this, "tactCanvas", 5, 15, grid::TactGridWidth, grid::TactGridHeight);
     connect(canvas_, &CanvasView::clicked, this, &ProgramsTab::canvasClicked);
+    connect(canvas_, &CanvasView::dragged, this, &ProgramsTab::canvasDragged);
+    connect(canvas_, &CanvasView::released, this, &ProgramsTab::canvasReleased);
+    // The keys act where the grid has the focus (a click gives it).
+    canvas_->setFocusPolicy(Qt::ClickFocus);
+    for (const auto& [keys, key] : {std::pair{QKeySequence::Copy, int(Qt::Key_C)},
+                                    std::pair{QKeySequence::Cut, int(Qt::Key_X)},
+                                    std::pair{QKeySequence::Paste, int(Qt::Key_V)}}) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), canvas_);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, key = key] { emit clipboardKey(key); });
+    }
     tactScroll_ = placeScrollBar(Qt::Horizontal, this, "tactScroll", 0, 415, 830, 25, TactCount, 12);
     directionScroll_ =
         placeScrollBar(Qt::Vertical, this, "tactDirectionScroll", 835, 10, 20, 400, DirectionCount, 8);
@@ -39,7 +72,14 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     programBox_->setGeometry(870, 25, 65, 20);
     for (int p = 0; p < ProgramCount; ++p) programBox_->addItem(QString::fromStdString(programTitle(p)));
     programBox_->setCurrentIndex(c_.CurrentProgram);
+    // The closed box keeps the number; its list says what each program is.
+    programBox_->setItemDelegate(new SummaryDelegate(programBox_));
+    programBox_->view()->setMinimumWidth(260);
     form_.add(programBox_, MoveX);
+    cycle_ = placeLabel("", this, 870, 50, 90, 30);
+    cycle_->setObjectName("programCycle");
+    cycle_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    form_.add(cycle_, MoveX);
     connect(programBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
         c_.CurrentProgram = uint8_t(index);
@@ -64,7 +104,9 @@ void ProgramsTab::redraw() {
     drawDirectionColumn(image_, c_, d);
     drawTactHeader(image_, c_, t);
     if (safety_) drawSafetyMarks(image_, *safety_, c_.CurrentProgram, t);
+    if (selection_ && selection_->program == c_.CurrentProgram) drawSelection(image_, *selection_, t, d);
     canvas_->setImage(image_);
+    showSummaries();
 }
 
 void ProgramsTab::showCurrentProgram() {
@@ -77,6 +119,30 @@ void ProgramsTab::scrollToStart() {
     // programs as empty columns.
     tactScroll_->setValue(0);
     directionScroll_->setValue(0);
+}
+
+QString ProgramsTab::programSummaryText(const Configuration& c, int program) {
+    QString text = QString::fromStdString(programTitle(program));
+    if (program < FirstUserProgram || program >= ProgramCount) return text;
+    const ProgramSummary s = summarizeProgram(c, program);
+    if (s.tacts == 0) return text + " — " + kProgramEmptyText;
+    text += QString(" — %1 с, %2 %3").arg(s.cycle).arg(s.tacts).arg(kTactWords[countForm(s.tacts)]);
+    if (s.inCalendar) text += QString(", ") + kInCalendarText;
+    return text;
+}
+
+void ProgramsTab::showSummaries() {
+    for (int p = 0; p < ProgramCount && p < programBox_->count(); ++p) {
+        const QString text = programSummaryText(c_, p);
+        if (programBox_->itemData(p, SummaryRole).toString() != text) programBox_->setItemData(p, text, SummaryRole);
+    }
+    const int p = c_.CurrentProgram;
+    const ProgramSummary s = summarizeProgram(c_, p);
+    const QString cycle = p >= FirstUserProgram && s.tacts > 0
+                              ? QString(kCycleLabel).arg(s.cycle) + "\n" +
+                                    QString("%1 %2").arg(s.tacts).arg(kTactWords[countForm(s.tacts)])
+                              : QString();
+    if (cycle_->text() != cycle) cycle_->setText(cycle);
 }
 
 void ProgramsTab::growBy(int dx, int dy) {

@@ -6,10 +6,12 @@
 #include <QWidget>
 
 #include "check/safety_check.h"
+#include "edit/tact_clipboard.h"
 #include "model/configuration.h"
 #include "ui/widget_helpers.h"
 
 class QComboBox;
+class QLabel;
 class QScrollBar;
 
 namespace livra::ui {
@@ -28,9 +30,13 @@ public:
     // The window is this much larger than its smallest size: the grid shows
     // more tacts and directions, the controls on its right and below move.
     void growBy(int dx, int dy);
+    // "4 — 68 с, 18 тактов, по календарю" (fixed programs by their title).
+    static QString programSummaryText(const Configuration& c, int program);
     // The findings whose tacts the header band frames (with a tooltip);
     // the report must outlive the tab.
     void setSafetyReport(const SafetyReport* report) { safety_ = report; }
+    // The cells and tacts the grid marks as selected (the editor's).
+    void setSelection(const GridSelection* selection) { selection_ = selection; }
 
     // For the editors: where a click landed.
     CanvasView* canvas() const { return canvas_; }
@@ -38,19 +44,26 @@ public:
     int firstDirection() const;
 
 signals:
-    void canvasClicked(QPoint pos, Qt::MouseButton button);
+    void canvasClicked(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers keys);
+    void canvasDragged(QPoint pos);
+    void canvasReleased(QPoint pos, Qt::MouseButton button);
+    // Ctrl+C, Ctrl+X, Ctrl+V over the grid: copy, cut, paste tacts.
+    void clipboardKey(int key);
     // "Ok" of the copy box: program `source` (index) into CurrentProgram.
     void copyRequested(int source);
 
 private:
     Configuration& c_;
     const SafetyReport* safety_ = nullptr;
+    const GridSelection* selection_ = nullptr;
     QImage image_;
     CanvasView* canvas_ = nullptr;
     QScrollBar* tactScroll_ = nullptr;
     QScrollBar* directionScroll_ = nullptr;
     QComboBox* programBox_ = nullptr;
     QComboBox* copyProgram_ = nullptr;
+    QLabel* cycle_ = nullptr;
+    void showSummaries();
     GrowingForm form_;
 };
 

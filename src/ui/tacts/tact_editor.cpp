@@ -1,5 +1,8 @@
 #include "ui/tacts/tact_editor.h"
 
+#include <QCursor>
+#include <algorithm>
+
 #include "edit/signal_choice.h"
 #include "edit/tact_edit.h"
 #include "edit/tact_grid.h"
@@ -27,32 +30,122 @@ struct OpenFlag {
 
 }  // namespace
 
-void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
+TactEditor::TactEditor(EditorContext context, ProgramsTab& tab, DirectionsEditor& directions)
+    : e_(std::move(context)), tab_(tab), directions_(directions) {
+    tab_.setSelection(&selection_);
+}
+
+GridCell TactEditor::cellAt(QPoint pos, bool& inside) const {
+    const GridHit hit = hitTactGrid(pos.x(), pos.y(), tab_.firstTact(), tab_.firstDirection(), tab_.canvas()->width(),
+                                    tab_.canvas()->height());
+    inside = hit.area == GridArea::Cell;
+    return {hit.tact, hit.direction};
+}
+
+void TactEditor::clearSelection() {
+    selection_ = GridSelection{};
+    selection_.program = e_.c.CurrentProgram;
+}
+
+void TactEditor::showSelection() { tab_.redraw(); }
+
+void TactEditor::canvasClicked(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
     Configuration& c = e_.c;
     const GridHit hit = hitTactGrid(pos.x(), pos.y(), tab_.firstTact(), tab_.firstDirection(), tab_.canvas()->width(),
                                     tab_.canvas()->height());
     const QPoint global = tab_.canvas()->mapToGlobal(pos);
     const bool left = button == Qt::LeftButton;
     const bool right = button == Qt::RightButton;
+    const bool ctrl = keys & Qt::ControlModifier, shift = keys & Qt::ShiftModifier;
+    pressed_ = false;
+    if (selection_.program != c.CurrentProgram) clearSelection();
     switch (hit.area) {
-    case GridArea::Cell:
-        if (!left) return;
+    case GridArea::Cell: {
+        const GridCell cell{hit.tact, hit.direction};
+        if (left && (ctrl || shift)) {
+            selection_.firstTact = selection_.lastTact = -1;
+            if (shift) {
+                for (const GridCell& x : cellRectangle(anchor_, cell)) selection_.cells.insert(x);
+            } else if (!selection_.cells.erase(cell)) {
+                selection_.cells.insert(cell);
+                anchor_ = cell;
+            }
+            showSelection();
+            return;
+        }
         c.CurrentTact = hit.tact;
         c.CurrentDirection = hit.direction;
-        openSignalChoice(global);
+        if (left) {
+            // The signal choice opens when the button is let go here; moving
+            // to another cell first selects the cells between.
+            if (!selection_.empty()) {
+                clearSelection();
+                showSelection();
+            }
+            anchor_ = cell;
+            pressed_ = true;
+            dragging_ = false;
+        } else if (right && isUserProgram(c.CurrentProgram)) {
+            if (!selection_.cells.count(cell)) {
+                clearSelection();
+                selection_.cells.insert(cell);
+                anchor_ = cell;
+                showSelection();
+            }
+            e_.popups.show(PopupCells, global);
+        }
         break;
+    }
     case GridArea::DirectionColumn:
         c.CurrentDirection = hit.direction;
         if (left && isFirstFreeDirection(c, hit.direction)) directions_.openDirectionsDialog(global);
         else if (right && c.DirectionKind[hit.direction] != DirEmpty) e_.popups.show(PopupDirections, global);
         break;
     case GridArea::HeaderBand:
+        if (left && (ctrl || shift)) {
+            // A run of tacts from the last one clicked.
+            selection_.cells.clear();
+            if (!shift || anchorTact_ < 0) anchorTact_ = hit.tact;
+            selection_.firstTact = std::min(anchorTact_, hit.tact);
+            selection_.lastTact = std::max(anchorTact_, hit.tact);
+            c.CurrentTact = hit.tact;
+            showSelection();
+            return;
+        }
         c.CurrentTact = hit.tact;
-        if (left) openTactProperties(global);
-        else if (right && isUserProgram(c.CurrentProgram)) e_.popups.show(PopupTacts, global);
+        anchorTact_ = hit.tact;
+        if (left) {
+            if (!selection_.empty()) {
+                clearSelection();
+                showSelection();
+            }
+            openTactProperties(global);
+        } else if (right && isUserProgram(c.CurrentProgram)) {
+            e_.popups.show(PopupTacts, global);
+        }
         break;
     case GridArea::Nothing: break;
     }
+}
+
+void TactEditor::canvasDragged(QPoint pos) {
+    if (!pressed_) return;
+    bool inside = false;
+    const GridCell cell = cellAt(pos, inside);
+    if (!inside || (cell == anchor_ && !dragging_)) return;
+    dragging_ = true;
+    selection_.cells.clear();
+    selection_.firstTact = selection_.lastTact = -1;
+    for (const GridCell& x : cellRectangle(anchor_, cell)) selection_.cells.insert(x);
+    showSelection();
+}
+
+void TactEditor::canvasReleased(QPoint pos, Qt::MouseButton button) {
+    if (button != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    if (dragging_) return;
+    bool inside = false;
+    if (cellAt(pos, inside) == anchor_ && inside) openSignalChoice(tab_.canvas()->mapToGlobal(pos));
 }
 
 void TactEditor::menuChosen(int id) {
@@ -81,6 +174,103 @@ void TactEditor::menuChosen(int id) {
         e_.dialogs.messageBox(kWarningSpacedMarkTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
     e_.tactsChanged();
     e_.recorded(step);
+}
+
+void TactEditor::cellMenuChosen(int id) {
+    const Configuration& c = e_.c;
+    const int p = c.CurrentProgram;
+    const QPoint global = QCursor::pos();
+    switch (id) {
+    case CellSignalForSelected: {
+        const std::vector<GridCell> cells(selection_.cells.begin(), selection_.cells.end());
+        chooseSignalFor(cells, global, kStepSignals);
+        break;
+    }
+    case CellFillDirection: chooseSignalFor(directionRow(c, p, c.CurrentDirection), global, kStepFillDirection); break;
+    case CellFillTact: chooseSignalFor(tactColumn(c, p, c.CurrentTact), global, kStepFillTact); break;
+    case CellCopyTacts: copySelectedTacts(); break;
+    case CellCutTacts: cutSelectedTacts(); break;
+    case CellPasteTacts: pasteTacts(); break;
+    case CellAllRed: insertAllRed(); break;
+    default: break;
+    }
+}
+
+void TactEditor::clipboardKey(int key) {
+    if (key == Qt::Key_C) copySelectedTacts();
+    else if (key == Qt::Key_X) cutSelectedTacts();
+    else if (key == Qt::Key_V) pasteTacts();
+}
+
+void TactEditor::chooseSignalFor(const std::vector<GridCell>& cells, QPoint mouseGlobal, const char* step) {
+    Configuration& c = e_.c;
+    const int p = c.CurrentProgram, t = c.CurrentTact, d = c.CurrentDirection;
+    if (signalOpen_ || !isUserProgram(p) || cells.empty() || t < 0 || t >= TactCount || d < 0 || d >= DirectionCount)
+        return;
+    // The clicked cell's choice; each cell takes the signal where it may show it.
+    const SignalVariant v = allowedSignals(c.DirectionKind[d], c.TactTable[p][t].kind);
+    if (v == SignalVariant::None) return;
+    OpenFlag open(signalOpen_);
+    SignalChoiceDialog dialog(tab_.window(), v, d, t, mouseGlobal);
+    dialog.exec();
+    if (dialog.chosenCode() == 0) return;
+    if (setCellSignals(c, p, cells, uint8_t(dialog.chosenCode())) == 0) return;
+    c.Modified = 1;
+    e_.tactsChanged();
+    e_.recorded(step);
+}
+
+void TactEditor::copySelectedTacts() {
+    int first = 0, count = 0;
+    selection_.tactsToTake(e_.c.CurrentTact, first, count);
+    TactClip clip = copyTacts(e_.c, e_.c.CurrentProgram, first, count);
+    if (!clip.empty()) clipboard_ = std::move(clip);
+}
+
+void TactEditor::cutSelectedTacts() {
+    Configuration& c = e_.c;
+    if (!isUserProgram(c.CurrentProgram)) return;
+    int first = 0, count = 0;
+    selection_.tactsToTake(c.CurrentTact, first, count);
+    TactClip clip = copyTacts(c, c.CurrentProgram, first, count);
+    if (clip.empty()) return;
+    clipboard_ = std::move(clip);
+    if (deleteTacts(c, c.CurrentProgram, first, int(clipboard_.tacts.size())) != TactEditResult::Done) return;
+    c.Modified = 1;
+    clearSelection();
+    e_.tactsChanged();
+    e_.recorded(kStepCutTacts);
+}
+
+void TactEditor::pasteTacts() {
+    Configuration& c = e_.c;
+    if (clipboard_.empty() || !isUserProgram(c.CurrentProgram)) return;
+    int first = 0, count = 0;
+    selection_.tactsToTake(c.CurrentTact, first, count);
+    const TactEditResult r = livra::pasteTacts(c, c.CurrentProgram, first, clipboard_);
+    if (r == TactEditResult::TableFull) {
+        e_.dialogs.messageBox(kWarningSpacedMarkTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    if (r != TactEditResult::Done) return;
+    c.Modified = 1;
+    clearSelection();
+    e_.tactsChanged();
+    e_.recorded(kStepPasteTacts);
+}
+
+void TactEditor::insertAllRed() {
+    Configuration& c = e_.c;
+    if (!isUserProgram(c.CurrentProgram)) return;
+    const TactEditResult r = insertAllRedTact(c, c.CurrentProgram, c.CurrentTact);
+    if (r == TactEditResult::TableFull) {
+        e_.dialogs.messageBox(kWarningSpacedMarkTitle, kTableFullText, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    if (r != TactEditResult::Done) return;
+    c.Modified = 1;
+    e_.tactsChanged();
+    e_.recorded(kStepAllRed);
 }
 
 void TactEditor::copyProgram(int source) {
