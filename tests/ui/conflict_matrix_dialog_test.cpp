@@ -61,6 +61,12 @@ void clickCell(QTableView* table, const QModelIndex& index, Qt::MouseButton butt
     QTest::mouseClick(table->viewport(), button, {}, table->visualRect(index).center());
 }
 
+// A double click: the pair's conflict switched.
+void toggleCell(QTableView* table, const QModelIndex& index) {
+    table->scrollTo(index);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
+}
+
 // The cell editor on show (a closed one lingers until deleted).
 QLineEdit* openEditor(QTableView* table) {
     for (QLineEdit* e : table->findChildren<QLineEdit*>("intergreenEditor"))
@@ -101,11 +107,14 @@ TEST(ConflictMatrixDialog, ClicksKeysAndProposalsEditACopyThatOkHandsBack) {
     EXPECT_EQ(t->model()->headerData(3, Qt::Horizontal).toString(), "4");
     EXPECT_EQ(t->model()->headerData(0, Qt::Vertical, Qt::ToolTipRole).toString(), "Напр. 1 — Транспортный");
 
-    // A click switches the pair, both halves; the diagonal never.
+    // A click selects; a double click switches the pair, both halves; the diagonal never.
     clickCell(t, d.cellOf(0, 1));
+    EXPECT_EQ(t->currentIndex(), d.cellOf(0, 1));
+    EXPECT_FALSE(d.result().conflict[0][1]);
+    toggleCell(t, d.cellOf(0, 1));
     EXPECT_TRUE(d.result().conflict[0][1] && d.result().conflict[1][0]);
     EXPECT_EQ(t->model()->data(d.cellOf(1, 0)).toString(), "—");  // conflict, intergreen not set
-    clickCell(t, d.cellOf(2, 2));
+    toggleCell(t, d.cellOf(2, 2));
     EXPECT_FALSE(d.result().conflict[2][2]);
     // Space switches the current cell from the keyboard.
     t->setCurrentIndex(d.cellOf(2, 1));
@@ -130,10 +139,21 @@ TEST(ConflictMatrixDialog, ClicksKeysAndProposalsEditACopyThatOkHandsBack) {
     QTest::keyClick(t, Qt::Key_Delete);
     EXPECT_EQ(d.result().intergreen[0][1], IntergreenNotSet);
 
-    // Un-conflicting drops the value with the pair.
+    // Un-conflicting drops the value with the pair, once confirmed.
     typeInto(t, d.cellOf(1, 2), "4");
     EXPECT_EQ(d.result().intergreen[1][2], 4);
-    clickCell(t, d.cellOf(1, 2));
+    {
+        ModalScript script;
+        script.answer("Нет");
+        script.answer("Да");
+        toggleCell(t, d.cellOf(1, 2));  // "Нет": kept
+        EXPECT_TRUE(d.result().conflict[1][2]);
+        t->setCurrentIndex(d.cellOf(1, 2));
+        QTest::keyClick(t, Qt::Key_Space);  // "Да"
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.boxes[0].text,
+                  "Убрать конфликт направлений 2 и 3?\nПромежуточные времена 4 с и — будут удалены.");
+    }
     EXPECT_FALSE(d.result().conflict[1][2]);
     EXPECT_EQ(d.result().intergreen[1][2], IntergreenNotSet);
 
@@ -157,6 +177,29 @@ TEST(ConflictMatrixDialog, ClicksKeysAndProposalsEditACopyThatOkHandsBack) {
     EXPECT_FALSE(d.result().defined);
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
     EXPECT_EQ(d.result().defined, true);  // a matrix from now on
+}
+
+TEST(ConflictMatrixDialog, DigitsOnAFreePairDeclareItsConflictAndDeleteClearsTheTimeOnly) {
+    auto c = unsafeSample();
+    ConflictMatrixDialog d(nullptr, *c);
+    d.show();
+    QTableView* t = d.table();
+    typeInto(t, d.cellOf(0, 3), "5");  // a free pair: conflict and time at once
+    EXPECT_TRUE(d.result().conflict[0][3] && d.result().conflict[3][0]);
+    EXPECT_EQ(d.result().intergreen[0][3], 5);
+    EXPECT_EQ(t->model()->data(d.cellOf(3, 0)).toString(), "—");
+    t->setCurrentIndex(d.cellOf(0, 3));
+    QTest::keyClick(t, Qt::Key_Delete);
+    EXPECT_EQ(d.result().intergreen[0][3], IntergreenNotSet);
+    EXPECT_TRUE(d.result().conflict[0][3]);  // the conflict stays
+    // Without times nothing is asked.
+    ModalScript none;
+    QTest::keyClick(t, Qt::Key_Space);
+    EXPECT_FALSE(d.result().conflict[0][3]);
+    EXPECT_TRUE(none.done());
+    // An empty entry on a free pair declares nothing.
+    EXPECT_FALSE(t->model()->setData(d.cellOf(1, 3), QString(), Qt::EditRole));
+    EXPECT_FALSE(d.result().conflict[1][3]);
 }
 
 // Worked by hand: vehicle 1 clears 20 m to the conflict point with a 6 m car
@@ -237,7 +280,7 @@ TEST(ConflictMatrixDialog, FromTheMenuOkIsOneUndoableEditAndCancelIsNothing) {
     script.act([&](QWidget* m) {
         auto* d = qobject_cast<ConflictMatrixDialog*>(m);
         if (!d) return false;
-        clickCell(d->table(), d->cellOf(0, 1));
+        toggleCell(d->table(), d->cellOf(0, 1));
         QTest::mouseClick(d->proposeButton(), Qt::LeftButton);
         QTest::keyClick(d, Qt::Key_Escape);  // as "Отмена"
         return true;
@@ -300,7 +343,7 @@ TEST(ConflictMatrixDialog, SixtyThreeDirectionsScroll) {
     EXPECT_LE(d.width(), 1180);
     EXPECT_LE(d.height(), 760);
     EXPECT_TRUE(d.table()->verticalScrollBar()->maximum() > 0 && d.table()->horizontalScrollBar()->maximum() > 0);
-    clickCell(d.table(), d.cellOf(62, 61));
+    toggleCell(d.table(), d.cellOf(62, 61));
     EXPECT_TRUE(d.result().conflict[61][62]);
 }
 

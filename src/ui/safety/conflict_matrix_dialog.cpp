@@ -77,7 +77,7 @@ public:
         case Qt::ToolTipRole: {
             if (diagonal) return {};
             const QString pair = QString("Напр. %1 → %2").arg(labels_[index.row()], labels_[index.column()]);
-            if (!conflict) return pair + ": конфликта нет (щелчок или пробел — задать)";
+            if (!conflict) return pair + ": конфликта нет (цифры — задать с временем, пробел — без)";
             QString t = pair + ": конфликт, промежуточное время " +
                         (value == IntergreenNotSet ? QString("не задано") : QString("%1 с").arg(value));
             if (proposed) t += "\nПредложено по программам, не подтверждено";
@@ -101,16 +101,31 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (isConflict(s_, dirs_[index.row()], dirs_[index.column()])) f |= Qt::ItemIsEditable;
+        // Any pair takes a typed time: a time declares the conflict.
+        if (index.row() != index.column()) f |= Qt::ItemIsEditable;
         return f;
     }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (!index.isValid() || role != Qt::EditRole) return false;
+        if (!index.isValid() || role != Qt::EditRole || index.row() == index.column()) return false;
+        const int a = dirs_[index.row()], b = dirs_[index.column()];
         const auto seconds = parseIntergreenText(value.toString().toStdString());
-        if (!seconds || !setIntergreen(s_, dirs_[index.row()], dirs_[index.column()], *seconds)) return false;
+        if (!seconds) return false;
+        if (!isConflict(s_, a, b)) {
+            if (*seconds == IntergreenNotSet) return false;  // nothing typed on a free pair
+            setConflict(s_, a, b, true);
+        }
+        if (!setIntergreen(s_, a, b, *seconds)) return false;
         emit dataChanged(index, index);
+        const QModelIndex mirror = this->index(index.column(), index.row());
+        emit dataChanged(mirror, mirror);
         return true;
+    }
+
+    bool hasIntergreens(const QModelIndex& index) const {
+        if (!index.isValid() || index.row() == index.column()) return false;
+        const int a = dirs_[index.row()], b = dirs_[index.column()];
+        return isConflict(s_, a, b) && (s_.intergreen[a][b] != IntergreenNotSet || s_.intergreen[b][a] != IntergreenNotSet);
     }
 
     void toggle(const QModelIndex& index) {
@@ -172,8 +187,8 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
 
     auto* top = new QVBoxLayout(this);
     auto* hint = new QLabel(
-        "Щелчок по клетке (или пробел) — конфликт есть/нет. В клетке конфликта — промежуточное время, с: "
-        "строка освобождает, столбец въезжает; цифры 0…255, пусто — не задано.",
+        "Щелчок выбирает клетку; цифры 0…255 — промежуточное время, с (строка освобождает, столбец въезжает), "
+        "и конфликт пары; пробел или двойной щелчок — конфликт есть/нет; Delete — стереть время.",
         this);
     hint->setWordWrap(true);
     top->addWidget(hint);
@@ -195,7 +210,7 @@ ConflictMatrixDialog::ConflictMatrixDialog(QWidget* owner, const Configuration& 
     table_->horizontalHeader()->setIconSize(QSize(42, 22));
     table_->verticalHeader()->setIconSize(QSize(42, 22));
     table_->installEventFilter(this);
-    connect(table_, &QTableView::clicked, this, &ConflictMatrixDialog::cellClicked);
+    connect(table_, &QTableView::doubleClicked, this, &ConflictMatrixDialog::toggleAsked);
     connect(table_, &QWidget::customContextMenuRequested, this, &ConflictMatrixDialog::contextMenu);
     connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showCurrent(); });
     connect(model_, &QAbstractItemModel::dataChanged, this, [this] { changedCells(); });
@@ -274,7 +289,7 @@ bool ConflictMatrixDialog::eventFilter(QObject* watched, QEvent* e) {
     if (watched == table_ && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Space && k->modifiers() == Qt::NoModifier) {
-            model_->toggle(table_->currentIndex());
+            toggleAsked(table_->currentIndex());
             return true;
         }
         // Deleting the value of a conflicting cell: "not set".
@@ -286,7 +301,23 @@ bool ConflictMatrixDialog::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-void ConflictMatrixDialog::cellClicked(const QModelIndex& index) { model_->toggle(index); }
+void ConflictMatrixDialog::toggleAsked(const QModelIndex& index) {
+    if (!index.isValid() || index.row() == index.column()) return;
+    // The times worked out for a pair are not dropped by a stray key.
+    if (model_->hasIntergreens(index)) {
+        const int a = dirs_[index.row()], b = dirs_[index.column()];
+        auto time = [this](int from, int to) {
+            const int v = edited_.intergreen[from][to];
+            return v == IntergreenNotSet ? QString("—") : QString("%1 с").arg(v);
+        };
+        const QString text = QString(kRemoveConflictQuestion)
+                                 .arg(directionLabel(config_, a), directionLabel(config_, b), time(a, b), time(b, a));
+        QtDialogs boxes(this, nullptr);
+        if (boxes.messageBox(kWarningTitle, text.toStdString(), Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
+            return;
+    }
+    model_->toggle(index);
+}
 
 void ConflictMatrixDialog::contextMenu(QPoint pos) {
     const QModelIndex index = table_->indexAt(pos);
@@ -300,7 +331,7 @@ void ConflictMatrixDialog::contextMenu(QPoint pos) {
     QAction* calc = isConflict(edited_, a, b) ? menu.addAction("Калькулятор…") : nullptr;
     menu.addAction(kCancelButton);
     QAction* chosen = menu.exec(table_->viewport()->mapToGlobal(pos));
-    if (chosen == toggle) model_->toggle(index);
+    if (chosen == toggle) toggleAsked(index);
     else if (chosen && chosen == confirm) {
         confirmProposal(edited_, a, b);
         model_->allChanged();

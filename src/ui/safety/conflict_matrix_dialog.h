@@ -1,8 +1,10 @@
 #pragma once
-// "Матрица конфликтов": the used directions as rows and columns. A click on a
-// cell switches the pair's conflict (the matrix stays symmetric); a
-// conflicting cell holds the intergreen of its ordered pair — the row's
-// direction clears, the column's enters — typed 0..255, empty for not set.
+// "Матрица конфликтов": the used directions as rows and columns. A click
+// selects a cell; digits typed on it set the intergreen of its ordered pair —
+// the row's direction clears, the column's enters — 0..255, and declare the
+// pair's conflict (the matrix stays symmetric); Space or a double click
+// switches the conflict, Delete clears the time. Removing a conflict that has
+// intergreens asks first.
 // The dialog edits a copy; "Ок" hands it back, "Отмена" drops it. The rules
 // live in edit/conflict_matrix.
 #include <QDialog>
@@ -49,7 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void cellClicked(const QModelIndex& index);
+    void toggleAsked(const QModelIndex& index);
     void contextMenu(QPoint pos);
     void propose();
     void confirmProposals();
