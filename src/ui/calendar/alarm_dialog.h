@@ -1,12 +1,16 @@
 #pragma once
-// "Добавить будильник" / "Редактировать будильник": hour, minute and program
-// of one alarm. "Ок" stores through edit/calendar_edit; a duplicate time is
-// told at once and the dialog stays open for correction.
+// "Добавить будильник" / "Редактировать будильник": the time typed
+// ("06:30") and the program of one alarm and, when adding, the days it goes
+// on ("Этот день", "Будни", "Выходные", "Каждый день"). "Ок" stores through
+// edit/calendar_edit; a duplicate or unreadable time is told at once and the
+// dialog stays open for correction. The hour and minute lists stay behind
+// the time field, in step with it.
 #include <QDialog>
 
 #include "edit/calendar_edit.h"
 
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 namespace livra {
@@ -26,6 +30,8 @@ public:
     // tell the user.
     AlarmResult result() const { return result_; }
 
+    QLineEdit* timeField() const { return time_; }
+    QComboBox* daysBox() const { return days_; }
     QComboBox* hourList() const { return hours_; }
     QComboBox* minuteList() const { return minutes_; }
     QComboBox* programList() const { return programs_; }
@@ -34,11 +40,14 @@ public:
 
 private:
     void apply();
+    void showTime();
 
     Configuration& c_;
     UserDialogs& ui_;
     int day_, row_;
     AlarmResult result_ = AlarmResult::Refused;
+    QLineEdit* time_;
+    QComboBox* days_;
     QComboBox* hours_;
     QComboBox* minutes_;
     QComboBox* programs_;

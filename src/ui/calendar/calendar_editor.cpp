@@ -2,6 +2,7 @@
 
 #include "edit/calendar_edit.h"
 #include "ui/calendar/alarm_dialog.h"
+#include "ui/calendar/copy_days_dialog.h"
 #include "ui/directions/directions_tab.h"
 #include "ui/qt_dialogs.h"
 #include "ui/texts.h"
@@ -53,6 +54,15 @@ void CalendarEditor::openAlarmDialog(int row) {
     e_.recorded(kStepCalendarEntry);
     if (dialog.result() == AlarmResult::DayFull)
         e_.dialogs.messageBox(kWarningMarkTitle, kDayFullText, Buttons::Ok, Icon::None);
+}
+
+void CalendarEditor::copyToDays(int source) {
+    if (source < 0 || source >= DayCount) return;
+    CopyDaysDialog dialog(tab_.window(), source);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenDays() == 0) return;
+    if (!copyDayTo(e_.c, source, dialog.chosenDays())) return;
+    tab_.refreshCalendarList();
+    e_.recorded(kStepCopyDay);
 }
 
 void CalendarEditor::copyDay(int source, int target) {

@@ -18,6 +18,8 @@ public:
     void openAlarmDialog(int row);
     // The day copy: day `source` onto day `target`.
     void copyDay(int source, int target);
+    // "Копировать сутки": day `source` onto the days ticked in its dialog.
+    void copyToDays(int source);
 
 private:
     EditorContext e_;

@@ -37,6 +37,12 @@ void DirectionsEditor::canvasClicked(QPoint pos, Qt::MouseButton button) {
         }
         return;
     }
+    if (hit.area == DirectionsHit::Slot && button == Qt::LeftButton && isFirstFreeDirection(c, hit.direction)) {
+        // The whole first free row, as its hint says, adds a direction.
+        c.CurrentDirection = hit.direction;
+        openDirectionsDialog(global);
+        return;
+    }
     if (hit.area == DirectionsHit::Slot && button == Qt::LeftButton &&
         isEditableSlot(c.DirectionKind[hit.direction], hit.slot))
         openChannelDialog(hit.direction, hit.slot, global);

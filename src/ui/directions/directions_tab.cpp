@@ -16,6 +16,7 @@
 #include "edit/grid_geometry.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -99,6 +100,9 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     auto* ok = placeButton("Ok", this, 800, 375, 45, 20, "copyDayOk");
     form_.add(copyDay_, MoveY);
     form_.add(ok, MoveY);
+    auto* toDays = placeButton(kCopyDaysButton, this, 775, 285, 100, 22, "copyToDaysButton");
+    form_.add(toDays, MoveY);
+    connect(toDays, &QPushButton::clicked, this, [this] { emit copyToDaysRequested(dayTabs_->currentIndex()); });
     connect(ok, &QPushButton::clicked, this,
             [this] { emit copyDayRequested(copyDay_->currentIndex(), dayTabs_->currentIndex()); });
 }

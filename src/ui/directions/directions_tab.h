@@ -46,6 +46,8 @@ signals:
     void channelCountRequested(int count);
     // "Ok" of the day copy: day `source` onto day `target` (indexes).
     void copyDayRequested(int source, int target);
+    // "В другие дни…": the selected day onto days the user chooses.
+    void copyToDaysRequested(int source);
     // A delay field (0 ТВП1, 1 ТВП2) was typed into; the text is stored.
     void delayChanged(int field);
 
