@@ -290,6 +290,16 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
     // folder, whatever folder the file names.
     fresh.planPicturePath = c.ProgramDir + "shem" + char(std::filesystem::path::preferred_separator) +
                             cp1251ToUtf8(name);
+    // A project opened from elsewhere (unpacked, mailed) keeps its picture
+    // in "shem" beside itself.
+    {
+        std::error_code ec;
+        const auto beside = pathFromUtf8(c.ProjectFileName).parent_path() / "shem" / pathFromUtf8(cp1251ToUtf8(name));
+        if (!name.empty() && !c.ProjectFileName.empty() &&
+            !std::filesystem::is_regular_file(pathFromUtf8(fresh.planPicturePath), ec) &&
+            std::filesystem::is_regular_file(beside, ec))
+            fresh.planPicturePath = pathToUtf8(beside);
+    }
 
     std::size_t at = lf == bytes.end() ? bytes.size() : std::size_t(lf - bytes.begin()) + 1;
     for (; at + PlanRecordSize <= bytes.size(); at += PlanRecordSize) {

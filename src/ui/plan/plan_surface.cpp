@@ -200,9 +200,19 @@ QImage PlanSurface::renderToImage() {
     return frame;
 }
 
+void PlanSurface::setMissingPictureNote(const QString& note) {
+    missingNote_ = note;
+    update();
+}
+
 void PlanSurface::paintEvent(QPaintEvent*) {
     QPainter p(this);
     render(p);
+    if (!missingNote_.isEmpty() && planPictureScaled_.isNull()) {
+        p.setPen(QColor(140, 0, 0));
+        p.drawText(QRect(20, 20, PlanSurfaceSize - 40, 80), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   missingNote_);
+    }
 }
 
 void PlanSurface::mousePressEvent(QMouseEvent* e) {

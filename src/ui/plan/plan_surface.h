@@ -47,6 +47,10 @@ public:
     // Loads a plan picture; false (and the picture unchanged) when the file
     // cannot be read as a picture.
     bool loadPlanPictureFile(const std::string& path);
+    // Said on the plan, not in its screenshots, while it has no picture:
+    // the picture the plan names was found nowhere.
+    void setMissingPictureNote(const QString& note);
+    const QString& missingPictureNote() const { return missingNote_; }
 
     // Moves the blink phase on and chooses every head's picture from the
     // kind and signal last handed to it (mode 0 blink, 1 reset: all dark).
@@ -90,6 +94,7 @@ private:
 
     Plan& plan_;
     const Configuration& c_;
+    QString missingNote_;
     QImage planPicture_;        // as loaded
     QImage planPictureScaled_;  // stretched to the surface once, not on every frame
     int blinkPhase_ = 0;

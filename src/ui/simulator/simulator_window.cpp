@@ -209,6 +209,11 @@ void SimulatorWindow::openPlan() {
     memory_.fileWhenUnsaved.reset();
     moveObjectToEnd(plan_, PointerProbeId);
     if (report.pictureFound) surface_->loadPlanPictureFile(plan_.planPicturePath);
+    const std::string pictureName = pathToUtf8(pathFromUtf8(plan_.planPicturePath).filename());
+    surface_->setMissingPictureNote(report.opened && !report.pictureFound && !pictureName.empty()
+                                        ? QString::fromStdString(kPlanPictureMissingText + pictureName + "\n") +
+                                              kPlanPictureLookedText
+                                        : QString());
 
     resetSimulation(sim, c_);
     handOversShown_ = sim.display.handOvers;
