@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "edit/tact_clipboard.h"
 #include "edit/tact_edit.h"
 #include "ui/tacts/signal_choice_dialog.h"
 #include "ui/texts.h"
@@ -57,8 +58,12 @@ TactPropertiesDialog::TactPropertiesDialog(QWidget* owner, Configuration& c, Use
     kind_->setObjectName("tactKind");
     kind_->setGeometry(15, 35, 100, 20);
     kind_->addItems({"Фаза", "Промтакт", "ТВП1", "ТВП2"});
-    // An empty tact, or a kind from a damaged file, selects nothing.
-    kind_->setCurrentIndex(t.kind >= TactPhase && t.kind <= TactTvp2 ? t.kind - 1 : -1);
+    // The tact's own kind; an empty tact starts as the kind that usually
+    // follows the one before it (a phase after an intermediate tact, an
+    // intermediate tact after a phase); a kind from a damaged file selects nothing.
+    kind_->setCurrentIndex(t.kind >= TactPhase && t.kind <= TactTvp2 ? t.kind - 1
+                           : t.kind == TactEmpty                     ? suggestedTactKind(c, program, tact) - 1
+                                                                     : -1);
     minLabel_ = labelAt("Т мин", this, 125, 15, 55, 15);
     min_ = timeField(t.tMin, this, 125, "tactMin");
     labelAt("Т осн", this, 190, 15, 42, 15);
