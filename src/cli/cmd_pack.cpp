@@ -5,7 +5,7 @@
 #include "cli/cli_util.h"
 #include "format/project_pack.h"
 #include "model/files.h"
-#include "model/texts.h"
+#include "format/texts.h"
 
 namespace livra::cli {
 namespace {

@@ -6,7 +6,7 @@
 #include "model/cp1251.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
-#include "model/texts.h"
+#include "format/texts.h"
 #include "plan/plan_objects.h"
 
 namespace livra {

@@ -4,7 +4,7 @@
 #include <array>
 #include <set>
 
-#include "model/texts.h"
+#include "format/texts.h"
 
 #ifdef LIVRA_HAVE_LIBDEFLATE
 #include <libdeflate.h>

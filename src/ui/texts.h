@@ -4,6 +4,7 @@
 // model/texts.h, the operations' in app/texts.h; all stand exactly as the
 // users know them.
 #include "app/texts.h"
+#include "format/texts.h"
 
 namespace livra::ui {
 
@@ -66,5 +67,47 @@ inline constexpr const char* kStepDeleteCalendarEntry = "удаление зап
 inline constexpr const char* kStepCopyDay = "копия суток";
 inline constexpr const char* kStepConflictMatrix = "матрица конфликтов";
 inline constexpr const char* kStepSumoImport = "импорт из SUMO";
+inline constexpr const char* kStepSignals = "сигнал выделенных";
+inline constexpr const char* kStepFillDirection = "заполнение направления";
+inline constexpr const char* kStepFillTact = "заполнение такта";
+inline constexpr const char* kStepCutTacts = "вырезка тактов";
+inline constexpr const char* kStepPasteTacts = "вставка тактов";
+inline constexpr const char* kStepAllRed = "такт «все красные»";
+
+// The matrix: a conflict with intergreens is removed only when confirmed
+// (directions, then the times of both orders).
+inline constexpr const char* kRemoveConflictQuestion =
+    "Убрать конфликт направлений %1 и %2?\nПромежуточные времена %3 и %4 будут удалены.";
+
+// Under the missing picture's name on the plan.
+inline constexpr const char* kPlanPictureLookedText = "Искали в папке shem программы и в папке shem рядом с проектом";
+
+// The empty directions picture: where to begin.
+inline constexpr const char* kAddDirectionHint = "Щёлкните строку, чтобы добавить направление";
+
+// Programs at a glance: "4 — 68 с, 18 тактов, по календарю".
+inline constexpr const char* kTactWords[3] = {"такт", "такта", "тактов"};
+inline constexpr const char* kProgramEmptyText = "пусто";
+inline constexpr const char* kInCalendarText = "по календарю";
+inline constexpr const char* kCycleLabel = "Цикл %1 с";
+
+// The calendar by templates.
+inline constexpr const char* kThisDayItem = "Этот день";
+inline constexpr const char* kWeekdaysItem = "Будни";
+inline constexpr const char* kWeekendItem = "Выходные";
+inline constexpr const char* kEveryDayItem = "Каждый день";
+inline constexpr const char* kBadTimeText = "Время задано неверно.\nВведите часы и минуты, например 06:30";
+inline constexpr const char* kCopyDaysTitle = "Копировать сутки";
+inline constexpr const char* kCopyDaysButton = "В другие дни…";
+inline constexpr const char* kCopyDaysLabel = "Записи дня «%1» — в дни:";
+
+// The menu of the tact grid's cells; a tab sets the key off to the right.
+inline constexpr const char* kCellSignalItem = "Сигнал для выделенных…";
+inline constexpr const char* kCellFillDirectionItem = "Заполнить направление…";
+inline constexpr const char* kCellFillTactItem = "Заполнить такт…";
+inline constexpr const char* kCellCopyItem = "Копировать такты\tCtrl+C";
+inline constexpr const char* kCellCutItem = "Вырезать такты\tCtrl+X";
+inline constexpr const char* kCellPasteItem = "Вставить такты\tCtrl+V";
+inline constexpr const char* kCellAllRedItem = "Вставить такт «все красные»";
 
 }  // namespace livra::ui

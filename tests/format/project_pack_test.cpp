@@ -4,7 +4,7 @@
 
 #include "model/cp1251.h"
 #include "model/project_file.h"
-#include "model/texts.h"
+#include "format/texts.h"
 #include "support/test_support.h"
 
 namespace livra {
