@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <map>
 #include <QTest>
 
 #include "support/test_support.h"
