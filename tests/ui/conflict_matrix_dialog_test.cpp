@@ -63,7 +63,11 @@ void clickCell(QTableView* table, const QModelIndex& index, Qt::MouseButton butt
 
 // A double click: the pair's conflict switched.
 void toggleCell(QTableView* table, const QModelIndex& index) {
+    // Made current first: the view scrolls a current cell fully into view,
+    // and both clicks must land on the same cell.
+    table->setCurrentIndex(index);
     table->scrollTo(index);
+    QCoreApplication::processEvents();
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
 }
 
@@ -343,7 +347,11 @@ TEST(ConflictMatrixDialog, SixtyThreeDirectionsScroll) {
     EXPECT_LE(d.width(), 1180);
     EXPECT_LE(d.height(), 760);
     EXPECT_TRUE(d.table()->verticalScrollBar()->maximum() > 0 && d.table()->horizontalScrollBar()->maximum() > 0);
+    int doubleClicks = 0;
+    QObject::connect(d.table(), &QAbstractItemView::doubleClicked, [&] { ++doubleClicks; });
     toggleCell(d.table(), d.cellOf(62, 61));
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(d.table()->currentIndex(), d.cellOf(62, 61));
     EXPECT_TRUE(d.result().conflict[61][62]);
 }
 

@@ -50,7 +50,7 @@ TEST_F(Comfort, TheProgramListSaysCycleTactsAndCalendarAndTheTabTheCycle) {
     // Program 4: 20 + 3 + 15 s, switched to on Monday.
     EXPECT_EQ(box->itemData(3, summary).toString(), "4 — 38 с, 3 такта, по календарю");
     EXPECT_EQ(box->itemData(5, summary).toString(), "6 — пусто");
-    EXPECT_EQ(box->itemData(1, summary).toString(), "2(ЖМ)");
+    EXPECT_EQ(box->itemData(1, summary).toString(), "2 (ЖМ)");
     EXPECT_EQ(box->currentText(), "4");  // the closed box keeps the number
     EXPECT_EQ(named<QLabel>(*w, "programCycle")->text(), "Цикл 38 с\n3 такта");
 
