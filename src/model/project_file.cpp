@@ -178,7 +178,12 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
     if (!c.ProgramDir.empty()) {
         if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
-    if (c.Safety.defined) {
+    return saveProjectWithPlan(c, path, plan, fs);
+}
+
+ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
+                                  FileSystem& fs) {
+    if (c.Safety.needsFile()) {
         // The project and its safety data go together or not at all.
         const Bytes project = serializeProject(c, plan);
         const std::string json = safetyJson(c.Safety, c);
