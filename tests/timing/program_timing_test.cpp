@@ -87,7 +87,7 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     EXPECT_EQ(r.value().cycle0, 33);  // 32 / (1 − 1/1800) rounded up
     EXPECT_EQ(r.value().cycle, 38);   // the stage without flow raised to its 5 s
 
-    // With a 1 s interphase C0 falls below 25 s: raised to 25.
+    // With two 1 s interphases C0 falls below 25 s: raised to 25.
     auto small = test::newConfiguration();
     test::addDirection(*small, 0, DirVehicle);
     test::addDirection(*small, 1, DirVehicle);
@@ -96,13 +96,14 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     test::addTact(*small, P4, TactIntermediate, 1, 0, SignalRed);
     test::addTact(*small, P4, TactPhase, 20, 5, SignalRed);
     small->TactSignals[P4][2][1] = SignalGreen;
+    test::addTact(*small, P4, TactIntermediate, 1, 0, SignalRed);
     ASSERT_TRUE(setTrafficField(*small, P4, 0, TrafficField::Flow, "100").ok());
     ASSERT_TRUE(setTrafficField(*small, P4, 1, TrafficField::Flow, "100").ok());
     r = computeTiming(*small, P4);
     ASSERT_TRUE(r.ok()) << r.error();
-    EXPECT_EQ(r.value().cycle0, 8);  // 6.5 / (1 − 2/18) = 7.3
+    EXPECT_EQ(r.value().cycle0, 9);  // 8 / (1 − 2/18) = 9
     EXPECT_EQ(r.value().cycle, 25);
-    EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Цикл поднят до 25 с (расчётный C0 = 8 с)"}));
+    EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Цикл поднят до 25 с (расчётный C0 = 9 с)"}));
 
     // Heavy: Y = 0.9 exactly is said; C0 = 32/0.1 = 320 is held to 120.
     set(*c, 1, TrafficField::Flow, "1080");  // 0.6
