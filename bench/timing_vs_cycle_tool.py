@@ -40,8 +40,11 @@ LEVELS = (0.5, 1.0, 1.5)
 SATURATION = 1900
 
 
+ENV = dict(os.environ, SUMO_HOME=os.environ.get("SUMO_HOME", "/usr/share/sumo"))
+
+
 def run(cmd, cwd=None):
-    r = subprocess.run(cmd, cwd=cwd, capture_output=True, text=True)
+    r = subprocess.run(cmd, cwd=cwd, capture_output=True, text=True, env=ENV)
     if r.returncode != 0:
         sys.exit("failed: %s\n%s%s" % (" ".join(cmd), r.stdout, r.stderr))
     return r.stdout

@@ -12,6 +12,16 @@
 
 namespace livra {
 
+// The texts of the evaluation; kept beside it, since the operations' table
+// (app/texts.h) is included by every window and command.
+inline constexpr const char* kSumoEvaluateTitle = "Оценка в SUMO";
+inline constexpr const char* kSumoMissingText =
+    "SUMO не установлен: программа sumo не найдена.\nУстановите SUMO (в Debian и Ubuntu пакет sumo) и повторите.";
+inline constexpr const char* kSumoCancelledText = "Оценка в SUMO прервана";
+inline constexpr const char* kSumoFailedText = "SUMO завершился с ошибкой: ";
+inline constexpr const char* kSumoOutputText = "Выходные файлы SUMO не прочитаны: ";
+inline constexpr const char* kSumoNoProgramText = "Программа пуста или не пользовательская: ";
+
 struct SumoEvaluationRequest {
     std::string net;     // .net.xml, UTF-8 path
     std::string routes;  // route file

@@ -97,13 +97,4 @@ inline constexpr const char* kSafetyAskQuestion = "Записать всё ра�
 inline constexpr const char* kSafetyStaleAfterReadText =
     "Направления в ДК отличаются от тех, для которых задана матрица конфликтов: проверьте её";
 
-// The timing measured in SUMO.
-inline constexpr const char* kSumoEvaluateTitle = "Оценка в SUMO";
-inline constexpr const char* kSumoMissingText =
-    "SUMO не установлен: программа sumo не найдена.\nУстановите SUMO (в Debian и Ubuntu пакет sumo) и повторите.";
-inline constexpr const char* kSumoCancelledText = "Оценка в SUMO прервана";
-inline constexpr const char* kSumoFailedText = "SUMO завершился с ошибкой: ";
-inline constexpr const char* kSumoOutputText = "Выходные файлы SUMO не прочитаны: ";
-inline constexpr const char* kSumoNoProgramText = "Программа пуста или не пользовательская: ";
-
 }  // namespace livra

@@ -100,9 +100,8 @@ int runSumoEvaluate(const GlobalOptions&, const Args& args) {
 
 }  // namespace
 
-const std::vector<Command>& evaluationCommands() {
-    static const std::vector<Command> commands{
-        {"sumo-evaluate",
+const Command& sumoEvaluateCommand() {
+    static const Command command{"sumo-evaluate",
          "sumo-evaluate FILE.ptm --net NET.net.xml --routes ROUTES.xml --tls ID --program N [--program M ...] "
          "[--seconds S] [--json]",
          "Runs each program in SUMO (the `sumo` program on PATH) on the net and the\n"
@@ -114,9 +113,8 @@ const std::vector<Command>& evaluationCommands() {
          "SUMO's vehicles show it (pcu/h of green per lane: discharge over the stop\n"
          "line after the first four vehicles while the queue lasts). --json prints one\n"
          "object. Exit 1 when SUMO is missing or fails.\n",
-         runSumoEvaluate},
-    };
-    return commands;
+         runSumoEvaluate};
+    return command;
 }
 
 }  // namespace livra::cli

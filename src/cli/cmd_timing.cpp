@@ -238,6 +238,9 @@ int runTiming(const GlobalOptions&, const Args& args) {
 
 }  // namespace
 
+// In its own file: the measurement in SUMO.
+const Command& sumoEvaluateCommand();
+
 const std::vector<Command>& timingCommands() {
     static const std::vector<Command> commands{
         {"traffic",
@@ -263,6 +266,7 @@ const std::vector<Command>& timingCommands() {
          "phases, directions and meanDelay.\n"
          "Exit 1 when no timing follows from the data (no flows, Y ≥ 1).\n",
          runTiming},
+        sumoEvaluateCommand(),
     };
     return commands;
 }

@@ -125,7 +125,28 @@ TEST(TimingCommands, TimingPrintsJsonAppliesAndTheProgramRunsThePrintedCycle) {
     // The plain cycle of the saved program, tact by tact, is the printed one.
     r = test::runLivra({"sumo-export", s.project, "--out", pathToUtf8(s.dir / "x.add.xml")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("цикл 51 с"), std::string::npos) << r.out;
+    const Bytes xml = test::readBytes(s.dir / "x.add.xml");
+    const std::string text(xml.begin(), xml.end());
+    const size_t from = text.find("programID=\"4\""), to = text.find("</tlLogic>", from);
+    ASSERT_NE(from, std::string::npos);
+    int cycle = 0;
+    for (size_t at = text.find("duration=\"", from); at < to; at = text.find("duration=\"", at + 1))
+        cycle += std::stoi(text.substr(at + 10));
+    EXPECT_EQ(cycle, 51);
+}
+
+// The report gets a page "Расчёт режима" for the program with counts.
+TEST(TimingCommands, ReportHasTheTimingPageOfTheProgramWithCounts) {
+    Sample s;
+    const std::string pdf = pathToUtf8(s.dir / "r.pdf");
+    auto r = test::runLivra({"report", s.project, "--out", pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string without = r.out;
+    ASSERT_EQ(test::runLivra({"traffic", s.project, "--program", "4", "--flow", "1", "450", "--flow", "2", "220"}).exitCode, 0);
+    r = test::runLivra({"report", s.project, "--out", pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const int before = std::stoi(without), after = std::stoi(r.out);
+    EXPECT_EQ(after, before + 1) << without << r.out;
 }
 
 }  // namespace
