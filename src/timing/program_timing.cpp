@@ -94,6 +94,7 @@ Result<TimingPlan> computeTiming(const Configuration& c, int program, std::optio
     std::vector<int> stageMin(ph.stages.size(), 0);
     for (size_t s = 0; s < ph.stages.size(); ++s) {
         const ProgramStage& st = ph.stages[s];
+        stageMin[s] = st.runOn;
         for (int p : st.phases) {
             for (int d : ph.phases[p].greens) stageY[s] = std::max(stageY[s], ratio(d));
             // The phases that run on with the main one keep their time.
@@ -132,7 +133,7 @@ Result<TimingPlan> computeTiming(const Configuration& c, int program, std::optio
     }
     for (size_t s = 0; s < ph.stages.size(); ++s) {
         const ProgramStage& st = ph.stages[s];
-        int rest = stageGreen[s];
+        int rest = stageGreen[s] - st.runOn;
         for (int p : st.phases)
             if (p != st.main) {
                 plan.phases[p].green = std::max(ph.phases[p].tMain, plan.phases[p].minGreen);
@@ -141,6 +142,7 @@ Result<TimingPlan> computeTiming(const Configuration& c, int program, std::optio
         plan.phases[st.main].green = rest;
     }
     plan.cycle = ph.lostTime;
+    for (const ProgramStage& st : ph.stages) plan.cycle += st.runOn;
     for (PhasePlan& p : plan.phases) {
         plan.cycle += p.green;
         p.tMin = std::clamp(c.TactTable[program][p.tact].tMin, p.minGreen, p.green);
@@ -161,7 +163,7 @@ Result<TimingPlan> computeTiming(const Configuration& c, int program, std::optio
     }
 
     // Per direction: its green in the cycle, x and the delay.
-    std::map<int, int> green;
+    std::map<int, int> green = ph.runOnGreen;
     for (const PhasePlan& p : plan.phases)
         for (int d : p.directions) green[d] += p.green;
     std::vector<DirectionPlan> pedestrians;

@@ -32,13 +32,17 @@ void set(Configuration& c, int d1, TrafficField f, const std::string& v) {
 }
 
 // The sample: phases 1+3 (tact 1), 2+4 (tact 6) and a short 1+3 (tact 11)
-// that runs on into tact 1 with no interphase: two stages, L = 2 × 9 s.
+// that runs on into tact 1 with no interphase: two stages. Each phase ends
+// in a 3 s flashing green, the rest of the interphase (yellow, all-red,
+// red-and-yellow, 6 s) is lost: L = 2 × 6 s.
 TEST(ProgramTiming, TheSampleCrossingAtItsShippedDemand) {
     auto c = crossroad();
     const ProgramPhases ph = readProgramPhases(*c, P4);
     ASSERT_EQ(ph.phases.size(), 3u);
-    EXPECT_EQ(ph.lostTime, 18);
+    EXPECT_EQ(ph.lostTime, 12);
     EXPECT_EQ(ph.cycle, 74);
+    EXPECT_EQ(ph.stages[1].runOn, 3);
+    EXPECT_EQ(ph.runOnGreen.at(0), 3);  // direction 1's flashing green after tact 1
     ASSERT_EQ(ph.stages.size(), 2u);
     EXPECT_EQ(ph.stages[0].phases, (std::vector<int>{2, 0}));  // tact 11 runs on into tact 1
     EXPECT_EQ(ph.stages[0].main, 0);
@@ -50,20 +54,21 @@ TEST(ProgramTiming, TheSampleCrossingAtItsShippedDemand) {
     ASSERT_TRUE(r.ok()) << r.error();
     const TimingPlan& p = r.value();
     EXPECT_NEAR(p.Y, 450.0 / 1800 + 220.0 / 1800, 1e-12);
-    EXPECT_EQ(p.lostTime, 18);
-    EXPECT_EQ(p.cycle0, 51);  // 32 / 0.6278 = 50.97
-    EXPECT_EQ(p.cycle, 51);
+    EXPECT_EQ(p.lostTime, 12);
+    EXPECT_EQ(p.cycle0, 37);  // 23 / 0.6278 = 36.6
+    EXPECT_EQ(p.cycle, 37);
     ASSERT_EQ(p.phases.size(), 3u);
-    EXPECT_EQ(p.phases[0].green, 16);  // 22 of the stage less the 6 s of tact 11
-    EXPECT_EQ(p.phases[1].green, 11);
+    EXPECT_EQ(p.phases[0].green, 8);  // 17 of the stage less tact 11's 6 s and the 3 s flashing green
+    EXPECT_EQ(p.phases[1].green, 5);  // 8 less the flashing green
     EXPECT_EQ(p.phases[2].green, 6);
     EXPECT_DOUBLE_EQ(p.phases[0].y, 0.25);
     EXPECT_DOUBLE_EQ(p.phases[2].y, 0);  // counted in tact 1
     EXPECT_TRUE(p.notes.empty());
     ASSERT_EQ(p.directions.size(), 4u);  // 1, 2, then the walkers 3, 4
-    EXPECT_EQ(p.directions[0].green, 22);
-    EXPECT_NEAR(*p.directions[0].x, 450.0 * 51 / (1800 * 22), 1e-12);
-    EXPECT_NEAR(*p.directions[1].x, 220.0 * 51 / (1800 * 11), 1e-12);
+    EXPECT_EQ(p.directions[0].green, 17);
+    EXPECT_NEAR(*p.directions[0].x, 450.0 * 37 / (1800 * 17), 1e-12);
+    EXPECT_NEAR(*p.directions[1].x, 220.0 * 37 / (1800 * 8), 1e-12);
+    EXPECT_NEAR(*p.meanDelay, 11.595, 1e-3);
     EXPECT_TRUE(p.directions[2].pedestrian);
     const double mean = (450 * *p.directions[0].delay + 220 * *p.directions[1].delay) / 670;
     EXPECT_NEAR(*p.meanDelay, mean, 1e-12);
@@ -72,11 +77,11 @@ TEST(ProgramTiming, TheSampleCrossingAtItsShippedDemand) {
     const Tact call = c->TactTable[P4][11];
     applyTiming(*c, p);
     EXPECT_EQ(readProgramPhases(*c, P4).cycle, p.cycle);
-    EXPECT_EQ(c->TactTable[P4][0].tMain, 16);
-    EXPECT_EQ(c->TactTable[P4][0].tMin, 12);  // 12 fits between 5 and 16
+    EXPECT_EQ(c->TactTable[P4][0].tMain, 8);
+    EXPECT_EQ(c->TactTable[P4][0].tMin, 8);  // 12 held to the green
     EXPECT_EQ(c->TactTable[P4][11], call);
     // Timed again, the same plan.
-    EXPECT_EQ(computeTiming(*c, P4).value().phases[0].green, 16);
+    EXPECT_EQ(computeTiming(*c, P4).value().phases[0].green, 8);
 }
 
 TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
@@ -84,8 +89,9 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     set(*c, 1, TrafficField::Flow, "1");
     auto r = computeTiming(*c, P4);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle0, 33);  // 32 / (1 − 1/1800) rounded up
-    EXPECT_EQ(r.value().cycle, 38);   // the stage without flow raised to its 5 s
+    EXPECT_EQ(r.value().cycle0, 24);  // 23 / (1 − 1/1800) rounded up
+    // 25, then both stages raised to their least: 5 + 6 + 3 s and 5 + 3 s.
+    EXPECT_EQ(r.value().cycle, 12 + 14 + 8);
 
     // With two 1 s interphases C0 falls below 25 s: raised to 25.
     auto small = test::newConfiguration();
@@ -105,15 +111,15 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     EXPECT_EQ(r.value().cycle, 25);
     EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Цикл поднят до 25 с (расчётный C0 = 9 с)"}));
 
-    // Heavy: Y = 0.9 exactly is said; C0 = 32/0.1 = 320 is held to 120.
+    // Heavy: Y = 0.9 exactly is said; C0 = 23/0.1 = 230 is held to 120.
     set(*c, 1, TrafficField::Flow, "1080");  // 0.6
     set(*c, 2, TrafficField::Flow, "540");   // 0.3
     r = computeTiming(*c, P4);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle0, 320);
+    EXPECT_EQ(r.value().cycle0, 230);
     EXPECT_EQ(r.value().cycle, 120);
     EXPECT_EQ(r.value().notes,
-              (std::vector<std::string>{"Перегрузка: Y = 0,90", "Цикл ограничен 120 с (расчётный C0 = 320 с)"}));
+              (std::vector<std::string>{"Перегрузка: Y = 0,90", "Цикл ограничен 120 с (расчётный C0 = 230 с)"}));
     // Just below 0.9 nothing is said of overload.
     set(*c, 2, TrafficField::Flow, "539");
     EXPECT_EQ(computeTiming(*c, P4).value().notes.size(), 1u);
@@ -134,8 +140,8 @@ TEST(ProgramTiming, SaturatedOrEmptyDemandRefused) {
     // A program with no phase at all.
     EXPECT_EQ(computeTiming(*c, P4 + 1).error(), kTimingNoPhasesText);
     // A fixed cycle no longer than the interphases.
-    EXPECT_FALSE(computeTiming(*c, P4, 18).ok());
-    EXPECT_TRUE(computeTiming(*c, P4, 19).ok());
+    EXPECT_FALSE(computeTiming(*c, P4, 12).ok());
+    EXPECT_TRUE(computeTiming(*c, P4, 13).ok());
 }
 
 TEST(ProgramTiming, GreensRaisedToTheMinimumAndTheCrossingTime) {
@@ -148,7 +154,7 @@ TEST(ProgramTiming, GreensRaisedToTheMinimumAndTheCrossingTime) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.value().phases[1].minGreen, 20);
     EXPECT_EQ(r.value().phases[1].green, 20);
-    EXPECT_EQ(r.value().cycle, 60);  // 51 + 9: the cycle grows with the raise
+    EXPECT_EQ(r.value().cycle, 52);  // 37 + 15: the cycle grows with the raise
     EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Зелёный поднят до минимального в фазе такта 6 (20 с)"}));
     // 26.1 m needs 21 s (rounded up); slower walkers more.
     set(*c, 4, TrafficField::Crossing, "26,1");
@@ -161,11 +167,11 @@ TEST(ProgramTiming, GreensRaisedToTheMinimumAndTheCrossingTime) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.value().cycle, 60);
     EXPECT_EQ(r.value().phases[1].green, 27);
-    EXPECT_EQ(r.value().phases[0].green + r.value().phases[2].green, 60 - 18 - 27);
+    EXPECT_EQ(r.value().phases[0].green + r.value().phases[2].green, 60 - 12 - 6 - 27);
     // When the minimums do not fit, the cycle grows to hold them.
     r = computeTiming(*c, P4, 40);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle, 18 + 27 + 5 + 6);
+    EXPECT_EQ(r.value().cycle, 12 + 6 + 27 + 5 + 6);
 }
 
 TEST(ProgramTiming, FixedCycleSplitKeepsTheSumAtEveryLength) {
@@ -182,7 +188,7 @@ TEST(ProgramTiming, FixedCycleSplitKeepsTheSumAtEveryLength) {
             EXPECT_LE(p.tMin, p.green);
             greens += p.green;
         }
-        EXPECT_EQ(greens + 18, cycle);
+        EXPECT_EQ(greens + 12 + 6, cycle);  // L and the two flashing greens
     }
 }
 
