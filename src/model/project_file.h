@@ -54,7 +54,7 @@ std::filesystem::path planFilePath(const Configuration& c);
 // success sets ProjectFileName and clears Modified; on failure the old file
 // and the configuration are unchanged.
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs = realFileSystem());
-// The same with the plan file's bytes given (a command without a working folder).
+// The same with the plan bytes given (the command line keeps those it read).
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
                                   FileSystem& fs = realFileSystem());
 
