@@ -22,8 +22,6 @@
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
-#include "ui/texts.h"
-#include "ui/timing/timing_commands.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -114,14 +112,12 @@ void MainWindow::buildMenus() {
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
-    add(tools, kTimingMenuItem, MenuTiming);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
-    add(tools, "Оценка в SUMO…", MenuSumoEvaluate);
     QMenu* help = bar->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -161,8 +157,6 @@ void MainWindow::menuChosen(int id) {
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
-    case MenuTiming: openTimingDialog(this, c_, [this](int p) { showRestoredTables(p), recordEdits(); }); break;
-    case MenuSumoEvaluate: openSumoEvaluation(this, c_, *dialogs_); break;
     default: break;
     }
 }
