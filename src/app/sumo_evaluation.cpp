@@ -61,8 +61,15 @@ constexpr std::size_t kMaxInput = std::size_t(256) << 20;  // nets and outputs o
 
 }  // namespace
 
-Result<SumoEvaluation> evaluateInSumo(const Configuration& c, const SumoEvaluationRequest& rq, UserDialogs& ui) {
+Result<SumoEvaluation> evaluateInSumo(const Configuration& c, const SumoEvaluationRequest& request, UserDialogs& ui) {
     using R = Result<SumoEvaluation>;
+    // SUMO runs in a scratch folder: the user's files by their whole path.
+    SumoEvaluationRequest rq = request;
+    std::error_code ec;
+    for (std::string* path : {&rq.net, &rq.routes}) {
+        const auto whole = std::filesystem::absolute(pathFromUtf8(*path), ec);
+        if (!ec) *path = pathToUtf8(whole);
+    }
     if (!platform::findProgram(rq.sumo)) return R::failure(kSumoMissingText);
     for (int p : rq.programs)
         if (p < FirstUserProgram || p >= ProgramCount || isProgramEmpty(c, p))

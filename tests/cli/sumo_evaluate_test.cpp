@@ -68,9 +68,11 @@ TEST(SumoEvaluate, TwoProgramsSideBySideInSumo) {
     EXPECT_GT(wj["saturationFlow"].get<double>(), 1500);
     EXPECT_LT(wj["saturationFlow"].get<double>(), 2600);
 
-    // The text form: one line per measure, the programs in columns.
-    r = test::runLivra({"sumo-evaluate", project, "--net", net, "--routes", routes, "--tls", "J", "--program", "4",
-                        "--program", "5", "--seconds", "300"});
+    // The text form: one line per measure, the programs in columns; the net
+    // named relative to the folder the command runs in.
+    r = test::runProgram("/bin/sh", {"-c", "cd '" + pathToUtf8(dir.path()) + "' && '" + std::string(LIVRA_CLI_PATH) +
+                                               "' sumo-evaluate two.ptm --net x.net.xml --routes '" + routes +
+                                               "' --tls J --program 4 --program 5 --seconds 300"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Программа\t4\t5\nЦикл, с\t74\t37\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\nПешеходы: ожидание, с/чел\t"), std::string::npos);
