@@ -91,7 +91,7 @@ TEST(SumoEvaluate, WithoutSumoSaysSoAndBadUsage) {
              {"--net", net, "--routes", net, "--tls", "J"},
              {"--net", net, "--routes", net, "--tls", "J", "--program", "3"},
              {"--net", net, "--routes", net, "--tls", "J", "--program", "17"},
-             {"--net", net, "--routes", net, "--tls", "J", "--program", "5"},  // empty
+             {"--net", net, "--routes", net, "--tls", "J", "--program", "6"},  // empty
              {"--net", net, "--routes", net, "--tls", "a b", "--program", "4"},
              {"--net", net, "--routes", net, "--tls", "J", "--program", "4", "--seconds", "0"},
              {"--net", net, "--routes", net, "--tls", "J", "--program", "4", "--seconds", "604801"},

@@ -138,7 +138,7 @@ TEST(ProgramTiming, SaturatedOrEmptyDemandRefused) {
     set(*c, 2, TrafficField::Flow, "599");
     EXPECT_TRUE(computeTiming(*c, P4).ok());
     // A program with no phase at all.
-    EXPECT_EQ(computeTiming(*c, P4 + 1).error(), kTimingNoPhasesText);
+    EXPECT_EQ(computeTiming(*c, P4 + 2).error(), kTimingNoPhasesText);
     // A fixed cycle no longer than the interphases.
     EXPECT_FALSE(computeTiming(*c, P4, 12).ok());
     EXPECT_TRUE(computeTiming(*c, P4, 13).ok());
