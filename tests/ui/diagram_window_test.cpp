@@ -221,7 +221,7 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
     const auto text = test::runProgram(tool("pdftotext"), {"-layout", pdf, "-"});
     ASSERT_EQ(text.exitCode, 0);
     for (const char* expected : {"Конфигурация ДК «Ливра»", "crossroad.ptm", "Направления и выходные каналы",
-                                 "Программа 4 — цикл 74 с", "Недельный календарь", "Лист 2 из 2"})
+                                 "Программа 4 — цикл 74 с", "Программа 5", "Недельный календарь", "Лист 3 из 3"})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 
     // Cancelling the save dialog writes nothing.
