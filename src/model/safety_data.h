@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/limits.h"
+#include "model/traffic_data.h"
 
 namespace livra {
 
@@ -55,6 +56,10 @@ struct SafetyData {
     SafetyRules rules;
     // The direction kinds 1..N when the file was written (to notice a stale file).
     std::array<uint8_t, DirectionCount> writtenKinds{};
+    TrafficData traffic;  // counts for the timing calculation, per program
+
+    // The file beside the project is written when it has something to keep.
+    bool needsFile() const { return defined || !traffic.empty(); }
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

@@ -11,6 +11,11 @@ namespace livra::ui {
 inline constexpr const char* kOkButton = "Ок";
 inline constexpr const char* kCancelButton = "Отмена";
 
+// "Программа по фазам…".
+inline constexpr const char* kDesignDialogTitle = "Программа по фазам";
+inline constexpr const char* kDesignReadyText =
+    "Можно построить: каждый промтакт не длиннее, чем требуют правила, проверка безопасности замечаний не найдёт";
+
 // Under kWarningMarkTitle.
 inline constexpr const char* kChannelCountQuestion =
     "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"
@@ -67,6 +72,7 @@ inline constexpr const char* kStepDeleteCalendarEntry = "удаление зап
 inline constexpr const char* kStepCopyDay = "копия суток";
 inline constexpr const char* kStepConflictMatrix = "матрица конфликтов";
 inline constexpr const char* kStepSumoImport = "импорт из SUMO";
+inline constexpr const char* kStepDesign = "программа по фазам";
 inline constexpr const char* kStepSignals = "сигнал выделенных";
 inline constexpr const char* kStepFillDirection = "заполнение направления";
 inline constexpr const char* kStepFillTact = "заполнение такта";
