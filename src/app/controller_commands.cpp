@@ -60,6 +60,15 @@ LinkOutcome sendService(LinkContext& link, UserDialogs& ui, uint8_t what) {
     return LinkOutcome::Ok;
 }
 
+// What a failed write of the part files left replaced; empty when the old
+// set stands whole.
+std::string mixedParts(const std::vector<int>& replaced) {
+    if (replaced.empty()) return {};
+    std::string text = kPartsMixedText;
+    for (int part : replaced) text += std::string(" ") + imagePart(part).fileName;
+    return text;
+}
+
 }  // namespace
 
 bool holdsNoConfiguration(const Configuration& c) {
@@ -86,8 +95,9 @@ LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image) {
     if (!safetyAllowsWrite(c, ui)) return LinkOutcome::Refused;
     // The part files stay in the working folder as the record of what was sent.
     // All ten or none, so the folder never shows a mixture of two images.
-    if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {
-        error(ui, std::string(kCannotOpenFileText) + "'" + imagePart(failed).fileName + "'");
+    std::vector<int> replaced;
+    if (int failed = 0; !writeImageParts(partFolder(c), image, &failed, realFileSystem(), &replaced)) {
+        error(ui, std::string(kCannotOpenFileText) + "'" + imagePart(failed).fileName + "'" + mixedParts(replaced));
         return LinkOutcome::FileError;
     }
     return LinkOutcome::Ok;
@@ -149,8 +159,9 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
         return LinkOutcome::Empty;
     }
     const auto folder = partFolder(c);
-    if (int failed = 0; !writeImageParts(folder, files, &failed)) {
-        error(ui, std::string(kCannotOpenFileText) + pathToUtf8(partFilePath(folder, failed)));
+    std::vector<int> replaced;
+    if (int failed = 0; !writeImageParts(folder, files, &failed, realFileSystem(), &replaced)) {
+        error(ui, std::string(kCannotOpenFileText) + pathToUtf8(partFilePath(folder, failed)) + mixedParts(replaced));
         return LinkOutcome::FileError;
     }
     const auto kindsBefore = c.DirectionKind;

@@ -40,7 +40,7 @@ bool safetyAllowsWrite(const Configuration& c, UserDialogs& ui) {
 }
 
 void reportSafetyLoad(const SafetyLoadResult& r, ErrorList& list) {
-    if (r.status == SafetyFileStatus::Stale || r.status == SafetyFileStatus::Damaged) list.add(r.message);
+    if (r.status != SafetyFileStatus::Loaded && r.status != SafetyFileStatus::Missing) list.add(r.message);
 }
 
 }  // namespace livra

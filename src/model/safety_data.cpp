@@ -10,6 +10,7 @@ void SafetyData::clear() {
     calculatorInputs.clear();
     rules = SafetyRules{};
     writtenKinds.fill(0);
+    project = {};
 }
 
 void SafetyData::deleteDirection(int d) {

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/limits.h"
+#include "model/project_stamp.h"
 
 namespace livra {
 
@@ -55,6 +56,8 @@ struct SafetyData {
     SafetyRules rules;
     // The direction kinds 1..N when the file was written (to notice a stale file).
     std::array<uint8_t, DirectionCount> writtenKinds{};
+    // The project bytes the file was last written or read with.
+    ProjectStamp project;
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/files.h"
+#include "model/texts.h"
 
 namespace livra {
 namespace {
@@ -109,6 +110,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         }
     }
 
+    if (const std::string fault = readProjectStamp(root, s.project); !fault.empty()) throw Damage{fault};
     if (root.contains("rules")) {
         const json& r = member(root, "rules");
         if (!r.is_object()) throw Damage{"поле \"rules\" — не объект"};
@@ -185,7 +187,13 @@ SafetyLoadResult loadSafetyFile(const std::string& path, const Configuration& c,
 
 SafetyLoadResult loadProjectSafety(Configuration& c, const std::string& projectPath) {
     c.Safety.clear();
-    return loadSafetyFile(safetyFileNameFor(projectPath), c, c.Safety);
+    const SafetyLoadResult r = loadSafetyFile(safetyFileNameFor(projectPath), c, c.Safety);
+    if ((r.status == SafetyFileStatus::Loaded || r.status == SafetyFileStatus::Stale) && c.Safety.project.crc32) {
+        const auto bytes = readWholeFile(pathFromUtf8(projectPath), kMaxProjectFileSize);
+        if (bytes && projectChecksum(*bytes) != *c.Safety.project.crc32)
+            return {SafetyFileStatus::Mismatched, kSafetyMismatchText};
+    }
+    return r;
 }
 
 void dropForeignSafetyFile(const std::string& projectPath) {
@@ -242,6 +250,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenVehicle"] = s.rules.minGreenVehicle;
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
+    writeProjectStamp(s.project, root);
     return root.dump(2) + "\n";
 }
 

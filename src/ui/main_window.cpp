@@ -104,6 +104,9 @@ void MainWindow::buildMenus() {
     add(file, "Сохранить", MenuSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     add(file, "Сохранить как", MenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
+    add(file, "Импорт из JSON…", MenuJsonImport);
+    add(file, "Экспорт в JSON…", MenuJsonExport);
+    file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* edit = bar->addMenu("Правка");
     add(edit, "Отменить", MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -138,6 +141,8 @@ void MainWindow::menuChosen(int id) {
     case MenuOpen: openProject(c_, *dialogs_, *this); break;
     case MenuSave: saveProjectCommand(c_, *dialogs_, *this); break;
     case MenuSaveAs: saveProjectAs(c_, *dialogs_, *this); break;
+    case MenuJsonImport: importProjectJson(c_, *dialogs_, *this); break;
+    case MenuJsonExport: exportProjectJson(c_, *dialogs_); break;
     case MenuExit: close(); break;
     case MenuHelp: openHelp(); break;
     case MenuSite: openSite(); break;
