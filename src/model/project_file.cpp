@@ -214,6 +214,11 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
     if (!c.ProgramDir.empty()) {
         if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
+    return saveProjectWithPlan(c, path, plan, fs);
+}
+
+ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
+                                  FileSystem& fs) {
     const Bytes project = serializeProject(c, plan);
     const ProjectResult r = saveProjectFile(path, project, c.Safety.defined ? &c.Safety : nullptr, c, fs);
     if (!r.ok()) return r;
