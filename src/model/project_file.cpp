@@ -219,10 +219,16 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
 
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
                                   FileSystem& fs) {
-    const Bytes project = serializeProject(c, plan);
-    const ProjectResult r = saveProjectFile(path, project, c.Safety.defined ? &c.Safety : nullptr, c, fs);
-    if (!r.ok()) return r;
-    if (c.Safety.defined) {
+    if (!c.Safety.defined) {
+        // Section by section: no second copy of the tables in memory.
+        const auto sections = serializeProjectSections(c, plan);
+        const std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
+        if (!writeFileAtomically(pathFromUtf8(path), chunks, fs)) return {ProjectStatus::WriteFailed, kSaveErrorText};
+        dropForeignSafetyFile(path);
+    } else {
+        const Bytes project = serializeProject(c, plan);
+        const ProjectResult r = saveProjectFile(path, project, &c.Safety, c, fs);
+        if (!r.ok()) return r;
         c.Safety.project = stampOf(project);
         for (int i = 0; i < DirectionCount; ++i) c.Safety.writtenKinds[i] = c.DirectionKind[i];
     }

@@ -100,11 +100,12 @@ TEST_F(SafetyFiles, DamagedOrStaleFilesAreReportedAndTheProjectOpens) {
                             "Данные безопасности записаны для других направлений (напр. 2): проверьте матрицу конфликтов"});
 }
 
-// A file system whose second file (the safety file) cannot be created.
-class FailingSecond : public FileSystem {
+// A file system whose first file (the safety file, written before the
+// project) cannot be created.
+class FailingSafetyFile : public FileSystem {
 public:
     std::unique_ptr<WriteStream> create(const std::filesystem::path& p) override {
-        if (++creates == 2) return nullptr;
+        if (++creates == 1) return nullptr;
         return realFileSystem().create(p);
     }
     bool rename(const std::filesystem::path& a, const std::filesystem::path& b) override {
@@ -119,7 +120,7 @@ TEST_F(SafetyFiles, AFailedSafetyFileLeavesBothFilesAsTheyWere) {
     const Bytes before = test::readBytes(dir / "q.ptm");
     c->TactTable[3][0].tMain = 44;
     setPair(c->Safety, 0, 1, 3);
-    FailingSecond fs;
+    FailingSafetyFile fs;
     const ProjectResult r = saveProject(*c, path("q.ptm"), fs);
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.message, std::string(kSaveErrorText) + kSafetySaveErrorText);
