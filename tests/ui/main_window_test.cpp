@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
         script.chooseFile(at("plan.json"));
         w->menuAction(MenuJsonExport)->trigger();
         ASSERT_TRUE(script.done());
-        EXPECT_TRUE(script.boxes.isEmpty());
+        EXPECT_TRUE(script.boxes.empty());
         EXPECT_TRUE(std::filesystem::exists(dir / "plan.json"));
         EXPECT_EQ(c->Modified, 0);
     }
