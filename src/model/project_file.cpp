@@ -219,7 +219,7 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
 
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
                                   FileSystem& fs) {
-    if (!c.Safety.defined) {
+    if (!c.Safety.needsFile()) {
         // Section by section: no second copy of the tables in memory.
         const auto sections = serializeProjectSections(c, plan);
         const std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
