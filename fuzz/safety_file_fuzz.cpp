@@ -26,7 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (r.message.empty() || read->defined) std::abort();  // said why, left the data alone
         return 0;
     }
-    if (!read->defined) std::abort();
     const std::string written = safetyJson(*read, *c);
     auto back = std::make_unique<SafetyData>();
     if (parseSafetyJson(written, *c, *back).status != SafetyFileStatus::Loaded) std::abort();
