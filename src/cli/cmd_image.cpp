@@ -16,10 +16,9 @@ int runCheck(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {}, {"--safety"});
     if (!p.error().empty()) return usageError("check", p.error());
     if (p.positional().size() != 1) return usageError("check", "usage: livra check FILE.ptm [--safety]");
-    auto c = loadProjectForReading(p.positional()[0]);
-    if (!c) return ExitUsage;
     const bool safety = p.has("--safety");
-    if (safety && !loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
+    auto c = safety ? loadProjectWithSafety(p.positional()[0]) : loadProjectForReading(p.positional()[0]);
+    if (!c) return ExitUsage;
     VectorErrorList list;
     const int result = validateConfiguration(*c, list);
     ConsoleDialogs console;
