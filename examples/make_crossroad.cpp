@@ -4,7 +4,8 @@
 // signals to what the tact editor offers in a call tact (red or off), and
 // moves the night flashing to 01:00..06:00. Program 4 is laid out with
 // full clearances (flashing green, yellow, all-red, red-and-yellow) on the
-// plain cycle and on the pedestrian call, and the crossing's conflicts and
+// plain cycle, on the pedestrian call and at the switches from and to the
+// night flashing, and the crossing's conflicts and
 // intergreen times go into OUT.safety.json (docs/safety.md shows the sums).
 //
 //   livra-make-crossroad IN.ptm OUT.ptm SHEM_DIR
@@ -92,8 +93,13 @@ constexpr Placement kPlacements[] = {
     {4, 150, 300, 270, 127, 318},  // west leg, south end
 };
 
-// Program 4: vehicle phase 1+3, vehicle phase 2+4, a short 1+3 phase, and on
-// a call from the button the all-pedestrian group 3+4.
+// Program 4: an all-red phase, vehicle phase 2+4, a short 1+3 phase, on a
+// call from the button the all-pedestrian group 3+4, then the long 1+3
+// phase. The cycle starts with the all red (a cycle starts with a phase) and
+// the red-and-yellow before 2+4 and ends on 1's yellow, so that the
+// calendar's switch from night flashing (ЖМ) enters it safely: 4 s of all red
+// and 2 s of red-and-yellow give the 6 s that 1 → 4 needs after flashing
+// yellow, and nothing is green when the night flashing takes over.
 struct TactRow {
     int32_t kind, tMin, tMain;
     uint8_t s[5];  // directions 1..5
@@ -101,10 +107,7 @@ struct TactRow {
 constexpr uint8_t R = SignalRed, Y = SignalYellow, G = SignalGreen, FG = SignalFlashingGreen,
                   RY = SignalRedYellow, OFF = SignalOff, NA = SignalNotApplicable;
 constexpr TactRow kProgram4[] = {
-    {TactPhase, 12, 30, {G, R, G, R, NA}},
-    {TactIntermediate, 0, 3, {FG, R, FG, R, NA}},
-    {TactIntermediate, 0, 3, {Y, R, R, R, NA}},
-    {TactIntermediate, 0, 1, {R, R, R, R, NA}},
+    {TactPhase, 4, 4, {R, R, R, R, NA}},
     {TactIntermediate, 0, 2, {R, RY, R, R, NA}},
     {TactPhase, 8, 20, {R, G, R, G, NA}},
     {TactIntermediate, 0, 3, {R, FG, R, FG, NA}},
@@ -119,6 +122,9 @@ constexpr TactRow kProgram4[] = {
     {TactTvp1, 0, 3, {R, R, FG, FG, OFF}},
     {TactTvp1, 0, 3, {R, R, R, R, OFF}},
     {TactTvp1, 0, 2, {RY, R, R, R, OFF}},
+    {TactPhase, 12, 30, {G, R, G, R, NA}},
+    {TactIntermediate, 0, 3, {FG, R, FG, R, NA}},
+    {TactIntermediate, 0, 3, {Y, R, R, R, NA}},
 };
 
 void layOutProgram4(Configuration& c) {
