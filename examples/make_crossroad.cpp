@@ -100,8 +100,12 @@ constexpr Placement kPlacements[] = {
 // them out).
 bool designPrograms(Configuration& c) {
     PhaseDesign four;
-    four.phases = {{{0, 2}, 12, 30}, {{1, 3}, 8, 20}, {{0, 2}, 6, 6}};
-    four.calls[0] = CallPhase{2, {{2, 3}, 0, 12}};
+    // The night flashing hands over to program 4: its cycle starts with an
+    // all-red phase long enough for the intergreens out of flashing yellow
+    // (1 → 4 and 2 → 3: 6 s with the red-and-yellow), and ends on the change
+    // after its last phase, never on a green.
+    four.phases = {{{}, 5, 5}, {{0, 2}, 12, 30}, {{1, 3}, 8, 20}, {{0, 2}, 6, 6}};
+    four.calls[0] = CallPhase{3, {{2, 3}, 0, 12}};
     PhaseDesign five;
     five.phases = {{{0, 2}, 10, 25}, {{1}, 6, 15}, {{1, 3}, 8, 15}};
     five.calls[0] = CallPhase{2, {{2, 3}, 0, 10}};

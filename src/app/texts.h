@@ -95,8 +95,19 @@ inline constexpr const char* kCopyFailedText = "Не удалось скопир
 inline constexpr const char* kScreenshotFailedText = "Не удалось сохранить скриншот ";
 
 // The safety gate before a write and after a read.
-inline constexpr const char* kSafetyRefusedText =
-    "Запись в ДК невозможна.\nКонфликтующие направления одновременно получают разрешающий сигнал:\n";
+inline constexpr const char* kSafetyRefusedText = "Запись в ДК невозможна.\n";
+inline constexpr const char* kSafetyRefusedConflictText =
+    "Конфликтующие направления одновременно получают разрешающий сигнал:\n";
+inline constexpr const char* kSafetyRefusedIntergreenText = "Промежуточное время меньше заданного:\n";
+inline constexpr const char* kSafetyRefusedMissingText =
+    "Для конфликтующих направлений не задано промежуточное время:\n";
+// The error-list line a refused write leaves, followed by its reasons.
+inline constexpr const char* kSafetyRefusedLine = "Запись в ДК отменена: ";
+inline constexpr const char* kSafetyRefusedConflictWord = "конфликт";
+inline constexpr const char* kSafetyRefusedIntergreenWord = "промежуточное время меньше заданного";
+inline constexpr const char* kSafetyRefusedMissingWord = "конфликт без промежуточного времени";
+// Before the monitor's first trip in `livra simulate`.
+inline constexpr const char* kMonitorTrippedLine = "Монитор конфликтов сработал: ";
 inline constexpr const char* kSafetyAskTitle = "Проверка безопасности";
 inline constexpr const char* kSafetyAskText = "Проверка безопасности нашла замечания:\n";
 inline constexpr const char* kSafetyAskQuestion = "Записать всё равно?";

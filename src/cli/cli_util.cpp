@@ -110,6 +110,12 @@ bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, Safe
     return true;
 }
 
+std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes) {
+    auto c = loadProjectForReading(path, planBytes);
+    if (!c || !loadSafetyForCommand(*c, path)) return nullptr;
+    return c;
+}
+
 Answer ConsoleDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon) {
     std::cerr << title << ": " << text;
     if (text.empty() || text.back() != '\n') std::cerr << '\n';

@@ -63,6 +63,12 @@ std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, st
 // reported on stderr and used; a damaged one is reported and gives false.
 bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, SafetyFileStatus* status = nullptr);
 
+// The project and its safety file, as every command that shows or depends on
+// the safety verdict reads them (check --safety, report, diagram, write,
+// verify, simulate, dump): one way, so "замечаний нет" means the same
+// everywhere. Nothing when either cannot be read (reported on stderr).
+std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes = nullptr);
+
 // Message boxes go to stderr as "Title: text"; questions get their default
 // (Yes/Ok); the error list goes to stdout.
 class ConsoleDialogs : public UserDialogs {

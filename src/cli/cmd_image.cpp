@@ -16,9 +16,9 @@ int runCheck(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {}, {"--safety"});
     if (!p.error().empty()) return usageError("check", p.error());
     if (p.positional().size() != 1) return usageError("check", "usage: livra check FILE.ptm [--safety]");
+    const bool safety = p.has("--safety");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
-    const bool safety = p.has("--safety");
     SafetyFileStatus status = SafetyFileStatus::Missing;
     if (safety && !loadSafetyForCommand(*c, p.positional()[0], &status)) return ExitUsage;
     VectorErrorList list;

@@ -7,6 +7,7 @@
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
+#include "check/safety_check.h"
 
 namespace livra::cli {
 namespace {
@@ -127,8 +128,8 @@ int runDump(const GlobalOptions&, const Args& args) {
             reportFileError(path, kOpenErrorText);
             return ExitUsage;
         }
-        auto c = loadProjectForReading(path);
-        if (!c || !loadSafetyForCommand(*c, path)) return ExitUsage;
+        auto c = loadProjectWithSafety(path);
+        if (!c) return ExitUsage;
         const auto text = projectToJson(*bytes, &c->Safety);
         if (!text) {
             reportFileError(path, kFormatErrorText);
@@ -137,10 +138,12 @@ int runDump(const GlobalOptions&, const Args& args) {
         std::cout << *text;
         return ExitOk;
     }
-    auto c = loadProjectForReading(path);
+    auto c = loadProjectWithSafety(path);
     if (!c) return ExitUsage;
     std::ostringstream text;
     dumpText(*c, text);
+    text << "\nБезопасность:\n";
+    for (const std::string& line : safetyReportLines(checkSafety(*c, c->Safety))) text << "  " << line << "\n";
     std::cout << text.str();
     return ExitOk;
 }
@@ -161,7 +164,8 @@ const std::vector<Command>& projectCommands() {
          "Prints the whole configuration of a project: channel count, call delays,\n"
          "directions with their output slots and monitoring modes, every used program\n"
          "with its tacts (kind, times, derived end time and phase number, the signal\n"
-         "of each direction) and the calendar by weekday.\n"
+         "of each direction), the calendar by weekday, and the safety check's lines\n"
+         "with the safety file beside the project.\n"
          "--json prints the same as stable JSON (see README.md), fit for diffing.\n",
          runDump},
     };

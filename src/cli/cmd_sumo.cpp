@@ -95,14 +95,15 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
     std::cout << "Принято тактов: " << r.tacts << " (программа " << program << ", " << *tls << "/" << *programId
               << ")\n";
     VectorErrorList verdict;
-    validateConfiguration(c, verdict);
+    const bool clean = validateConfiguration(c, verdict) == 0;
     for (const auto& line : verdict.lines) std::cout << "Проверка: " << line << "\n";
     // The safety data lives beside the project; without it only the signal
     // sequences are checked.
-    SafetyData safety;
-    const SafetyLoadResult loaded = loadSafetyFile(safetyFileNameFor(*into), c, safety);
+    const SafetyLoadResult loaded = loadProjectSafety(c, *into);
     if (!loaded.message.empty()) std::cout << loaded.message << "\n";
-    for (const auto& line : safetyReportLines(checkSafety(c, safety))) std::cout << line << "\n";
+    // As everywhere: the safety lines follow a clean verdict only.
+    if (clean)
+        for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) std::cout << line << "\n";
     return ExitOk;
 }
 

@@ -86,7 +86,7 @@ ImageSize imageSize(const ImageFiles& image) {
 
 int reportImageSize(const ImageFiles& image, ErrorList& list) {
     const ImageSize size = imageSize(image);
-    list.add("Программа скомпилирована успешно");
+    list.status("Программа скомпилирована успешно");
     list.add("Размер сгенерированного кода сост.:");
     list.add("Под внешнею EEPROM " + std::to_string(size.external) + " байт");
     list.add("Под внутреннею EEPROM " + std::to_string(size.internal) + " байт");

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +22,7 @@
 #include "ui/link/link_tab.h"
 #include "ui/design/design_dialog.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/safety/finding_navigation.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
 #include "ui/widget_helpers.h"
@@ -61,11 +63,16 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     errorList_->setPalette(pal);
     auto* test = placeButton("Тест", this, 925, 520, 45, 20, "testButton");
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
+    connectFindingNavigation(errorList_, safetyReport_, c_, *programsTab_, [this] { tabs_->setCurrentIndex(TabPrograms); });
 
+    auto* statusLine = placeLabel("", this, 10, 619, 960, 18);
+    statusLine->setObjectName("statusLine");
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
+    dialogs_->setStatusLine(statusLine);
     linkState_.changed = [this] { showLinkState(); };
     dialogs_->setStartPath([this] { return c_.ProjectFileName; });
     editors_ = new Editors(c_, *dialogs_, *directionsTab_, *programsTab_, this);
+    connect(editors_, &Editors::tablesChanged, this, &MainWindow::recordEdits);
     connect(linkTab_, &LinkTab::commandRequested, this, &MainWindow::linkCommand);
     connect(linkTab_, &LinkTab::loaderRequested, this, &MainWindow::startLoader);
 
@@ -186,7 +193,7 @@ void MainWindow::configurationReplaced() {
     // Another project's tables: nothing before them can be undone.
     history_.reset(c_);
     recordEdits();
-    updateSafetyMarks();
+    updateSafetyMarks(false);  // after what the opening or the read said
 }
 
 // Every control that shows a stored table, after the tables changed under it.
@@ -230,10 +237,7 @@ void MainWindow::linkCommand(LinkCommand cmd) {
     showLinkState();
 }
 
-void MainWindow::runValidator() {
-    // The safety lines follow a clean verdict; an error comes alone.
-    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
-}
+void MainWindow::runValidator() { updateSafetyMarks(); }
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
@@ -277,11 +281,14 @@ void MainWindow::openConflictMatrix() {
     updateSafetyMarks();
 }
 
-void MainWindow::updateSafetyMarks() {
+void MainWindow::updateSafetyMarks(bool freshList) {
     SafetyReport report = checkSafety(c_, c_.Safety);
     const bool changed = !sameSafetyMarks(report, safetyReport_);
     safetyReport_ = std::move(report);
     if (changed && tabs_->currentIndex() == TabPrograms) programsTab_->redraw();
+    // The list never shows the verdict of tables that are gone; the safety
+    // lines follow a clean validator's line, an error comes alone.
+    showVerdict(c_, safetyReport_, *dialogs_, freshList);
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

@@ -75,9 +75,10 @@ public:
     void openDiagram();  // shows the diagram window, creating it once
     void openConflictMatrix();  // "Матрица конфликтов…"; "Ок" stores it as one edit
     // The safety check's findings as of the last edit; the tact grid marks
-    // the tacts they name.
+    // the tacts they name and the error list shows the verdict (cleared
+    // first unless `freshList` is false).
     const SafetyReport& safetyReport() const { return safetyReport_; }
-    void updateSafetyMarks();
+    void updateSafetyMarks(bool freshList = true);
     // "Отменить" (back) / "Повторить": the editors' changes, step by step.
     void stepHistory(bool back);
     DiagramWindow* diagramWindow() const { return diagramWindow_; }

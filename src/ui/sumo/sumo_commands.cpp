@@ -12,7 +12,7 @@ void exportToSumo(QWidget* owner, const Configuration& c, UserDialogs& ui) {
     SumoExportDialog dialog(owner, c, ui);
     if (dialog.exec() != QDialog::Accepted) return;
     ui.clear();
-    ui.add("Экспорт в SUMO: " + dialog.written());
+    ui.status("Экспорт в SUMO: " + dialog.written());
 }
 
 int importFromSumo(QWidget* owner, Configuration& c, UserDialogs& ui) {
@@ -20,12 +20,13 @@ int importFromSumo(QWidget* owner, Configuration& c, UserDialogs& ui) {
     if (dialog.exec() != QDialog::Accepted) return -1;
     c.Modified = 1;
     VectorErrorList verdict;
-    validateConfiguration(c, verdict);
+    const bool clean = validateConfiguration(c, verdict) == 0;
     ui.clear();
-    ui.add("Импорт из SUMO: тактов " + std::to_string(dialog.importedTacts()) + " в программу " +
+    ui.status("Импорт из SUMO: тактов " + std::to_string(dialog.importedTacts()) + " в программу " +
            std::to_string(dialog.importedProgram() + 1));
     for (const auto& line : verdict.lines) ui.add("Проверка: " + line);
-    for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) ui.add(line);
+    if (clean)
+        for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) ui.add(line);
     return dialog.importedProgram();
 }
 
