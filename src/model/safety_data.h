@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/limits.h"
+#include "model/sumo_map.h"
 
 namespace livra {
 
@@ -55,6 +56,8 @@ struct SafetyData {
     SafetyRules rules;
     // The direction kinds 1..N when the file was written (to notice a stale file).
     std::array<uint8_t, DirectionCount> writtenKinds{};
+    // The links of the SUMO traffic light the programs were imported from.
+    SumoLinkMap sumoMap;
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

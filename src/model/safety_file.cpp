@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/files.h"
+#include "model/sumo_map_file.h"
 
 namespace livra {
 namespace {
@@ -118,6 +119,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         rule("minGreenVehicle", s.rules.minGreenVehicle);
         rule("minGreenPedestrian", s.rules.minGreenPedestrian);
     }
+    if (const auto bad = readSumoMapJson(root, s.sumoMap)) throw Damage{*bad};
 }
 
 json pairsJson(const std::array<std::bitset<DirectionCount>, DirectionCount>& m) {
@@ -238,6 +240,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenVehicle"] = s.rules.minGreenVehicle;
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
+    writeSumoMapJson(root, s.sumoMap);
     return root.dump(2) + "\n";
 }
 
