@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/cli_util.h"
+#include "model/sumo_map.h"
 #include "cli/project_json.h"
 #include "model/files.h"
 #include "model/project_file.h"
@@ -293,6 +294,9 @@ int runDump(const GlobalOptions&, const Args& args) {
     if (!c) return ExitUsage;
     std::ostringstream text;
     dumpText(*c, text);
+    // The SUMO link map, when the project came from a net.
+    if (loadProjectSafety(*c, path).status != SafetyFileStatus::Damaged)
+        for (const auto& line : sumoMapLines(c->Safety.sumoMap)) text << line << "\n";
     std::cout << text.str();
     return ExitOk;
 }
