@@ -377,7 +377,8 @@ SumoImportResult importSumoProgram(Configuration& target, const SumoAdditional& 
                 if (dirKind == DirEmpty) continue;
                 if (viaMap) {
                     // A direction no link of this light shows stays red.
-                    signals[t][d] = signalFromSumoLetter(dirKind, kind, 'r').value_or(SignalRed);
+                    signals[t][d] = signalFromSumoLetter(dirKind, kind, 'r')
+                                        .value_or(signalFromSumoLetter(dirKind, kind, 'O').value_or(SignalRed));
                     continue;
                 }
                 return refuse(where() + index() + ": нет буквы для " + directionText(c, d));

@@ -83,12 +83,18 @@ TEST(SumoNetImport, SignalGroupsBecomeDirectionsAndTheExportGivesTheNetsStatesBa
     EXPECT_EQ(states(back, "C", "4"), states(net, "C", "0"));
     // Another light's export knows nothing of this map.
     EXPECT_EQ(buildSumoExport(*c, "J").tlLogics.at(0).phases.at(0).state.size(), 6u);
-    // A program designed here writes g where a link meets a direction it yields to.
+    // A program designed here writes g where a link meets a direction it
+    // yields to: the right turns (links 0, 6) give way to the crossings only,
+    // so with the crossings red they show G; the left turns (2, 8) still meet
+    // the opposing stream.
     auto designed = std::make_unique<Configuration>(*c);
     designed->TactTable[4] = designed->TactTable[3];
     designed->TactSignals[4] = designed->TactSignals[3];
-    const auto again = buildSumoExport(*designed, "C");
-    EXPECT_EQ(states(again, "C", "5"), states(net, "C", "0"));
+    const auto again = states(buildSumoExport(*designed, "C"), "C", "5");
+    ASSERT_EQ(again.size(), 6u);
+    EXPECT_EQ(again[0], "gGgrrrgGgrrrrGrG");
+    EXPECT_EQ(again[1], "GGgrrrGGgrrrrrrr");
+    EXPECT_EQ(again[3], "rrrgGgrrrgGgGrGr");
 }
 
 TEST(SumoNetImport, ConflictsFromTheNetAreThePairsItsProgramsKeepApartAndYieldingPairsAreNot) {
