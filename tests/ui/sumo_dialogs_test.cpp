@@ -2,6 +2,7 @@
 // driven by their widgets; each dialog leaves a picture to look at.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,7 +144,10 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     EXPECT_EQ(c->Modified, 1);
     ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
     EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 5");
-    EXPECT_TRUE(named<QListWidget>(w, "errorList")->item(1)->text().startsWith("Проверка: "));
+    // Then what the import said (the sample's calendar does not switch to 5), then the verdict.
+    const QStringList lines = texts(named<QListWidget>(w, "errorList"));
+    EXPECT_EQ(lines.at(1), "Календарь не включает программу 5: добавьте переключение на неё");
+    EXPECT_TRUE(lines.at(2).startsWith("Проверка: ")) << lines.join("\n").toStdString();
 
     // Into the same program again: asked first, "Нет" keeps it; a letter a
     // pedestrian cannot show is refused with the cause, nothing changes.
@@ -174,4 +178,66 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     // "Отменить" takes the import back.
     w.stepHistory(true);
     EXPECT_TRUE(c->sameTables(before));
+}
+
+TEST(SumoDialogs, ATypedNetListsItsLightsShowsTheChangesAndImportsAsTheCommandLineDoes) {
+    TempDir dir;
+    auto c = livra::test::newConfiguration();
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QString net = QString::fromStdString(pathToUtf8(std::filesystem::path(LIVRA_TEST_DATA) / "sumo" / "small.net.xml.gz"));
+    ModalScript script;
+    script.act([&](QWidget* modal) {
+        auto* d = qobject_cast<SumoImportDialog*>(modal);
+        if (!d) return false;
+        // A typed path is read on Enter, as a chosen one is.
+        d->fileField()->setFocus();
+        d->fileField()->setText(net);
+        QTest::keyClick(d->fileField(), Qt::Key_Return);
+        EXPECT_EQ(d->tlsList()->count(), 1);
+        EXPECT_EQ(d->tlsList()->currentText(), "C — связей 16, групп 6 (пешеходных 2)");
+        EXPECT_EQ(d->programIdList()->currentText(), "0");
+        EXPECT_EQ(d->phaseTable()->rowCount(), 6);
+        // The changes, before anything is changed.
+        QStringList changes;
+        for (int i = 0; i < d->changesList()->count(); ++i) changes << d->changesList()->item(i)->text();
+        EXPECT_TRUE(changes.at(0).startsWith("Созданы направления 1..6: групп сигналов 6 (автомобильных 4, пешеходных 2)"))
+            << changes.join("\n").toStdString();
+        EXPECT_TRUE(changes.join("\n").contains("По сети предложено конфликтов: 8"));
+        EXPECT_TRUE(changes.join("\n").contains("Календарь был пуст: добавлено переключение понедельник 00:00 — программа 4"));
+        EXPECT_EQ(c->DirectionKind[0], DirEmpty);
+        EXPECT_EQ(d->importButton()->text(), "Импорт");
+        EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_import_net.png")));
+        QTest::mouseClick(d->importButton(), Qt::LeftButton);
+        return true;
+    });
+    clickToolsItem(w, "Импорт из SUMO…");
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(c->DirectionKind[5], DirPedestrian);
+    EXPECT_EQ(c->Safety.sumoMap.links.size(), 16u);
+    EXPECT_EQ(c->Safety.sumoMap.net, "small.net.xml.gz");
+    EXPECT_TRUE(c->Safety.defined);
+    EXPECT_EQ(c->TactTable[3][0].tMain, 37);
+    const QStringList lines = texts(named<QListWidget>(w, "errorList"));
+    EXPECT_EQ(lines.at(0), "Импорт из SUMO: тактов 6 в программу 4");
+    EXPECT_TRUE(lines.at(1).startsWith("Созданы направления 1..6"));
+
+    // An actuated program: the dialog says why and what the box does.
+    const auto file = dir / "act.add.xml";
+    std::ofstream(file) << "<add><tlLogic id=\"J\" type=\"actuated\"><phase duration=\"30\" minDur=\"10\" state=\"Gr\"/>"
+                           "<phase duration=\"3\" state=\"yr\"/><phase duration=\"30\" state=\"rG\"/>"
+                           "<phase duration=\"3\" state=\"ry\"/></tlLogic></add>";
+    auto fresh = livra::test::newConfiguration();
+    SumoImportDialog d(&w, *fresh, w.dialogs());
+    d.loadFile(QString::fromStdString(pathToUtf8(file)));
+    EXPECT_TRUE(d.changesList()->item(0)->text().contains("— actuated: SUMO продлевает её зелёные по детекторам"));
+    EXPECT_EQ(d.changesList()->item(1)->text(), "Чтобы принять её, отметьте «Программу с детекторами (actuated) — как жёсткую».");
+    d.asFixedBox()->setChecked(true);
+    EXPECT_TRUE(d.changesList()->item(d.changesList()->count() - 1)->text().startsWith("Календарь был пуст") ||
+                d.changesList()->count() > 2);
+    bool said = false;
+    for (int i = 0; i < d.changesList()->count(); ++i) said = said || d.changesList()->item(i)->text().contains("принята как жёсткая");
+    EXPECT_TRUE(said);
+    EXPECT_EQ(fresh->DirectionKind[0], DirEmpty);
 }
