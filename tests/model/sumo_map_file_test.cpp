@@ -67,6 +67,8 @@ TEST(SumoMapFile, EveryNumberIsTakenAtItsBoundsAndRefusedBeyond) {
         {R"({"tls": "C", "links": [{"direction": -1}]})", "sumo.links.direction — число -1 вне 0..63"},
         {R"({"tls": "C", "links": [{"direction": 64}]})", "sumo.links.direction — число 64 вне 0..63"},
         {R"({"tls": "C", "links": [{"direction": 1.5}]})", "sumo.links.direction — не целое число"},
+        {R"({"tls": "C", "links": [{"direction": 18446744073709551615}]})",
+         "sumo.links.direction — число 18446744073709551615 вне 0..63"},
         {R"({"tls": "C", "links": [{}]})", "нет поля sumo.links.direction"},
         {R"({"tls": "C", "links": [{"direction": 1, "g": [[1, 1], [16, 321]]}]})", ""},
         {R"({"tls": "C", "links": [{"direction": 1, "g": [[0, 1]]}]})", "sumo.links.g — число 0 вне 1..16"},
