@@ -57,10 +57,13 @@ TEST(SumoImport, PhasesBecomeTactsWithTheirTimesAndSignals) {
     EXPECT_EQ((std::vector<uint8_t>(s[2].begin(), s[2].begin() + 5)), (std::vector<uint8_t>{2, 1, 9, 6, 9}));
     EXPECT_EQ((std::vector<uint8_t>(s[3].begin(), s[3].begin() + 5)), (std::vector<uint8_t>{1, 3, 9, 3, 9}));
     EXPECT_EQ((std::vector<uint8_t>(s[4].begin(), s[4].begin() + 5)), (std::vector<uint8_t>{4, 1, 9, 4, 9}));
-    // Nothing else moved.
+    // Nothing else moved but the calendar entry that makes the program run (said).
+    EXPECT_EQ(c->Calendar[0][0], (CalendarEntry{0, 0, 4}));
+    EXPECT_EQ(r.notes.back(), "Календарь был пуст: добавлено переключение понедельник 00:00 — программа 4");
     Configuration rest = *c;
     rest.TactTable[3] = before->TactTable[3];
     rest.TactSignals[3] = before->TactSignals[3];
+    rest.Calendar = before->Calendar;
     EXPECT_TRUE(rest.sameTables(*before));
     // Export again: the same states (the trailing call input carries none).
     const auto again = buildSumoExport(*c, "J");
@@ -93,7 +96,7 @@ TEST(SumoImport, EveryRefusalNamesItsCauseAndChangesNothing) {
          "индекс 3: нет буквы для направление 4 - Транспортный"},
         {"unknown letter", file({phase("5", "GxOr")}), {"J", "P", 3, false}, "неизвестная буква «x»"},
         {"fractional seconds", file({phase("5.5", "GrOr")}), {"J", "P", 3, false}, "duration «5.5»"},
-        {"too long for the program once split", file(std::vector<SumoPhase>(161, phase("511", "GrOr"))),
+        {"too long for the program once split", file(std::vector<SumoPhase>(161, phase("510", "GrOr"))),
          {"J", "P", 3, false}, "после деления фаз длиннее 255 с тактов 322"},
         {"no phase at all", file({phase("3", "yrOr"), phase("2", "rrOr")}), {"J", "P", 3, false},
          "ни в одной фазе никто не едет"},
@@ -181,7 +184,7 @@ TEST(SumoImport, EveryChangeItMakesIsSaidOneLineEach) {
         auto c = test::newConfiguration();
         const auto r = importSumoProgram(*c, single({phase("28", "GGo"), phase("3", "yyo")}), {"J", "P", 3, false});
         EXPECT_FALSE(r.ok);
-        EXPECT_NE(r.error.find("Фаза SUMO 0, индекс 2: направление 3 - Транспортный не может показать «o» в "
+        EXPECT_NE(r.error.find("Фаза SUMO 0, индекс 2: направление 2 - Транспортный не может показать «o» в "
                                "такте вида «Фаза» (в «Фазе» ДК показывает только красный и зелёный)"),
                   std::string::npos)
             << r.error;

@@ -59,12 +59,12 @@ std::vector<fs::path> shippedNets() {
     return nets;
 }
 
-struct Run {
+struct SumoRun {
     std::map<std::string, std::string> program;            // tls -> program SUMO ran
     std::map<std::string, std::vector<std::string>> states;  // tls -> state each second
 };
 
-Run runSumo(const std::string& sumo, const test::TempDir& dir, const fs::path& net, const std::vector<std::string>& tls,
+SumoRun runSumo(const std::string& sumo, const test::TempDir& dir, const fs::path& net, const std::vector<std::string>& tls,
             const std::string& additional, const std::string& tag) {
     const fs::path out = dir / (tag + ".tls.xml"), probe = dir / (tag + ".probe.add.xml");
     {
@@ -81,7 +81,7 @@ Run runSumo(const std::string& sumo, const test::TempDir& dir, const fs::path& n
                                "--no-step-log", "--no-warnings", "--duration-log.disable"},
                               sumoEnv());
     EXPECT_EQ(r.exitCode, 0) << net << ": " << r.err.substr(0, 2000);
-    Run run;
+    SumoRun run;
     const std::regex line(R"re(<tlsState time="([0-9.]+)" id="([^"]+)" programID="([^"]+)" phase="[0-9]+" state="([^"]*)")re");
     const std::string text = readText(out);
     for (std::sregex_iterator it(text.begin(), text.end(), line), e; it != e; ++it) {
@@ -122,7 +122,7 @@ TEST(SumoShippedNets, EveryStaticLightImportsOrIsRefusedWithItsReasonAndExportsT
         const auto tls = sumoTlsIds(*read.file);
         if (tls.empty()) continue;
         ++netsWithLights;
-        const Run original = runSumo(sumo, dir, net, tls, "", "original");
+        const SumoRun original = runSumo(sumo, dir, net, tls, "", "original");
         SumoAdditional exported;
         std::map<std::string, long> cycle;
         std::map<std::string, bool> hasG;
@@ -169,7 +169,7 @@ TEST(SumoShippedNets, EveryStaticLightImportsOrIsRefusedWithItsReasonAndExportsT
         ASSERT_TRUE(saveSumoExport(exported, add.string(), net.filename().string()));
         std::vector<std::string> ids;
         for (const auto& l : exported.tlLogics) ids.push_back(l.id);
-        const Run back = runSumo(sumo, dir, net, ids, add.string(), "exported");
+        const SumoRun back = runSumo(sumo, dir, net, ids, add.string(), "exported");
         for (const std::string& id : ids) {
             EXPECT_EQ(back.program.at(id), "livra") << net << " " << id;
             const long shift = agreeingShift(original.states.at(id), back.states.at(id), cycle[id]);
