@@ -83,6 +83,8 @@ int runReport(const GlobalOptions&, const Args& args) {
         return usageError("report", "the report is a PDF file: --out FILE.pdf");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
+    // The report shows what the desktop program's does: with the data beside the project.
+    if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
     OffscreenGui gui;
     const std::string name = fileNameOf(p.positional()[0]);
     const auto report =

@@ -112,7 +112,7 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
     }
     const Bytes file = serializeProject(c, parsed->plan);
     bool written = false;
-    if (c.Safety.defined) {
+    if (c.Safety.needsFile()) {
         // The project and its safety data (with the link map) go together.
         const std::string side = safetyJson(c.Safety, c);
         const std::vector<FileToWrite> files = {

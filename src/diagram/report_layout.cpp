@@ -280,6 +280,30 @@ Report planReport(const Configuration& c, const ReportInfo& info, const PageGeom
             line += fit;
         }
     }
+
+    // The timing of each program with counts, from a new page, line by line.
+    for (const timing::TimingReportPage& tp : timing::timingReportPages(c)) {
+        const int from = int(r.timing.size());
+        r.timing.push_back({TimingLine::Title, {tp.title}});
+        for (const auto& text : tp.summary) r.timing.push_back({TimingLine::Text, {text}});
+        for (const auto* table : {&tp.phases, &tp.directions})
+            for (size_t i = 0; i < table->size(); ++i)
+                r.timing.push_back({i == 0 ? TimingLine::Header : TimingLine::Row, (*table)[i]});
+        if (!flow.pageEmpty()) flow.newPage();
+        for (int line = from, lines = int(r.timing.size()); line < lines;) {
+            int fit = std::max(1, std::min(int(flow.room() / r.safety.lineHeight), lines - line));
+            if (flow.room() < r.safety.lineHeight && !flow.pageEmpty()) {
+                flow.newPage();
+                fit = std::max(1, std::min(int(flow.room() / r.safety.lineHeight), lines - line));
+            }
+            Block b{BlockKind::Timing};
+            b.first = line;
+            b.last = line + fit;
+            b.height = fit * r.safety.lineHeight;
+            flow.place(b);
+            line += fit;
+        }
+    }
     return r;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagram/diagram_layout.h"
+#include "timing/timing_report.h"
 
 namespace livra::diagram {
 
@@ -52,11 +53,19 @@ struct SafetySection {
 // "Жёлтый между разрешающим и красным, не менее: 3 с", … (0 reads "выкл.").
 std::vector<std::string> safetyRuleLines(const SafetyRules& r);
 
-enum class BlockKind { Title, Directions, Program, Calendar, SafetyMatrix, SafetyText };
+// The pages "Расчёт режима" flattened into lines: a title, text, or a table
+// row (the first row of each table its header).
+struct TimingLine {
+    enum Kind { Title, Text, Header, Row } kind = Text;
+    std::vector<std::string> cells;
+};
+
+enum class BlockKind { Title, Directions, Program, Calendar, SafetyMatrix, SafetyText, Timing };
 
 // A piece of the report on one page. Directions: table rows [first, last);
 // Program: diagram bands [first, last) of `diagram`; SafetyMatrix: matrix
-// rows [first, last); SafetyText: SafetySection::lines [first, last).
+// rows [first, last); SafetyText: SafetySection::lines [first, last);
+// Timing: Report::timing [first, last).
 struct Block {
     BlockKind kind = BlockKind::Title;
     double top = 0, height = 0;
@@ -79,6 +88,7 @@ struct Report {
     std::vector<DiagramLayout> diagrams;  // every non-empty program, in order
     std::array<std::vector<std::string>, DayCount> calendar;  // "06:00 → 4", in the editor's order
     int calendarRows = 0;
+    std::vector<TimingLine> timing;  // every program with traffic counts, each from a new page
     std::vector<Page> pages;
 };
 

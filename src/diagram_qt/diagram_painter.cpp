@@ -465,6 +465,32 @@ void paintSafetyText(QPainter& p, const Report& r, const Block& b) {
     }
 }
 
+// A title, a text line, or a table row in even columns (the header bold).
+void paintTiming(QPainter& p, const Report& r, const Block& b) {
+    const PageGeometry& g = r.page;
+    const double h = r.safety.lineHeight;
+    double y = b.top;
+    for (int i = b.first; i < b.last && i < int(r.timing.size()); ++i, y += h) {
+        const TimingLine& line = r.timing[i];
+        const bool title = line.kind == TimingLine::Title;
+        p.setFont(diagramFont(title ? 12 : 10.5, title || line.kind == TimingLine::Header));
+        p.setPen(Qt::black);
+        if (line.kind == TimingLine::Title || line.kind == TimingLine::Text) {
+            const QFontMetricsF fm(p.font());
+            const double x = g.left + (title ? 0 : 12);
+            p.drawText(QRectF(x, y, g.contentWidth(), h), Qt::AlignLeft | Qt::AlignVCenter,
+                       fm.elidedText(qs(line.cells.empty() ? std::string() : line.cells[0]), Qt::ElideRight,
+                                     g.contentWidth() - 12));
+            continue;
+        }
+        const double w = (g.contentWidth() - 12) / std::max<size_t>(1, line.cells.size());
+        for (size_t k = 0; k < line.cells.size(); ++k)
+            p.drawText(QRectF(g.left + 12 + k * w, y, w, h), Qt::AlignLeft | Qt::AlignVCenter, qs(line.cells[k]));
+        p.setPen(QPen(kMuted, 0.4));
+        p.drawLine(QPointF(g.left + 12, y + h), QPointF(g.left + g.contentWidth(), y + h));
+    }
+}
+
 void paintCalendar(QPainter& p, const Report& r, const Block& b) {
     const PageGeometry& g = r.page;
     heading(p, g, b.top, "Недельный календарь");
@@ -516,6 +542,7 @@ void paintReportPage(QPainter& p, const Report& r, int page, const std::string& 
         case BlockKind::Calendar: paintCalendar(p, r, b); break;
         case BlockKind::SafetyMatrix: paintSafetyMatrix(p, r, b); break;
         case BlockKind::SafetyText: paintSafetyText(p, r, b); break;
+        case BlockKind::Timing: paintTiming(p, r, b); break;
         case BlockKind::Program:
             paintDiagramPart(p, r.diagrams[b.diagram], b.first, b.last, b.heading, b.legend, QPointF(g.left, b.top));
             break;

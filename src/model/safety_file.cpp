@@ -8,6 +8,7 @@
 
 #include "model/files.h"
 #include "model/sumo_map_file.h"
+#include "model/traffic_file.h"
 
 namespace livra {
 namespace {
@@ -124,6 +125,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         rule("minGreenPedestrian", s.rules.minGreenPedestrian);
     }
     if (const auto bad = readSumoMapJson(root, s.sumoMap)) throw Damage{*bad};
+    if (const std::string bad = readTrafficMember(root, s.traffic); !bad.empty()) throw Damage{bad};
 }
 
 json pairsJson(const std::array<std::bitset<DirectionCount>, DirectionCount>& m) {
@@ -163,7 +165,8 @@ SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c
     } catch (const json::exception&) {
         return damaged("неверная структура");
     }
-    fresh->defined = true;
+    // A file kept only for the traffic counts says it has no matrix.
+    fresh->defined = !(root.contains("matrix") && root["matrix"] == false);
     for (int i = 0; i < kindCount; ++i) fresh->writtenKinds[i] = uint8_t(kinds[i]);
     out = *fresh;
     for (int i = 0; i < DirectionCount; ++i) {
@@ -206,6 +209,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     nlohmann::ordered_json root;
     root["format"] = "livra-safety";
     root["version"] = 1;
+    if (!s.defined) root["matrix"] = false;
     json kinds = json::array();
     for (int i = 0, n = usedDirectionSpan(c); i < n; ++i) kinds.push_back(int(c.DirectionKind[i]));
     root["directions"] = kinds;
@@ -245,6 +249,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
     writeSumoMapJson(root, s.sumoMap);
+    writeTrafficMember(root, s.traffic);
     return root.dump(2) + "\n";
 }
 

@@ -19,6 +19,7 @@
 #include "ui/directions/directions_tab.h"
 #include "ui/editors/editors.h"
 #include "ui/link/link_tab.h"
+#include "ui/design/design_dialog.h"
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
@@ -112,6 +113,7 @@ void MainWindow::buildMenus() {
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
+    add(tools, "Программа по фазам…", MenuDesign);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
@@ -157,6 +159,14 @@ void MainWindow::menuChosen(int id) {
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
+    case MenuDesign:
+        // One undo step; the safety check runs as after any edit.
+        if (designProgram(this, c_, *dialogs_)) {
+            settleTables(c_);
+            showRestoredTables(c_.CurrentProgram);
+            recordEdits();
+        }
+        break;
     default: break;
     }
 }
