@@ -4,6 +4,7 @@
 
 #include "cli/cli_util.h"
 #include "format/project_json.h"
+#include "model/sumo_map.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
@@ -144,6 +145,8 @@ int runDump(const GlobalOptions&, const Args& args) {
     dumpText(*c, text);
     text << "\nБезопасность:\n";
     for (const std::string& line : safetyReportLines(checkSafety(*c, c->Safety))) text << "  " << line << "\n";
+    // The SUMO link map, when the project came from a net.
+    for (const auto& line : sumoMapLines(c->Safety.sumoMap)) text << line << "\n";
     std::cout << text.str();
     return ExitOk;
 }

@@ -8,6 +8,7 @@
 
 #include "model/files.h"
 #include "model/texts.h"
+#include "model/sumo_map_file.h"
 #include "model/traffic_file.h"
 
 namespace livra {
@@ -125,6 +126,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         rule("minGreenVehicle", s.rules.minGreenVehicle);
         rule("minGreenPedestrian", s.rules.minGreenPedestrian);
     }
+    if (const auto bad = readSumoMapJson(root, s.sumoMap)) throw Damage{*bad};
     if (const std::string bad = readTrafficMember(root, s.traffic); !bad.empty()) throw Damage{bad};
 }
 
@@ -255,6 +257,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
     writeProjectStamp(s.project, root);
+    writeSumoMapJson(root, s.sumoMap);
     writeTrafficMember(root, s.traffic);
     return root.dump(2) + "\n";
 }

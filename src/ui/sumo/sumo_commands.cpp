@@ -24,6 +24,7 @@ int importFromSumo(QWidget* owner, Configuration& c, UserDialogs& ui) {
     ui.clear();
     ui.status("Импорт из SUMO: тактов " + std::to_string(dialog.importedTacts()) + " в программу " +
            std::to_string(dialog.importedProgram() + 1));
+    for (const auto& line : dialog.importNotes()) ui.add(line);
     for (const auto& line : verdict.lines) ui.add("Проверка: " + line);
     if (clean)
         for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) ui.add(line);
