@@ -25,6 +25,8 @@
 #include "ui/safety/finding_navigation.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
+#include "ui/texts.h"
+#include "ui/timing/timing_commands.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -124,12 +126,14 @@ void MainWindow::buildMenus() {
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     add(tools, "Программа по фазам…", MenuDesign);
+    add(tools, kTimingMenuItem, MenuTiming);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
+    add(tools, "Оценка в SUMO…", MenuSumoEvaluate);
     QMenu* help = bar->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -171,6 +175,8 @@ void MainWindow::menuChosen(int id) {
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
+    case MenuTiming: openTimingDialog(this, c_, [this](int p) { showRestoredTables(p), recordEdits(); }); break;
+    case MenuSumoEvaluate: openSumoEvaluation(this, c_, *dialogs_); break;
     case MenuDesign:
         // One undo step; the safety check runs as after any edit.
         if (designProgram(this, c_, *dialogs_)) {

@@ -61,4 +61,8 @@ inline constexpr const char* kGuideFailedText = "Не удалось откры�
 inline constexpr const char* kLoaderTitle = "Загрузчик";
 inline constexpr const char* kLoaderFailedText = "Не удалось запустить загрузчик ";
 
+// The timing from traffic counts.
+inline constexpr const char* kTimingMenuItem = "Расчёт режима по интенсивностям…";
+inline constexpr const char* kTimingDialogTitle = "Расчёт режима по интенсивностям";
+
 }  // namespace livra::ui
