@@ -32,7 +32,7 @@ TEST(IntergreenCalculatorDialog, TheClearingDistanceStartsEmptyAndIsRequired) {
 
     // Typed in as a user types it: the time follows and may be taken.
     s0->setFocus();
-    s0->lineEdit()->selectAll();
+    s0->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(s0, "20");
     QTest::keyClick(s0, Qt::Key_Tab);
     EXPECT_DOUBLE_EQ(s0->value(), 20);

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "edit/conflict_matrix.h"
 #include "emulator/virtual_controller.h"
 #include "image/image.h"
 #include "model/files.h"
