@@ -1,5 +1,6 @@
 // livra sumo-evaluate on the sample's SUMO example: two programs side by
 // side in a real SUMO run, and the clear refusal without SUMO.
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -82,9 +83,15 @@ TEST(SumoEvaluate, WithoutSumoSaysSoAndBadUsage) {
     test::TempDir dir;
     const std::string project = pathToUtf8(kRepo / "examples" / "crossroad.ptm");
     const std::string net = pathToUtf8(dir / "none.net.xml");
+    // A search path without sumo. On Windows the program's own DLLs are found
+    // through the search path too, so the old one stays behind the empty folder.
+    std::string path = pathToUtf8(dir.path());
+#ifdef _WIN32
+    if (const char* old = std::getenv("PATH")) path += std::string(";") + old;
+#endif
     auto r = test::runProgram(LIVRA_CLI_PATH,
                               {"sumo-evaluate", project, "--net", net, "--routes", net, "--tls", "J", "--program", "4"},
-                              {{"PATH", pathToUtf8(dir.path())}});
+                              {{"PATH", path}});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("SUMO не установлен: программа sumo не найдена."), std::string::npos) << r.err;
     for (const auto& args : std::vector<std::vector<std::string>>{
