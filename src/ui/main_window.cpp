@@ -169,7 +169,11 @@ void MainWindow::menuChosen(int id) {
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
             settleTables(c_);
             showRestoredTables(program);
-            recordEdits();
+            // One undo step; the verdict follows the import's notes.
+            history_.checkpoint(c_);
+            undoAction_->setEnabled(history_.canUndo());
+            redoAction_->setEnabled(history_.canRedo());
+            updateSafetyMarks(false);
         }
         break;
     case MenuUndo: stepHistory(true); break;

@@ -22,7 +22,7 @@ TEST(SafetyCommands, CheckWithSafetyOnTheSampleAndOnTheOldOne) {
     // The old sample with the sample's matrix beside it: its faults, exit 1.
     test::TempDir dir;
     std::filesystem::copy_file(kRepo / "tests" / "data" / "crossroad_unsafe.ptm", dir / "old.ptm");
-    std::filesystem::copy_file(kRepo / "examples" / "crossroad.safety.json", dir / "old.safety.json");
+    test::copySafetyUnstamped(kRepo / "examples" / "crossroad.safety.json", dir / "old.safety.json");
     r = test::runLivra({"check", "--safety", pathToUtf8(dir / "old.ptm")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.rfind("Ошибок не обнаружено\n", 0), 0u);

@@ -52,8 +52,8 @@ TEST(SumoEvaluate, TwoProgramsSideBySideInSumo) {
     EXPECT_EQ(j["begin"], 21600.0);
     ASSERT_EQ(j["programs"].size(), 2u);
     EXPECT_EQ(j["programs"][0]["program"], 4);
-    EXPECT_EQ(j["programs"][0]["cycle"], 74);
-    EXPECT_EQ(j["programs"][1]["cycle"], 37);
+    EXPECT_EQ(j["programs"][0]["cycle"], 76);
+    EXPECT_EQ(j["programs"][1]["cycle"], 44);
     for (const auto& p : j["programs"]) {
         EXPECT_GT(p["vehicles"].get<int>(), 250);  // 1340 an hour, a quarter of it
         EXPECT_GT(p["timeLoss"].get<double>(), 3);
@@ -75,7 +75,7 @@ TEST(SumoEvaluate, TwoProgramsSideBySideInSumo) {
                                                "' sumo-evaluate two.ptm --net x.net.xml --routes '" + routes +
                                                "' --tls J --program 4 --program 5 --seconds 300"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("Программа\t4\t5\nЦикл, с\t74\t37\n", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("Программа\t4\t5\nЦикл, с\t76\t44\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("\nПешеходы: ожидание, с/чел\t"), std::string::npos);
 }
 
