@@ -115,7 +115,8 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
                            "    <phase duration=\"25\" minDur=\"10\" state=\"rGrG\" name=\"второстепенная\"/>\n"
                            "    <phase duration=\"4\" state=\"uyrr\"/>\n"
                            "  </tlLogic>\n"
-                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
+                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"20\" state=\"GrGr\"/>"
+                           "<phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
                            "</additional>\n";
     const Configuration before = *c;
 

@@ -97,18 +97,18 @@ TEST(TimingDialog, TypedCountsGiveTheTimingLiveApplyIsOneUndoStep) {
         typeInto(table, 0, 2, "450");
         EXPECT_TRUE(summary->text().startsWith("Y = 0,250")) << summary->text().toStdString();
         typeInto(table, 1, 2, "220");
-        EXPECT_TRUE(summary->text().startsWith("Y = 0,372    L = 12 с    C0 = 37 с    C = 37 с"))
+        EXPECT_TRUE(summary->text().startsWith("Y = 0,372    L = 15 с    C0 = 44 с    C = 44 с"))
             << summary->text().toStdString();
-        EXPECT_EQ(table->item(0, 7)->text(), "17");
-        EXPECT_EQ(table->item(0, 8)->text(), "0,54");
+        EXPECT_EQ(table->item(0, 7)->text(), "19");
+        EXPECT_EQ(table->item(0, 8)->text(), "0,58");
         EXPECT_EQ(table->item(0, 8)->background().style(), Qt::NoBrush);  // x below 0.9: plain
         auto* phases = d->findChild<QTableWidget*>("phaseTable");
-        EXPECT_EQ(phases->item(0, 3)->text(), "8");
+        EXPECT_EQ(phases->item(0, 3)->text(), "11");
 
         // A value out of bounds is marked and leaves the counts as they were.
         typeInto(table, 1, 2, "10001");
         EXPECT_EQ(table->item(1, 2)->background().color(), QColor(255, 120, 120));
-        EXPECT_TRUE(summary->text().contains("C = 37 с"));
+        EXPECT_TRUE(summary->text().contains("C = 44 с"));
         // Heavy side road: x above 0.9 coloured.
         typeInto(table, 1, 2, "700");
         EXPECT_EQ(table->item(1, 2)->background().style(), Qt::NoBrush);
@@ -130,8 +130,9 @@ TEST(TimingDialog, TypedCountsGiveTheTimingLiveApplyIsOneUndoStep) {
     });
     clickToolsItem(w, "Расчёт режима по интенсивностям…");
     EXPECT_TRUE(script.done());
-    EXPECT_EQ(c->TactTable[FirstUserProgram][0].tMain, 8);
-    EXPECT_EQ(c->TactTable[FirstUserProgram][5].tMain, 5);
+    EXPECT_EQ(c->TactTable[FirstUserProgram][0].tMain, 5);  // the start-up stays
+    EXPECT_EQ(c->TactTable[FirstUserProgram][2].tMain, 11);
+    EXPECT_EQ(c->TactTable[FirstUserProgram][15].tMain, 7);
     EXPECT_EQ(c->Safety.traffic.programs[FirstUserProgram].directions[1].flow, 220);
     EXPECT_EQ(c->Modified, 1);
 
@@ -139,5 +140,5 @@ TEST(TimingDialog, TypedCountsGiveTheTimingLiveApplyIsOneUndoStep) {
     w.stepHistory(true);
     EXPECT_EQ(c->TactTable[FirstUserProgram], before);
     w.stepHistory(false);
-    EXPECT_EQ(c->TactTable[FirstUserProgram][0].tMain, 8);
+    EXPECT_EQ(c->TactTable[FirstUserProgram][2].tMain, 11);
 }

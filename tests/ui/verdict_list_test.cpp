@@ -55,19 +55,21 @@ TEST(VerdictList, AnEditThatMakesAConflictShowsAtOnceAndADoubleClickLeadsToTheTa
     SampleWindow s;
     MainWindow& w = *s.window;
     withSampleMatrix(*s.c);
+    // As an opening does: the list cleared, the opening's lines, the verdict.
+    w.dialogs().clear();
     w.configurationReplaced();
     EXPECT_EQ(lines(w), (QStringList{"Ошибок не обнаружено", "Проверка безопасности: замечаний нет"}));
 
-    // Direction 2 green beside direction 1 in program 4's first tact, through
+    // Direction 2 green beside direction 1 in program 4's tact 3, through
     // the grid's own dialog; no refresh pass runs in between.
     w.stopRefresh();
     named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabPrograms);
     named<QComboBox>(w, "programBox")->setCurrentIndex(3);
     ModalScript script;
-    setSignalThroughDialog(w, script, 0, 1, SignalGreen);
+    setSignalThroughDialog(w, script, 2, 1, SignalGreen);
     EXPECT_TRUE(script.done());
     const QString conflict =
-        "Программа 4, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем сигнале";
+        "Программа 4, такт 3: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем сигнале";
     EXPECT_TRUE(lines(w).contains(conflict)) << lines(w).join('\n').toStdString();
     EXPECT_EQ(lines(w).first(), "Ошибок не обнаружено");
     // Undone, the list says so at once too.
@@ -76,14 +78,14 @@ TEST(VerdictList, AnEditThatMakesAConflictShowsAtOnceAndADoubleClickLeadsToTheTa
     w.stepHistory(false);
     EXPECT_TRUE(lines(w).contains(conflict));
 
-    // A double-click on the conflict: program 4 shown, its tact 1 selected.
+    // A double-click on the conflict: program 4 shown, its tact 3 selected.
     named<QTabWidget>(w, "tabs")->setCurrentIndex(MainWindow::TabDirections);
     named<QComboBox>(w, "programBox")->setCurrentIndex(5);
     doubleClick(named<QListWidget>(w, "errorList"), int(lines(w).indexOf(conflict)));
     EXPECT_EQ(named<QTabWidget>(w, "tabs")->currentIndex(), int(MainWindow::TabPrograms));
     EXPECT_EQ(named<QComboBox>(w, "programBox")->currentIndex(), 3);
-    EXPECT_EQ(s.c->CurrentTact, 0);
-    EXPECT_EQ(named<ProgramsTab>(w, "programsTab")->shownTact(), 0);
+    EXPECT_EQ(s.c->CurrentTact, 2);
+    EXPECT_EQ(named<ProgramsTab>(w, "programsTab")->shownTact(), 2);
 }
 
 TEST(VerdictList, ADoubleClickOnAShortIntergreenSelectsTheInterphaseToLengthen) {
