@@ -57,7 +57,7 @@ int runDiagram(const GlobalOptions&, const Args& args) {
     if (ec != std::errc() || end != number->data() + number->size() || program < 1 || program > ProgramCount)
         return usageError("diagram", "--program takes a program number 1..16, not '" + *number + "'");
     if (!diagram::fileKindOf(*out)) return usageError("diagram", diagram::kUnknownFileKindText);
-    auto c = loadProjectForReading(p.positional()[0]);
+    auto c = loadProjectWithSafety(p.positional()[0]);
     if (!c) return ExitUsage;
     std::string error;
     const auto timeline = diagram::buildTimeline(*c, program - 1, &error);
@@ -81,7 +81,7 @@ int runReport(const GlobalOptions&, const Args& args) {
     if (p.positional().size() != 1 || !out) return usageError("report", "usage: livra report FILE.ptm --out FILE.pdf");
     if (diagram::fileKindOf(*out) != diagram::FileKind::Pdf)
         return usageError("report", "the report is a PDF file: --out FILE.pdf");
-    auto c = loadProjectForReading(p.positional()[0]);
+    auto c = loadProjectWithSafety(p.positional()[0]);
     if (!c) return ExitUsage;
     // The report shows what the desktop program's does: with the data beside the project.
     if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;

@@ -157,14 +157,16 @@ UnpackResult unpackProject(const std::filesystem::path& archiveFile, const std::
             made.push_back(*it);
         }
     }
-    const int failed = writeFilesTogether(files);
-    if (failed >= 0) {
-        for (std::size_t i = 0; i < std::size_t(failed) && i < files.size(); ++i) {
+    // Every target was new, so a failed set takes its files away again; one
+    // that could not be removed then is tried once more.
+    const WriteTogetherResult written = writeFilesTogether(files);
+    if (!written.ok()) {
+        for (const int i : written.replaced) {
             std::error_code ec;
-            std::filesystem::remove(files[i].target, ec);
+            std::filesystem::remove(files[std::size_t(i)].target, ec);
         }
         undoFolders();
-        return unpackFailure(kPackWriteFailedText + pathToUtf8(files[std::size_t(failed)].target));
+        return unpackFailure(kPackWriteFailedText + pathToUtf8(files[std::size_t(written.failed)].target));
     }
     for (const FileToWrite& f : files) r.files.push_back(f.target);
     r.projectFile = folder / pathFromUtf8(project->name);

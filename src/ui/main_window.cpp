@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeySequence>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,9 +23,11 @@
 #include "ui/link/link_tab.h"
 #include "ui/design/design_dialog.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/safety/finding_navigation.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
 #include "ui/texts.h"
+#include "ui/timing/timing_commands.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -70,10 +73,15 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     form_.add(errorList_, MoveY | GrowX);
     form_.add(test, MoveX | MoveY);
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
+    connectFindingNavigation(errorList_, safetyReport_, c_, *programsTab_, [this] { tabs_->setCurrentIndex(TabPrograms); });
 
+    auto* statusLine = placeLabel("", this, 10, 619, 960, 18);
+    statusLine->setObjectName("statusLine");
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
+    dialogs_->setStatusLine(statusLine);
     linkState_.changed = [this] { showLinkState(); };
     dialogs_->setStartPath([this] { return c_.ProjectFileName; });
+    // Each edit is one named step, and its verdict is shown at once.
     editors_ = new Editors(c_, *dialogs_, *directionsTab_, *programsTab_, this,
                            [this](const char* name, int mergeKey) { recordStep(name, mergeKey); });
     connect(linkTab_, &LinkTab::commandRequested, this, &MainWindow::linkCommand);
@@ -125,6 +133,9 @@ void MainWindow::buildMenus() {
     add(file, "Сохранить", MenuSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     add(file, "Сохранить как", MenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
+    add(file, "Импорт из JSON…", MenuJsonImport);
+    add(file, "Экспорт в JSON…", MenuJsonExport);
+    file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* edit = bar->addMenu("Правка");
     add(edit, kUndoItem, MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -134,12 +145,14 @@ void MainWindow::buildMenus() {
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     add(tools, "Программа по фазам…", MenuDesign);
+    add(tools, kTimingMenuItem, MenuTiming);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Отчёт (PDF)…", MenuReport);
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
+    add(tools, "Оценка в SUMO…", MenuSumoEvaluate);
     QMenu* help = bar->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -166,6 +179,8 @@ void MainWindow::menuChosen(int id) {
         saveProjectAs(c_, *dialogs_, *this);
         if (!c_.Modified) history_.markClean(c_);
         break;
+    case MenuJsonImport: importProjectJson(c_, *dialogs_, *this); break;
+    case MenuJsonExport: exportProjectJson(c_, *dialogs_); break;
     case MenuExit: close(); break;
     case MenuHelp: openHelp(); break;
     case MenuSite: openSite(); break;
@@ -179,12 +194,20 @@ void MainWindow::menuChosen(int id) {
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
             settleTables(c_);
             showRestoredTables(program);
-            recordStep(kStepSumoImport);
+            // One undo step; the verdict follows the import's notes.
+            history_.record(c_, kStepSumoImport);
+            showHistoryState();
+            updateSafetyMarks(false);
         }
         break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
+    case MenuTiming: openTimingDialog(this, c_, [this](int p) {
+            showRestoredTables(p);
+            recordStep(kStepTiming);
+        }); break;
+    case MenuSumoEvaluate: openSumoEvaluation(this, c_, *dialogs_); break;
     case MenuDesign:
         // One undo step; the safety check runs as after any edit.
         if (designProgram(this, c_, *dialogs_)) {
@@ -207,7 +230,7 @@ void MainWindow::configurationReplaced() {
     // Another project's tables: nothing before them can be undone.
     history_.reset(c_);
     showHistoryState();
-    updateSafetyMarks();
+    updateSafetyMarks(false);  // after what the opening or the read said
 }
 
 // Every control that shows a stored table, after the tables changed under it.
@@ -266,10 +289,7 @@ void MainWindow::linkCommand(LinkCommand cmd) {
     showLinkState();
 }
 
-void MainWindow::runValidator() {
-    // The safety lines follow a clean verdict; an error comes alone.
-    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
-}
+void MainWindow::runValidator() { updateSafetyMarks(); }
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
@@ -312,11 +332,14 @@ void MainWindow::openConflictMatrix() {
     updateSafetyMarks();
 }
 
-void MainWindow::updateSafetyMarks() {
+void MainWindow::updateSafetyMarks(bool freshList) {
     SafetyReport report = checkSafety(c_, c_.Safety);
     const bool changed = !sameSafetyMarks(report, safetyReport_);
     safetyReport_ = std::move(report);
     if (changed && tabs_->currentIndex() == TabPrograms) programsTab_->redraw();
+    // The list never shows the verdict of tables that are gone; the safety
+    // lines follow a clean validator's line, an error comes alone.
+    showVerdict(c_, safetyReport_, *dialogs_, freshList);
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

@@ -84,7 +84,7 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     EXPECT_EQ(dw->windowTitle(), "Диаграмма программы");
     EXPECT_EQ(dw->programBox()->currentIndex(), 3);
     ASSERT_TRUE(dw->view()->layout());
-    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 74 с (с обслуживанием вызовов ТВП 103 с)");
+    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 76 с (с обслуживанием вызовов ТВП 105 с)");
     EXPECT_EQ(dw->view()->layout()->timeline.rows.size(), 5u);
     QCoreApplication::processEvents();
     EXPECT_TRUE(dw->grab().save(shotDir() + "/diagram_window.png"));
@@ -97,10 +97,10 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     EXPECT_LE(dw->view()->layout()->geometry.width + 16, dw->view()->width() + 1);
 
     // An edit in the tact table shows at the next refresh.
-    c->TactTable[3][0].tMain = 40;
+    c->TactTable[3][2].tMain = 40;  // road 1's green, after the all-red start-up
     recomputeDerivedTactFields(*c, 3);
     w.refreshPass();
-    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 84);
+    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 86);
 
     // Program 6 is empty: the window says so and offers no export.
     dw->programBox()->setFocus();
@@ -221,7 +221,7 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
     const auto text = test::runProgram(tool("pdftotext"), {"-layout", pdf, "-"});
     ASSERT_EQ(text.exitCode, 0);
     for (const char* expected : {"Конфигурация ДК «Ливра»", "crossroad.ptm", "Направления и выходные каналы",
-                                 "Программа 4 — цикл 74 с", "Программа 5", "Недельный календарь", "Лист 3 из 3"})
+                                 "Программа 4 — цикл 76 с", "Программа 5", "Недельный календарь", "Лист 3 из 3"})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 
     // Cancelling the save dialog writes nothing.

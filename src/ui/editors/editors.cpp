@@ -1,6 +1,8 @@
 #include "ui/editors/editors.h"
 
 #include "edit/fixed_programs.h"
+#include "ui/qt_dialogs.h"
+#include "ui/safety/interphase_rebuild.h"
 #include "ui/calendar/calendar_editor.h"
 #include "ui/directions/directions_editor.h"
 #include "ui/directions/directions_tab.h"
@@ -30,6 +32,16 @@ Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directions
             [this](QPoint pos, Qt::MouseButton button) { tacts_->canvasReleased(pos, button); });
     connect(&programsTab, &ProgramsTab::clipboardKey, this, [this](int key) { tacts_->clipboardKey(key); });
     connect(&programsTab, &ProgramsTab::copyRequested, this, [this](int source) { tacts_->copyProgram(source); });
+    // The design from phases mends what it can: an interphase cut short.
+    connect(&programsTab, &ProgramsTab::rebuildRequested, this, [this, ui = &dialogs, context] {
+        const std::string refused = rebuildProgramInterphases(c_, c_.CurrentProgram);
+        if (!refused.empty()) {
+            ui->messageBox(kWarningTitle, refused, Buttons::Ok, Icon::Exclamation);
+            return;
+        }
+        tactsChanged();
+        context.recorded(kStepRebuildInterphases);
+    });
     connect(&directionsTab, &DirectionsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { directions_->canvasClicked(pos, button); });
     connect(&directionsTab, &DirectionsTab::channelCountRequested, this,

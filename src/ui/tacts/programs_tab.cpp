@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QAbstractItemView>
 #include <QShortcut>
@@ -12,6 +13,7 @@
 
 #include "edit/grid_geometry.h"
 #include "edit/program_summary.h"
+#include "edit/tact_edit.h"
 #include "edit/tact_grid.h"
 #include "ui/texts.h"
 #include "ui/canvas_view.h"
@@ -41,7 +43,11 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     setObjectName("programsTab");
     image_ = makeTactCanvas();
     canvas_ = placeCanvas(this, "tactCanvas", 5, 15, grid::TactGridWidth, grid::TactGridHeight);
-    connect(canvas_, &CanvasView::clicked, this, &ProgramsTab::canvasClicked);
+    connect(canvas_, &CanvasView::clicked, this,
+            [this](QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
+                shownTact_ = -1;
+                emit canvasClicked(pos, button, keys);
+            });
     connect(canvas_, &CanvasView::dragged, this, &ProgramsTab::canvasDragged);
     connect(canvas_, &CanvasView::released, this, &ProgramsTab::canvasReleased);
     // The keys act where the grid has the focus (a click gives it).
@@ -86,6 +92,11 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
         redraw();
     });
 
+    rebuild_ = placeButton("Перестроить\nпромтакты", this, 865, 300, 95, 36, "rebuildInterphasesButton");
+    rebuild_->setToolTip("Перестроить промтакты программы по её фазам, матрице конфликтов и промежуточным временам");
+    connect(rebuild_, &QPushButton::clicked, this, &ProgramsTab::rebuildRequested);
+    form_.add(rebuild_, MoveX | MoveY);
+
     form_.add(placeLabel("Копия из пр.№", this, 870, 355, 90), MoveX | MoveY);
     copyProgram_ = new QComboBox(this);
     copyProgram_->setObjectName("copyProgramBox");
@@ -105,8 +116,28 @@ void ProgramsTab::redraw() {
     drawTactHeader(image_, c_, t);
     if (safety_) drawSafetyMarks(image_, *safety_, c_.CurrentProgram, t);
     if (selection_ && selection_->program == c_.CurrentProgram) drawSelection(image_, *selection_, t, d);
+    bool short_ = false;
+    if (safety_)
+        for (const SafetyFinding& f : safety_->findings)
+            short_ |= f.program == c_.CurrentProgram &&
+                      (f.rule == SafetyRule::Intergreen || f.rule == SafetyRule::SeamIntergreen);
+    rebuild_->setEnabled(short_ && isUserProgram(c_.CurrentProgram));
+    if (shownTact_ >= t && shownTact_ < t + visibleTactColumns(image_.width())) {
+        QPainter p(&image_);
+        p.setPen(QPen(QColor(0, 0, 255), 2));
+        const int x0 = grid::CellWidth * (shownTact_ - t + 1);
+        p.drawRect(x0, 0, grid::CellWidth - 1, image_.height() - 1);
+    }
     canvas_->setImage(image_);
     showSummaries();
+}
+
+void ProgramsTab::showTact(int tact) {
+    shownTact_ = std::clamp(tact, 0, TactCount - 1);
+    const int visible = visibleTactColumns(canvas_->width()) - 1;
+    const int first = tactScroll_->value();
+    if (shownTact_ < first || shownTact_ >= first + visible) tactScroll_->setValue(std::max(0, shownTact_ - 1));
+    redraw();
 }
 
 void ProgramsTab::showCurrentProgram() {

@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QScrollBar;
 
 namespace livra::ui {
@@ -32,6 +33,10 @@ public:
     void growBy(int dx, int dy);
     // "4 — 68 с, 18 тактов, по календарю" (fixed programs by their title).
     static QString programSummaryText(const Configuration& c, int program);
+    // A tact of the current program brought into view and framed in blue
+    // until the next click on the grid (a finding's tact, double-clicked).
+    void showTact(int tact);
+    int shownTact() const { return shownTact_; }
     // The findings whose tacts the header band frames (with a tooltip);
     // the report must outlive the tab.
     void setSafetyReport(const SafetyReport* report) { safety_ = report; }
@@ -51,11 +56,15 @@ signals:
     void clipboardKey(int key);
     // "Ok" of the copy box: program `source` (index) into CurrentProgram.
     void copyRequested(int source);
+    // "Перестроить промтакты": the current program's interphases built again
+    // from its phases (enabled while an intergreen of it is cut short).
+    void rebuildRequested();
 
 private:
     Configuration& c_;
     const SafetyReport* safety_ = nullptr;
     const GridSelection* selection_ = nullptr;
+    int shownTact_ = -1;
     QImage image_;
     CanvasView* canvas_ = nullptr;
     QScrollBar* tactScroll_ = nullptr;
@@ -63,6 +72,7 @@ private:
     QComboBox* programBox_ = nullptr;
     QComboBox* copyProgram_ = nullptr;
     QLabel* cycle_ = nullptr;
+    QPushButton* rebuild_ = nullptr;
     void showSummaries();
     GrowingForm form_;
 };
