@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -22,6 +23,15 @@ bool CanvasView::event(QEvent* e) {
         if (text.isEmpty()) QToolTip::hideText();
         else QToolTip::showText(help->globalPos(), text, this);
         return true;
+    }
+    if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        for (const QKeySequence::StandardKey k : standardKeys_) {
+            if (!key->matches(k)) continue;
+            e->accept();
+            if (e->type() == QEvent::KeyPress) emit standardKey(k);
+            return true;
+        }
     }
     return QWidget::event(e);
 }

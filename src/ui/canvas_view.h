@@ -3,6 +3,8 @@
 // picture-local coordinates; the wheel over it moves the scroll bars that
 // go with it.
 #include <QImage>
+#include <QKeySequence>
+#include <QList>
 #include <QWidget>
 #include <functional>
 
@@ -21,6 +23,9 @@ public:
     void setWheelScrollBars(QScrollBar* vertical, QScrollBar* horizontal);
     // The tooltip for a point of the picture; empty for none.
     std::function<QString(QPoint)> toolTipAt;
+    // The standard keys (copy, cut, paste) the picture answers itself while
+    // it has the focus, ahead of any shortcut of the window.
+    void setStandardKeys(QList<QKeySequence::StandardKey> keys) { standardKeys_ = std::move(keys); }
 
 signals:
     // A button pressed, with the keys held (Ctrl, Shift).
@@ -28,6 +33,8 @@ signals:
     // The pointer moved with the left button held; the button let go.
     void dragged(QPoint pos);
     void released(QPoint pos, Qt::MouseButton button);
+    // One of the standard keys pressed.
+    void standardKey(QKeySequence::StandardKey key);
 
 protected:
     bool event(QEvent* e) override;
@@ -39,6 +46,7 @@ protected:
 
 private:
     QImage image_;
+    QList<QKeySequence::StandardKey> standardKeys_;
     QScrollBar* vertical_ = nullptr;
     QScrollBar* horizontal_ = nullptr;
     int verticalRest_ = 0, horizontalRest_ = 0;  // parts of a notch from a touchpad

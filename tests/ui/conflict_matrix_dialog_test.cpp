@@ -68,7 +68,12 @@ void toggleCell(QTableView* table, const QModelIndex& index) {
     table->setCurrentIndex(index);
     table->scrollTo(index);
     QCoreApplication::processEvents();
-    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
+    // As the system sends it: press and release, then the double click and
+    // its release (a double click alone reaches the view as a press).
+    const QPoint at = table->visualRect(index).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, at);
 }
 
 // The cell editor on show (a closed one lingers until deleted).

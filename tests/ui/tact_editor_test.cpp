@@ -266,7 +266,12 @@ TEST_F(TactEditorTest, TactDialogCancelAndFixedProgramsOpenNothingElse) {
     click(cell(6, 0));    // empty tact
     click(cell(0, 11));   // ТВП1 input in a phase
     click(cell(3, 12));   // ТВП2 input in a ТВП1 tact
+    // A user program's cell answers the right button with the cells' menu,
+    // not the signal dialog.
+    refuseMenu(menuShown);
     click(cell(0, 0), Qt::RightButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(menuShown);
     c->DirectionKind[2] = 3;  // a kind no table knows
     click(cell(0, 2));
     c->TactTable[3][2].kind = 9;  // a tact kind no table knows

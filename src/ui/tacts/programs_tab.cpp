@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QAbstractItemView>
-#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QScrollBar>
 
@@ -52,13 +51,10 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     connect(canvas_, &CanvasView::released, this, &ProgramsTab::canvasReleased);
     // The keys act where the grid has the focus (a click gives it).
     canvas_->setFocusPolicy(Qt::ClickFocus);
-    for (const auto& [keys, key] : {std::pair{QKeySequence::Copy, int(Qt::Key_C)},
-                                    std::pair{QKeySequence::Cut, int(Qt::Key_X)},
-                                    std::pair{QKeySequence::Paste, int(Qt::Key_V)}}) {
-        auto* shortcut = new QShortcut(QKeySequence(keys), canvas_);
-        shortcut->setContext(Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, key = key] { emit clipboardKey(key); });
-    }
+    canvas_->setStandardKeys({QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste});
+    connect(canvas_, &CanvasView::standardKey, this, [this](QKeySequence::StandardKey k) {
+        emit clipboardKey(k == QKeySequence::Copy ? Qt::Key_C : k == QKeySequence::Cut ? Qt::Key_X : Qt::Key_V);
+    });
     tactScroll_ = placeScrollBar(Qt::Horizontal, this, "tactScroll", 0, 415, 830, 25, TactCount, 12);
     directionScroll_ =
         placeScrollBar(Qt::Vertical, this, "tactDirectionScroll", 835, 10, 20, 400, DirectionCount, 8);
