@@ -178,7 +178,7 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
     if (!c.ProgramDir.empty()) {
         if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
-    if (c.Safety.defined) {
+    if (c.Safety.defined || !c.Safety.object.empty()) {
         // The project and its safety data go together or not at all.
         const Bytes project = serializeProject(c, plan);
         const std::string json = safetyJson(c.Safety, c);

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/limits.h"
+#include "model/object_data.h"
 
 namespace livra {
 
@@ -55,6 +56,9 @@ struct SafetyData {
     SafetyRules rules;
     // The direction kinds 1..N when the file was written (to notice a stale file).
     std::array<uint8_t, DirectionCount> writtenKinds{};
+    // The object's passport, the names and the record of writing: kept with
+    // or without a matrix.
+    ObjectData object;
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

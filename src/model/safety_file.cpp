@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/files.h"
+#include "model/object_file.h"
 
 namespace livra {
 namespace {
@@ -118,6 +119,9 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         rule("minGreenVehicle", s.rules.minGreenVehicle);
         rule("minGreenPedestrian", s.rules.minGreenPedestrian);
     }
+    if (root.contains("object"))
+        if (const std::string why = readObjectJson(root.at("object"), s.object); !why.empty()) throw Damage{why};
+    if (root.contains("matrix") && !root.at("matrix").is_boolean()) throw Damage{"поле \"matrix\" — не логическое"};
 }
 
 json pairsJson(const std::array<std::bitset<DirectionCount>, DirectionCount>& m) {
@@ -157,7 +161,8 @@ SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c
     } catch (const json::exception&) {
         return damaged("неверная структура");
     }
-    fresh->defined = true;
+    // A file kept for the object data alone says it holds no matrix.
+    fresh->defined = root.value("matrix", true);
     for (int i = 0; i < kindCount; ++i) fresh->writtenKinds[i] = uint8_t(kinds[i]);
     out = *fresh;
     for (int i = 0; i < DirectionCount; ++i) {
@@ -200,6 +205,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     nlohmann::ordered_json root;
     root["format"] = "livra-safety";
     root["version"] = 1;
+    if (!s.defined) root["matrix"] = false;
     json kinds = json::array();
     for (int i = 0, n = usedDirectionSpan(c); i < n; ++i) kinds.push_back(int(c.DirectionKind[i]));
     root["directions"] = kinds;
@@ -238,6 +244,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenVehicle"] = s.rules.minGreenVehicle;
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
+    if (!s.object.empty()) root["object"] = objectJson(s.object);
     return root.dump(2) + "\n";
 }
 
