@@ -88,6 +88,17 @@ bool loadSafetyForCommand(Configuration& c, const std::string& projectPath) {
     return true;
 }
 
+bool saveCompanionFile(const Configuration& c, const std::string& projectPath, bool stale) {
+    auto kinds = std::make_unique<Configuration>();
+    kinds->DirectionKind = stale ? c.Safety.writtenKinds : c.DirectionKind;
+    const std::string text = safetyJson(c.Safety, *kinds);
+    const std::string side = safetyFileNameFor(projectPath);
+    if (writeFileAtomically(pathFromUtf8(side), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())))
+        return true;
+    reportFileError(side, kSaveErrorText);
+    return false;
+}
+
 Answer ConsoleDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon) {
     std::cerr << title << ": " << text;
     if (text.empty() || text.back() != '\n') std::cerr << '\n';

@@ -30,5 +30,6 @@ const std::vector<Command>& compareCommands();  // diff
 const std::vector<Command>& diagramCommands();  // diagram, report
 const std::vector<Command>& safetyCommands();   // safety
 const std::vector<Command>& sumoCommands();     // sumo-export, sumo-import
+const std::vector<Command>& passportCommands(); // passport
 
 }  // namespace livra::cli

@@ -14,7 +14,7 @@ namespace {
 std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
     for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands(),
-                        &diagramCommands(), &safetyCommands(), &sumoCommands()})
+                        &diagramCommands(), &safetyCommands(), &sumoCommands(), &passportCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }
