@@ -1,21 +1,22 @@
-#include "diagram/report_layout.h"
+#include "report/report.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "check/safety_check.h"
 #include "edit/conflict_matrix.h"
+#include "model/texts.h"
 
-namespace livra::diagram {
+namespace livra::report {
 
 const char* const kSlotHeaders[SlotCount][2] = {
     {"Выход 1", "красный"}, {"Выход 2", "жёлтый"},  {"Выход 3", "зелёный"},   {"Выход 4", "трамв. 1"},
     {"Выход 5", "трамв. 2"}, {"Выход 6", "трамв. 3"}, {"Выход 7", "трамв. общ."},
 };
-const char* const kDayNamesFull[DayCount] = {"Понедельник", "Вторник", "Среда",      "Четверг",
-                                             "Пятница",     "Суббота", "Воскресенье"};
 
 namespace {
+
+const char* const kDayShort[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
 
 const char* modeSuffix(uint8_t mode) {
     switch (mode) {
@@ -31,16 +32,16 @@ std::string kindName(uint8_t kind) {
     return s.empty() ? "вид " + std::to_string(int(kind)) : s;
 }
 
+std::string seconds(int s) { return std::to_string(s) + " с"; }
+
 std::vector<DirectionLine> directionLines(const Configuration& c) {
     std::vector<DirectionLine> lines;
-    int trams = 0;
     for (int d = 0; d < DirectionCount; ++d) {
         const uint8_t kind = c.DirectionKind[d];
         if (kind == DirEmpty) continue;
-        if (kind == DirTram1) ++trams;
         DirectionLine line;
-        line.number = std::to_string(d + 1);
-        if (kind == DirTram1 || kind == DirTram2 || kind == DirTram3) line.number += "." + std::to_string(trams);
+        line.number = directionNumber(c, d);
+        line.name = c.Safety.object.directionNames[d];
         line.kind = kindName(kind);
         for (int k = 0; k < SlotCount; ++k) {
             const uint8_t ch = c.DirectionChannels[d][k];
@@ -59,14 +60,7 @@ SafetySection safetySection(const Configuration& c, double contentWidth) {
     s.defined = data.defined;
     const std::vector<int> dirs = matrixDirections(c);
     if (data.defined) {
-        int trams = 0;
-        for (int d = 0; d < DirectionCount; ++d) {
-            if (c.DirectionKind[d] == DirTram1) ++trams;
-            if (!isMatrixKind(c.DirectionKind[d])) continue;
-            std::string label = std::to_string(d + 1);
-            if (c.DirectionKind[d] >= DirTram1 && c.DirectionKind[d] <= DirTram3) label += "." + std::to_string(trams);
-            s.labels.push_back(label);
-        }
+        for (int d : dirs) s.labels.push_back(directionNumber(c, d));
         for (int a : dirs) {
             std::vector<std::string> row;
             for (int b : dirs) {
@@ -86,29 +80,210 @@ SafetySection safetySection(const Configuration& c, double contentWidth) {
     return s;
 }
 
-class PageFlow {
-public:
-    PageFlow(Report& r) : r_(r), g_(r.page) { newPage(); }
-    double room() const { return g_.contentBottom() - y_; }
-    bool pageEmpty() const { return r_.pages.back().blocks.empty(); }
-    void newPage() {
-        r_.pages.emplace_back();
-        y_ = g_.top;
-    }
-    void place(Block b) {
-        b.top = y_;
-        y_ += b.height + g_.gap;
-        r_.pages.back().blocks.push_back(b);
-    }
-    double fullRoom() const { return g_.contentBottom() - g_.top; }
+// "1 ул. Ленина, прямо" or "1".
+std::string named(const Report& r, int d) { return r.directionNames[d]; }
 
-private:
-    Report& r_;
-    const PageGeometry& g_;
-    double y_ = 0;
-};
+std::string joined(const std::vector<std::string>& parts, const char* sep) {
+    std::string s;
+    for (const std::string& p : parts) s += (s.empty() ? "" : sep) + p;
+    return s;
+}
+
+Section titleSection(const Report& r) {
+    Section s;
+    s.kind = SectionKind::Title;
+    s.table.header = false;
+    s.table.columns = {{"", 1.1, Align::Left}, {"", 2.9, Align::Left}};
+    for (const auto& [name, value] : r.fields) s.table.rows.push_back({name, value.empty() ? "—" : value});
+    return s;
+}
+
+Section planSection(const Report& r) {
+    Section s;
+    s.kind = SectionKind::Plan;
+    s.title = kReportPlanTitle;
+    s.newPage = true;
+    std::vector<std::string> heads;
+    for (const PlanObject& o : r.plan->planObjects)
+        if (o.isHead() && o.direction >= 1 && o.direction <= DirectionCount) heads.push_back(named(r, o.direction - 1));
+    std::sort(heads.begin(), heads.end());
+    heads.erase(std::unique(heads.begin(), heads.end()), heads.end());
+    s.trail.push_back({std::string(kReportPlanHeadsText) + std::to_string(heads.size())});
+    return s;
+}
+
+Section programTableSection(const Configuration& c, const Report& r, const ProgramSheet& sh) {
+    Section s;
+    s.tag = "programTable";
+    s.program = sh.program;
+    s.title = std::string(kReportProgramTableTitle) + namedProgramTitle(c.Safety.object, sh.program);
+    s.lead.push_back({std::string(kReportCycleText) + seconds(sh.cycleSeconds) +
+                      (sh.totalSeconds != sh.cycleSeconds ? std::string(kReportWithCallsText) + seconds(sh.totalSeconds) : "")});
+    s.table.columns = {{"Элемент", 1.15, Align::Left}, {"Такты", 0.65},  {"Т мин, с", 0.6},
+                       {"Т осн, с", 0.6},            {"Направления, идущие в фазе /\nконфликтующие пары смены", 4.0, Align::Left},
+                       {"Требуется, с", 0.85},       {"Обеспечено, с", 0.85}};
+    auto add = [&](std::vector<std::string> row, bool bold) {
+        s.table.rows.push_back(std::move(row));
+        s.table.bold.push_back(bold);
+    };
+    const ProgramTacts& tacts = c.TactTable[sh.program];
+    for (std::size_t i = 0; i < sh.phases.size(); ++i) {
+        const PhaseSheet& ph = sh.phases[i];
+        std::vector<std::string> going;
+        for (int d : ph.going) going.push_back(named(r, d));
+        add({"Фаза " + std::to_string(ph.phaseNo), std::to_string(ph.tact + 1), std::to_string(ph.tMin),
+             std::to_string(ph.tMain), going.empty() ? "—" : joined(going, "; "), "", ""},
+            true);
+        if (i >= sh.changes.size()) continue;
+        const ChangeSheet& ch = sh.changes[i];
+        std::string span = "—";
+        if (!ch.tacts.empty())
+            span = ch.tacts.size() == 1 ? std::to_string(ch.tacts.front() + 1)
+                                        : std::to_string(ch.tacts.front() + 1) + "–" + std::to_string(ch.tacts.back() + 1);
+        int mins = 0;
+        for (int k : ch.tacts) mins += tacts[k].tMin;
+        add({"Промтакт " + std::to_string(ch.fromPhase) + "→" + std::to_string(ch.toPhase), span, std::to_string(mins),
+             std::to_string(ch.seconds), ch.pairs.empty() ? kReportNoPairsText : "", "", ""},
+            false);
+        for (const PairSheet& p : ch.pairs) {
+            std::string pair = named(r, p.from) + " → " + named(r, p.to);
+            if (p.deciding) pair = std::string(kReportDecidingMark) + pair;
+            if (p.tooShort()) pair += kReportTooShortMark;
+            add({"", "", "", "", pair, p.required == IntergreenNotSet ? "—" : std::to_string(p.required),
+                 std::to_string(p.provided)},
+                false);
+        }
+    }
+    if (sh.phases.empty()) {
+        for (int k = 0; k < TactCount && tacts[k].kind != TactEmpty; ++k)
+            add({tactKindName(tacts[k].kind), std::to_string(k + 1), std::to_string(tacts[k].tMin),
+                 std::to_string(tacts[k].tMain), "", "", ""},
+                false);
+    }
+    s.trail.push_back({kReportDecidingNote});
+    return s;
+}
+
+Section diagramSection(const Configuration& c, int diagram, int program) {
+    Section s;
+    s.kind = SectionKind::Diagram;
+    s.program = program;
+    s.diagram = diagram;
+    s.landscape = true;
+    s.newPage = true;
+    (void)c;
+    return s;
+}
+
+Section calendarSection(const Configuration& c) {
+    Section s;
+    s.title = kReportCalendarTitle;
+    s.table.columns = {{"Дни", 0.8, Align::Left}, {"Время", 0.7}, {"Программа", 3.5, Align::Left}};
+    s.table.emptyText = "Календарь пуст: программы по времени не переключаются.";
+    for (const CalendarGroup& g : calendarGroups(c)) {
+        bool first = true;
+        for (const auto& [time, program] : g.alarms) {
+            s.table.rows.push_back({first ? g.days : "", time, namedProgramTitle(c.Safety.object, program)});
+            s.table.bold.push_back(first);
+            first = false;
+        }
+    }
+    return s;
+}
+
+Section callSection(const Configuration& c, const Report& r) {
+    Section s;
+    s.title = kReportCallsTitle;
+    s.table.columns = {{"Программа", 1.1, Align::Left}, {"Вход", 2.1, Align::Left}, {"Такты", 0.6},
+                       {"После фазы", 0.7}, {"Длит., с", 0.6}, {"Задержка, с", 0.75},
+                       {"Фазы при вызове\nсокращаются до Т мин", 2.2, Align::Left}};
+    s.table.emptyText = kReportNoCallsText;
+    for (const ProgramSheet& sh : r.sheets) {
+        std::vector<std::string> shortened;
+        for (const PhaseSheet& ph : sh.phases)
+            if (ph.tMin < ph.tMain)
+                shortened.push_back(std::to_string(ph.phaseNo) + ": " + std::to_string(ph.tMain) + " → " +
+                                    std::to_string(ph.tMin) + " с");
+        for (const CallSheet& call : sh.calls) {
+            std::string input = "ТВП" + std::to_string(call.input);
+            input += call.inputDirection >= 0 ? ", напр. " + named(r, call.inputDirection) : std::string(kReportNoInputText);
+            s.table.rows.push_back({namedProgramTitle(c.Safety.object, sh.program), input,
+                                    std::to_string(call.firstTact + 1) + "–" + std::to_string(call.lastTact + 1),
+                                    call.afterPhase ? std::to_string(call.afterPhase) : "—", std::to_string(call.seconds),
+                                    std::to_string(call.delay), shortened.empty() ? "—" : joined(shortened, "; ")});
+        }
+    }
+    return s;
+}
+
+// Programs 1..3 are the controller's fixed modes: one line each.
+Section fixedSection(const Configuration& c, const Report& r) {
+    Section s;
+    s.title = kReportFixedTitle;
+    for (int p = 0; p < FirstUserProgram; ++p) {
+        std::string line = namedProgramTitle(c.Safety.object, p) + ": ";
+        if (isProgramEmpty(c, p)) {
+            s.lead.push_back({line + kReportEmptyProgramText});
+            continue;
+        }
+        std::vector<std::string> tacts;
+        for (int k = 0; k < TactCount && c.TactTable[p][k].kind != TactEmpty && tacts.size() < 4; ++k) {
+            std::vector<std::string> lamps;
+            for (int d = 0; d < DirectionCount; ++d) {
+                if (!isNormalDirection(c.DirectionKind[d])) continue;
+                const char* name = signalName(c.TactSignals[p][k][d]);
+                lamps.push_back(directionNumber(c, d) + " " + (name ? name : "—"));
+            }
+            tacts.push_back(seconds(c.TactTable[p][k].tMain) + ": " + joined(lamps, ", "));
+        }
+        s.lead.push_back({line + joined(tacts, "; ")});
+    }
+    (void)r;
+    return s;
+}
+
+Section directionsSection(const Report& r) {
+    Section s;
+    s.title = kReportDirectionsTitle;
+    s.table.columns = {{"№", 0.45}, {"Название", 2.1, Align::Left}, {"Вид", 1.2, Align::Left}};
+    for (int k = 0; k < SlotCount; ++k) s.table.columns.push_back({std::string(kSlotHeaders[k][0]) + "\n" + kSlotHeaders[k][1], 0.62});
+    s.table.emptyText = "Направления не заданы: диаграммы программ не строятся.";
+    for (const DirectionLine& d : r.directions) {
+        std::vector<std::string> row = {d.number, d.name, d.kind};
+        for (const std::string& o : d.outputs) row.push_back(o.empty() ? "—" : o);
+        s.table.rows.push_back(std::move(row));
+    }
+    return s;
+}
+
+Section writesSection(const ObjectData& o) {
+    Section s;
+    s.title = kWritesLabel;
+    s.table.columns = {{"Дата и время", 1.2}, {"ДК", 2.6, Align::Left}, {"Редакция", 0.8}};
+    s.table.emptyText = kNoWritesText;
+    for (const WriteRecord& w : o.writes) s.table.rows.push_back({w.when, w.controller, w.revision});
+    s.keepTogether = true;
+    return s;
+}
+
+Section safetySectionOf() {
+    Section s;
+    s.kind = SectionKind::Safety;
+    s.title = "Матрица конфликтов и промежуточные времена, с";
+    s.keepTogether = true;
+    return s;
+}
 
 }  // namespace
+
+Section tableSection(std::string title, Table table, std::vector<TextLine> lead, std::vector<TextLine> trail) {
+    Section s;
+    s.title = std::move(title);
+    s.table = std::move(table);
+    s.lead = std::move(lead);
+    s.trail = std::move(trail);
+    return s;
+}
 
 std::vector<std::string> safetyRuleLines(const SafetyRules& r) {
     std::string redYellow = "выкл.";
@@ -123,164 +298,142 @@ std::vector<std::string> safetyRuleLines(const SafetyRules& r) {
     };
 }
 
-Geometry reportDiagramGeometry(const PageGeometry& page) {
-    Geometry g;
-    g.width = page.contentWidth();
-    g.labelWidth = 70;
-    g.rightPad = 14;
-    g.rowHeight = 20;
-    g.minPxPerSecond = 5;
-    return g;
+std::vector<CalendarGroup> calendarGroups(const Configuration& c) {
+    std::array<std::vector<std::pair<std::string, int>>, DayCount> days;
+    for (int d = 0; d < DayCount; ++d) {
+        std::vector<CalendarEntry> entries;
+        for (const CalendarEntry& e : c.Calendar[d])
+            if (!e.empty()) entries.push_back(e);
+        std::stable_sort(entries.begin(), entries.end(), [](const CalendarEntry& a, const CalendarEntry& b) {
+            return a.hour * 60 + a.minute < b.hour * 60 + b.minute;
+        });
+        for (const CalendarEntry& e : entries) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "%02d:%02d", e.hour % 100, e.minute % 100);
+            days[d].emplace_back(buf, int(e.program) - 1);
+        }
+    }
+    std::vector<CalendarGroup> groups;
+    for (int d = 0; d < DayCount;) {
+        int last = d;
+        while (last + 1 < DayCount && days[last + 1] == days[d]) ++last;
+        CalendarGroup g;
+        g.days = kDayShort[d];
+        if (last > d) g.days += std::string("–") + kDayShort[last];
+        g.alarms = days[d];
+        if (!g.alarms.empty()) groups.push_back(std::move(g));
+        d = last + 1;
+    }
+    return groups;
 }
 
-Report planReport(const Configuration& c, const ReportInfo& info, const PageGeometry& page) {
-    Report r;
-    r.page = page;
-    r.heading = "Конфигурация ДК «Ливра»";
-    r.directions = directionLines(c);
-    r.safety = safetySection(c, page.contentWidth());
-    const Geometry dg = reportDiagramGeometry(page);
-    for (int p = 0; p < ProgramCount; ++p) {
-        auto t = buildTimeline(c, p, nullptr);
-        if (t) r.diagrams.push_back(layoutDiagram(*t, fitRowsToPage(dg, int(t->rows.size()), page.contentBottom() - page.top)));
+std::vector<Section> reportSections(Report& r, const ReportInput& in) {
+    const Configuration& c = *in.config;
+    const ObjectData& o = c.Safety.object;
+    std::vector<Section> out;
+    out.push_back(titleSection(r));
+    if (r.plan) out.push_back(planSection(r));
+    for (int i = 0; i < int(r.sheets.size()); ++i) {
+        const ProgramSheet& sh = r.sheets[i];
+        Section phases;
+        phases.kind = SectionKind::Phases;
+        phases.program = sh.program;
+        phases.sheet = i;
+        phases.title = std::string(kReportPhasesTitle) + namedProgramTitle(o, sh.program);
+        phases.newPage = true;
+        if (sh.phases.empty()) phases.lead.push_back({kReportNoPhasesText});
+        else if (!r.plan) phases.lead.push_back({kReportNoPlanText});
+        out.push_back(std::move(phases));
+        out.push_back(programTableSection(c, r, sh));
+        out.push_back(diagramSection(c, i, sh.program));
     }
+    Section cal = calendarSection(c);
+    cal.newPage = true;
+    out.push_back(std::move(cal));
+    out.push_back(callSection(c, r));
+    out.push_back(fixedSection(c, r));
+    out.push_back(directionsSection(r));
+    // Sections of other subsystems (the timing calculation) go here, before
+    // the record of writing and the safety part.
+    out.push_back(writesSection(o));
+    out.push_back(safetySectionOf());
+    return out;
+}
+
+Report planReport(const Configuration& c, const ReportInfo& info) {
+    ReportInput in;
+    in.config = &c;
+    in.info = info;
+    return planReport(in);
+}
+
+Report planReport(const ReportInput& in) {
+    const Configuration& c = *in.config;
+    const ObjectData& o = c.Safety.object;
+    Report r;
+    r.heading = kReportHeading;
+    r.kinds = c.DirectionKind;
+    for (int d = 0; d < DirectionCount; ++d) r.directionNames[d] = namedDirectionTitle(o, d, directionNumber(c, d));
+    r.objectName = o.name.empty() ? (in.info.projectName.empty() ? "без имени" : in.info.projectName) : o.name;
+    r.directions = directionLines(c);
+    r.safety = safetySection(c, r.page.contentWidth());
+    if (in.plan) {
+        bool heads = false;
+        for (const PlanObject& p : in.plan->planObjects) heads = heads || p.isHead();
+        if (heads) r.plan = *in.plan;
+    }
+    if (r.plan && in.planPicture && in.planPicture->width > 0) r.planPicture = *in.planPicture;
+
+    PageGeometry landscape = r.page;
+    std::swap(landscape.width, landscape.height);
+    const diagram::Geometry dg = diagram::reportDiagramGeometry(landscape);
     int used = 0;
     for (int p = 0; p < ProgramCount; ++p) used += isProgramEmpty(c, p) ? 0 : 1;
-    r.fields = {
-        {"Проект", info.projectName.empty() ? "без имени" : info.projectName},
-        {"Дата", info.date},
-        {"Кол.каналов в ДК", std::to_string(c.ChannelCount)},
-        {"ТВП1 Задержка сек.", c.Tvp1Delay},
-        {"ТВП2 Задержка сек.", c.Tvp2Delay},
-        {"Направлений", std::to_string(r.directions.size())},
-        {"Программ", std::to_string(used)},
-    };
-    if (!info.version.empty()) r.fields.push_back({"Версия программы", info.version});
-    for (int d = 0; d < DayCount; ++d) {
-        for (const CalendarEntry& e : c.Calendar[d]) {
-            if (e.empty()) continue;
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%02d:%02d → %d", e.hour, e.minute, e.program);
-            r.calendar[d].push_back(buf);
+    for (int p = FirstUserProgram; p < ProgramCount; ++p) {
+        auto t = diagram::buildTimeline(c, p, nullptr);
+        if (!t) continue;
+        r.sheets.push_back(programSheet(c, *t));
+        diagram::DiagramLayout d =
+            diagram::layoutDiagram(*t, diagram::fitRowsToPage(dg, int(t->rows.size()), landscape.contentBottom() - landscape.top));
+        r.diagrams.push_back(std::move(d));
+    }
+    for (const ProgramSheet& sh : r.sheets) {
+        std::vector<PhasePicture> pictures;
+        for (std::size_t i = 0; i < sh.phases.size(); ++i) {
+            const PhaseSheet& ph = sh.phases[i];
+            PhasePicture pic;
+            pic.phase = int(i);
+            pic.caption = "Фаза " + std::to_string(ph.phaseNo) + ": " + seconds(ph.tMain) + " (Т мин " + seconds(ph.tMin) + ")";
+            for (int d : ph.going) pic.going.push_back(r.directionNames[d]);
+            pictures.push_back(std::move(pic));
         }
-        r.calendarRows = std::max(r.calendarRows, int(r.calendar[d].size()));
+        r.phasePictures.push_back(std::move(pictures));
     }
 
-    PageFlow flow(r);
-    Block title{BlockKind::Title};
-    title.heading = true;
-    title.height = page.headingHeight + page.fieldHeight * r.fields.size();
-    flow.place(title);
+    auto field = [&](const char* name, const std::string& value) { r.fields.emplace_back(name, value); };
+    field(kObjectNameLabel, o.name);
+    field(kObjectAddressLabel, o.address);
+    field(kObjectOwnerLabel, o.owner);
+    field(kObjectDesignerLabel, o.designer);
+    field(kObjectModelLabel, o.model);
+    field(kObjectSerialLabel, o.serial);
+    field(kObjectRevisionLabel, o.revision + (o.revisionDate.empty() ? "" : " от " + o.revisionDate));
+    field("Проект", in.info.projectName.empty() ? "без имени" : in.info.projectName);
+    field("Дата", in.info.date);
+    field("Кол.каналов в ДК", std::to_string(c.ChannelCount));
+    field("ТВП1 Задержка сек.", c.Tvp1Delay);
+    field("ТВП2 Задержка сек.", c.Tvp2Delay);
+    field("Направлений", std::to_string(r.directions.size()));
+    field("Программ", std::to_string(used));
+    if (!o.notes.empty()) field(kObjectNotesLabel, o.notes);
+    if (!in.info.version.empty()) field("Версия программы", in.info.version);
+    r.signatures = {{kObjectPreparedLabel, o.prepared}, {kObjectCheckedLabel, o.checked}, {kObjectApprovedLabel, o.approved}};
+    r.footer = std::string(kObjectNameLabel) + ": " + r.objectName + " · " + kObjectRevisionLabel + " " +
+               (o.revision.empty() ? "—" : o.revision) + (o.revisionDate.empty() ? "" : " от " + o.revisionDate);
 
-    // Directions: the table continues on the next page with its header again.
-    const double rowH = page.tableRowHeight;
-    int row = 0;
-    const int rows = int(r.directions.size());
-    bool firstPart = true;
-    do {
-        const double fixed = (firstPart ? page.headingHeight : 0) + page.tableHeaderHeight;
-        int fit = int((flow.room() - fixed) / rowH);
-        if (fit < std::min(3, rows - row) && !flow.pageEmpty()) {
-            flow.newPage();
-            fit = int((flow.room() - fixed) / rowH);
-        }
-        fit = std::max(1, std::min(fit, rows - row));
-        if (rows == 0) fit = 0;
-        Block b{BlockKind::Directions};
-        b.first = row;
-        b.last = row + fit;
-        b.heading = firstPart;
-        b.height = fixed + std::max(1, fit) * rowH;  // an empty table says so in one row
-        flow.place(b);
-        row += fit;
-        firstPart = false;
-    } while (row < rows);
-
-    // Each diagram stays whole when it fits a page; a longer one fills pages band by band.
-    for (int i = 0; i < int(r.diagrams.size()); ++i) {
-        const DiagramLayout& d = r.diagrams[i];
-        const int bands = int(d.bands.size());
-        const double whole = partHeight(d, 0, bands, true, true);
-        if (whole > flow.room() && whole <= flow.fullRoom() && !flow.pageEmpty()) flow.newPage();
-        int band = 0;
-        while (band < bands) {
-            int last = band;
-            while (last < bands) {
-                const bool legend = last + 1 == bands;
-                if (partHeight(d, band, last + 1, band == 0, legend) > flow.room()) break;
-                ++last;
-            }
-            if (last == band) {
-                if (flow.pageEmpty()) {
-                    last = band + 1;  // a band taller than a page is clipped rather than lost
-                } else {
-                    flow.newPage();
-                    continue;
-                }
-            }
-            Block b{BlockKind::Program};
-            b.diagram = i;
-            b.first = band;
-            b.last = last;
-            b.heading = band == 0;
-            b.legend = last == bands;
-            b.height = partHeight(d, band, last, b.heading, b.legend);
-            flow.place(b);
-            band = last;
-        }
-    }
-
-    Block cal{BlockKind::Calendar};
-    cal.heading = true;
-    cal.height = page.headingHeight + page.tableHeaderHeight + std::max(1, r.calendarRows) * rowH;
-    if (cal.height > flow.room() && !flow.pageEmpty()) flow.newPage();
-    flow.place(cal);
-
-    // Last, the safety part: the conflict matrix (rows continue on the next
-    // page under the column numbers again), then the rules and the findings,
-    // line by line.
-    {
-        const SafetySection& s = r.safety;
-        const int mrows = s.defined ? int(s.cells.size()) : 0;
-        const double header = s.defined ? s.cell + 4 : 0;
-        int at = 0;
-        bool first = true;
-        do {
-            const double fixed = (first ? page.headingHeight : 0) + header;
-            const double rowH = s.defined ? s.cell : page.tableRowHeight;
-            int fit = int((flow.room() - fixed) / rowH);
-            if (fit < std::min(3, std::max(1, mrows - at)) && !flow.pageEmpty()) {
-                flow.newPage();
-                fit = int((flow.room() - fixed) / rowH);
-            }
-            fit = std::max(1, std::min(fit, mrows - at));
-            Block b{BlockKind::SafetyMatrix};
-            b.first = at;
-            b.last = mrows ? at + fit : 0;
-            b.heading = first;
-            b.height = fixed + std::max(1, b.last - b.first) * rowH;
-            flow.place(b);
-            at += mrows ? fit : 1;
-            first = false;
-        } while (at < mrows);
-        const int lines = int(s.lines.size());
-        int line = 0;
-        while (line < lines) {
-            int fit = int(flow.room() / s.lineHeight);
-            if (fit < std::min(3, lines - line) && !flow.pageEmpty()) {
-                flow.newPage();
-                fit = int(flow.room() / s.lineHeight);
-            }
-            fit = std::max(1, std::min(fit, lines - line));
-            Block b{BlockKind::SafetyText};
-            b.first = line;
-            b.last = line + fit;
-            b.height = fit * s.lineHeight;
-            flow.place(b);
-            line += fit;
-        }
-    }
+    r.sections = reportSections(r, in);
+    paginate(r);
     return r;
 }
 
-}  // namespace livra::diagram
+}  // namespace livra::report
