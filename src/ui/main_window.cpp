@@ -19,6 +19,7 @@
 #include "ui/directions/directions_tab.h"
 #include "ui/editors/editors.h"
 #include "ui/link/link_tab.h"
+#include "ui/passport/passport_commands.h"
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
@@ -114,7 +115,9 @@ void MainWindow::buildMenus() {
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
+    add(tools, "Паспорт объекта…", MenuPassport);
     add(tools, "Отчёт (PDF)…", MenuReport);
+    add(tools, "Таблицы в CSV…", MenuReportCsv);
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
@@ -146,6 +149,10 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(LinkCommand::Service); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuReportCsv: saveReportCsv(c_, *dialogs_); break;
+    case MenuPassport:
+        if (editPassport(this, c_)) recordEdits();
+        break;
     case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
     case MenuSumoImport:
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {

@@ -1,6 +1,7 @@
 #include "ui/tacts/programs_tab.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -37,6 +38,9 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
         c_.CurrentProgram = uint8_t(index);
         redraw();
     });
+    // The program's name from the object's passport, under its number.
+    programName_ = placeLabel("", this, 870, 47, 100);
+    programName_->setObjectName("programName");
 
     placeLabel("Копия из пр.№", this, 870, 355, 90);
     copyProgram_ = new QComboBox(this);
@@ -48,6 +52,10 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
 }
 
 void ProgramsTab::redraw() {
+    const std::string& name = c_.Safety.object.programNames[c_.CurrentProgram % ProgramCount];
+    programName_->setText(QString::fromStdString(name));
+    programName_->setToolTip(QString::fromStdString(name));
+    programBox_->setToolTip(QString::fromStdString(namedProgramTitle(c_.Safety.object, c_.CurrentProgram)));
     const int t = tactScroll_->value();
     const int d = directionScroll_->value();
     drawTactGrid(image_, c_, t, d);
