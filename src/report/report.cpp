@@ -164,14 +164,13 @@ Section programTableSection(const Configuration& c, const Report& r, const Progr
     return s;
 }
 
-Section diagramSection(const Configuration& c, int diagram, int program) {
+Section diagramSection(const Report& r, int diagram, int program) {
     Section s;
     s.kind = SectionKind::Diagram;
     s.program = program;
     s.diagram = diagram;
-    s.landscape = true;
+    s.landscape = r.diagramLandscape[diagram] != 0;
     s.newPage = true;
-    (void)c;
     return s;
 }
 
@@ -345,7 +344,7 @@ std::vector<Section> reportSections(Report& r, const ReportInput& in) {
         else if (!r.plan) phases.lead.push_back({kReportNoPlanText});
         out.push_back(std::move(phases));
         out.push_back(programTableSection(c, r, sh));
-        out.push_back(diagramSection(c, i, sh.program));
+        out.push_back(diagramSection(r, i, sh.program));
     }
     Section cal = calendarSection(c);
     cal.newPage = true;
@@ -393,9 +392,14 @@ Report planReport(const ReportInput& in) {
         auto t = diagram::buildTimeline(c, p, nullptr);
         if (!t) continue;
         r.sheets.push_back(programSheet(c, *t));
-        diagram::DiagramLayout d =
-            diagram::layoutDiagram(*t, diagram::fitRowsToPage(dg, int(t->rows.size()), landscape.contentBottom() - landscape.top));
-        r.diagrams.push_back(std::move(d));
+        // Landscape, unless the directions only fit a portrait page (as the
+        // diagram's own PDF decides).
+        const int rows = int(t->rows.size());
+        diagram::Geometry g = diagram::fitRowsToPage(dg, rows, landscape.contentBottom() - landscape.top);
+        const bool wide = g.rowHeight >= 12;
+        if (!wide) g = diagram::fitRowsToPage(diagram::reportDiagramGeometry(r.page), rows, r.page.contentBottom() - r.page.top);
+        r.diagrams.push_back(diagram::layoutDiagram(*t, g));
+        r.diagramLandscape.push_back(wide);
     }
     for (const ProgramSheet& sh : r.sheets) {
         std::vector<PhasePicture> pictures;

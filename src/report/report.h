@@ -158,6 +158,7 @@ struct Report {
     std::vector<ProgramSheet> sheets;          // every non-empty user program
     std::vector<std::vector<PhasePicture>> phasePictures;  // per sheet
     std::vector<diagram::DiagramLayout> diagrams;
+    std::vector<char> diagramLandscape;  // per diagram: on landscape pages (false: too many rows for them)
     // The plan, when the project has one with heads.
     std::optional<Plan> plan;
     std::optional<RgbaImage> planPicture;

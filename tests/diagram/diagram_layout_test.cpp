@@ -214,7 +214,7 @@ TEST(DiagramLayout, AFullProgramWrapsIntoReadableBands) {
     EXPECT_EQ(next, int(d.bands.size()));
 }
 
-TEST(ReportLayout, ThirteenProgramsOnSixPages) {
+TEST(ReportLayout, ThirteenShortProgramsStayWholeOnLandscapePages) {
     auto c = test::newConfiguration();
     for (int d = 0; d < 4; ++d) addDirection(*c, d, DirVehicle);
     for (int d = 4; d < 8; ++d) addDirection(*c, d, DirPedestrian);

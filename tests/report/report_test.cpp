@@ -141,7 +141,7 @@ void expectSoundPages(const Report& r) {
                 nextRow[b.section] = b.last;
             }
             if (b.kind == BlockKind::Diagram) {
-                EXPECT_TRUE(page.landscape);
+                EXPECT_EQ(page.landscape, r.diagramLandscape[s.diagram] != 0);
                 EXPECT_EQ(b.first, nextBand[b.section]);
                 nextBand[b.section] = b.last;
             }
@@ -158,6 +158,9 @@ TEST(ReportPages, TheFullestProjectAndAnEmptyOneAreCutSoundly) {
     auto full = test::fullConfiguration();
     const Report big = planReport(*full, {"full.ptm", "09.12.2026"});
     EXPECT_EQ(big.sheets.size(), 13u) << "user programs only; 1..3 stand in one line each";
+    // 63 rows fit no landscape page: the diagrams go portrait.
+    ASSERT_EQ(big.diagramLandscape.size(), 13u);
+    EXPECT_FALSE(big.diagramLandscape[0]);
     expectSoundPages(big);
 
     // No plan, no object data, no program: still a title page with empty
