@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # dist/livra-<version>-windows-x64.zip: one folder a user unpacks and runs.
-# Cross-builds the two programs (scripts/windows.sh's build folder), then
-# gathers what they need on a Windows without Qt or the compiler: the DLLs
-# they import, found by reading the import tables of the programs and of
-# every DLL and plugin taken along (not by a list), Qt's platform, image and
-# icon plugins, Qt's Russian translations, the fonts we draw with, the plan
-# pictures, the sample project, the user guide and a README.txt in Russian.
-# Binaries are stripped.
+# Cross-builds the three programs (scripts/windows.sh's build folder), then
+# stages in dist/livra-<version>-windows-x64/ (kept: the installer of
+# scripts/package-windows-installer.sh is made from it) what they need on a
+# Windows without Qt or the compiler: the DLLs they import, found by reading
+# the import tables of the programs and of every DLL and plugin taken along
+# (not by a list), Qt's platform, image and icon plugins, Qt's Russian
+# translations, the fonts we draw with, the plan pictures, the sample
+# project, the user guide and a README.txt in Russian. Binaries are stripped.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
@@ -20,23 +21,24 @@ install_missing_packages "${PACKAGES[@]}"
 # shellcheck source=windows-env.sh
 source "$ROOT/scripts/windows-env.sh"
 
-QT="$(windows_build "$WINDOWS_DIR" livra livra-configurator)"
+QT="$(windows_build "$WINDOWS_DIR" livra livra-configurator livra-emulator)"
 
-# The version the programs show (the build's generated header); without one,
-# the project's with git's description of this commit when it is not the
-# release tag itself.
-version="$(sed -nE 's/^#define LIVRA_VERSION "(.*)"$/\1/p' "$WINDOWS_DIR/generated/livra_version.h" 2>/dev/null || true)"
-[ -n "$version" ] || version="$(sed -nE 's/^project\(livra[^)]*VERSION ([0-9][0-9.]*).*/\1/p' "$ROOT/CMakeLists.txt" | head -n 1)"
-if [ ! -f "$WINDOWS_DIR/generated/livra_version.h" ] \
-   && described="$(git -C "$ROOT" describe --tags --always --dirty 2>/dev/null)"; then
-  [ "$described" = "v$version" ] || [ "$described" = "$version" ] || version="$version-$described"
-fi
+# The version the build computed (its generated header, which the programs'
+# --version, their resources and the installer's script carry too).
+version="$(sed -nE 's/^#define LIVRA_VERSION "(.*)"$/\1/p' "$WINDOWS_DIR/generated/livra_version.h")"
+[ -n "$version" ] || { echo "package-windows: no version in $WINDOWS_DIR/generated/livra_version.h" >&2; exit 1; }
 name="livra-$version-windows-x64"
 stage="$DIST/$name"
 rm -rf "$stage" "$DIST/$name.zip"
 mkdir -p "$stage"
 
-cp "$WINDOWS_DIR/src/livra.exe" "$WINDOWS_DIR/src/livra-configurator.exe" "$stage/"
+cp "$WINDOWS_DIR/src/livra.exe" "$WINDOWS_DIR/src/livra-configurator.exe" "$WINDOWS_DIR/src/livra-emulator.exe" "$stage/"
+# Each program carries the icon and this build's version (packaging/windows/livra.rc).
+for exe in "$stage"/*.exe; do
+  resources="$(x86_64-w64-mingw32-windres -J coff -i "$exe" -O rc 2>/dev/null || true)"
+  grep -q 'RT_GROUP_ICON' <<< "$resources" && grep -qF "VALUE \"FileVersion\", \"$version\"" <<< "$resources" \
+    || { echo "package-windows: $(basename "$exe") lacks the icon or the version $version" >&2; exit 1; }
+done
 for plugin in platforms/qwindows.dll platforms/qoffscreen.dll imageformats/qsvg.dll imageformats/qico.dll \
               iconengines/qsvgicon.dll; do
   mkdir -p "$stage/$(dirname "$plugin")"

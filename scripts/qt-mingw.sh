@@ -4,7 +4,8 @@
 #   1. $LIVRA_QT_MINGW when set;
 #   2. /opt/qt6-mingw when present;
 #   3. the prebuilt archive in $QT_MINGW_SHARED (default: shared/qt6-mingw
-#      beside the clone), unpacked into /opt (its CMake files name that path);
+#      beside the clone, or beside the main checkout of a git worktree),
+#      unpacked into /opt (its CMake files name that path);
 #   4. else built from the sources with scripts/qt-mingw/build.sh (about
 #      40 minutes on 2 cores), the module sources taken from $QT_MINGW_SHARED
 #      when it has them, else from Debian.
@@ -12,6 +13,11 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SHARED="${QT_MINGW_SHARED:-$ROOT/../shared/qt6-mingw}"
+# A git worktree elsewhere: shared/ beside the main checkout.
+if [ -z "${QT_MINGW_SHARED:-}" ] && [ ! -d "$SHARED" ] \
+   && common="$(git -C "$ROOT" rev-parse --path-format=absolute --git-common-dir 2>/dev/null)"; then
+  SHARED="$(dirname "$common")/../shared/qt6-mingw"
+fi
 ARCHIVE="qt6-mingw-6.4.2-x86_64.tar.xz"
 PREFIX=/opt/qt6-mingw
 

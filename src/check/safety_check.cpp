@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "check/finding_collector.h"
+#include "model/calendar_choice.h"
 #include "model/texts.h"
 
 namespace livra {
@@ -12,7 +13,7 @@ namespace {
 
 using Aspect = SafetyAspect;
 
-bool isGo(Aspect a) { return a == Aspect::Green || a == Aspect::FlashingGreen; }
+bool isGo(Aspect a) { return isGoAspect(a); }
 
 // What the sequence rules ask of a direction, by its kind.
 enum class Role : uint8_t { None, Vehicle, Pedestrian, Tram, ExtraGreen };
@@ -371,20 +372,6 @@ std::vector<Calls> callPatterns(bool input1, bool input2) {
 
 int pathOf(Calls k) { return (k.call1 ? PathCall1 : 0) | (k.call2 ? PathCall2 : 0); }
 
-bool entryIgnored(const CalendarEntry& e) { return e.minute >= 125 || e.hour >= 125 || e.program >= 125; }
-
-// The calendar's choice at a minute of the week, by the simulator's rule.
-int programAt(const Configuration& c, int now) {
-    int chosen = -1, last = 0;
-    for (int d = 0; d < DayCount; ++d)
-        for (const CalendarEntry& e : c.Calendar[d]) {
-            if (entryIgnored(e)) continue;
-            last = e.program;
-            if ((d + 1) * 1440 + e.hour * 60 + e.minute <= now) chosen = e.program;
-        }
-    return chosen != -1 ? chosen : last;
-}
-
 std::string directionText(const SafetyFinding& f) {
     return "напр. " + std::to_string(f.direction + 1);
 }
@@ -419,51 +406,19 @@ std::string conditionText(const SafetyFinding& f) {
 
 }  // namespace
 
-SafetyAspect safetyAspect(const Configuration& c, const TactSignalRow& row, int d) {
-    const uint8_t kind = c.DirectionKind[d];
-    const uint8_t sig = row[d];
-    switch (kind) {
-        case DirVehicle:
-        case DirPedestrian:
-            switch (sig) {
-                case SignalRed: return Aspect::Red;
-                case SignalYellow: return Aspect::Yellow;
-                case SignalRedYellow: return Aspect::RedYellow;
-                case SignalGreen: return Aspect::Green;
-                case SignalFlashingGreen: return Aspect::FlashingGreen;
-                default: return Aspect::Other;
-            }
-        case DirExtraGreen:
-            return sig == SignalGreen ? Aspect::Green : sig == SignalFlashingGreen ? Aspect::FlashingGreen : Aspect::Other;
-        case DirTram1:
-        case DirTram2:
-        case DirTram3: {
-            // The head goes dark when any of its rows is off.
-            const int base = d - (kind - DirTram1);
-            for (int k = base; k < base + 3 && k < DirectionCount; ++k)
-                if (k >= 0 && row[k] == SignalOff) return Aspect::Other;
-            return sig == SignalGreen           ? Aspect::Green
-                   : sig == SignalFlashingGreen ? Aspect::FlashingGreen
-                   : sig == SignalRed           ? Aspect::Red
-                                                : Aspect::Other;
-        }
-        default: return Aspect::Other;
-    }
-}
-
 std::vector<std::pair<int, int>> calendarSwitches(const Configuration& c) {
     std::vector<int> times{1440};
     for (int d = 0; d < DayCount; ++d)
         for (const CalendarEntry& e : c.Calendar[d]) {
-            if (entryIgnored(e)) continue;
-            const int t = (d + 1) * 1440 + e.hour * 60 + e.minute;
+            if (isCalendarEntryIgnored(e)) continue;
+            const int t = calendarEntryMinute(d, e);
             if (t >= 1440 && t <= 8 * 1440 - 1) times.push_back(t);
         }
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
     std::vector<int> programs;
     for (int t : times) {
-        const int p = programAt(c, t) - 1;
+        const int p = calendarProgramAt(c, t) - 1;
         if (programs.empty() || programs.back() != p) programs.push_back(p);
     }
     while (programs.size() > 1 && programs.front() == programs.back()) programs.pop_back();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/configuration.h"
+#include "model/go_signal.h"
 #include "model/safety_data.h"
 
 namespace livra {
@@ -74,12 +75,6 @@ struct SafetyReport {
 };
 
 SafetyReport checkSafety(const Configuration& c, const SafetyData& s);
-
-// The signal a direction shows as far as the rules are concerned. A tram row
-// counts by its own lamp (dark when any of its three rows is off); an extra
-// section counts only when it is the green one.
-enum class SafetyAspect : uint8_t { Other, Red, Yellow, RedYellow, Green, FlashingGreen };
-SafetyAspect safetyAspect(const Configuration& c, const TactSignalRow& row, int direction);
 
 // The calendar's switches between two different programs (0-based, old → new)
 // as the week runs, each once, the week's wrap included.

@@ -31,5 +31,6 @@ const std::vector<Command>& diagramCommands();  // diagram, report
 const std::vector<Command>& safetyCommands();   // safety
 const std::vector<Command>& sumoCommands();     // sumo-export, sumo-import
 const std::vector<Command>& passportCommands(); // passport
+const std::vector<Command>& designCommands();   // design
 
 }  // namespace livra::cli

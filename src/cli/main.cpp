@@ -14,7 +14,8 @@ namespace {
 std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
     for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands(),
-                        &diagramCommands(), &safetyCommands(), &sumoCommands(), &passportCommands()})
+                        &diagramCommands(), &safetyCommands(), &sumoCommands(), &designCommands(),
+                        &passportCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }

@@ -153,7 +153,13 @@ public:
     bool integer(const json& j, const std::string& path, int64_t lo, int64_t hi, int64_t& out) {
         if (!j.is_number_integer())
             return fail(path, "expected a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
-        if (j.is_number_unsigned() ? j.get<uint64_t>() > uint64_t(hi) : (j.get<int64_t>() < lo || j.get<int64_t>() > hi))
+        // The library keeps every number from 0 up as unsigned: both bounds
+        // are checked on that side too (a 0 for a 1-based number indexed -1).
+        const bool inRange = j.is_number_unsigned()
+                                 ? (lo <= 0 || j.get<uint64_t>() >= uint64_t(lo)) && hi >= 0 &&
+                                       j.get<uint64_t>() <= uint64_t(hi)
+                                 : j.get<int64_t>() >= lo && j.get<int64_t>() <= hi;
+        if (!inRange)
             return fail(path, j.dump() + " is out of range " + std::to_string(lo) + ".." + std::to_string(hi));
         out = j.get<int64_t>();
         return true;

@@ -21,19 +21,6 @@ std::vector<int> matrixDirections(const Configuration& c) {
     return out;
 }
 
-bool isGoSignal(uint8_t kind, uint8_t signal) {
-    if (signal != SignalGreen && signal != SignalFlashingGreen) return false;
-    switch (kind) {
-    case DirVehicle:
-    case DirPedestrian:
-    case DirExtraGreen:
-    case DirTram1:
-    case DirTram2:
-    case DirTram3: return true;
-    default: return false;
-    }
-}
-
 bool isConflict(const SafetyData& s, int a, int b) { return pairInside(a, b) && s.conflict[a][b]; }
 bool isProposed(const SafetyData& s, int a, int b) { return pairInside(a, b) && s.proposed[a][b]; }
 
@@ -86,8 +73,7 @@ int proposeConflicts(SafetyData& s, const Configuration& c) {
             if (c.TactTable[p][t].kind == TactEmpty) break;  // the cycle ends there
             std::bitset<DirectionCount> go;
             for (int d : dirs) {
-                const SafetyAspect a = safetyAspect(c, c.TactSignals[p][t], d);
-                go[d] = a == SafetyAspect::Green || a == SafetyAspect::FlashingGreen;
+                go[d] = goesOn(c, c.TactSignals[p][t], d);
             }
             everGo |= go;
             for (int d : dirs)

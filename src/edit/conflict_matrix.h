@@ -11,6 +11,7 @@
 
 #include "check/safety_check.h"
 #include "model/configuration.h"
+#include "model/go_signal.h"
 #include "model/safety_data.h"
 
 namespace livra {
@@ -19,10 +20,6 @@ namespace livra {
 // (vehicle, pedestrian, extra sections, each tram row), not call inputs.
 bool isMatrixKind(uint8_t kind);
 std::vector<int> matrixDirections(const Configuration& c);
-
-// A go signal (green or flashing green) for a direction of this kind; extra
-// red and yellow sections and call inputs never show go.
-bool isGoSignal(uint8_t kind, uint8_t signal);
 
 bool isConflict(const SafetyData& s, int a, int b);
 bool isProposed(const SafetyData& s, int a, int b);

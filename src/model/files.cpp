@@ -184,28 +184,34 @@ bool folderWritable(const std::filesystem::path& dir) {
 }
 }  // namespace
 
-std::filesystem::path workingFolder() {
+std::filesystem::path workingFolderFor(const std::filesystem::path& program, const std::filesystem::path& user,
+                                       bool installed) {
     std::error_code ec;
+    if (!installed && folderWritable(program)) return program;
+    std::filesystem::create_directories(user, ec);
+    // Pictures the user deleted from the folder stay deleted: only a new
+    // folder is given them.
+    const auto shem = user / "shem";
+    if (std::filesystem::exists(shem, ec)) return user;
+    for (const auto& shipped : {program / "shem", program.parent_path() / "share" / "livra" / "shem"}) {
+        if (!std::filesystem::is_directory(shipped, ec)) continue;
+        if (!std::filesystem::create_directories(shem, ec)) break;
+        for (const auto& entry : std::filesystem::directory_iterator(shipped, ec))
+            if (entry.is_regular_file(ec)) std::filesystem::copy_file(entry.path(), shem / entry.path().filename(), ec);
+        break;
+    }
+    return user;
+}
+
+std::filesystem::path workingFolder() {
     if (const char* env = std::getenv("LIVRA_WORKDIR"); env && *env) {
         auto dir = pathFromUtf8(env);
+        std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         return dir;
     }
     const auto program = platform::programDirectory();
-    if (folderWritable(program)) return program;
-    auto dir = platform::userDataDirectory();
-    std::filesystem::create_directories(dir, ec);
-    // An installed program keeps its sample's plan pictures in
-    // ../share/livra/shem; a new per-user folder starts with them, so that
-    // the sample project shows its plan.
-    const auto shem = dir / "shem";
-    const auto shared = program.parent_path() / "share" / "livra" / "shem";
-    if (!std::filesystem::exists(shem, ec) && std::filesystem::is_directory(shared, ec) &&
-        std::filesystem::create_directories(shem, ec)) {
-        for (const auto& entry : std::filesystem::directory_iterator(shared, ec))
-            if (entry.is_regular_file(ec)) std::filesystem::copy_file(entry.path(), shem / entry.path().filename(), ec);
-    }
-    return dir;
+    return workingFolderFor(program, platform::userDataDirectory(), platform::insideInstalledProgramsFolder(program));
 }
 
 }  // namespace livra

@@ -74,8 +74,14 @@ std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string pathToUtf8(const std::filesystem::path& path);
 
 // The working folder: $LIVRA_WORKDIR when set, else the program's folder when
-// writable, else a per-user data folder (created). Plan file, plan pictures
-// and image part files live here.
+// writable and not an installed one (platform::insideInstalledProgramsFolder),
+// else a per-user data folder (created). Plan file, plan pictures and image
+// part files live here.
 std::filesystem::path workingFolder();
+// The same choice for a given program folder, user folder and install state:
+// a per-user folder made here starts with the plan pictures the program came
+// with (shem/ beside it, or ../share/livra/shem of a Linux installation).
+std::filesystem::path workingFolderFor(const std::filesystem::path& program, const std::filesystem::path& user,
+                                       bool installed);
 
 }  // namespace livra

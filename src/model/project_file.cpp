@@ -178,6 +178,11 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
     if (!c.ProgramDir.empty()) {
         if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
     }
+    return saveProjectWithPlan(c, path, plan, fs);
+}
+
+ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
+                                  FileSystem& fs) {
     if (c.Safety.defined || !c.Safety.object.empty()) {
         // The project and its safety data go together or not at all.
         const Bytes project = serializeProject(c, plan);

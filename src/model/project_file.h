@@ -54,6 +54,9 @@ std::filesystem::path planFilePath(const Configuration& c);
 // success sets ProjectFileName and clears Modified; on failure the old file
 // and the configuration are unchanged.
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs = realFileSystem());
+// The same with the plan bytes given (the command line keeps those it read).
+ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
+                                  FileSystem& fs = realFileSystem());
 
 // Reads the whole file into a fresh configuration, writes its plan bytes to
 // ProgramDir/imit.snt (atomically) and only then replaces c's tables. The

@@ -29,6 +29,10 @@ SafetyLoadResult damaged(const std::string& why) {
 
 int integerIn(const json& v, int lo, int hi, const char* what) {
     if (!v.is_number_integer()) throw Damage{std::string(what) + " — не целое число"};
+    // Above the signed range the number would wrap round to a negative one.
+    if (v.is_number_unsigned() && v.get<unsigned long long>() > unsigned(hi))
+        throw Damage{std::string(what) + " — число " + std::to_string(v.get<unsigned long long>()) + " вне " +
+                     std::to_string(lo) + ".." + std::to_string(hi)};
     const long long x = v.get<long long>();
     if (x < lo || x > hi)
         throw Damage{std::string(what) + " — число " + std::to_string(x) + " вне " + std::to_string(lo) + ".." +

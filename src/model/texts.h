@@ -32,6 +32,28 @@ inline constexpr const char* kMinTimeTooLong = "Т мин. не может пр�
 inline constexpr const char* kMinTimeZero = "Т мин. не может быть 0 сек\n";
 inline constexpr const char* kMinAboveMain = "Т мин. не может быть больше Т осн\n";
 
+// The program designed from its phases: why a design is refused, and how a
+// change is explained. Phases are "Ф1", "Ф2", …, a call phase "ТВП1".
+inline constexpr const char* kDesignNoMatrixText =
+    "Матрица конфликтов не задана: задайте её, чтобы строить программу по фазам";
+inline constexpr const char* kDesignNoPhasesText = "Задайте хотя бы одну фазу";
+inline constexpr const char* kDesignTooManyPhasesText = "Фаз не может быть больше ";
+inline constexpr const char* kDesignNoDirectionText = " — такого направления нет";
+inline constexpr const char* kDesignNotHeadText = " не может быть на разрешающем сигнале";
+inline constexpr const char* kDesignConflictText = " конфликтуют — уберите одно из них из фазы";
+inline constexpr const char* kDesignNoIntergreenText = " не задано промежуточное время — задайте его в матрице конфликтов";
+inline constexpr const char* kDesignTimeRangeText = " должно быть от 1 до 255 с";
+inline constexpr const char* kDesignMinAboveMainText = ": Т мин больше Т осн";
+inline constexpr const char* kDesignMinGreenText = " меньше наименьшего зелёного ";
+inline constexpr const char* kDesignNoCallInputText = " — в направлениях нет вызывного входа ";
+inline constexpr const char* kDesignCallPlaceText = " — после фазы ";
+inline constexpr const char* kDesignSameNextText = " те же направления — поставьте вызов после фазы ";
+inline constexpr const char* kDesignTooLongText = "Программа не помещается в 321 такт: сократите число фаз";
+inline constexpr const char* kDesignNoChangeText = "без промтактов";
+inline constexpr const char* kDesignDecidesText = "решает ";
+inline constexpr const char* kDesignNotUserProgramText = "Программу по фазам можно построить только в программе 4..16";
+inline constexpr const char* kDesignEmptyProgramText = "В программе нет тактов \"Фаза\"";
+
 // The validator's verdict, and its gates (shown under kWarningTitle).
 inline constexpr const char* kNoErrorsText = "Ошибок не обнаружено";
 inline constexpr const char* kSimulationRefusedText =
@@ -85,7 +107,7 @@ inline constexpr const char* kReportNoPairsText = "конфликтующих п
 inline constexpr const char* kReportDecidingMark = "► ";
 inline constexpr const char* kReportTooShortMark = " (меньше требуемого)";
 inline constexpr const char* kReportDecidingNote =
-    "► — решающая пара смены: наименьший запас между обеспеченным и требуемым промежуточным временем.";
+    "► — решающая пара смены: та, по которой строится промтакт (если его решает не пара — с наименьшим запасом).";
 inline constexpr const char* kReportGoingText = "Идут: ";
 inline constexpr const char* kReportNobodyGoesText = "Идут: никто";
 inline constexpr const char* kReportCalendarTitle = "График режима работы (недельный календарь)";

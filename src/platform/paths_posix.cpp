@@ -21,6 +21,15 @@ std::filesystem::path userDataDirectory() {
     return std::filesystem::temp_directory_path() / "livra";
 }
 
+bool insideInstalledProgramsFolder(const std::filesystem::path& dir) {
+    const auto normal = dir.lexically_normal();
+    for (const char* root : {"/usr", "/opt"}) {
+        const auto rel = normal.lexically_relative(root);
+        if (!rel.empty() && *rel.begin() != "..") return true;
+    }
+    return false;
+}
+
 ScratchBuffer::ScratchBuffer(std::size_t size) {
     constexpr std::size_t hugePage = std::size_t(2) << 20;
     mapped_ = (size + hugePage - 1) & ~(hugePage - 1);

@@ -23,6 +23,23 @@ std::filesystem::path userDataDirectory() {
     return std::filesystem::temp_directory_path() / L"Livra";
 }
 
+bool insideInstalledProgramsFolder(const std::filesystem::path& dir) {
+    // Both program folders of a 64-bit system, as the system names them for
+    // this process (a 64-bit one: %ProgramFiles% is the 64-bit folder).
+    const std::wstring path = dir.lexically_normal().make_preferred().wstring();
+    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
+        const wchar_t* value = _wgetenv(name);
+        if (!value || !*value) continue;
+        std::wstring root = std::filesystem::path(value).lexically_normal().make_preferred().wstring();
+        while (!root.empty() && root.back() == L'\\') root.pop_back();
+        if (root.empty() || path.size() <= root.size() || path[root.size()] != L'\\') continue;
+        // Names are compared as the file system does: case does not count.
+        if (CompareStringOrdinal(path.c_str(), int(root.size()), root.c_str(), int(root.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
 ScratchBuffer::ScratchBuffer(std::size_t size) : data_(new (std::nothrow) uint8_t[size]), mapped_(size) {}
 
 ScratchBuffer::~ScratchBuffer() { delete[] data_; }

@@ -14,6 +14,11 @@ namespace livra::platform {
 std::filesystem::path programDirectory();
 // Per-user folder for the program's working files (may not exist yet).
 std::filesystem::path userDataDirectory();
+// Whether `dir` lies in the system's folder for installed programs (Program
+// Files on Windows; /usr or /opt elsewhere). A program there writes none of
+// its working files beside itself, even when it could (run as administrator):
+// the uninstaller removes that folder, and other users share it.
+bool insideInstalledProgramsFolder(const std::filesystem::path& dir);
 // Flushes a written file to the disk before it is renamed over the old one.
 bool syncFile(std::FILE* file);
 // Puts `from` in the place of `to` in one step, replacing an existing file;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "design/phase_design.h"
 #include "edit/conflict_matrix.h"
 
 namespace livra::report {
@@ -86,6 +87,29 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
             if (best < 0 || p.provided - p.required < ch.pairs[best].provided - ch.pairs[best].required) best = i;
         }
         if (best >= 0) ch.pairs[best].deciding = true;
+    }
+    // The phase design names the pair (or rule) that sets each change; where
+    // it names a pair of the table, that pair is the deciding one.
+    if (c.Safety.defined && !s.changes.empty()) {
+        const auto phases = readPhases(c, t.program);
+        const auto built = phases.ok() ? buildProgram(c, *phases.value) : DesignResult<BuiltProgram>{};
+        if (built.ok()) {
+            for (std::size_t j = 0; j < s.changes.size(); ++j) {
+                ChangeSheet& ch = s.changes[j];
+                const std::string from = phaseName(int(j)), to = phaseName(int((j + 1) % s.changes.size()));
+                for (const DesignChange& d : built.value->changes) {
+                    if (d.call != 0 || d.from != from || d.to != to) continue;
+                    ch.decidedBy = d.text;
+                    if (d.reason != ChangeReason::Intergreen) break;
+                    for (PairSheet& p : ch.pairs)
+                        if (p.from == d.leaving && p.to == d.entering) {
+                            for (PairSheet& q : ch.pairs) q.deciding = false;
+                            p.deciding = true;
+                        }
+                    break;
+                }
+            }
+        }
     }
 
     // Call groups: runs of ТВП1 or ТВП2 tacts.

@@ -35,6 +35,9 @@ struct ChangeSheet {
     std::vector<int> tacts;          // 0-based
     int seconds = 0;                 // Т осн of those tacts, calls served
     std::vector<PairSheet> pairs;
+    // What decides the change as the phase design builds it ("Ф1→Ф2: 9 с,
+    // решает 1→4: 6 с"); empty when the design cannot read the program.
+    std::string decidedBy;
 };
 
 struct CallSheet {

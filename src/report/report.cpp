@@ -143,7 +143,7 @@ Section programTableSection(const Configuration& c, const Report& r, const Progr
         int mins = 0;
         for (int k : ch.tacts) mins += tacts[k].tMin;
         add({"Промтакт " + std::to_string(ch.fromPhase) + "→" + std::to_string(ch.toPhase), span, std::to_string(mins),
-             std::to_string(ch.seconds), ch.pairs.empty() ? kReportNoPairsText : "", "", ""},
+             std::to_string(ch.seconds), ch.pairs.empty() ? kReportNoPairsText : ch.decidedBy, "", ""},
             false);
         for (const PairSheet& p : ch.pairs) {
             std::string pair = named(r, p.from) + " → " + named(r, p.to);

@@ -15,8 +15,7 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
     }
     std::array<bool, DirectionCount> go{};
     for (int d = 0; d < DirectionCount; ++d) {
-        const SafetyAspect a = safetyAspect(c, shown, d);
-        go[d] = isMatrixKind(c.DirectionKind[d]) && (a == SafetyAspect::Green || a == SafetyAspect::FlashingGreen);
+        go[d] = isMatrixKind(c.DirectionKind[d]) && goesOn(c, shown, d);
     }
     const long now = second_++;
     bool tripsNow = false;

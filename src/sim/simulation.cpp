@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "model/calendar_choice.h"
+
 namespace livra {
 namespace {
-
-bool entryIgnored(const CalendarEntry& e) { return e.minute >= 125 || e.hour >= 125 || e.program >= 125; }
 
 bool hasDirectionOfKind(const Configuration& c, uint8_t kind) {
     return std::find(c.DirectionKind.begin(), c.DirectionKind.end(), kind) != c.DirectionKind.end();
@@ -122,19 +122,7 @@ bool call(Simulation& sim, const Configuration& c, int n) {
 
 }  // namespace
 
-int calendarProgram(const Configuration& c, const SimClock& clock) {
-    const int now = minuteOfWeek(clock);
-    int chosen = -1;
-    int last = 0;
-    for (int d = 0; d < DayCount; ++d) {
-        for (const CalendarEntry& e : c.Calendar[d]) {
-            if (entryIgnored(e)) continue;
-            last = e.program;
-            if ((d + 1) * 1440 + e.hour * 60 + e.minute <= now) chosen = e.program;
-        }
-    }
-    return chosen != -1 ? chosen : last;
-}
+int calendarProgram(const Configuration& c, const SimClock& clock) { return calendarProgramAt(c, minuteOfWeek(clock)); }
 
 uint8_t tramLampCode(uint8_t s1, uint8_t s2, uint8_t s3) {
     struct Pattern {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/calendar_choice.h"
 #include "model/files.h"
 #include "sim/simulation.h"
 #include "sumo/sumo_letters.h"
@@ -122,7 +123,7 @@ SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId)
     std::vector<Entry> entries;
     for (int d = 0; d < DayCount; ++d)
         for (const CalendarEntry& e : c.Calendar[d]) {
-            if (e.minute >= 125 || e.hour >= 125 || e.program >= 125) continue;
+            if (isCalendarEntryIgnored(e)) continue;
             if (e.minute > 59 || e.hour > 23 || e.program < 1 || e.program > ProgramCount) continue;
             entries.push_back({d * kDay + e.hour * 3600L + e.minute * 60L, e.program});
         }

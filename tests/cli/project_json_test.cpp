@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstring>
+#include <limits>
 #include <random>
 
 #include "cli/project_json.h"
@@ -190,6 +192,84 @@ TEST(ProjectJson, FaultsAreRefusedWithTheirPlace) {
               "fileHead.lineEnds[1]: expected \"\\r\\n\", \"\\r\" or \"\\n\"");
 }
 
+// Every number of the document, at both its bounds and one past each, and
+// as a fraction: the bound itself is taken, the rest refused with its place.
+TEST(ProjectJson, EveryNumberIsCheckedAtBothBounds) {
+    struct Member {
+        std::string json;  // '@' stands for the number
+        std::string path;
+        int64_t lo, hi;
+    };
+    const int64_t i32lo = std::numeric_limits<int32_t>::min(), i32hi = std::numeric_limits<int32_t>::max();
+    const std::string tact = R"("programs": [{"number": 4, "tacts": [{"number": 1, )";
+    const std::string object = R"("plan": {"picture": "", "objects": [{"id": 1, "owner": 0, "direction": 1, "x": 0, "y": 0, "width": 1, "height": 1, "angle": 0, )";
+    std::vector<Member> members = {
+        {R"("channelCount": @})", "channelCount", 0, 255},
+        {R"("freeChannels": [0, @]})", "freeChannels[1]", 0, 255},
+        {R"("directions": [{"number": @}]})", "directions[0].number", 1, DirectionCount},
+        {R"("directions": [{"number": 1, "kind": @}]})", "directions[0].kind", 0, 255},
+        {R"("directions": [{"number": 1, "channels": [@]}]})", "directions[0].channels[0]", 0, 255},
+        {R"("directions": [{"number": 1, "modes": [0, @]}]})", "directions[0].modes[1]", 0, 255},
+        {R"("programs": [{"number": @}]})", "programs[0].number", 1, ProgramCount},
+        {R"("programs": [{"number": 4, "tacts": [{"number": @}]}]})", "programs[0].tacts[0].number", 1, TactCount},
+        {tact + R"("signals": [@]}]}]})", "programs[0].tacts[0].signals[0]", 0, 255},
+        {R"("calendar": {"sun": [{"entry": @, "hour": 1, "minute": 2, "program": 4}]}})", "calendar.sun[0].entry", 1,
+         AlarmCount},
+        {object + R"("stored": [0, 0, 0, 0, 0, @, 0, 0]}]}})", "plan.objects[0].stored[5]", 0, 255},
+    };
+    for (const char* key : {"kind", "tMin", "tMain", "tEnd", "phaseNo"})
+        members.push_back({tact + "\"" + key + "\": @}]}]}", std::string("programs[0].tacts[0].") + key, i32lo, i32hi});
+    members.push_back({R"("calendar": {"sun": [{"entry": 1, "hour": @, "minute": 2, "program": 4}]}})",
+                       "calendar.sun[0].hour", 0, 255});
+    members.push_back({R"("calendar": {"sun": [{"entry": 1, "hour": 1, "minute": @, "program": 4}]}})",
+                       "calendar.sun[0].minute", 0, 255});
+    members.push_back({R"("calendar": {"sun": [{"entry": 1, "hour": 1, "minute": 2, "program": @}]}})",
+                       "calendar.sun[0].program", 0, 255});
+    for (const char* key : {"id", "owner", "x", "y", "angle", "direction"}) {
+        std::string text = object;
+        const auto at = text.find(std::string("\"") + key + "\": ");
+        const auto value = at + std::strlen(key) + 4;
+        text.replace(value, text.find(',', value) - value, "@");
+        members.push_back({text + R"("stored": [0, 0, 0, 0, 0, 0, 0, 0]}]}})", std::string("plan.objects[0].") + key,
+                           key[0] == 'd' ? 0 : i32lo, key[0] == 'd' ? 255 : i32hi});
+    }
+    for (int k : {0, 1, 2, 3, 4, 6, 7}) {
+        std::string stored = "[0, 0, 0, 0, 0, 0, 0, 0]";
+        stored.replace(1 + 3 * std::size_t(k), 1, "@");
+        members.push_back({object + "\"stored\": " + stored + "}]}}", "plan.objects[0].stored[" + std::to_string(k) + "]",
+                           i32lo, i32hi});
+    }
+    ASSERT_EQ(members.size(), 32u);
+    for (const Member& m : members) {
+        auto with = [&](const std::string& number) {
+            std::string text = kHead + m.json;
+            text.replace(text.find('@'), 1, number);
+            return errorOf(text);
+        };
+        const auto range = std::to_string(m.lo) + ".." + std::to_string(m.hi);
+        EXPECT_EQ(with(std::to_string(m.lo)), "accepted") << m.path;
+        EXPECT_EQ(with(std::to_string(m.hi)), "accepted") << m.path;
+        EXPECT_EQ(with(std::to_string(m.lo - 1)), m.path + ": " + std::to_string(m.lo - 1) + " is out of range " + range);
+        EXPECT_EQ(with(std::to_string(m.hi + 1)), m.path + ": " + std::to_string(m.hi + 1) + " is out of range " + range);
+        EXPECT_EQ(with("-1"), m.lo <= -1 ? "accepted" : m.path + ": -1 is out of range " + range);
+        EXPECT_EQ(with("0"), m.lo <= 0 ? "accepted" : m.path + ": 0 is out of range " + range);
+        EXPECT_EQ(with("1.5"), m.path + ": expected a whole number from " + std::to_string(m.lo) + " to " + std::to_string(m.hi));
+        EXPECT_EQ(with("18446744073709551615"), m.path + ": 18446744073709551615 is out of range " + range);
+    }
+    // The sizes of a plan object are floats: up to the largest float either way.
+    const std::string size = kHead + object + R"("stored": [0, 0, 0, 0, 0, 0, 0, 0]}]}})";
+    auto withWidth = [&](const std::string& number) {
+        std::string text = size;
+        text.replace(text.find("\"width\": 1"), 10, "\"width\": " + number);
+        return errorOf(text);
+    };
+    EXPECT_EQ(withWidth("3.4028234e38"), "accepted");
+    EXPECT_EQ(withWidth("-3.4028234e38"), "accepted");
+    EXPECT_EQ(withWidth("3.5e38"), "plan.objects[0].width: 3.5e+38 is out of range");
+    EXPECT_EQ(withWidth("-3.5e38"), "plan.objects[0].width: -3.5e+38 is out of range");
+    EXPECT_EQ(withWidth("\"1\""), "plan.objects[0].width: expected a number");
+}
+
 TEST(CliNewFromJson, BuildsTheFileOrNamesTheFaultAndWritesNothing) {
     TempDir dir;
     const auto original = dir / "a.ptm";
@@ -210,6 +290,17 @@ TEST(CliNewFromJson, BuildsTheFileOrNamesTheFaultAndWritesNothing) {
     EXPECT_EQ(refused.err, "livra new: " + (dir / "bad.json").string() +
                                ": programs[0].tacts[0].tMain: -2147483649 is out of range -2147483648..2147483647\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "c.ptm"));
+    // A 0 for a 1-based number once wrote before the tables.
+    for (const std::string zero : {R"("directions":[{"number":0,"kind":1}])", R"("programs":[{"number":0}])",
+                                   R"("programs":[{"number":4,"tacts":[{"number":0}]}])",
+                                   R"("calendar":{"mon":[{"entry":0,"hour":1,"minute":0,"program":4}]})"}) {
+        const std::string text = R"({"format":"livra-configuration","version":1,)" + zero + "}";
+        writeBytes(dir / "z.json", Bytes(text.begin(), text.end()));
+        const auto z = runLivra({"new", "--out", (dir / "z.ptm").string(), "--from", (dir / "z.json").string()});
+        EXPECT_EQ(z.exitCode, 2) << zero << z.err;
+        EXPECT_NE(z.err.find(": 0 is out of range 1.."), std::string::npos) << z.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "z.ptm"));
+    }
     const auto missing = runLivra({"new", "--from", (dir / "none.json").string(), "--out", (dir / "c.ptm").string()});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("Файл: " + (dir / "none.json").string()), std::string::npos);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "support/test_support.h"
 
 namespace livra {
@@ -148,6 +150,76 @@ TEST(SafetyFile, DamagedInputIsReportedAndLeavesTheDataAsItWas) {
               SafetyFileStatus::Damaged);
     EXPECT_EQ(parseSafetyJson(head + "\"x\": \"" + std::string(5 << 20, 'a') + "\"}", *c, s).status,
               SafetyFileStatus::Damaged);
+}
+
+// Every number of the file at both its bounds and one past each, and as a
+// fraction: the bound is taken, the rest reported as damage naming the member.
+TEST(SafetyFile, EveryNumberIsCheckedAtBothBounds) {
+    auto c = fourDirections();
+    const std::string head = R"({"format": "livra-safety", "version": 1, "directions": [1, 1, 2, 12], )";
+    const std::string calc = R"("conflicts": [], "intergreen": [], "calculator": [{"from": 1, "to": 2, )";
+    const std::string values = R"("s0": 1, "l": 1, "vr": 1, "se": 1, "ve": 1, "tu": 1}]})";
+    struct Member {
+        std::string json;  // '@' stands for the number
+        std::string name;
+        int lo, hi;
+    };
+    std::vector<Member> members = {
+        {R"({"format": "livra-safety", "version": 1, "directions": [1, @], "conflicts": [], "intergreen": []})",
+         "directions", 0, 255},
+        {R"("conflicts": [[@, 2]], "intergreen": []})", "conflicts", 1, DirectionCount},
+        {R"("conflicts": [[2, @]], "intergreen": []})", "conflicts", 1, DirectionCount},
+        {R"("conflicts": [], "proposed": [[@, 2]], "intergreen": []})", "proposed", 1, DirectionCount},
+        {R"("conflicts": [], "intergreen": [{"from": @, "to": 2, "seconds": 4}]})", "intergreen.from", 1, DirectionCount},
+        {R"("conflicts": [], "intergreen": [{"from": 2, "to": @, "seconds": 4}]})", "intergreen.to", 1, DirectionCount},
+        {R"("conflicts": [], "intergreen": [{"from": 1, "to": 2, "seconds": @}]})", "intergreen.seconds", 0, 255},
+        {R"("conflicts": [], "intergreen": [], "calculator": [{"from": @, "to": 2, )" + values, "calculator.from", 1,
+         DirectionCount},
+        {R"("conflicts": [], "intergreen": [], "calculator": [{"from": 1, "to": @, )" + values, "calculator.to", 1,
+         DirectionCount},
+    };
+    for (const char* rule : {"yellow", "redYellowMin", "redYellowMax", "flashingGreen", "minGreenVehicle", "minGreenPedestrian"})
+        members.push_back({std::string(R"("conflicts": [], "intergreen": [], "rules": {")") + rule + "\": @}}", rule, 0, 255});
+    auto read = [&](const std::string& json, const std::string& number) {
+        std::string text = json.rfind("{", 0) == 0 ? json : head + json;
+        if (const auto at = text.find('@'); at != std::string::npos) text.replace(at, 1, number);
+        SafetyData s;
+        const SafetyLoadResult r = parseSafetyJson(text, *c, s);
+        return r.status == SafetyFileStatus::Damaged ? r.message : std::string("read");
+    };
+    const std::string damaged = "Файл данных безопасности повреждён: ";
+    for (const Member& m : members) {
+        const std::string range = " вне " + std::to_string(m.lo) + ".." + std::to_string(m.hi);
+        EXPECT_EQ(read(m.json, std::to_string(m.lo)), "read") << m.json;
+        EXPECT_EQ(read(m.json, std::to_string(m.hi)), "read") << m.json;
+        EXPECT_EQ(read(m.json, std::to_string(m.lo - 1)), damaged + m.name + " — число " + std::to_string(m.lo - 1) + range);
+        EXPECT_EQ(read(m.json, std::to_string(m.hi + 1)), damaged + m.name + " — число " + std::to_string(m.hi + 1) + range);
+        if (m.lo > 0) EXPECT_EQ(read(m.json, "0"), damaged + m.name + " — число 0" + range);
+        EXPECT_EQ(read(m.json, "-1"), damaged + m.name + " — число -1" + range);
+        EXPECT_EQ(read(m.json, "1.5"), damaged + m.name + " — не целое число");
+        EXPECT_EQ(read(m.json, "18446744073709551615"), damaged + m.name + " — число 18446744073709551615" + range);
+    }
+    // The calculator's inputs are reals within their ranges.
+    const std::pair<const char*, double> reals[] = {{"s0", 1000}, {"l", 100}, {"vr", 100},
+                                                    {"se", 1000}, {"ve", 100}, {"tu", 60}};
+    for (const auto& [key, hi] : reals) {
+        auto with = [&](const std::string& number) {
+            std::string text = values;
+            const auto at = text.find(std::string("\"") + key + "\": 1") + std::strlen(key) + 4;
+            text.replace(at, 1, number);
+            return read(calc + text, "");
+        };
+        const std::string what = damaged + "calculator." + key;
+        EXPECT_EQ(with("0"), "read") << key;
+        EXPECT_EQ(with(std::to_string(int(hi))), "read") << key;
+        EXPECT_EQ(with("-0.001"), what + " — значение вне допустимого");
+        EXPECT_EQ(with(std::to_string(int(hi)) + ".001"), what + " — значение вне допустимого");
+        EXPECT_EQ(with("\"1\""), what + " — не число");
+    }
+    EXPECT_EQ(read(R"({"format": "livra-safety", "version": @, "directions": [], "conflicts": [], "intergreen": []})", "0"),
+              damaged + "version — число 0 вне 1..1000");
+    EXPECT_EQ(read(R"({"format": "livra-safety", "version": @, "directions": [], "conflicts": [], "intergreen": []})", "2"),
+              damaged + "версия 2 не поддерживается");
 }
 
 TEST(SafetyFile, MissingStaleAndUnreadableFiles) {

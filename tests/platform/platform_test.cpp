@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
+
 #include "model/files.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -53,6 +56,66 @@ TEST(Platform, CyrillicNamesAndBinaryBytesSurviveTheSystemsFileCalls) {
 
     EXPECT_TRUE(platform::programDirectory().is_absolute());
     EXPECT_FALSE(platform::userDataDirectory().empty());
+}
+
+TEST(Platform, InstalledProgramsFolderIsToldFromEveryOtherFolder) {
+#ifdef _WIN32
+    const char* programFiles = std::getenv("ProgramFiles");
+    ASSERT_TRUE(programFiles && *programFiles);
+    const std::string root = programFiles;
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder(pathFromUtf8(root + "\\Livra")));
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder(pathFromUtf8(root + "\\Ливра\\bin")));
+    // The file system ignores case, and so does the check.
+    std::string lower = root;
+    for (char& ch : lower) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder(pathFromUtf8(lower + "\\Livra")));
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder(pathFromUtf8(root + "/Livra")));
+    // A folder whose name only starts the same is another folder.
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder(pathFromUtf8(root + " Extra\\Livra")));
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder(pathFromUtf8(root + "\\..\\Livra")));
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder(pathFromUtf8("C:\\Users\\Инженер\\Livra")));
+#else
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder("/usr/bin"));
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder("/usr/local/bin"));
+    EXPECT_TRUE(platform::insideInstalledProgramsFolder("/opt/livra/bin"));
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder("/usrlocal/bin"));
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder("/usr/../home/user/build/src"));
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder("/home/user/opt/bin"));
+#endif
+    EXPECT_FALSE(platform::insideInstalledProgramsFolder(TempDir().path()));
+}
+
+TEST(Platform, AnInstalledProgramWorksInTheUsersFolderWhichStartsWithItsPlanPictures) {
+    TempDir dir;
+    const auto program = dir / "Программа ДК";
+    std::filesystem::create_directories(program / "shem");
+    writeBytes(program / "shem" / "plan.png", {1, 2, 3});
+    const auto user = dir / "Пользователь" / "Livra";
+
+    // Run from a folder of its own (a build, an unpacked zip): that folder.
+    EXPECT_EQ(workingFolderFor(program, user, false), program);
+    EXPECT_FALSE(std::filesystem::exists(user));
+
+    // Installed: the user's folder, made, with the shipped pictures in it.
+    EXPECT_EQ(workingFolderFor(program, user, true), user);
+    EXPECT_EQ(readBytes(user / "shem" / "plan.png"), (Bytes{1, 2, 3}));
+    // A picture the user took out stays out; one put in stays.
+    std::filesystem::remove(user / "shem" / "plan.png");
+    writeBytes(user / "shem" / "own.png", {9});
+    EXPECT_EQ(workingFolderFor(program, user, true), user);
+    EXPECT_FALSE(std::filesystem::exists(user / "shem" / "plan.png"));
+    EXPECT_EQ(readBytes(user / "shem" / "own.png"), Bytes{9});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program), {}), 1) << "nothing written beside the program";
+
+    // A Linux installation keeps the pictures in ../share/livra/shem.
+    const auto bin = dir / "usr" / "bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(dir / "usr" / "share" / "livra" / "shem");
+    writeBytes(dir / "usr" / "share" / "livra" / "shem" / "cross.png", {4});
+    const auto other = dir / "other";
+    EXPECT_EQ(workingFolderFor(bin, other, true), other);
+    EXPECT_EQ(readBytes(other / "shem" / "cross.png"), Bytes{4});
+    EXPECT_TRUE(std::filesystem::is_empty(bin));
 }
 
 }  // namespace
