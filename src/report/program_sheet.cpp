@@ -4,6 +4,7 @@
 
 #include "design/phase_design.h"
 #include "edit/conflict_matrix.h"
+#include "model/go_signal.h"
 
 namespace livra::report {
 
