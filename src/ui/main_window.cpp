@@ -151,7 +151,7 @@ void MainWindow::menuChosen(int id) {
     case MenuReport: saveReport(c_, *dialogs_); break;
     case MenuReportCsv: saveReportCsv(c_, *dialogs_); break;
     case MenuPassport:
-        if (editPassport(this, c_)) recordEdits();
+        if (editPassport(this, c_)) showRestoredTables(-1), recordEdits();
         break;
     case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
     case MenuSumoImport:

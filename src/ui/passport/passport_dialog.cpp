@@ -121,7 +121,7 @@ PassportDialog::PassportDialog(QWidget* owner, const Configuration& config)
 void PassportDialog::accept() {
     ObjectData o = config_.Safety.object;
     auto refuse = [&](const char* label, const std::string& why) {
-        problem_->setText(QString("%1: %2").arg(label, qs(why)));
+        problem_->setText(QString::fromUtf8(label) + ": " + qs(why));
         return;
     };
     for (std::size_t i = 0; i < fields_.size(); ++i) {
@@ -140,7 +140,7 @@ void PassportDialog::accept() {
         for (int row = 0; row < t->rowCount(); ++row) {
             const std::string name = t->item(row, 1) ? t->item(row, 1)->text().trimmed().toStdString() : "";
             if (const std::string why = objectTextProblem(name, kMaxObjectNameLength, false); !why.empty()) {
-                problem_->setText(QString("%1 %2: %3").arg(t->item(row, 0)->text(), kPassportNameColumn, qs(why)));
+                problem_->setText(t->item(row, 0)->text() + " " + QString::fromUtf8(kPassportNameColumn) + ": " + qs(why));
                 return false;
             }
             out[indexOf(row)] = name;
