@@ -16,6 +16,9 @@ const char* const kSlotHeaders[SlotCount][2] = {
 
 namespace {
 
+constexpr std::size_t kMaxPhasePictures = 24;
+constexpr const char* kReportMorePhasesText = "Остальные фазы — в таблице режима; не показано схем: ";
+
 const char* const kDayShort[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
 
 const char* modeSuffix(uint8_t mode) {
@@ -342,6 +345,8 @@ std::vector<Section> reportSections(Report& r, const ReportInput& in) {
         phases.newPage = true;
         if (sh.phases.empty()) phases.lead.push_back({kReportNoPhasesText});
         else if (!r.plan) phases.lead.push_back({kReportNoPlanText});
+        if (sh.phases.size() > kMaxPhasePictures)
+            phases.lead.push_back({std::string(kReportMorePhasesText) + std::to_string(sh.phases.size() - kMaxPhasePictures)});
         out.push_back(std::move(phases));
         out.push_back(programTableSection(c, r, sh));
         out.push_back(diagramSection(r, i, sh.program));
@@ -403,7 +408,9 @@ Report planReport(const ReportInput& in) {
     }
     for (const ProgramSheet& sh : r.sheets) {
         std::vector<PhasePicture> pictures;
-        for (std::size_t i = 0; i < sh.phases.size(); ++i) {
+        // A crossing has a handful of phases; past kMaxPhasePictures the table
+        // carries the rest, so a machine-made program of hundreds stays a report.
+        for (std::size_t i = 0; i < sh.phases.size() && i < kMaxPhasePictures; ++i) {
             const PhaseSheet& ph = sh.phases[i];
             PhasePicture pic;
             pic.phase = int(i);
