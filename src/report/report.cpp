@@ -390,7 +390,12 @@ Report planReport(const ReportInput& in) {
 
     PageGeometry landscape = r.page;
     std::swap(landscape.width, landscape.height);
-    const diagram::Geometry dg = diagram::reportDiagramGeometry(landscape);
+    // The whole cycle across the page's width, in one line: a long program
+    // gets narrow tacts (their labels left out where they do not fit), not pages.
+    diagram::Geometry dg = diagram::reportDiagramGeometry(landscape);
+    dg.minPxPerSecond = 0;
+    diagram::Geometry portrait = diagram::reportDiagramGeometry(r.page);
+    portrait.minPxPerSecond = 0;
     int used = 0;
     for (int p = 0; p < ProgramCount; ++p) used += isProgramEmpty(c, p) ? 0 : 1;
     for (int p = FirstUserProgram; p < ProgramCount; ++p) {
@@ -402,7 +407,7 @@ Report planReport(const ReportInput& in) {
         const int rows = int(t->rows.size());
         diagram::Geometry g = diagram::fitRowsToPage(dg, rows, landscape.contentBottom() - landscape.top);
         const bool wide = g.rowHeight >= 12;
-        if (!wide) g = diagram::fitRowsToPage(diagram::reportDiagramGeometry(r.page), rows, r.page.contentBottom() - r.page.top);
+        if (!wide) g = diagram::fitRowsToPage(portrait, rows, r.page.contentBottom() - r.page.top);
         r.diagrams.push_back(diagram::layoutDiagram(*t, g));
         r.diagramLandscape.push_back(wide);
     }

@@ -161,6 +161,8 @@ TEST(ReportPages, TheFullestProjectAndAnEmptyOneAreCutSoundly) {
     // 63 rows fit no landscape page: the diagrams go portrait.
     ASSERT_EQ(big.diagramLandscape.size(), 13u);
     EXPECT_FALSE(big.diagramLandscape[0]);
+    // Fitted to the page's width: each diagram one line, however long.
+    for (const auto& d : big.diagrams) EXPECT_EQ(d.bands.size(), 1u);
     expectSoundPages(big);
 
     // No plan, no object data, no program: still a title page with empty
