@@ -2,10 +2,9 @@
 // shem/crossroad.png and mounts a head for every approach of every direction,
 // then writes the project with that plan. It also keeps the call input's
 // signals to what the tact editor offers in a call tact (red or off), and
-// moves the night flashing to 01:00..06:00. Program 4 is laid out with
-// full clearances (flashing green, yellow, all-red, red-and-yellow) on the
-// plain cycle and on the pedestrian call, and the crossing's conflicts and
-// intergreen times go into OUT.safety.json (docs/safety.md shows the sums).
+// moves the night flashing to 01:00..06:00. The crossing's conflicts and
+// intergreen times go into OUT.safety.json (docs/safety.md shows the sums),
+// and programs 4 and 5 are designed from their phases on them.
 //
 //   livra-make-crossroad IN.ptm OUT.ptm SHEM_DIR
 //
@@ -19,6 +18,7 @@
 #include <string>
 #include <filesystem>
 
+#include "design/phase_design.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_data.h"
@@ -93,47 +93,26 @@ constexpr Placement kPlacements[] = {
 };
 
 // Program 4: vehicle phase 1+3, vehicle phase 2+4, a short 1+3 phase, and on
-// a call from the button the all-pedestrian group 3+4.
-struct TactRow {
-    int32_t kind, tMin, tMain;
-    uint8_t s[5];  // directions 1..5
-};
-constexpr uint8_t R = SignalRed, Y = SignalYellow, G = SignalGreen, FG = SignalFlashingGreen,
-                  RY = SignalRedYellow, OFF = SignalOff, NA = SignalNotApplicable;
-constexpr TactRow kProgram4[] = {
-    {TactPhase, 12, 30, {G, R, G, R, NA}},
-    {TactIntermediate, 0, 3, {FG, R, FG, R, NA}},
-    {TactIntermediate, 0, 3, {Y, R, R, R, NA}},
-    {TactIntermediate, 0, 1, {R, R, R, R, NA}},
-    {TactIntermediate, 0, 2, {R, RY, R, R, NA}},
-    {TactPhase, 8, 20, {R, G, R, G, NA}},
-    {TactIntermediate, 0, 3, {R, FG, R, FG, NA}},
-    {TactIntermediate, 0, 3, {R, Y, R, R, NA}},
-    {TactIntermediate, 0, 1, {R, R, R, R, NA}},
-    {TactIntermediate, 0, 2, {RY, R, R, R, NA}},
-    {TactPhase, 6, 6, {G, R, G, R, NA}},
-    {TactTvp1, 0, 3, {FG, R, G, R, R}},
-    {TactTvp1, 0, 3, {Y, R, G, R, R}},
-    {TactTvp1, 0, 3, {R, R, G, R, R}},
-    {TactTvp1, 0, 12, {R, R, G, G, R}},
-    {TactTvp1, 0, 3, {R, R, FG, FG, OFF}},
-    {TactTvp1, 0, 3, {R, R, R, R, OFF}},
-    {TactTvp1, 0, 2, {RY, R, R, R, OFF}},
-};
-
-void layOutProgram4(Configuration& c) {
-    constexpr int p = FirstUserProgram;
-    for (int t = 0; t < TactCount; ++t) {
-        c.TactTable[p][t] = Tact{};
-        c.TactSignals[p][t].fill(0);
+// a call from the button the all-pedestrian group 3+4; program 5 a
+// three-phase design (1+3, 2 alone, 2+4) with the call after its third
+// phase. Both are built from their phases by the design, which makes each
+// change as short as the matrix and the rules allow (docs/design.md works
+// them out).
+bool designPrograms(Configuration& c) {
+    PhaseDesign four;
+    four.phases = {{{0, 2}, 12, 30}, {{1, 3}, 8, 20}, {{0, 2}, 6, 6}};
+    four.calls[0] = CallPhase{2, {{2, 3}, 0, 12}};
+    PhaseDesign five;
+    five.phases = {{{0, 2}, 10, 25}, {{1}, 6, 15}, {{1, 3}, 8, 15}};
+    five.calls[0] = CallPhase{2, {{2, 3}, 0, 10}};
+    for (const auto& [program, design] : {std::pair{FirstUserProgram, four}, std::pair{FirstUserProgram + 1, five}}) {
+        const DesignResult<BuiltProgram> r = applyDesign(c, program, design);
+        if (!r.ok()) {
+            std::fprintf(stderr, "program %d: %s\n", program + 1, r.error.c_str());
+            return false;
+        }
     }
-    int t = 0;
-    for (const TactRow& row : kProgram4) {
-        c.TactTable[p][t] = Tact{row.kind, row.tMin, row.tMain, 0, 0};
-        for (int d = 0; d < 5; ++d) c.TactSignals[p][t][d] = row.s[d];
-        ++t;
-    }
-    recomputeDerivedTactFields(c, p);
+    return true;
 }
 
 // Conflicts: the two roads cross (1-2), and each road's traffic crosses the
@@ -213,8 +192,8 @@ int main(int argc, char** argv) {
         });
     }
 
-    layOutProgram4(c);
     setSafety(c);
+    if (!designPrograms(c)) return 1;
 
     Plan plan;
     createSpecialObjects(plan);

@@ -470,7 +470,7 @@ DesignResult<BuiltProgram> buildProgram(const Configuration& c, const PhaseDesig
     };
     auto push = [&](int32_t kind, int tMin, int tMain, const TactSignalRow& row) {
         out.tacts.push_back(Tact{kind, tMin, tMain, 0, 0});
-        out.signals.push_back(row);
+        out.tactSignals.push_back(row);
     };
     for (size_t i = 0; i < b.slots.size(); ++i) {
         const Slot& sl = b.slots[i];
@@ -531,7 +531,7 @@ DesignResult<BuiltProgram> applyDesign(Configuration& c, int program, const Phas
     const BuiltProgram& b = *r.value;
     for (int t = 0; t < TactCount; ++t) {
         c.TactTable[size_t(program)][size_t(t)] = t < int(b.tacts.size()) ? b.tacts[size_t(t)] : Tact{};
-        if (t < int(b.signals.size())) c.TactSignals[size_t(program)][size_t(t)] = b.signals[size_t(t)];
+        if (t < int(b.tactSignals.size())) c.TactSignals[size_t(program)][size_t(t)] = b.tactSignals[size_t(t)];
         else c.TactSignals[size_t(program)][size_t(t)].fill(0);
     }
     recomputeDerivedTactFields(c, program);

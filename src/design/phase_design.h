@@ -73,7 +73,7 @@ struct DesignChange {
 
 struct BuiltProgram {
     std::vector<Tact> tacts;                  // kinds and times; tEnd/phaseNo left 0
-    std::vector<TactSignalRow> signals;       // one row per tact
+    std::vector<TactSignalRow> tactSignals;   // one row per tact (not "signals": a word Qt takes)
     std::vector<DesignChange> changes;        // in tact order
     // After a call group that returns to a phase whose next change lets
     // directions go, the phase holds them this long before that change
