@@ -32,7 +32,7 @@ TEST(ReportSheet, TheSamplesPhasesChangesAndDecidingPairs) {
     auto c = sample();
     c->Safety.object.directionNames[0] = "ул. Ленина";
     const Report r = planReport(*c, {"crossroad.ptm", "09.12.2026"});
-    ASSERT_EQ(r.sheets.size(), 1u);
+    ASSERT_EQ(r.sheets.size(), 2u);  // programs 4 and 5
     const ProgramSheet& s = r.sheets[0];
     EXPECT_EQ(s.program, 3);
     EXPECT_EQ(s.cycleSeconds, 74);
