@@ -22,9 +22,13 @@ using namespace livra::uitest;
 
 namespace {
 
+// Typed key by key; Cyrillic letters go as the text of their key events
+// (QTest::keyClicks takes ASCII only).
 void typeInto(QLineEdit* e, const QString& text) {
+    e->setFocus();
     e->selectAll();
-    QTest::keyClicks(e, text);
+    QTest::keyClick(e, Qt::Key_Delete);
+    for (const QChar ch : text) QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 TEST(PassportDialog, TypedFieldsAndNamesAreStoredAsOneEditAndShown) {
