@@ -23,8 +23,9 @@ stage="${zip%.zip}"
 script="$WINDOWS_DIR/packaging/windows/livra.nsi"
 [ -f "$script" ] || { echo "package-windows-installer: the build wrote no $script" >&2; exit 1; }
 
-lists="$(mktemp -d)"
-trap 'rm -rf "$lists"' EXIT
+# The lists stay beside the script in the build (the installer check makes
+# an older version from them).
+lists="$(dirname "$script")"
 # NSIS reads "$" as the start of a variable: doubled in names.
 nsis_text() { local s="${1//\$/\$\$}"; echo "${s//\//\\}"; }
 staged_files() { (cd "$stage" && find . -type f ! -path ./README.txt -printf '%P\n' | LC_ALL=C sort); }

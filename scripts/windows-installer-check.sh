@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer tried under wine as an administrator and a user would,
 # in a fresh wine prefix (a machine without Qt: no search path to it):
-#   scripts/windows-installer-check.sh SETUP.exe LINUX_DIR
+#   scripts/windows-installer-check.sh SETUP.exe LINUX_DIR [INSTALLER_SOURCE]
 # Silent install; the programs, Qt's plugins and Russian texts, the guide and
 # the sample in Program Files\Livra; the Start menu shortcut; the program
 # list's entry with the build's version; the installed livra.exe --version
@@ -9,8 +9,12 @@
 # installed configurator keeping its working files in the user's folder; a
 # project in a folder with Cyrillic and spaces opened through the .ptm
 # association (wine's start, which asks the registry's open command), the
-# program's window then titled with the project's name; a second silent
-# install over the first (the upgrade path) leaving one entry; silent
+# program's window then titled with the project's name; with
+# INSTALLER_SOURCE (the build's packaging/windows: livra.nsi and the file
+# lists of scripts/package-windows-installer.sh), an older version made from
+# them, with a file this one no longer has, installed and then upgraded:
+# the old file gone, the new version listed once; a second silent install
+# over the installed one leaving a file it did not install; silent
 # uninstall: the program folder, shortcut, file type and entry gone, the
 # user's project and working folder kept. Needs an X display for the
 # association (run under xvfb-run). With SCREENSHOTS=FOLDER, the desktop is
@@ -18,6 +22,7 @@
 set -euo pipefail
 SETUP="$(readlink -f "$1")"
 LINUX_DIR="$(cd "$2" && pwd)"
+SOURCE="${3:+$(cd "$3" && pwd)}"
 WORK="$(mktemp -d)"
 export WINEPREFIX="$WORK/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 # No .desktop entries in the build machine's menus for the wine shortcuts.
@@ -69,9 +74,33 @@ cp "$(dirname "$0")/../examples/crossroad.ptm" "$project"
 project_win="$(win winepath -w "$project")"
 
 step() { echo "-- installer: $1 ($(date -u +%H:%M:%S))" >&2; }
+if [ -n "$SOURCE" ]; then
+  step "an older version, then the upgrade"
+  # The same installer as version 1.01, carrying one file more; uncompressed,
+  # made in seconds.
+  echo "только в 1.01" > "$WORK/old-only.txt"
+  sed 's/^!define VERSION .*/!define VERSION "1.01"/' "$SOURCE/livra.nsi" > "$WORK/older.nsi"
+  { cat "$SOURCE/files.nsh"; echo 'SetOutPath "$INSTDIR"'; echo "File \"$WORK/old-only.txt\""; } > "$WORK/older-files.nsh"
+  { echo 'Delete "$INSTDIR\old-only.txt"'; cat "$SOURCE/unfiles.nsh"; } > "$WORK/older-unfiles.nsh"
+  makensis -V1 -INPUTCHARSET UTF8 -X"SetCompress off" -DFILES="$WORK/older-files.nsh" \
+    -DUNFILES="$WORK/older-unfiles.nsh" -DSIZE_KB=1 -DOUTFILE="$WORK/older-setup.exe" "$WORK/older.nsi" >&2 \
+    || fail "the older version's installer could not be made"
+  wine "$WORK/older-setup.exe" /S 2>/dev/null || fail "the older setup.exe /S exited with $?"
+  wineserver -w
+  [ "$(reg_value "$uninstall_key" DisplayVersion)" = 1.01 ] && [ -f "$program_dir/old-only.txt" ] \
+    || fail "the older version did not install"
+  ok "version 1.01 installed, with old-only.txt"
+fi
+
 step "silent install"
 wine "$SETUP" /S 2>/dev/null || fail "setup.exe /S exited with $?"
 wineserver -w
+if [ -n "$SOURCE" ]; then
+  [ ! -e "$program_dir/old-only.txt" ] || fail "the upgrade left the older version's file behind"
+  [ "$(win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' | grep -ci 'Livra')" = 1 ] \
+    || fail "the program list has more than one entry after the upgrade"
+  ok "upgraded from 1.01: its own file gone, one entry"
+fi
 for f in livra.exe livra-configurator.exe livra-emulator.exe uninstall.exe platforms/qwindows.dll \
          imageformats/qsvg.dll translations/qtbase_ru.qm guide/index.html examples/crossroad.ptm shem; do
   [ -e "$program_dir/$f" ] || fail "$f is not in the program folder"

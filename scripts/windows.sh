@@ -52,5 +52,6 @@ step "the unzipped programs under wine"
 (unset WINEPATH; "$ROOT/scripts/windows-check.sh" "$unpacked"/livra-*-windows-x64 "$LINUX_DIR/src")
 rm -rf "$unpacked"
 step "the installer under wine"
-xvfb-run -a -s '-screen 0 1280x800x24' "$ROOT/scripts/windows-installer-check.sh" "$setup" "$LINUX_DIR/src"
+xvfb-run -a -s '-screen 0 1280x800x24' "$ROOT/scripts/windows-installer-check.sh" "$setup" "$LINUX_DIR/src" \
+  "$WINDOWS_DIR/packaging/windows"
 step "windows done"

@@ -68,7 +68,7 @@ bool saveFlow(Configuration& c, UserDialogs& ui, FileCommandViews& views, bool a
             showProjectError(ui, r);
             return false;
         }
-        if (!c.Safety.defined && c.Safety.object.empty()) dropForeignSafetyFile(path);
+        if (!c.Safety.needsFile()) dropForeignSafetyFile(path);
         c.ProjectFileName = path;
         c.Modified = 0;
         updateTitle(c, views);

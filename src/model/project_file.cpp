@@ -183,7 +183,7 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
 
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
                                   FileSystem& fs) {
-    if (c.Safety.defined || !c.Safety.object.empty()) {
+    if (c.Safety.needsFile()) {
         // The project and its safety data go together or not at all.
         const Bytes project = serializeProject(c, plan);
         const std::string json = safetyJson(c.Safety, c);

@@ -11,6 +11,7 @@ void SafetyData::clear() {
     rules = SafetyRules{};
     writtenKinds.fill(0);
     object = ObjectData{};
+    traffic.clear();
 }
 
 void SafetyData::deleteDirection(int d) {
@@ -44,6 +45,7 @@ void SafetyData::deleteDirection(int d) {
     calculatorInputs = std::move(inputs);
     dropRows(writtenKinds, uint8_t(0));
     object.deleteDirection(d);
+    traffic.deleteDirection(d);
 }
 
 }  // namespace livra

@@ -13,6 +13,7 @@
 
 #include "model/limits.h"
 #include "model/object_data.h"
+#include "model/traffic_data.h"
 
 namespace livra {
 
@@ -59,6 +60,10 @@ struct SafetyData {
     // The object's passport, the names and the record of writing: kept with
     // or without a matrix.
     ObjectData object;
+    TrafficData traffic;  // counts for the timing calculation, per program
+
+    // The file beside the project is written when it has something to keep.
+    bool needsFile() const { return defined || !traffic.empty() || !object.empty(); }
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

@@ -8,6 +8,7 @@
 
 #include "model/files.h"
 #include "model/object_file.h"
+#include "model/traffic_file.h"
 
 namespace livra {
 namespace {
@@ -126,6 +127,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
     if (root.contains("object"))
         if (const std::string why = readObjectJson(root.at("object"), s.object); !why.empty()) throw Damage{why};
     if (root.contains("matrix") && !root.at("matrix").is_boolean()) throw Damage{"поле \"matrix\" — не логическое"};
+    if (const std::string bad = readTrafficMember(root, s.traffic); !bad.empty()) throw Damage{bad};
 }
 
 json pairsJson(const std::array<std::bitset<DirectionCount>, DirectionCount>& m) {
@@ -165,8 +167,8 @@ SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c
     } catch (const json::exception&) {
         return damaged("неверная структура");
     }
-    // A file kept for the object data alone says it holds no matrix.
-    fresh->defined = root.value("matrix", true);
+    // A file kept for the object data or the traffic counts alone says it has no matrix.
+    fresh->defined = !(root.contains("matrix") && root["matrix"] == false);
     for (int i = 0; i < kindCount; ++i) fresh->writtenKinds[i] = uint8_t(kinds[i]);
     out = *fresh;
     for (int i = 0; i < DirectionCount; ++i) {
@@ -249,6 +251,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
     if (!s.object.empty()) root["object"] = objectJson(s.object);
+    writeTrafficMember(root, s.traffic);
     return root.dump(2) + "\n";
 }
 

@@ -121,4 +121,16 @@ inline constexpr const char* kReportDirectionsTitle = "Направления и
 // The one line when two configurations are equal.
 inline constexpr const char* kSameConfigurationText = "Конфигурация в ДК совпадает с проектом";
 
+// The timing calculation from traffic counts.
+inline constexpr const char* kTimingNoFlowsText =
+    "Расчёт режима невозможен: нет интенсивностей движения для направлений, получающих зелёный в фазах";
+inline constexpr const char* kTimingNoPhasesText = "Расчёт режима невозможен: в программе нет тактов \"Фаза\"";
+inline constexpr const char* kTimingSaturatedText = "Расчёт режима невозможен: перегрузка, Y = ";  // + Y + " ≥ 1"
+inline constexpr const char* kTimingOverloadText = "Перегрузка: Y = ";
+inline constexpr const char* kTimingCycleTooShortText = "Цикл не длиннее суммы промтактов: ";  // + C + " с"
+inline constexpr const char* kTimingUpperBoundText = "Цикл ограничен 120 с (расчётный C0 = ";
+inline constexpr const char* kTimingLowerBoundText = "Цикл поднят до 25 с (расчётный C0 = ";
+inline constexpr const char* kTimingRaisedText = "Зелёный поднят до минимального в фазе такта ";
+inline constexpr const char* kTimingNoGreenText = "Направление не получает зелёного в фазах: напр. ";
+
 }  // namespace livra

@@ -6,6 +6,7 @@
 #include "check/safety_check.h"
 #include "edit/conflict_matrix.h"
 #include "model/texts.h"
+#include "timing/timing_report.h"
 
 namespace livra::report {
 
@@ -357,8 +358,30 @@ std::vector<Section> reportSections(Report& r, const ReportInput& in) {
     out.push_back(callSection(c, r));
     out.push_back(fixedSection(c, r));
     out.push_back(directionsSection(r));
-    // Sections of other subsystems (the timing calculation) go here, before
-    // the record of writing and the safety part.
+    // Sections of other subsystems go here, before the record of writing and
+    // the safety part: the timing from traffic counts, a page per program.
+    for (const timing::TimingReportPage& tp : timing::timingReportPages(c)) {
+        auto tableOf = [](const std::vector<std::vector<std::string>>& rows) {
+            Table t;
+            if (rows.empty()) return t;
+            for (std::size_t k = 0; k < rows[0].size(); ++k) t.columns.push_back({rows[0][k], k == 1 ? 2.5 : 1.0});
+            t.rows.assign(rows.begin() + 1, rows.end());
+            return t;
+        };
+        std::vector<TextLine> summary;
+        for (const std::string& line : tp.summary) summary.push_back({line});
+        Section phases = tableSection(tp.title, tableOf(tp.phases), std::move(summary));
+        phases.tag = "timing";
+        phases.program = tp.program;
+        phases.newPage = true;
+        out.push_back(std::move(phases));
+        if (!tp.directions.empty()) {
+            Section dirs = tableSection("", tableOf(tp.directions));
+            dirs.tag = "timing";
+            dirs.program = tp.program;
+            out.push_back(std::move(dirs));
+        }
+    }
     out.push_back(writesSection(o));
     out.push_back(safetySectionOf());
     return out;

@@ -19,6 +19,7 @@
 #include "ui/directions/directions_tab.h"
 #include "ui/editors/editors.h"
 #include "ui/link/link_tab.h"
+#include "ui/design/design_dialog.h"
 #include "ui/passport/passport_commands.h"
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/sumo/sumo_commands.h"
@@ -113,6 +114,7 @@ void MainWindow::buildMenus() {
     add(tools, "Имитатор", MenuSimulator);
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
+    add(tools, "Программа по фазам…", MenuDesign);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Паспорт объекта…", MenuPassport);
@@ -164,6 +166,14 @@ void MainWindow::menuChosen(int id) {
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
+    case MenuDesign:
+        // One undo step; the safety check runs as after any edit.
+        if (designProgram(this, c_, *dialogs_)) {
+            settleTables(c_);
+            showRestoredTables(c_.CurrentProgram);
+            recordEdits();
+        }
+        break;
     default: break;
     }
 }

@@ -32,7 +32,7 @@ enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
     MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23, MenuSumoExport = 24, MenuSumoImport = 25,
-    MenuConflictMatrix = 30, MenuPassport = 40, MenuReportCsv = 41,
+    MenuConflictMatrix = 30, MenuDesign = 31, MenuPassport = 40, MenuReportCsv = 41,
 };
 
 inline constexpr const char* kMakerSite = "https://www.livra.example/";

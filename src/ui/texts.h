@@ -10,6 +10,11 @@ namespace livra::ui {
 inline constexpr const char* kOkButton = "Ок";
 inline constexpr const char* kCancelButton = "Отмена";
 
+// "Программа по фазам…".
+inline constexpr const char* kDesignDialogTitle = "Программа по фазам";
+inline constexpr const char* kDesignReadyText =
+    "Можно построить: каждый промтакт не длиннее, чем требуют правила, проверка безопасности замечаний не найдёт";
+
 // Under kWarningMarkTitle.
 inline constexpr const char* kChannelCountQuestion =
     "Номера каналов, имеющие значения выше установленного, будут сброшены в нуль\n"

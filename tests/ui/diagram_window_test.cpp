@@ -228,7 +228,7 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
     ASSERT_EQ(text.exitCode, 0);
     const std::string last = "Лист " + std::to_string(pages) + " из " + std::to_string(pages);
     for (const std::string& expected : {std::string("Паспорт светофорного объекта"), std::string("crossroad.ptm"),
-                                       std::string("Направления и выходные каналы"), std::string("Программа 4 — цикл 74 с"),
+                                       std::string("Направления и выходные каналы"), std::string("Программа 4 — цикл 74 с"), std::string("Программа 5"),
                                        std::string("График режима работы"), last})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 

@@ -139,7 +139,7 @@ TEST(Polish, MenuShortcutsAndWhereFileDialogsStart) {
     ASSERT_TRUE(index.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(index.readAll());
     for (const char* chapter : {"start.html", "compose.html", "check.html", "link.html", "journal.html",
-                                "simulator.html"}) {
+                                "simulator.html", "design.html"}) {
         EXPECT_TRUE(html.contains(chapter)) << chapter;
         EXPECT_TRUE(QFileInfo(QFileInfo(guide).dir().filePath(chapter)).isFile()) << chapter;
     }

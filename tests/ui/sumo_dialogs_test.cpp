@@ -129,7 +129,7 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
         EXPECT_EQ(d->phaseTable()->rowCount(), 4);
         EXPECT_EQ(d->phaseTable()->item(2, 1)->text(), "второстепенная");
         EXPECT_EQ(d->phaseTable()->item(2, 4)->text(), "rGrG");
-        d->targetList()->setCurrentIndex(1);  // program 5, empty in the sample
+        d->targetList()->setCurrentIndex(2);  // program 6, empty in the sample (5 is designed)
         EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_import_dialog.png")));
         QTest::mouseClick(d->importButton(), Qt::LeftButton);
         return true;
@@ -137,12 +137,12 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     clickToolsItem(w, "Импорт из SUMO…");
     EXPECT_TRUE(script.done());
     }
-    EXPECT_EQ(c->TactTable[4][0], (Tact{TactPhase, 15, 35, 35, 1}));
-    EXPECT_EQ(c->TactTable[4][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
-    EXPECT_EQ(c->TactSignals[4][1][1], SignalRedYellow);
+    EXPECT_EQ(c->TactTable[5][0], (Tact{TactPhase, 15, 35, 35, 1}));
+    EXPECT_EQ(c->TactTable[5][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
+    EXPECT_EQ(c->TactSignals[5][1][1], SignalRedYellow);
     EXPECT_EQ(c->Modified, 1);
     ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
-    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 5");
+    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 6");
     EXPECT_TRUE(named<QListWidget>(w, "errorList")->item(1)->text().startsWith("Проверка: "));
 
     // Into the same program again: asked first, "Нет" keeps it; a letter a
@@ -156,17 +156,17 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
         d.show();
         d.loadFile(QString::fromStdString(pathToUtf8(file)));
         d.programIdList()->setCurrentIndex(1);
-        d.targetList()->setCurrentIndex(1);
+        d.targetList()->setCurrentIndex(2);
         QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> question, "Нет"
         d.programIdList()->setCurrentIndex(2);
-        d.targetList()->setCurrentIndex(2);
+        d.targetList()->setCurrentIndex(3);
         QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> refusal
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
     EXPECT_TRUE(again.done());
     ASSERT_EQ(again.boxes.size(), 2u);
-    EXPECT_EQ(again.boxes[0].text, "Программа 5 не пуста.\nЗаменить её программой SUMO?");
+    EXPECT_EQ(again.boxes[0].text, "Программа 6 не пуста.\nЗаменить её программой SUMO?");
     EXPECT_EQ(again.boxes[1].title, "Ошибка");
     EXPECT_TRUE(again.boxes[1].text.contains("направление 4 - Пешеходный не может показать «y»"));
     EXPECT_TRUE(c->sameTables(afterImport));
