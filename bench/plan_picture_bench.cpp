@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <random>
+#include <sys/resource.h>
 
 #include "plan/png_image.h"
 #include "support/png_fixtures.h"
@@ -123,5 +124,21 @@ void BM_PlanPictureAgainstQt4000(benchmark::State& state) {
 }
 BENCHMARK(BM_PlanPictureAgainstQt4000)->Arg(0)->Arg(1)->ArgName("photo")->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 #endif
+
+// The picture bomb: 990 bytes whose text chunk after the pixels claims
+// 1.2 GB. Goal: refused or decoded within 100 ms and 64 MB; the peak resident
+// memory of the whole benchmark program is reported beside the time.
+void BM_DecodePictureBomb(benchmark::State& state) {
+    Bytes png = test::encodePng(test::patternImage(16, 12));
+    png.resize(test::chunkAt(png, "IEND") - 4);
+    const Bytes claim = {0x47, 0x86, 0x8C, 0x00, 't', 'E', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+    png.insert(png.end(), claim.begin(), claim.end());
+    png.resize(990, 'A');
+    for (auto _ : state) benchmark::DoNotOptimize(decodePng(png, PngFit{500, 500}));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_DecodePictureBomb)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

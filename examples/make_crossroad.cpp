@@ -92,16 +92,20 @@ constexpr Placement kPlacements[] = {
     {4, 150, 300, 270, 127, 318},  // west leg, south end
 };
 
-// Program 4: vehicle phase 1+3, vehicle phase 2+4, a short 1+3 phase, and on
-// a call from the button the all-pedestrian group 3+4; program 5 a
+// Program 4: an all-red start-up, vehicle phase 1+3, vehicle phase 2+4, and
+// after 1+3, on a call from the button, the all-pedestrian group 3+4; program 5 a
 // three-phase design (1+3, 2 alone, 2+4) with the call after its third
 // phase. Both are built from their phases by the design, which makes each
 // change as short as the matrix and the rules allow (docs/design.md works
 // them out).
 bool designPrograms(Configuration& c) {
     PhaseDesign four;
-    four.phases = {{{0, 2}, 12, 30}, {{1, 3}, 8, 20}, {{0, 2}, 6, 6}};
-    four.calls[0] = CallPhase{2, {{2, 3}, 0, 12}};
+    // The night flashing hands over to program 4: its cycle starts with an
+    // all-red phase long enough for the intergreens out of flashing yellow
+    // (1 → 4 and 2 → 3: 6 s with the red-and-yellow), and ends on the change
+    // after its last phase, never on a green.
+    four.phases = {{{}, 5, 5}, {{0, 2}, 12, 30}, {{1, 3}, 8, 20}};
+    four.calls[0] = CallPhase{1, {{2, 3}, 0, 12}};
     PhaseDesign five;
     five.phases = {{{0, 2}, 10, 25}, {{1}, 6, 15}, {{1, 3}, 8, 15}};
     five.calls[0] = CallPhase{2, {{2, 3}, 0, 10}};

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/project_json.h"
+#include "format/project_json.h"
 #include "model/project_file.h"
 
 using namespace livra;
@@ -13,15 +13,15 @@ using namespace livra;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::string error;
-    const auto built = cli::projectFromJson(text, error);
+    const auto built = projectFromJson(text, error);
     if (!built) {
         if (error.empty()) std::abort();  // a refusal always says why
         return 0;
     }
     if (!parseProject(built->file)) std::abort();
-    const auto again = cli::projectToJson(built->file);
+    const auto again = projectToJson(built->file);
     if (!again) std::abort();
-    const auto rebuilt = cli::projectFromJson(*again, error);
+    const auto rebuilt = projectFromJson(*again, error);
     if (!rebuilt || rebuilt->file != built->file) std::abort();
     return 0;
 }

@@ -10,6 +10,8 @@ PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
           nlohmann-json3-dev sumo sumo-tools)
 # Plan pictures inflate through libdeflate (src/plan/png_image.cpp).
 PACKAGES+=(libdeflate-dev)
+# The save tests kill a save between its renames with strace's fault injection.
+PACKAGES+=(strace)
 # shellcheck source=packages.sh
 source "$ROOT/scripts/packages.sh"
 install_missing_packages "${PACKAGES[@]}"

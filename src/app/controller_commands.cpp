@@ -60,8 +60,17 @@ LinkOutcome sendService(LinkContext& link, UserDialogs& ui, uint8_t what) {
     if (!s.connect()) return s.failure();
     const uint8_t data[] = {what};
     if (s.request(CmdService, kNoNumber, data) != ExchangeResult::Ok) return s.failure();
-    ui.add(kServiceSentLine + std::to_string(what));
+    ui.status(kServiceSentLine + std::to_string(what));
     return LinkOutcome::Ok;
+}
+
+// What a failed write of the part files left replaced; empty when the old
+// set stands whole.
+std::string mixedParts(const std::vector<int>& replaced) {
+    if (replaced.empty()) return {};
+    std::string text = kPartsMixedText;
+    for (int part : replaced) text += std::string(" ") + imagePart(part).fileName;
+    return text;
 }
 
 }  // namespace
@@ -90,8 +99,9 @@ LinkOutcome prepareWrite(Configuration& c, UserDialogs& ui, ImageFiles& image) {
     if (!safetyAllowsWrite(c, ui)) return LinkOutcome::Refused;
     // The part files stay in the working folder as the record of what was sent.
     // All ten or none, so the folder never shows a mixture of two images.
-    if (int failed = 0; !writeImageParts(partFolder(c), image, &failed)) {
-        error(ui, std::string(kCannotOpenFileText) + "'" + imagePart(failed).fileName + "'");
+    std::vector<int> replaced;
+    if (int failed = 0; !writeImageParts(partFolder(c), image, &failed, realFileSystem(), &replaced)) {
+        error(ui, std::string(kCannotOpenFileText) + "'" + imagePart(failed).fileName + "'" + mixedParts(replaced));
         return LinkOutcome::FileError;
     }
     return LinkOutcome::Ok;
@@ -113,7 +123,7 @@ LinkOutcome writeToController(Configuration& c, LinkContext& link, UserDialogs& 
     ImageFiles image;
     if (const LinkOutcome ready = prepareWrite(c, ui, image); ready != LinkOutcome::Ok) return ready;
     const LinkOutcome sent = sendPrepared(image, link, ui);
-    if (sent == LinkOutcome::Ok) ui.add(writtenLine(image));
+    if (sent == LinkOutcome::Ok) ui.status(writtenLine(image));
     return sent;
 }
 
@@ -153,8 +163,9 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
         return LinkOutcome::Empty;
     }
     const auto folder = partFolder(c);
-    if (int failed = 0; !writeImageParts(folder, files, &failed)) {
-        error(ui, std::string(kCannotOpenFileText) + pathToUtf8(partFilePath(folder, failed)));
+    std::vector<int> replaced;
+    if (int failed = 0; !writeImageParts(folder, files, &failed, realFileSystem(), &replaced)) {
+        error(ui, std::string(kCannotOpenFileText) + pathToUtf8(partFilePath(folder, failed)) + mixedParts(replaced));
         return LinkOutcome::FileError;
     }
     const auto kindsBefore = c.DirectionKind;
@@ -162,7 +173,7 @@ LinkOutcome readFromController(Configuration& c, LinkContext& link, UserDialogs&
     // What is in memory now is not what the project file holds.
     c.Modified = 1;
     ui.clear();  // earlier verdicts were about the configuration just replaced
-    ui.add(std::string(kReadLine) + " (" + grouped(imageBytes(files)) + " байт)");
+    ui.status(std::string(kReadLine) + " (" + grouped(imageBytes(files)) + " байт)");
     // The controller holds no safety data: the project's matrix stays, and
     // when the directions read differ from those it was made for, it says so.
     if (c.Safety.defined && kindsBefore != c.DirectionKind) ui.add(kSafetyStaleAfterReadText);
@@ -212,7 +223,7 @@ LinkOutcome syncControllerClock(LinkContext& link, UserDialogs& ui, LinkTabState
         // Show what the controller now says; after a lost controller or the
         // user's Cancel there is nothing to ask it.
         if (result == ExchangeResult::Ok || result == ExchangeResult::BadReply) readClockWithin(s, link, tab);
-        if (outcome == LinkOutcome::Ok) ui.add(kClockSetLine + clockText(t));
+        if (outcome == LinkOutcome::Ok) ui.status(kClockSetLine + clockText(t));
     }
     if (tab.changed) tab.changed();
     if (outcome == LinkOutcome::Ok)

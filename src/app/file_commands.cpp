@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/save_names.h"
+#include "format/project_json.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
@@ -68,7 +69,6 @@ bool saveFlow(Configuration& c, UserDialogs& ui, FileCommandViews& views, bool a
             showProjectError(ui, r);
             return false;
         }
-        if (!c.Safety.needsFile()) dropForeignSafetyFile(path);
         c.ProjectFileName = path;
         c.Modified = 0;
         updateTitle(c, views);
@@ -121,6 +121,59 @@ bool saveProjectCommand(Configuration& c, UserDialogs& ui, FileCommandViews& vie
 
 bool saveProjectAs(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
     return saveFlow(c, ui, views, true);
+}
+
+bool importProjectJson(Configuration& c, UserDialogs& ui, FileCommandViews& views) {
+    if (c.Modified == 1 && !askYes(ui, kImportJsonTitle, kOpenQuestion)) return false;
+    const auto path = ui.openFileName(kJsonFilter);
+    if (!path || path->empty()) return false;
+    const auto text = readWholeFile(pathFromUtf8(*path), kMaxJsonSize);
+    if (!text) {
+        ui.messageBox(kErrorTitle, kOpenErrorText, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    std::string error;
+    auto project = projectFromJson(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), error);
+    auto safety = std::make_unique<SafetyData>();
+    if (project && project->safety) {
+        const SafetyLoadResult read = parseSafetyJson(*project->safety, *project->config, *safety);
+        if (read.status != SafetyFileStatus::Loaded) error = "safety: " + read.message;
+    }
+    if (!project || !error.empty()) {
+        ui.messageBox(kErrorTitle, kImportJsonErrorText + error, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    // The plan goes where the simulator reads it, as an opened project's does.
+    if (!c.ProgramDir.empty() && !writeFileAtomically(planFilePath(c), project->plan)) {
+        ui.messageBox(kErrorTitle, kSaveErrorText, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    replaceTables(c, *project->config);
+    c.Safety = *safety;
+    c.Modified = 1;
+    c.ProjectFileName.clear();
+    updateTitle(c, views);
+    ui.clear();
+    views.configurationReplaced();
+    return true;
+}
+
+bool exportProjectJson(const Configuration& c, UserDialogs& ui) {
+    const std::string suggested =
+        c.ProjectFileName.empty() ? std::string() : pathToUtf8(pathFromUtf8(c.ProjectFileName).replace_extension(".json"));
+    const auto path = askSaveFileName(ui, kJsonFilter, suggested, ".json");
+    if (!path) return false;
+    Bytes plan;
+    if (!c.ProgramDir.empty()) {
+        if (auto bytes = readWholeFile(planFilePath(c), kMaxPlanFileSize)) plan = std::move(*bytes);
+    }
+    const auto text = projectToJson(serializeProject(c, plan), &c.Safety);
+    if (!text || !writeFileAtomically(pathFromUtf8(*path), std::span(reinterpret_cast<const uint8_t*>(text->data()),
+                                                                      text->size()))) {
+        ui.messageBox(kErrorTitle, kSaveErrorText, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 bool exitApplication(Configuration& c, UserDialogs& ui, FileCommandViews& views) {

@@ -36,6 +36,14 @@ bool openProjectFromCommandLine(Configuration& c, const std::string& path, UserD
 bool saveProjectCommand(Configuration& c, UserDialogs& ui, FileCommandViews& views);
 bool saveProjectAs(Configuration& c, UserDialogs& ui, FileCommandViews& views);
 
+// "Импорт из JSON…": the project a JSON text describes (as `livra dump
+// --json` prints it) replaces the tables as Open does, with its plan and its
+// safety data, as a project not yet saved. A fault is shown with its place
+// and changes nothing.
+bool importProjectJson(Configuration& c, UserDialogs& ui, FileCommandViews& views);
+// "Экспорт в JSON…": the project as Save would write it, as that JSON text.
+bool exportProjectJson(const Configuration& c, UserDialogs& ui);
+
 // True when the program may quit; false keeps it running with the changes.
 bool exitApplication(Configuration& c, UserDialogs& ui, FileCommandViews& views);
 

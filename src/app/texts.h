@@ -17,6 +17,8 @@ inline constexpr const char* kDamagedRepliesText = "Выполнить кома�
 inline constexpr const char* kIncompatibleText = "конфигуратор не совместим с ДК!";
 // Followed by the file name in quotes (write) or the full path (read).
 inline constexpr const char* kCannotOpenFileText = "Выполнить команду не удалось!!!\nНевозможно открыть файл ";
+// Follows it when part files stayed replaced: then the names of those parts.
+inline constexpr const char* kPartsMixedText = "\nВ папке смесь двух образов, заменены файлы:";
 // The controller's image did not decode: its memory holds no valid configuration.
 inline constexpr const char* kDamagedImageText =
     "Выполнить команду не удалось!!!\nКонфигурация в памяти ДК повреждена.";
@@ -68,6 +70,10 @@ inline constexpr const char* kNewTitle = "Создать";
 inline constexpr const char* kNewQuestion = "Созданная  программа полностью заменит текущую!\nПродолжить?";
 inline constexpr const char* kOpenTitle = "Чтение файла";
 inline constexpr const char* kOpenQuestion = "Загруженная программа полностью заменит текущую!\nПродолжить?";
+inline constexpr const char* kJsonFilter = "Файлы JSON |*.json";
+inline constexpr const char* kImportJsonTitle = "Импорт из JSON";
+// Followed by the place and the cause of the fault.
+inline constexpr const char* kImportJsonErrorText = "Проект из JSON не построен, текущий не изменён:\n";
 inline constexpr const char* kExitTitle = "Выход";
 inline constexpr const char* kExitQuestion = "файл не был сохранен. Сохранить его сейчас?";
 
@@ -89,8 +95,19 @@ inline constexpr const char* kCopyFailedText = "Не удалось скопир
 inline constexpr const char* kScreenshotFailedText = "Не удалось сохранить скриншот ";
 
 // The safety gate before a write and after a read.
-inline constexpr const char* kSafetyRefusedText =
-    "Запись в ДК невозможна.\nКонфликтующие направления одновременно получают разрешающий сигнал:\n";
+inline constexpr const char* kSafetyRefusedText = "Запись в ДК невозможна.\n";
+inline constexpr const char* kSafetyRefusedConflictText =
+    "Конфликтующие направления одновременно получают разрешающий сигнал:\n";
+inline constexpr const char* kSafetyRefusedIntergreenText = "Промежуточное время меньше заданного:\n";
+inline constexpr const char* kSafetyRefusedMissingText =
+    "Для конфликтующих направлений не задано промежуточное время:\n";
+// The error-list line a refused write leaves, followed by its reasons.
+inline constexpr const char* kSafetyRefusedLine = "Запись в ДК отменена: ";
+inline constexpr const char* kSafetyRefusedConflictWord = "конфликт";
+inline constexpr const char* kSafetyRefusedIntergreenWord = "промежуточное время меньше заданного";
+inline constexpr const char* kSafetyRefusedMissingWord = "конфликт без промежуточного времени";
+// Before the monitor's first trip in `livra simulate`.
+inline constexpr const char* kMonitorTrippedLine = "Монитор конфликтов сработал: ";
 inline constexpr const char* kSafetyAskTitle = "Проверка безопасности";
 inline constexpr const char* kSafetyAskText = "Проверка безопасности нашла замечания:\n";
 inline constexpr const char* kSafetyAskQuestion = "Записать всё равно?";

@@ -87,7 +87,7 @@ LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui)
     // The size report stays in the list; the verdict follows it.
     const auto lines = compareImages(image, *held);
     if (lines.empty()) {
-        ui.add(writtenLine(image));
+        ui.status(writtenLine(image));
         ui.add(kSameConfigurationText);
         recordVerifiedWrite(c, identity, computerNow(link));
         return LinkOutcome::Ok;

@@ -15,6 +15,8 @@ int singleWord(const SafetyFinding& f) {
         case SafetyRule::RedYellow: return above(f) ? 2 : 1;
         case SafetyRule::FlashingGreen: return 3;
         case SafetyRule::PedestrianClear: return 4;
+        case SafetyRule::SeamToGreen: return 6;
+        case SafetyRule::SeamFromGreen: return 7;
         default: return 5;  // minimum green
     }
 }
@@ -23,8 +25,9 @@ int singleWord(const SafetyFinding& f) {
 
 uint64_t* FindingCollector::block(int program, int tact, int kind) {
     auto& slots = slots_[size_t(program)];
-    const size_t index = size_t(tact) * 3 + size_t(kind);
-    if (index >= slots.size()) slots.resize(std::min(std::max(index + 1, slots.size() * 2), size_t(TactCount) * 3));
+    const size_t index = size_t(tact) * kKinds + size_t(kind);
+    if (index >= slots.size())
+        slots.resize(std::min(std::max(index + 1, slots.size() * 2), size_t(TactCount) * kKinds));
     uint64_t*& at = slots[index];
     if (!at) {
         const size_t words = kind == kSingle ? 8 : 64;
@@ -45,7 +48,7 @@ bool FindingCollector::wanted(SafetyRule rule, int program, int tact) const {
 }
 
 void FindingCollector::markPairs(SafetyRule rule, int program, int tact, int index, uint64_t mask) {
-    block(program, tact, rule == SafetyRule::Conflict ? kConflict : kIntergreen)[index] |= mask;
+    block(program, tact, rule == SafetyRule::Conflict ? kConflict : rule == SafetyRule::Intergreen ? kIntergreen : kSeamPair)[index] |= mask;
 }
 
 void FindingCollector::add(const SafetyFinding& f) {
@@ -53,6 +56,8 @@ void FindingCollector::add(const SafetyFinding& f) {
         block(f.program, f.tact, kConflict)[f.direction] |= uint64_t(1) << f.other;
     else if (f.rule == SafetyRule::Intergreen)
         block(f.program, f.tact, kIntergreen)[f.other] |= uint64_t(1) << f.direction;
+    else if (f.rule == SafetyRule::SeamIntergreen)
+        block(f.program, f.tact, kSeamPair)[f.other] |= uint64_t(1) << f.direction;
     else
         block(f.program, f.tact, kSingle)[singleWord(f)] |= uint64_t(1) << f.direction;
 
@@ -104,25 +109,27 @@ void FindingCollector::finish(SafetyReport& r) const {
 
     r.notWorded = r.conflictsNotWorded = 0;
     r.restByTact.clear();
-    long conflicts = 0;
+    long conflicts = 0, intergreens = 0;
     size_t worded = 0;  // walks r.findings along the tacts
     for (int p = 0; p < ProgramCount; ++p) {
         const auto& slots = slots_[size_t(p)];
-        for (int t = 0; size_t(t) * 3 < slots.size(); ++t) {
+        for (int t = 0; size_t(t) * kKinds < slots.size(); ++t) {
             long here = 0;
-            for (int kind = 0; kind < 3; ++kind) {
-                const size_t index = size_t(t) * 3 + size_t(kind);
+            for (int kind = 0; kind < kKinds; ++kind) {
+                const size_t index = size_t(t) * kKinds + size_t(kind);
                 const uint64_t* at = index < slots.size() ? slots[index] : nullptr;
                 if (!at) continue;
                 long bits = 0;
                 for (int w = 0, words = kind == kSingle ? 8 : 64; w < words; ++w) bits += std::popcount(at[w]);
                 here += bits;
                 if (kind == kConflict) conflicts += bits;
+                if (kind == kIntergreen) intergreens += bits;
             }
             long wordedHere = 0;
             for (; worded < r.findings.size() && r.findings[worded].program == p && r.findings[worded].tact == t;
                  ++worded)
-                ++wordedHere, conflicts -= r.findings[worded].rule == SafetyRule::Conflict;
+                ++wordedHere, conflicts -= r.findings[worded].rule == SafetyRule::Conflict,
+                    intergreens -= r.findings[worded].rule == SafetyRule::Intergreen;
             if (here > wordedHere) {
                 r.restByTact.push_back({p, t, here - wordedHere});
                 r.notWorded += here - wordedHere;
@@ -130,6 +137,7 @@ void FindingCollector::finish(SafetyReport& r) const {
         }
     }
     r.conflictsNotWorded = conflicts;
+    r.intergreensNotWorded = intergreens;
 }
 
 }  // namespace livra

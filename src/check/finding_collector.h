@@ -36,8 +36,8 @@ public:
     void finish(SafetyReport& r) const;
 
 private:
-    static constexpr int kRules = 7;
-    static constexpr int kSingle = 0, kConflict = 1, kIntergreen = 2;
+    static constexpr int kRules = 10;  // those with a program and a tact
+    static constexpr int kSingle = 0, kConflict = 1, kIntergreen = 2, kSeamPair = 3, kKinds = 4;
 
     // Within one program and rule: tact, direction, other, required, above.
     using Key = std::tuple<int, int, int, int, bool>;
@@ -58,8 +58,8 @@ private:
     }
     // Per program, grown to its last tact with a finding: (tact, kind) → its
     // words, null for none. The single-direction rules take 8 words (a bit
-    // per direction each), conflicts and intergreens 64 (per direction, a bit
-    // per other one). The words come from chunks that never move.
+    // per direction each), conflicts, intergreens and the intergreens after a
+    // flashing yellow 64 (per direction, a bit per other one). The words come from chunks that never move.
     std::array<std::vector<uint64_t*>, ProgramCount> slots_;
     std::vector<std::unique_ptr<uint64_t[]>> chunks_;
     size_t chunkSize_ = 0, chunkUsed_ = 0;

@@ -51,6 +51,12 @@ IntergreenResult computeIntergreen(const IntergreenInputs& in) {
         r.error = "Расстояние больше 1000 м или длина больше 100 м";
         return r;
     }
+    // The conflict point always lies some way past the clearing stop line;
+    // 0 is a distance nobody measured, and a plausible result from it misleads.
+    if (in.clearingDistance <= 0) {
+        r.error = "Укажите путь освобождения s₀: от стоп-линии освобождающего направления до точки конфликта";
+        return r;
+    }
     if (in.clearingSpeed <= 0) {
         r.error = "Скорость освобождения v_r должна быть больше 0";
         return r;

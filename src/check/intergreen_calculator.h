@@ -14,7 +14,8 @@ namespace livra {
 // Starting values by the kinds of the pair: vehicle length 6 m (tram 15 m,
 // pedestrian 0 m), clearing speed 10 m/s (pedestrian 1.2 m/s), entering speed
 // the same by the entering kind, crossing time 3 s (pedestrian 0 s), both
-// distances 0 m for the engineer to measure on the plan.
+// distances 0 m for the engineer to measure on the plan (the clearing one
+// shows empty and must be given).
 IntergreenInputs defaultIntergreenInputs(uint8_t fromKind, uint8_t toKind);
 
 struct IntergreenResult {
@@ -26,7 +27,7 @@ struct IntergreenResult {
 };
 
 // Refuses (ok false, error in the engineer's words) negative distances or
-// times, a clearing speed of 0, an entering speed of 0 with a distance to
+// times, a clearing distance of 0 (not measured yet), a clearing speed of 0, an entering speed of 0 with a distance to
 // cover, values beyond what a crossing has, and a result above 255 s.
 IntergreenResult computeIntergreen(const IntergreenInputs& in);
 

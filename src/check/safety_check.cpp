@@ -110,6 +110,12 @@ std::vector<Step> cycleSteps(const Configuration& c, int p, Calls calls) {
 
 uint64_t bit(int d) { return uint64_t(1) << d; }
 
+// The tacts played between the end of a go and a conflicting green.
+struct Gap {
+    const Step* first = nullptr;
+    const Step* last = nullptr;
+};
+
 struct Checker {
     const Configuration& c;
     const SafetyData& s;
@@ -152,9 +158,21 @@ struct Checker {
         return program[size_t(t)];
     }
 
+    // The steps from `end` (the first without the clearing go) up to the one
+    // before `green`, of a timeline that may run round several turns.
+    static Gap gapOf(const std::vector<Step>& steps, size_t end, size_t green) {
+        if (end >= green) return {};
+        const size_t n = steps.size();
+        return {&steps[end % n], &steps[(green - 1) % n]};
+    }
+
     void add(SafetyRule rule, const Step& at, int d, int other, int path, int fromProgram, int seconds,
-             int required) {
+             int required, Gap gap = {}) {
         SafetyFinding f;
+        if (gap.first) {
+            f.gapProgram = gap.first->program, f.gapFirst = gap.first->tact;
+            f.gapLastProgram = gap.last->program, f.gapLast = gap.last->tact;
+        }
         f.rule = rule;
         f.program = at.program;
         f.tact = at.tact;
@@ -286,6 +304,7 @@ struct Checker {
     // has a value.
     void intergreens(const std::vector<Step>& steps, size_t period, int turns, int path, int fromProgram) {
         std::array<long, DirectionCount> lastEnd;
+        std::array<size_t, DirectionCount> lastEndStep{};
         lastEnd.fill(-1);
         ends.clear();
         const long cycle = start[period];
@@ -297,7 +316,10 @@ struct Checker {
             if (i > 0) {
                 if (const uint64_t ended = before & ~go) {
                     ends.push_back({now, ended});
-                    for (uint64_t e = ended; e; e &= e - 1) lastEnd[size_t(std::countr_zero(e))] = now;
+                    for (uint64_t e = ended; e; e &= e - 1) {
+                        lastEnd[size_t(std::countr_zero(e))] = now;
+                        lastEndStep[size_t(std::countr_zero(e))] = i;
+                    }
                 }
                 for (uint64_t started = go & ~before & entering; started; started &= started - 1) {
                     const int to = std::countr_zero(started);
@@ -316,7 +338,7 @@ struct Checker {
                         for (uint64_t h = hit; h; h &= h - 1) {
                             const int d = std::countr_zero(h);
                             add(SafetyRule::Intergreen, at, d, to, path, fromProgram, int(now - lastEnd[size_t(d)]),
-                                required);
+                                required, gapOf(steps, lastEndStep[size_t(d)], i));
                         }
                     }
                 }
@@ -325,12 +347,61 @@ struct Checker {
         }
     }
 
-    void timeline(const std::vector<Step>& steps, int path, int fromProgram, int turns = 1) {
+    // A switch to or from a fixed program: what its flashing yellow or dark
+    // heads meet. Drivers may enter on flashing yellow, so its end counts as
+    // the end of a go for the intergreen into a conflicting green.
+    void fixedSeams(const std::vector<Step>& steps, int path, int fromProgram) {
+        auto seamKind = [](Aspect a) { return a == Aspect::Dark ? kSeamDark : kSeamFlashingYellow; };
+        auto fixed = [](Aspect a) { return a == Aspect::FlashingYellow || a == Aspect::Dark; };
+        for (int d : checked) {
+            const auto& rs = runs[d];
+            for (size_t i = 0; i < rs.size(); ++i) {
+                if (!isGo(rs[i].aspect)) continue;
+                if (i > 0 && roles[d] == Role::Vehicle && fixed(rs[i - 1].aspect))
+                    add(SafetyRule::SeamToGreen, steps[rs[i].firstStep], d, -1, path, fromProgram, 0,
+                        seamKind(rs[i - 1].aspect));
+                if (i + 1 < rs.size() && fixed(rs[i + 1].aspect) && roles[d] != Role::ExtraGreen)
+                    add(SafetyRule::SeamFromGreen, steps[rs[i + 1].firstStep - 1], d, -1, path, fromProgram, 0,
+                        seamKind(rs[i + 1].aspect));
+            }
+        }
+        if (!s.defined) return;
+        for (int to : checked) {
+            const auto& into = runs[to];
+            for (size_t i = 1; i < into.size(); ++i) {
+                if (!isGo(into[i].aspect) || isGo(into[i - 1].aspect)) continue;
+                const int green = into[i].t0;
+                for (int from : checked) {
+                    const int v = s.intergreen[size_t(from)][size_t(to)];
+                    if (from == to || !s.conflict[size_t(from)][size_t(to)] || v <= 0) continue;
+                    // The last flashing yellow of `from` before the green, with
+                    // no go of its own since (that hand-over is the intergreen rule's).
+                    int ended = -1;
+                    size_t endStep = 0;
+                    const auto& rf = runs[from];
+                    for (size_t k = 0; k < rf.size() && rf[k].t0 < green; ++k) {
+                        if (rf[k].aspect == Aspect::FlashingYellow) {
+                            ended = rf[k].t1;
+                            endStep = k + 1 < rf.size() ? size_t(rf[k + 1].firstStep) : steps.size();
+                        } else if (isGo(rf[k].aspect)) {
+                            ended = -1;
+                        }
+                    }
+                    if (ended < 0 || ended > green || green - ended >= v) continue;
+                    add(SafetyRule::SeamIntergreen, steps[into[i].firstStep], from, to, path, fromProgram,
+                        green - ended, v, gapOf(steps, endStep, size_t(into[i].firstStep)));
+                }
+            }
+        }
+    }
+
+    void timeline(const std::vector<Step>& steps, int path, int fromProgram, int turns = 1, bool fixedSeam = false) {
         if (steps.empty()) return;
         const size_t period = steps.size() / size_t(turns);
         buildRuns(steps, period, turns);
         for (int d : checked) sequenceRules(d, steps, path, fromProgram);
         if (s.defined && entering) intergreens(steps, period, turns, path, fromProgram);
+        if (fixedSeam) fixedSeams(steps, path, fromProgram);
     }
 
     // Conflicts are a matter of single tacts: each tact once, on the path
@@ -362,6 +433,12 @@ bool userProgramRuns(const Configuration& c, int p) {
     return p >= FirstUserProgram && p < ProgramCount && !isProgramEmpty(c, p);
 }
 
+// КК, ЖМ and ОС run their one tact as a cycle; the calendar switches into
+// and out of them as into any program.
+bool seamProgramRuns(const Configuration& c, int p) {
+    return (p >= 0 && p < FirstUserProgram && programLength(c, p) > 0) || userProgramRuns(c, p);
+}
+
 std::vector<Calls> callPatterns(bool input1, bool input2) {
     std::vector<Calls> v{{false, false}};
     if (input1) v.push_back({true, false});
@@ -371,6 +448,33 @@ std::vector<Calls> callPatterns(bool input1, bool input2) {
 }
 
 int pathOf(Calls k) { return (k.call1 ? PathCall1 : 0) | (k.call2 ? PathCall2 : 0); }
+
+// "промтакты 2–5 программы 4", "промтакт 3 программы 4".
+std::string tactsText(int program, int first, int last) {
+    const std::string of = " программы " + std::to_string(program + 1);
+    if (first == last) return "промтакт " + std::to_string(first + 1) + of;
+    return "промтакты " + std::to_string(first + 1) + "–" + std::to_string(last + 1) + of;
+}
+
+// What lengthens an intergreen that is cut short.
+std::string mendText(const SafetyFinding& f) {
+    const std::string by = std::to_string(f.required - f.seconds) + " с";
+    if (f.gapFirst < 0)
+        return "; вставьте промтакт не менее " + by + " перед тактом " + std::to_string(f.tact + 1) + " программы " +
+               std::to_string(f.program + 1);
+    std::string tacts;
+    if (f.gapProgram == f.gapLastProgram && f.gapFirst <= f.gapLast) {
+        tacts = tactsText(f.gapProgram, f.gapFirst, f.gapLast);
+    } else if (f.gapProgram == f.gapLastProgram) {  // round the cycle's end
+        tacts = "промтакты с " + std::to_string(f.gapFirst + 1) + " по " + std::to_string(f.gapLast + 1) +
+                " (через начало цикла) программы " + std::to_string(f.gapProgram + 1);
+    } else {
+        tacts = "промтакты от такта " + std::to_string(f.gapFirst + 1) + " программы " +
+                std::to_string(f.gapProgram + 1) + " до такта " + std::to_string(f.gapLast + 1) + " программы " +
+                std::to_string(f.gapLastProgram + 1);
+    }
+    return "; удлините " + tacts + " на " + by;
+}
 
 std::string directionText(const SafetyFinding& f) {
     return "напр. " + std::to_string(f.direction + 1);
@@ -385,7 +489,7 @@ std::string conditionText(const SafetyFinding& f) {
                    " — конфликтующие направления одновременно на разрешающем сигнале";
         case SafetyRule::Intergreen:
             return "напр. " + std::to_string(f.direction + 1) + " → " + std::to_string(f.other + 1) +
-                   " — промежуточное время " + sec + " с, нужно не менее " + req + " с";
+                   " — промежуточное время " + sec + " с, нужно не менее " + req + " с" + mendText(f);
         case SafetyRule::Yellow:
             if (f.seconds == 0) return directionText(f) + " — зелёный сменяется красным без жёлтого";
             return directionText(f) + " — жёлтый " + sec + " с, нужно не менее " + req + " с";
@@ -400,6 +504,18 @@ std::string conditionText(const SafetyFinding& f) {
             return directionText(f) + " — зелёный сменяется красным без зелёного мигания";
         case SafetyRule::MinGreen:
             return directionText(f) + " — зелёный " + sec + " с, нужно не менее " + req + " с";
+        case SafetyRule::SeamToGreen:
+            return directionText(f) + (f.required == kSeamDark ? " — выключенный сигнал сменяется зелёным без красного"
+                                                                : " — жёлтое мигание сменяется зелёным без красного");
+        case SafetyRule::SeamIntergreen:
+            return "напр. " + std::to_string(f.direction + 1) + " → " + std::to_string(f.other + 1) +
+                   " — зелёный через " + sec + " с после жёлтого мигания, нужно не менее " + req + " с" + mendText(f);
+        case SafetyRule::SeamFromGreen:
+            return directionText(f) + (f.required == kSeamDark ? " — зелёный сменяется выключенным сигналом"
+                                                                : " — зелёный сменяется жёлтым миганием");
+        case SafetyRule::MissingIntergreen:
+            return "напр. " + std::to_string(f.direction + 1) + " → " + std::to_string(f.other + 1) +
+                   ": конфликт без промежуточного времени";
     }
     return {};
 }
@@ -429,6 +545,15 @@ std::vector<std::pair<int, int>> calendarSwitches(const Configuration& c) {
         if (std::find(out.begin(), out.end(), sw) == out.end()) out.push_back(sw);
     }
     return out;
+}
+
+bool refusesWrite(SafetyRule rule) {
+    return rule == SafetyRule::Conflict || rule == SafetyRule::Intergreen || rule == SafetyRule::MissingIntergreen;
+}
+
+bool SafetyReport::refusesWrite() const {
+    return conflictsNotWorded > 0 || intergreensNotWorded > 0 || missingNotWorded > 0 ||
+           std::any_of(findings.begin(), findings.end(), [](const SafetyFinding& f) { return livra::refusesWrite(f.rule); });
 }
 
 bool SafetyReport::hasConflict() const {
@@ -483,7 +608,8 @@ SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
     // call group and runs on at tMain after it; the new one starts with no
     // call, its leading call tacts skipped.
     for (const auto& [from, to] : calendarSwitches(c)) {
-        if (!userProgramRuns(c, from) || !userProgramRuns(c, to)) continue;
+        if (!seamProgramRuns(c, from) || !seamProgramRuns(c, to)) continue;
+        const bool fixedSeam = from < FirstUserProgram || to < FirstUserProgram;
         for (Calls old : patterns) {
             if ((old.call1 && !programHasKind(c, from, TactTvp1)) || (old.call2 && !programHasKind(c, from, TactTvp2)))
                 continue;
@@ -504,7 +630,7 @@ SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
                     head.front().seconds = firstSecondWithoutCall(first);
                 std::vector<Step> steps = tail;
                 steps.insert(steps.end(), head.begin(), head.end());
-                k.timeline(steps, PathCalendarSeam, from);
+                k.timeline(steps, PathCalendarSeam, from, 1, fixedSeam);
             }
         }
     }
@@ -513,6 +639,29 @@ SafetyReport checkSafety(const Configuration& c, const SafetyData& s) {
     for (SafetyFinding& f : report.findings)
         f.text = "Программа " + std::to_string(f.program + 1) + ", такт " + std::to_string(f.tact + 1) +
                  safetyPathText(f.path, f.fromProgram, f.program) + ": " + conditionText(f);
+
+    // An engineer must say the time of every declared conflict, both ways
+    // (0 s is a statement too): a matrix finding, named before the programs'.
+    if (s.defined) {
+        std::vector<SafetyFinding> missing;
+        for (int from : k.checked)
+            for (int to : k.checked) {
+                if (from == to || !s.conflict[size_t(from)][size_t(to)]) continue;
+                if (s.intergreen[size_t(from)][size_t(to)] != IntergreenNotSet) continue;
+                if (int(missing.size()) >= kSafetyWordedPerProgramAndRule) {
+                    ++report.missingNotWorded, ++report.notWorded;
+                    continue;
+                }
+                SafetyFinding f;
+                f.rule = SafetyRule::MissingIntergreen;
+                f.program = f.tact = -1;
+                f.direction = from;
+                f.other = to;
+                f.text = "Матрица конфликтов, " + conditionText(f);
+                missing.push_back(std::move(f));
+            }
+        report.findings.insert(report.findings.begin(), missing.begin(), missing.end());
+    }
     return report;
 }
 
@@ -523,7 +672,7 @@ std::string safetyPathText(int path, int fromProgram, int program) {
         case PathCall12: return " (при вызове ТВП1 и ТВП2)";
         case PathCalendarSeam:
             if (program == fromProgram) return " (в последнем цикле перед сменой программы по календарю)";
-            return " (после программы " + std::to_string(fromProgram + 1) + " по календарю)";
+            return " (после программы " + programTitle(fromProgram) + " по календарю)";
         default: return {};
     }
 }

@@ -23,7 +23,21 @@ enum class SafetyRule {
     FlashingGreen,    // flashing green too short before yellow
     PedestrianClear,  // pedestrian green -> red without flashing green
     MinGreen,         // a go period shorter than its minimum
+    // At a calendar switch to or from the fixed programs (КК, ЖМ, ОС):
+    SeamToGreen,        // a vehicle from flashing yellow or dark straight to green
+    SeamIntergreen,     // green less than the intergreen after a conflicting flashing yellow
+    SeamFromGreen,      // a go straight to flashing yellow or dark
+    MissingIntergreen,  // a declared conflict without an intergreen time (no program, no tact)
 };
+
+// What a direction shows instead of a green at a seam rule (SeamToGreen,
+// SeamFromGreen), kept in SafetyFinding::required.
+inline constexpr int kSeamFlashingYellow = 1;
+inline constexpr int kSeamDark = 2;
+
+// Conflicts, intergreens cut short and conflicts without an intergreen stop
+// a write; the sequence rules only ask.
+bool refusesWrite(SafetyRule rule);
 
 // Which sequence a finding was found on.
 enum SafetyPath : int {
@@ -44,6 +58,11 @@ struct SafetyFinding {
     int seconds = 0;      // the measured time where a time rule fails
     int required = 0;     // what the rule asks for
     int fromProgram = -1; // 0-based program left at a calendar seam, −1 otherwise
+    // For an intergreen cut short: the tacts played between the end of
+    // `direction`'s go and the start of `other`'s green — the interphase to
+    // lengthen — as program and tact (0-based) of the first and the last;
+    // −1 when the green starts the second the go ends.
+    int gapProgram = -1, gapFirst = -1, gapLastProgram = -1, gapLast = -1;
     std::string text;     // one line in the engineer's words
 };
 
@@ -69,8 +88,11 @@ struct SafetyReport {
     std::vector<SafetyFinding> findings;   // the worded ones, in program, tact, rule order
     long notWorded = 0;                    // further findings, counted
     long conflictsNotWorded = 0;           // of them conflicts
+    long intergreensNotWorded = 0;         // of them intergreens cut short
+    long missingNotWorded = 0;             // of them conflicts without an intergreen
     std::vector<SafetyTactRest> restByTact;  // where the counted ones are, by program and tact
     bool hasConflict() const;
+    bool refusesWrite() const;  // any finding of a rule that stops a write
     bool empty() const { return findings.empty() && notWorded == 0; }
 };
 

@@ -78,13 +78,35 @@ std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, st
     return std::move(parsed->config);
 }
 
-bool loadSafetyForCommand(Configuration& c, const std::string& projectPath) {
+std::optional<Bytes> readCapped(std::istream& in, std::size_t limit) {
+    Bytes bytes;
+    char chunk[65536];
+    while (in) {
+        in.read(chunk, sizeof chunk);
+        const auto got = std::size_t(in.gcount());
+        if (bytes.size() + got > limit) return std::nullopt;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+int saveForCommand(const std::string& out, std::span<const uint8_t> project, const SafetyData* safety,
+                   const Configuration& c) {
+    const ProjectResult r = saveProjectFile(out, project, safety, c);
+    if (r.ok()) return ExitOk;
+    std::cerr << kErrorTitle << ": " << r.message;
+    return ExitFailed;
+}
+
+bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, SafetyFileStatus* status) {
     const SafetyLoadResult r = loadProjectSafety(c, projectPath);
+    if (status) *status = r.status;
     if (r.status == SafetyFileStatus::Damaged) {
         reportFileError(safetyFileNameFor(projectPath), r.message);
         return false;
     }
-    if (r.status == SafetyFileStatus::Stale) std::cerr << r.message << "\n";
+    if (r.status == SafetyFileStatus::Stale || r.status == SafetyFileStatus::Mismatched) std::cerr << r.message << "\n";
     return true;
 }
 
@@ -97,6 +119,12 @@ bool saveCompanionFile(const Configuration& c, const std::string& projectPath, b
         return true;
     reportFileError(side, kSaveErrorText);
     return false;
+}
+
+std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes) {
+    auto c = loadProjectForReading(path, planBytes);
+    if (!c || !loadSafetyForCommand(*c, path)) return nullptr;
+    return c;
 }
 
 Answer ConsoleDialogs::messageBox(const std::string& title, const std::string& text, Buttons buttons, Icon) {

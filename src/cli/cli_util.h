@@ -3,11 +3,14 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/user_dialogs.h"
 #include "cli/commands.h"
 #include "model/configuration.h"
+#include "model/files.h"
+#include "model/safety_file.h"
 #include "sim/sim_clock.h"
 
 namespace livra::cli {
@@ -36,6 +39,17 @@ int usageError(const char* command, const std::string& message);
 // A box's text on stderr, then the file it is about: "Файл: PATH".
 void reportFileError(const std::string& path, std::string text);
 
+// A whole stream (standard input) of at most `limit` bytes, as readWholeFile
+// caps a file; nothing when it is longer or cannot be read.
+std::optional<Bytes> readCapped(std::istream& in, std::size_t limit);
+
+// Saves a new project's bytes at `out` as the desktop program saves
+// (saveProjectFile): with `safety`, the pair together; without, a safety file
+// of some other configuration left there goes. Failures go to stderr; the
+// exit status.
+int saveForCommand(const std::string& out, std::span<const uint8_t> project, const SafetyData* safety,
+                   const Configuration& c);
+
 // "DD.MM.YYYY HH:MM:SS" (the --start of simulate) into the clock, as
 // "Установить" does with the pickers; false and no change for anything else.
 bool setClockFromText(SimClock& clock, const std::string& text);
@@ -47,7 +61,13 @@ std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, st
 
 // Reads the safety file beside the project into c.Safety. A stale file is
 // reported on stderr and used; a damaged one is reported and gives false.
-bool loadSafetyForCommand(Configuration& c, const std::string& projectPath);
+bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, SafetyFileStatus* status = nullptr);
+
+// The project and its safety file, as every command that shows or depends on
+// the safety verdict reads them (check --safety, report, diagram, write,
+// verify, simulate, dump): one way, so "замечаний нет" means the same
+// everywhere. Nothing when either cannot be read (reported on stderr).
+std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes = nullptr);
 
 // Writes c.Safety (matrix and object data) beside the project; a matrix read
 // as written for other directions keeps the kinds it was written for, so it

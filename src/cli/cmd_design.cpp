@@ -40,10 +40,14 @@ std::vector<std::string> split(const std::string& text, char by) {
 std::optional<Phase> parsePhase(const Configuration& c, const std::string& text, bool call) {
     const std::vector<std::string> parts = split(text, ':');
     if (parts.size() != 1 && parts.size() != (call ? 2u : 3u)) return std::nullopt;
-    const auto dirs = parseDirectionList(parts[0]);
-    if (!dirs) return std::nullopt;
     Phase ph;
-    ph.directions = *dirs;
+    // An empty list is an all-red phase (a start-up after flashing yellow);
+    // a call serves somebody, so its list is never empty.
+    if (!parts[0].empty() || call || parts.size() == 1) {
+        const auto dirs = parseDirectionList(parts[0]);
+        if (!dirs) return std::nullopt;
+        ph.directions = *dirs;
+    }
     int least = 1;
     for (int d : ph.directions) least = std::max(least, designMinGreen(c, d));
     if (parts.size() == 1) {
@@ -139,10 +143,11 @@ const std::vector<Command>& designCommands() {
          "design FILE.ptm --program N --phase DIRS[:TMIN:TMAIN] ... [--callG-after K --callG-phase DIRS:TMAIN] | --show",
          "Builds user program N (4..16) from its phases, in cycle order: DIRS is a\n"
          "comma list of the directions at go (1,3), TMIN and TMAIN the phase's times\n"
-         "(without them, the directions' least green). Between phases (the last back\n"
-         "to the first too) the changes are built from the conflict matrix, the\n"
-         "intergreen times and the signal rules of the safety file, each as short as\n"
-         "the rules allow; one line per change names its length and what decides it.\n"
+         "(without them, the directions' least green); an empty DIRS (:5:5) is an\n"
+         "all-red phase. Between phases (the last back to the first too) the\n"
+         "changes are built from the conflict matrix, the intergreen times and the\n"
+         "signal rules of the safety file, each as short as the rules allow; one\n"
+         "line per change names its length and what decides it.\n"
          "--call1-after K --call1-phase DIRS:TMAIN serves a phase on a call of ТВП1\n"
          "(ТВП2 likewise) after phase K. The project and its safety file are written\n"
          "as \"Сохранить\" writes them.\n"

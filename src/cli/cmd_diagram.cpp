@@ -67,7 +67,7 @@ int runDiagram(const GlobalOptions&, const Args& args) {
     if (ec != std::errc() || end != number->data() + number->size() || program < 1 || program > ProgramCount)
         return usageError("diagram", "--program takes a program number 1..16, not '" + *number + "'");
     if (!diagram::fileKindOf(*out)) return usageError("diagram", diagram::kUnknownFileKindText);
-    auto c = loadProjectForReading(p.positional()[0]);
+    auto c = loadProjectWithSafety(p.positional()[0]);
     if (!c) return ExitUsage;
     std::string error;
     const auto timeline = diagram::buildTimeline(*c, program - 1, &error);
@@ -95,9 +95,8 @@ int runReport(const GlobalOptions&, const Args& args) {
         return usageError("report", "the report is a PDF file: --out FILE.pdf");
     const std::string& project = p.positional()[0];
     std::string planBytes;
-    auto c = loadProjectForReading(project, &planBytes);
+    auto c = loadProjectWithSafety(project, &planBytes);
     if (!c) return ExitUsage;
-    if (!loadSafetyForCommand(*c, project)) return ExitUsage;
     if (csv) {
         const std::string error = writeReportCsvFile(*c, *csv);
         if (!error.empty()) {

@@ -16,10 +16,11 @@ int runCheck(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {}, {"--safety"});
     if (!p.error().empty()) return usageError("check", p.error());
     if (p.positional().size() != 1) return usageError("check", "usage: livra check FILE.ptm [--safety]");
+    const bool safety = p.has("--safety");
     auto c = loadProjectForReading(p.positional()[0]);
     if (!c) return ExitUsage;
-    const bool safety = p.has("--safety");
-    if (safety && !loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
+    SafetyFileStatus status = SafetyFileStatus::Missing;
+    if (safety && !loadSafetyForCommand(*c, p.positional()[0], &status)) return ExitUsage;
     VectorErrorList list;
     const int result = validateConfiguration(*c, list);
     ConsoleDialogs console;
@@ -27,6 +28,9 @@ int runCheck(const GlobalOptions&, const Args& args) {
     if (!safety || result != 0) return result == 0 ? ExitOk : ExitFailed;
     // As in the error list: the safety lines follow a clean verdict.
     const SafetyReport report = addSafetyLines(*c, console);
+    // A pair that was not saved together is checked all the same, but the
+    // verdict cannot stand for the project.
+    if (status == SafetyFileStatus::Mismatched) return ExitUsage;
     return result == 0 && report.empty() ? ExitOk : ExitFailed;
 }
 
@@ -56,9 +60,16 @@ int runCompile(const GlobalOptions&, const Args& args) {
     const ImageFiles image = encodeImage(*c);
     const auto folder = pathFromUtf8(*out);
     int failed = 0;
-    if (!writeImageParts(folder, image, &failed)) {
-        std::cerr << "livra compile: cannot write " << imagePart(failed).fileName << " into " << *out
-                  << "; the part files there were left as they were\n";
+    std::vector<int> replaced;
+    if (!writeImageParts(folder, image, &failed, realFileSystem(), &replaced)) {
+        std::cerr << "livra compile: cannot write " << imagePart(failed).fileName << " into " << *out;
+        if (replaced.empty()) {
+            std::cerr << "; the part files there were left as they were\n";
+        } else {
+            std::cerr << "; these part files were replaced and could not be put back, the folder holds a mixed image:";
+            for (int part : replaced) std::cerr << " " << imagePart(part).fileName;
+            std::cerr << "\n";
+        }
         return ExitFailed;
     }
     if (reportImageSize(image, console) != 0) {
@@ -85,11 +96,7 @@ int runDecompile(const GlobalOptions&, const Args& args) {
         std::cerr << "livra decompile: " << dir << ": the image is damaged; nothing was written\n";
         return ExitUsage;
     }
-    if (!writeFileAtomically(pathFromUtf8(*out), serializeProject(*c, {}))) {
-        std::cerr << kErrorTitle << ": " << kSaveErrorText;
-        return ExitFailed;
-    }
-    return ExitOk;
+    return saveForCommand(*out, serializeProject(*c, {}), nullptr, *c);
 }
 
 }  // namespace

@@ -201,10 +201,9 @@ int runWrite(const GlobalOptions& g, const Args& args) {
     ArgParser p(args, {"--port"}, {"--verify"});
     if (!p.error().empty()) return usageError("write", p.error());
     if (p.positional().size() != 1) return usageError("write", "needs one project file");
-    auto c = loadProjectForReading(p.positional()[0]);
-    if (!c) return ExitUsage;
     // Without its safety data a project could not be checked for conflicts.
-    if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
+    auto c = loadProjectWithSafety(p.positional()[0]);
+    if (!c) return ExitUsage;
     Link link(withPort(g, p));
     const LinkOutcome r = p.has("--verify") ? writeAndVerify(*c, link.context, link.console)
                                             : writeToController(*c, link.context, link.console);
@@ -289,6 +288,8 @@ const std::vector<Command>& linkCommands() {
          runJournal},
         {"write", "write [--verify] FILE.ptm",
          "Checks the project, compiles its image and writes it to the controller.\n"
+         "A conflict, an intergreen cut short or a conflict without an intergreen\n"
+         "time (the safety file beside the project) refuses the write: exit 1.\n"
          "On a terminal a progress bar shows the bytes sent; Ctrl+C cancels.\n"
          "--verify reads the controller back afterwards: exit 0 only when it gives back\n"
          "byte for byte what was sent; otherwise the differences are printed and exit is 1.\n" LIVRA_PORT_HELP,

@@ -3,16 +3,17 @@
 #include <sstream>
 
 #include "cli/cli_util.h"
-#include "cli/project_json.h"
+#include "format/project_json.h"
+#include "model/sumo_map.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
+#include "check/safety_check.h"
 
 namespace livra::cli {
 namespace {
 
 const char* const kDayNames[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
-const char* const kDayKeys[DayCount] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
 
 const char* signalName(uint8_t s) {
     switch (s) {
@@ -38,68 +39,6 @@ const char* modeName(uint8_t m) {
     }
 }
 
-bool directionListed(const Configuration& c, int d) {
-    if (c.DirectionKind[d] != 0) return true;
-    for (int k = 0; k < SlotCount; ++k)
-        if (c.DirectionChannels[d][k] || c.DirectionControl[d][k]) return true;
-    return false;
-}
-
-// Last tact worth showing: the last one holding anything, derived fields and
-// signals included, so that the listing carries the whole table.
-int lastListedTact(const Configuration& c, int p) {
-    int last = -1;
-    for (int t = 0; t < TactCount; ++t) {
-        const auto& tact = c.TactTable[p][t];
-        bool any = tact.kind || tact.tMin || tact.tMain || tact.tEnd || tact.phaseNo;
-        for (uint8_t s : c.TactSignals[p][t]) any = any || s;
-        if (any) last = t;
-    }
-    return last;
-}
-
-// Programs holding anything (a program with an empty first tact but later
-// tacts is invalid, but it is still shown).
-bool programListed(const Configuration& c, int p) { return lastListedTact(c, p) >= 0; }
-
-// Signals are listed for directions 1..N: N the last direction with a kind,
-// or further when a signal is stored beyond it.
-int signalWidth(const Configuration& c) {
-    int n = 0;
-    for (int d = 0; d < DirectionCount; ++d)
-        if (c.DirectionKind[d]) n = d + 1;
-    for (const auto& program : c.TactSignals)
-        for (const auto& row : program)
-            for (int d = DirectionCount - 1; d >= n; --d)
-                if (row[d]) {
-                    n = d + 1;
-                    break;
-                }
-    return n;
-}
-
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char ch : s) {
-        switch (ch) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (ch < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
-                    out += buf;
-                } else {
-                    out += char(ch);
-                }
-        }
-    }
-    return out + "\"";
-}
-
 void dumpText(const Configuration& c, std::ostream& out) {
     out << "Кол.каналов в ДК: " << int(c.ChannelCount) << "\n";
     out << "ТВП1 Задержка сек.: " << c.Tvp1Delay << "\n";
@@ -116,7 +55,7 @@ void dumpText(const Configuration& c, std::ostream& out) {
     const int width = signalWidth(c);
     out << "\nПрограммы:\n";
     for (int p = 0; p < ProgramCount; ++p) {
-        if (!programListed(c, p)) continue;
+        if (lastListedTact(c, p) < 0) continue;
         out << "  Программа " << programTitle(p) << "\n";
         const int last = lastListedTact(c, p);
         for (int t = 0; t <= last; ++t) {
@@ -144,128 +83,39 @@ void dumpText(const Configuration& c, std::ostream& out) {
     }
 }
 
-void dumpJson(const Configuration& c, std::ostream& out, const ProjectHead& head, std::span<const uint8_t> plan,
-              const SafetyData* safety) {
-    out << "{\n  \"format\": \"livra-configuration\",\n  \"version\": 1,\n";
-    out << "  \"channelCount\": " << int(c.ChannelCount) << ",\n";
-    out << "  \"tvp1Delay\": " << jsonString(c.Tvp1Delay) << ",\n";
-    out << "  \"tvp2Delay\": " << jsonString(c.Tvp2Delay) << ",\n";
-    out << "  \"freeChannels\": [";
-    for (int i = 0; i < DirectionCount; ++i) out << (i ? ", " : "") << int(c.FreeChannels[i]);
-    out << "],\n  \"directions\": [";
-    bool first = true;
-    for (int d = 0; d < DirectionCount; ++d) {
-        if (!directionListed(c, d)) continue;
-        out << (first ? "\n" : ",\n") << "    {\"number\": " << d + 1 << ", \"kind\": " << int(c.DirectionKind[d])
-            << ", \"channels\": [";
-        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionChannels[d][k]);
-        out << "], \"modes\": [";
-        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionControl[d][k]);
-        out << "]}";
-        first = false;
-    }
-    out << (first ? "],\n" : "\n  ],\n");
-    const int width = signalWidth(c);
-    out << "  \"programs\": [";
-    first = true;
-    for (int p = 0; p < ProgramCount; ++p) {
-        if (!programListed(c, p)) continue;
-        out << (first ? "\n" : ",\n") << "    {\"number\": " << p + 1 << ", \"tacts\": [";
-        const int last = lastListedTact(c, p);
-        for (int t = 0; t <= last; ++t) {
-            const auto& tact = c.TactTable[p][t];
-            out << (t ? ",\n" : "\n") << "      {\"number\": " << t + 1 << ", \"kind\": " << tact.kind
-                << ", \"tMin\": " << tact.tMin << ", \"tMain\": " << tact.tMain << ", \"tEnd\": " << tact.tEnd
-                << ", \"phaseNo\": " << tact.phaseNo << ", \"signals\": [";
-            for (int d = 0; d < width; ++d) out << (d ? ", " : "") << int(c.TactSignals[p][t][d]);
-            out << "]}";
-        }
-        out << (last >= 0 ? "\n    ]}" : "]}");
-        first = false;
-    }
-    out << (first ? "],\n" : "\n  ],\n");
-    out << "  \"calendar\": {";
-    for (int day = 0; day < DayCount; ++day) {
-        out << (day ? ",\n" : "\n") << "    \"" << kDayKeys[day] << "\": [";
-        bool firstEntry = true;
-        for (int e = 0; e < AlarmCount; ++e) {
-            const auto& entry = c.Calendar[day][e];
-            if (entry.empty()) continue;
-            out << (firstEntry ? "" : ", ") << "{\"entry\": " << e + 1 << ", \"hour\": " << int(entry.hour)
-                << ", \"minute\": " << int(entry.minute) << ", \"program\": " << int(entry.program) << "}";
-            firstEntry = false;
-        }
-        out << "]";
-    }
-    out << "\n  }";
-    dumpJsonFileMembers(c, out, head, plan);
-    // The safety file's own text, indented as a member of this object.
-    const std::string text = safety && safety->needsFile() ? safetyJson(*safety, c) : "null\n";
-    std::string indented;
-    for (size_t i = 0; i < text.size(); ++i) {
-        indented += text[i];
-        if (text[i] == '\n' && i + 1 < text.size()) indented += "  ";
-    }
-    out << ",\n  \"safety\": " << indented << "}\n";
-}
-
 int runNew(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {"--out", "--from"}, {});
     if (!p.error().empty()) return usageError("new", p.error());
     const auto out = p.value("--out");
     if (!out || !p.positional().empty())
         return usageError("new", "usage: livra new --out FILE.ptm [--from FILE.json]");
-    Bytes bytes;
-    if (const auto from = p.value("--from")) {
-        // "-" reads the JSON from stdin, as a git filter or a pipe gives it.
-        std::optional<Bytes> text;
-        if (*from == "-") {
-            std::ostringstream in;
-            in << std::cin.rdbuf();
-            const std::string s = in.str();
-            text = Bytes(s.begin(), s.end());
-        } else {
-            text = readWholeFile(pathFromUtf8(*from), kMaxJsonSize);
-        }
-        if (!text) {
-            reportFileError(*from, kOpenErrorText);
-            return ExitUsage;
-        }
-        std::string error;
-        auto project = projectFromJson(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), error);
-        if (!project) {
-            std::cerr << "livra new: " << *from << ": " << error << "\n";
-            return ExitUsage;
-        }
-        bytes = std::move(project->file);
-        if (project->safety) {
-            // The safety data goes beside the project, as the desktop program keeps it.
-            SafetyData safety;
-            const auto read = parseSafetyJson(*project->safety, *project->config, safety);
-            if (read.status != SafetyFileStatus::Loaded) {
-                std::cerr << "livra new: " << *from << ": safety: " << read.message << "\n";
-                return ExitUsage;
-            }
-            const std::string side = safetyJson(safety, *project->config);
-            const std::vector<FileToWrite> files = {
-                {pathFromUtf8(*out), bytes},
-                {pathFromUtf8(safetyFileNameFor(*out)), std::span(reinterpret_cast<const uint8_t*>(side.data()), side.size())}};
-            if (writeFilesTogether(files) != -1) {
-                std::cerr << kErrorTitle << ": " << kSaveErrorText;
-                return ExitFailed;
-            }
-            return ExitOk;
-        }
-    } else {
+    if (!p.value("--from")) {
         auto c = std::make_unique<Configuration>();
         resetConfiguration(*c);
-        bytes = serializeProject(*c, {});
+        return saveForCommand(*out, serializeProject(*c, {}), nullptr, *c);
     }
-    if (!writeFileAtomically(pathFromUtf8(*out), bytes)) {
-        std::cerr << kErrorTitle << ": " << kSaveErrorText;
-        return ExitFailed;
+    const std::string from = *p.value("--from");
+    // "-" reads the JSON from stdin, as a git filter or a pipe gives it.
+    const auto text = from == "-" ? readCapped(std::cin, kMaxJsonSize) : readWholeFile(pathFromUtf8(from), kMaxJsonSize);
+    if (!text) {
+        reportFileError(from, kOpenErrorText);
+        return ExitUsage;
     }
-    return ExitOk;
+    std::string error;
+    auto project = projectFromJson(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()), error);
+    if (!project) {
+        std::cerr << "livra new: " << from << ": " << error << "\n";
+        return ExitUsage;
+    }
+    if (!project->safety) return saveForCommand(*out, project->file, nullptr, *project->config);
+    // The safety data goes beside the project, as the desktop program keeps it.
+    auto safety = std::make_unique<SafetyData>();
+    const auto read = parseSafetyJson(*project->safety, *project->config, *safety);
+    if (read.status != SafetyFileStatus::Loaded) {
+        std::cerr << "livra new: " << from << ": safety: " << read.message << "\n";
+        return ExitUsage;
+    }
+    return saveForCommand(*out, project->file, safety.get(), *project->config);
 }
 
 int runDump(const GlobalOptions&, const Args& args) {
@@ -279,8 +129,8 @@ int runDump(const GlobalOptions&, const Args& args) {
             reportFileError(path, kOpenErrorText);
             return ExitUsage;
         }
-        auto c = loadProjectForReading(path);
-        if (!c || !loadSafetyForCommand(*c, path)) return ExitUsage;
+        auto c = loadProjectWithSafety(path);
+        if (!c) return ExitUsage;
         const auto text = projectToJson(*bytes, &c->Safety);
         if (!text) {
             reportFileError(path, kFormatErrorText);
@@ -289,24 +139,19 @@ int runDump(const GlobalOptions&, const Args& args) {
         std::cout << *text;
         return ExitOk;
     }
-    auto c = loadProjectForReading(path);
+    auto c = loadProjectWithSafety(path);
     if (!c) return ExitUsage;
     std::ostringstream text;
     dumpText(*c, text);
+    text << "\nБезопасность:\n";
+    for (const std::string& line : safetyReportLines(checkSafety(*c, c->Safety))) text << "  " << line << "\n";
+    // The SUMO link map, when the project came from a net.
+    for (const auto& line : sumoMapLines(c->Safety.sumoMap)) text << line << "\n";
     std::cout << text.str();
     return ExitOk;
 }
 
 }  // namespace
-
-std::optional<std::string> projectToJson(std::span<const uint8_t> file, const SafetyData* safety) {
-    const auto parsed = parseProject(file);
-    const auto head = readProjectHead(file);
-    if (!parsed || !head) return std::nullopt;
-    std::ostringstream text;
-    dumpJson(*parsed->config, text, *head, parsed->plan, safety);
-    return text.str();
-}
 
 const std::vector<Command>& projectCommands() {
     static const std::vector<Command> commands = {
@@ -322,7 +167,8 @@ const std::vector<Command>& projectCommands() {
          "Prints the whole configuration of a project: channel count, call delays,\n"
          "directions with their output slots and monitoring modes, every used program\n"
          "with its tacts (kind, times, derived end time and phase number, the signal\n"
-         "of each direction) and the calendar by weekday.\n"
+         "of each direction), the calendar by weekday, and the safety check's lines\n"
+         "with the safety file beside the project.\n"
          "--json prints the same as stable JSON (see README.md), fit for diffing.\n",
          runDump},
     };

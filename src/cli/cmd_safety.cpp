@@ -74,7 +74,8 @@ int runSafety(const GlobalOptions&, const Args& args) {
         reportFileError(file, loaded.message + "\n--clear starts a new one");
         return ExitUsage;
     }
-    if (loaded.status == SafetyFileStatus::Stale) std::cerr << loaded.message << "\n";
+    if (loaded.status == SafetyFileStatus::Stale || loaded.status == SafetyFileStatus::Mismatched)
+        std::cerr << loaded.message << "\n";
     if (edits.empty() && !clear) {
         // Nothing to change: show what there is.
         if (c->Safety.defined) std::cout << safetyJson(c->Safety, *c);
@@ -127,6 +128,8 @@ int runSafety(const GlobalOptions&, const Args& args) {
             s.calculatorInputs.erase({a, b});
         }
     }
+    // Written beside the project as it now stands: its bytes stamp the file.
+    if (const auto bytes = readWholeFile(pathFromUtf8(project), kMaxProjectFileSize)) s.project = stampOf(*bytes);
     const std::string text = safetyJson(s, *c);
     if (!writeFileAtomically(pathFromUtf8(file),
                              std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {

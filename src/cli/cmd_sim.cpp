@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "check/validator.h"
 #include "cli/cli_util.h"
 #include "model/cp1251.h"
 #include "plan/plan_objects.h"
+#include "sim/conflict_monitor.h"
 #include "sim/simulation.h"
 
 namespace livra::cli {
@@ -94,7 +96,7 @@ int runSimulate(const GlobalOptions&, const Args& args) {
         }
     }
 
-    auto config = loadProjectForReading(p.positional()[0]);
+    auto config = loadProjectWithSafety(p.positional()[0]);
     if (!config) return ExitUsage;
     VectorErrorList verdict;
     if (validateConfiguration(*config, verdict) != 0) {
@@ -109,6 +111,9 @@ int runSimulate(const GlobalOptions&, const Args& args) {
     resetSimulation(sim, c);
     resetSimulation(sim, c);
     const int width = simulatedDirectionCount(c);
+    // As in the window: a monitor fed every simulated second, its first trip
+    // told once the run is over.
+    ConflictMonitor monitor;
     std::string out;
     out.reserve(1 << 16);
     auto pressDue = [&](long after) {
@@ -127,6 +132,7 @@ int runSimulate(const GlobalOptions&, const Args& args) {
         out += clockText(sim.clock);
         simulationStep(sim, c, StepTick);
         tickCallDelays(sim.state);
+        monitor.observe(c, sim);
         out += '\t';
         out += std::to_string(sim.display.programField);
         out += '\t';
@@ -143,6 +149,7 @@ int runSimulate(const GlobalOptions&, const Args& args) {
         }
     }
     std::cout << out << std::flush;
+    if (monitor.tripped()) std::cerr << kMonitorTrippedLine << monitor.trip().text << "\n";
     return std::cout ? ExitOk : ExitFailed;
 }
 
@@ -207,7 +214,10 @@ const std::vector<Command>& simCommands() {
          "accept is noted on stderr.\n"
          "\n"
          "A configuration with errors is refused as the window refuses it: the\n"
-         "validator's verdict and the refusal go to stderr, exit status 1.\n",
+         "validator's verdict and the refusal go to stderr, exit status 1.\n"
+         "The conflict monitor watches every second with the safety file beside the\n"
+         "project; its first trip goes to stderr after the run (\"Монитор конфликтов\n"
+         "сработал: …\").\n",
          runSimulate},
         {"plan", "plan FILE.ptm",
          "Lists the intersection plan that the project carries: the plan picture\n"

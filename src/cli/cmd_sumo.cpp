@@ -26,11 +26,12 @@ int runSumoExport(const GlobalOptions&, const Args& args) {
     const auto out = p.value("--out");
     if (p.positional().size() != 1 || !out)
         return usageError("sumo-export", "usage: livra sumo-export FILE.ptm --out FILE.add.xml [--tls ID]");
-    const std::string tls = p.value("--tls").value_or(kDefaultSumoTls);
-    if (!isValidSumoId(tls)) return usageError("sumo-export", "--tls needs an id without blanks, quotes, <, > or &");
-
     auto config = loadProjectForReading(p.positional()[0]);
-    if (!config) return ExitUsage;
+    if (!config || !loadSafetyForCommand(*config, p.positional()[0])) return ExitUsage;
+    // A project imported from SUMO exports to the light it came from.
+    const std::string& mapped = config->Safety.sumoMap.tls;
+    const std::string tls = p.value("--tls").value_or(mapped.empty() ? std::string(kDefaultSumoTls) : mapped);
+    if (!isValidSumoId(tls)) return usageError("sumo-export", "--tls needs an id without blanks, quotes, <, > or &");
     VectorErrorList verdict;
     if (validateConfiguration(*config, verdict) != 0) {
         for (const auto& line : verdict.lines) std::cerr << line << "\n";
@@ -52,14 +53,15 @@ int runSumoExport(const GlobalOptions&, const Args& args) {
 }
 
 int runSumoImport(const GlobalOptions&, const Args& args) {
-    ArgParser p(args, {"--tls", "--program-id", "--into", "--program"}, {"--replace"});
+    ArgParser p(args, {"--tls", "--program-id", "--into", "--program"},
+                {"--replace", "--as-fixed", "--create-directions", "--force", "--show-map"});
     if (!p.error().empty()) return usageError("sumo-import", p.error());
-    const auto tls = p.value("--tls"), programId = p.value("--program-id"), into = p.value("--into"),
-               programText = p.value("--program");
-    if (p.positional().size() != 1 || !tls || !programId || !into || !programText)
+    const auto tls = p.value("--tls"), into = p.value("--into"), programText = p.value("--program");
+    auto programId = p.value("--program-id");
+    if (p.positional().size() != 1 || !tls || !into || !programText)
         return usageError("sumo-import",
-                          "usage: livra sumo-import FILE.add.xml --tls ID --program-id P --into FILE.ptm "
-                          "--program N [--replace]");
+                          "usage: livra sumo-import FILE.net.xml --tls ID [--program-id P] --into FILE.ptm "
+                          "--program N [--replace] [--as-fixed] [--create-directions] [--force] [--show-map]");
     int program = 0;
     for (char ch : *programText) {
         if (ch < '0' || ch > '9' || program > 100) return usageError("sumo-import", "--program needs a number 4..16");
@@ -73,6 +75,18 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
         std::cerr << read.error << "\n";
         return ExitUsage;
     }
+    if (!programId) {
+        // One program: no need to name it.
+        const auto ids = sumoProgramIds(*read.file, *tls);
+        if (ids.size() != 1) {
+            std::cerr << "livra sumo-import: у светофора " << *tls << " программ " << ids.size()
+                      << ": укажите --program-id (есть:";
+            for (const auto& id : ids) std::cerr << ' ' << id;
+            std::cerr << ")\n";
+            return ExitUsage;
+        }
+        programId = ids[0];
+    }
     const auto bytes = readWholeFile(pathFromUtf8(*into), kMaxProjectFileSize);
     auto parsed = bytes ? parseProject(*bytes) : std::nullopt;
     if (!parsed) {
@@ -80,29 +94,35 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
         return ExitUsage;
     }
     Configuration& c = *parsed->config;
-    const SumoImportResult r = importSumoProgram(c, *read.file, {*tls, *programId, program - 1, p.has("--replace")});
+    if (!loadSafetyForCommand(c, *into)) return ExitUsage;
+    SumoImportRequest request{*tls, *programId, program - 1, p.has("--replace")};
+    request.asFixed = p.has("--as-fixed");
+    request.createDirections = p.has("--create-directions");
+    request.force = p.has("--force");
+    request.netName = baseName(p.positional()[0]);
+    const SumoImportResult r = importSumoProgram(c, *read.file, request);
     if (!r.ok) {
         std::cerr << "livra sumo-import: " << r.error << "\n";
         if (r.targetNotEmpty) std::cerr << "Чтобы заменить её, добавьте --replace.\n";
+        if (r.actuated)
+            std::cerr << "Чтобы принять её как жёсткую (duration — Т осн, minDur — Т мин), добавьте --as-fixed.\n";
+        if (r.conflictingGreens) std::cerr << "Чтобы принять её всё же, добавьте --force.\n";
         std::cerr << "Ничего не изменено.\n";
         return ExitFailed;
     }
     const Bytes file = serializeProject(c, parsed->plan);
-    if (!writeFileAtomically(pathFromUtf8(*into), file)) {
-        reportFileError(*into, kSaveErrorText);
-        return ExitFailed;
-    }
+    // The project and its side data (with the link map) go together, as "Сохранить" saves them.
+    if (saveForCommand(*into, file, c.Safety.needsFile() ? &c.Safety : nullptr, c) != ExitOk) return ExitFailed;
+    for (const auto& line : r.notes) std::cout << line << "\n";
     std::cout << "Принято тактов: " << r.tacts << " (программа " << program << ", " << *tls << "/" << *programId
               << ")\n";
+    if (p.has("--show-map"))
+        for (const auto& line : sumoMapLines(c.Safety.sumoMap)) std::cout << line << "\n";
     VectorErrorList verdict;
-    validateConfiguration(c, verdict);
+    const bool clean = validateConfiguration(c, verdict) == 0;
     for (const auto& line : verdict.lines) std::cout << "Проверка: " << line << "\n";
-    // The safety data lives beside the project; without it only the signal
-    // sequences are checked.
-    SafetyData safety;
-    const SafetyLoadResult loaded = loadSafetyFile(safetyFileNameFor(*into), c, safety);
-    if (!loaded.message.empty()) std::cout << loaded.message << "\n";
-    for (const auto& line : safetyReportLines(checkSafety(c, safety))) std::cout << line << "\n";
+    if (clean)
+        for (const auto& line : safetyReportLines(checkSafety(c, c.Safety))) std::cout << line << "\n";
     return ExitOk;
 }
 
@@ -117,20 +137,34 @@ const std::vector<Command>& sumoCommands() {
          "2 (ЖМ) as one phase, 3 (ОС) as \"off\" where the calendar uses it, and the\n"
          "calendar as a weekly WAUT (seconds from Monday 00:00, switching at the end\n"
          "of a cycle). Link index k is direction k+1; the letter table is in\n"
-         "docs/sumo.md. --tls names the traffic light in the SUMO net (default J).\n"
+         "docs/sumo.md. --tls names the traffic light in the SUMO net (default J, or\n"
+         "the light the project was imported from: then its link map gives the\n"
+         "net's links and their g).\n"
          "\n"
          "A configuration with errors is refused: the validator's verdict goes to\n"
          "stderr, exit status 1.\n",
          runSumoExport},
-        {"sumo-import", "sumo-import FILE.add.xml --tls ID --program-id P --into FILE.ptm --program N [--replace]",
-         "Reads program P of traffic light ID from a SUMO file (additional, .tll.xml\n"
-         "or .net.xml) into user program N (4..16) of the project: each phase becomes\n"
-         "a tact (with y, u or o a \"Промтакт\", else a \"Фаза\"), duration is Т осн,\n"
-         "minDur Т мин, link index k is direction k+1, letters back to signals.\n"
-         "Program N must be empty unless --replace is given. Any doubt (unknown id,\n"
-         "a letter a direction cannot show, more links than directions, broken or\n"
-         "hostile XML) refuses the import and leaves the project as it was. After an\n"
-         "import the validator prints its verdict.\n",
+        {"sumo-import",
+         "sumo-import FILE.net.xml --tls ID [--program-id P] --into FILE.ptm --program N [--replace] [--as-fixed] "
+         "[--create-directions] [--force] [--show-map]",
+         "Reads program P of traffic light ID from a SUMO file (.net.xml, .net.xml.gz,\n"
+         "additional <additional>/<add>, .tll.xml) into user program N (4..16) of the\n"
+         "project (P may be left out when the light has one program; no programID is\n"
+         "\"0\"). Each phase becomes a tact: a \"Фаза\" when something goes and no one\n"
+         "is in transition (y, u), else a \"Промтакт\"; duration is Т осн, minDur Т мин.\n"
+         "In a project without directions (or with --create-directions) the links\n"
+         "that show the same in every phase of every program of the light become one\n"
+         "direction each (over a crossing: pedestrian), wired to channels in order;\n"
+         "the link -> direction map is kept in NAME.safety.json (--show-map prints it)\n"
+         "and the export writes the same links, g included. From a net, crossing\n"
+         "pairs that never go together are proposed as conflicts with intergreens\n"
+         "from the internal lanes' geometry. Every change is said: g taken as green,\n"
+         "a cycle rotated to start with a phase, phases over 255 s split, a calendar\n"
+         "entry on an empty calendar. actuated/delay_based programs need --as-fixed;\n"
+         "greens of directions that conflict in the matrix need --force. Program N\n"
+         "must be empty unless --replace is given. Any doubt refuses the import and\n"
+         "leaves the project as it was. After an import the validator prints its\n"
+         "verdict.\n",
          runSumoImport},
     };
     return commands;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "check/safety_check.h"
 #include "edit/conflict_matrix.h"
 
 namespace livra::diagram {
@@ -60,7 +61,49 @@ std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::
     }
     t.totalSeconds = at;
     t.clearances = findClearances(t, c.Safety);
+    t.findings = findingMarks(t, c);
     return t;
+}
+
+std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c) {
+    std::vector<FindingMark> out;
+    auto rowOf = [&](int d) {
+        for (int r = 0; r < int(t.rows.size()); ++r)
+            if (t.rows[r].direction == d) return r;
+        return -1;
+    };
+    auto startOf = [&](int tact) {
+        for (const TactSpan& s : t.tacts)
+            if (s.tact == tact) return s.start;
+        return -1;
+    };
+    const bool calls = std::any_of(t.tacts.begin(), t.tacts.end(), [](const TactSpan& s) { return s.call; });
+    auto add = [&](FindingMark m) {
+        if (std::find(out.begin(), out.end(), m) == out.end()) out.push_back(std::move(m));
+    };
+    const SafetyReport report = checkSafety(c, c.Safety);
+    for (const SafetyFinding& f : report.findings) {
+        if ((f.rule != SafetyRule::Intergreen && f.rule != SafetyRule::SeamIntergreen) || f.program != t.program)
+            continue;
+        const int to = rowOf(f.other), green = startOf(f.tact);
+        if (to < 0 || green < 0) continue;
+        int start = green;
+        if (f.gapFirst >= 0) start = f.gapProgram == t.program ? startOf(f.gapFirst) : 0;
+        if (start < 0) start = green;
+        int span = green - start;
+        if (span < 0) span += t.totalSeconds;
+        std::string path = safetyPathText(f.path, f.fromProgram, f.program);
+        if (path.empty() && calls) path = " (без вызовов)";
+        add({to, start, span,
+             std::to_string(f.direction + 1) + "→" + std::to_string(f.other + 1) + ": " + std::to_string(f.seconds) +
+                 " с < " + std::to_string(f.required) + " с" + path});
+    }
+    for (const Clearance& cl : t.clearances)
+        if (cl.required == IntergreenNotSet)
+            add({cl.toRow, cl.start, cl.seconds,
+                 t.rows[cl.fromRow].label + "→" + t.rows[cl.toRow].label + ": " + std::to_string(cl.seconds) +
+                     " с, промежуточное время не задано"});
+    return out;
 }
 
 std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s) {
@@ -166,12 +209,13 @@ DiagramLayout layoutDiagram(const Timeline& t, const Geometry& given) {
         band.top = y;
         band.fromSecond = b * d.spanSeconds;
         band.toSecond = std::min(total, band.fromSecond + d.spanSeconds);
-        band.height = g.phaseHeight + g.tactHeight + rows * g.rowHeight + g.axisHeight;
+        const double strip = t.findings.empty() ? 0 : t.findings.size() * g.findingLineHeight + 2;
+        band.height = g.phaseHeight + g.tactHeight + rows * g.rowHeight + strip + g.axisHeight;
         const double x0 = g.labelWidth;
         auto xAt = [&](double s) { return x0 + (s - band.fromSecond) * d.pxPerSecond; };
         const double phaseTop = y, tactTop = y + g.phaseHeight, rowsTop = tactTop + g.tactHeight;
         band.timeArea = {x0, rowsTop, (band.toSecond - band.fromSecond) * d.pxPerSecond, rows * g.rowHeight};
-        band.axisY = rowsTop + rows * g.rowHeight;
+        band.axisY = rowsTop + rows * g.rowHeight + strip;
 
         for (int r = 0; r < rows; ++r) band.rowLabels.push_back({0, rowsTop + r * g.rowHeight, g.labelWidth, g.rowHeight});
 
@@ -216,9 +260,30 @@ DiagramLayout layoutDiagram(const Timeline& t, const Geometry& given) {
                 br.startsHere = pc.first && a == pc.from;
                 br.endsHere = pc.last && e == pc.to;
                 br.tooShort = cl.tooShort();
-                br.label = std::to_string(cl.seconds) + " с";
-                if (br.tooShort) br.label += " < " + std::to_string(cl.required) + " с";
+                if (!br.tooShort) br.label = std::to_string(cl.seconds) + " с";
                 band.brackets.push_back(br);
+            }
+        }
+        // The findings, a strip line each under the rows: the bracket over
+        // the seconds it names, its label beside it.
+        for (int i = 0; i < int(t.findings.size()); ++i) {
+            const FindingMark& m = t.findings[i];
+            const int total = std::max(1, t.totalSeconds), end = m.start + m.seconds;
+            const double lineTop = rowsTop + rows * g.rowHeight + 1 + i * g.findingLineHeight;
+            struct Piece { int from, to; bool first, last; };
+            const Piece pieces[2] = {{m.start, std::min(end, total), true, end <= total}, {0, end - total, false, true}};
+            for (int piece = 0; piece < (end > total ? 2 : 1); ++piece) {
+                const Piece& pc = pieces[piece];
+                const int a = std::max(pc.from, band.fromSecond), e = std::min(pc.to, band.toSecond);
+                const bool mark = m.seconds == 0 && m.start >= band.fromSecond && m.start < band.toSecond;
+                if (a >= e && !mark) continue;
+                FindingBox fb;
+                fb.rect = {xAt(a), lineTop, (e - a) * d.pxPerSecond, g.findingLineHeight - 2};
+                fb.finding = i;
+                fb.startsHere = pc.first && a == pc.from;
+                fb.endsHere = pc.last && e == pc.to;
+                fb.labelHere = fb.endsHere;
+                band.findingBrackets.push_back(fb);
             }
         }
         // A phase runs from its phase tact up to the next phase or call tact.

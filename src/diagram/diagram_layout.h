@@ -46,12 +46,25 @@ struct Clearance {
     bool operator==(const Clearance&) const = default;
 };
 
+// A safety finding of the program as a named bracket in the findings strip
+// under the rows, where it covers no cell: an intergreen cut short on some
+// path (the call paths and calendar switches included), or a conflicting
+// hand-over that has no intergreen time.
+struct FindingMark {
+    int toRow = 0;      // the entering direction's row
+    int start = 0;      // seconds on the diagram's axis: the end of the clearing go
+    int seconds = 0;    // up to the entering green; may run past the cycle's end
+    std::string label;  // "4→1: 0 с < 5 с (при вызове ТВП1)"
+    bool operator==(const FindingMark&) const = default;
+};
+
 struct Timeline {
     int program = 0;
     std::string programName;  // from the object data; may be empty
     std::vector<Row> rows;
     std::vector<TactSpan> tacts;  // up to the first empty tact
     std::vector<Clearance> clearances;  // of every conflicting pair that hands over
+    std::vector<FindingMark> findings;  // one strip line each
     int cycleSeconds = 0;         // phases and intermediate tacts
     int totalSeconds = 0;         // with every call tact served
     bool operator==(const Timeline&) const = default;
@@ -59,6 +72,10 @@ struct Timeline {
 
 // The clearances of a timeline's conflicting pairs (those of c.Safety).
 std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s);
+
+// The program's safety findings as the strip shows them (those of
+// checkSafety on c.Safety), in the order the check words them.
+std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c);
 
 // The program as a time line; nothing and a message for the user when there
 // is nothing to draw (a program number out of range, an empty program, no
@@ -89,6 +106,7 @@ struct Geometry {
     double legendColumnWidth = 170;
     double legendLineHeight = 18;
     double minPxPerSecond = 6;  // below this a long program wraps
+    double findingLineHeight = 14;  // a line of the findings strip
 };
 
 struct SegmentBox {
@@ -115,7 +133,15 @@ struct BracketBox {
     int clearance = 0;  // index into Timeline::clearances
     bool startsHere = false, endsHere = false;  // the end ticks
     bool tooShort = false;
-    std::string label;  // "5 с", "2 с < 5 с" where short
+    std::string label;  // "5 с"; none where short (the findings strip names it)
+};
+
+// A finding's bracket in its strip line.
+struct FindingBox {
+    Rect rect;
+    int finding = 0;  // index into Timeline::findings
+    bool startsHere = false, endsHere = false;
+    bool labelHere = false;  // the piece that carries the label
 };
 
 struct PhaseBox {
@@ -139,6 +165,7 @@ struct Band {
     std::vector<SegmentBox> segments;  // row by row, in tact order
     std::vector<TactBox> tacts;
     std::vector<BracketBox> brackets;
+    std::vector<FindingBox> findingBrackets;  // in the strip between the rows and the axis
     std::vector<PhaseBox> phases;
     std::vector<double> phaseLines;  // x of every phase start in this band
     std::vector<Tick> ticks;

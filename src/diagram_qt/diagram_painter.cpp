@@ -229,6 +229,28 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.drawText(tr, Qt::AlignCenter, text);
     }
 
+    // The findings strip: a red bracket a line, the pair, the times and the
+    // path beside it (after its end, or before its start near the band's end).
+    for (const FindingBox& fb : b.findingBrackets) {
+        const QRectF r = shift(fb.rect);
+        const QColor red(215, 0, 0);
+        p.setPen(QPen(red, 1.6));
+        p.setBrush(Qt::NoBrush);
+        const double y = r.center().y();
+        p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+        if (fb.startsHere) p.drawLine(QPointF(r.left(), r.top() + 2), QPointF(r.left(), r.bottom() - 1));
+        if (fb.endsHere) p.drawLine(QPointF(r.right(), r.top() + 2), QPointF(r.right(), r.bottom() - 1));
+        if (!fb.labelHere) continue;
+        p.setFont(bracketFont);
+        const QFontMetricsF bm(bracketFont);
+        const QString text = qs(d.timeline.findings[fb.finding].label);
+        const double tw = bm.horizontalAdvance(text) + 4;
+        const double room = shift(b.timeArea).right() + g.rightPad - r.right();
+        const QRectF tr = tw + 4 <= room ? QRectF(r.right() + 4, r.top(), tw, r.height())
+                                         : QRectF(std::max(4.0, r.left() - tw - 4), r.top(), tw, r.height());
+        p.drawText(tr, Qt::AlignVCenter | Qt::AlignLeft, text);
+    }
+
     // Phase boundaries across the tact band and the rows.
     p.setPen(QPen(kPhaseColour, 1.6));
     for (double x : b.phaseLines) p.drawLine(QPointF(x, top), QPointF(x, axisY));

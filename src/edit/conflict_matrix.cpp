@@ -64,6 +64,17 @@ std::optional<int> parseIntergreenText(const std::string& text) {
     return v;
 }
 
+namespace {
+
+bool isTramRow(uint8_t kind) { return kind >= DirTram1 && kind <= DirTram3; }
+
+bool sameTramHead(const Configuration& c, int a, int b) {
+    const uint8_t ka = c.DirectionKind[a], kb = c.DirectionKind[b];
+    return isTramRow(ka) && isTramRow(kb) && a - (ka - DirTram1) == b - (kb - DirTram1);
+}
+
+}  // namespace
+
 int proposeConflicts(SafetyData& s, const Configuration& c) {
     const std::vector<int> dirs = matrixDirections(c);
     std::array<std::bitset<DirectionCount>, DirectionCount> together{};
@@ -85,6 +96,11 @@ int proposeConflicts(SafetyData& s, const Configuration& c) {
         for (std::size_t j = i + 1; j < dirs.size(); ++j) {
             const int a = dirs[i], b = dirs[j];
             if (!everGo[a] || !everGo[b] || together[a][b] || s.conflict[a][b]) continue;
+            // Walkers on two crossings never endanger each other, and the
+            // rows of one tram head are one signal: never green together,
+            // never in conflict.
+            if (c.DirectionKind[a] == DirPedestrian && c.DirectionKind[b] == DirPedestrian) continue;
+            if (sameTramHead(c, a, b)) continue;
             setConflict(s, a, b, true);
             s.proposed[a][b] = s.proposed[b][a] = true;
             ++added;
@@ -119,8 +135,19 @@ void finishMatrixEdit(SafetyData& s) {
 
 std::map<int, std::vector<std::string>> findingsByTact(const std::vector<SafetyFinding>& findings, int program) {
     std::map<int, std::vector<std::string>> out;
-    for (const SafetyFinding& f : findings)
+    for (const SafetyFinding& f : findings) {
+        // An intergreen cut short is framed on the interphase to lengthen.
+        if (f.gapFirst >= 0) {
+            if (f.gapProgram == program && f.gapLastProgram == program && f.gapFirst <= f.gapLast) {
+                for (int t = f.gapFirst; t <= f.gapLast; ++t) out[t].push_back(f.text);
+            } else {
+                if (f.gapProgram == program) out[f.gapFirst].push_back(f.text);
+                if (f.gapLastProgram == program && f.gapLast != f.gapFirst) out[f.gapLast].push_back(f.text);
+            }
+            continue;
+        }
         if (f.program == program && f.tact >= 0 && f.tact < TactCount) out[f.tact].push_back(f.text);
+    }
     return out;
 }
 

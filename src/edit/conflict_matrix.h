@@ -43,7 +43,8 @@ std::optional<int> parseIntergreenText(const std::string& text);
 // Pairs of matrix directions that both show go somewhere in the user
 // programs (the tacts up to each one's first empty tact, the call tacts
 // included) but never in the same tact of any of them become conflicts marked
-// as proposed. Existing conflicts stay as they are (an engineer's conflict is
+// as proposed, except two pedestrian crossings and two rows of one tram
+// head. Existing conflicts stay as they are (an engineer's conflict is
 // never removed or re-marked). Returns how many pairs were proposed.
 int proposeConflicts(SafetyData& s, const Configuration& c);
 
@@ -57,7 +58,8 @@ int proposalCount(const SafetyData& s);
 void finishMatrixEdit(SafetyData& s);
 
 // The findings of the shown program by tact (0-based), each a list of the
-// finding texts, for marking the tact grid's header.
+// finding texts, for marking the tact grid's header; an intergreen cut short
+// under each tact of the interphase to lengthen.
 std::map<int, std::vector<std::string>> findingsByTact(const std::vector<SafetyFinding>& findings, int program);
 // The same for every tact with a finding, worded or only counted: a tact
 // whose findings were counted ends its list with "… и ещё N замечаний в этом

@@ -60,13 +60,14 @@ std::filesystem::path partFilePath(const std::filesystem::path& folder, int part
 ImageFiles encodeImage(const Configuration& c);
 
 // Writes / reads the ten part files of a folder. Writing creates the folder
-// and replaces the ten files together: when any of them cannot be written,
-// none is replaced (a mixed set would decode as an image nobody compiled);
-// false then, with the failing part's number in `failedPart`. Reading is
-// bounded: nothing when a file is missing, unreadable or longer than its
-// part can be.
+// and replaces the ten files together (writeFilesTogether): when any of them
+// cannot be written or renamed, the old set stands (a mixed set would decode
+// as an image nobody compiled); false then, with the failing part's number in
+// `failedPart` and, should an old part not go back, the numbers of the parts
+// left new in `replacedParts`. Reading is bounded: nothing when a file is
+// missing, unreadable or longer than its part can be.
 bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image, int* failedPart = nullptr,
-                     FileSystem& fs = realFileSystem());
+                     FileSystem& fs = realFileSystem(), std::vector<int>* replacedParts = nullptr);
 std::optional<ImageFiles> readImageParts(const std::filesystem::path& folder);
 
 // Decodes into a fresh configuration (calendar empty, 64 channels, derived

@@ -31,15 +31,18 @@ std::filesystem::path partFilePath(const std::filesystem::path& folder, int part
     return folder / imagePart(partNumber).fileName;
 }
 
-bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image, int* failedPart, FileSystem& fs) {
+bool writeImageParts(const std::filesystem::path& folder, const ImageFiles& image, int* failedPart, FileSystem& fs,
+                     std::vector<int>* replacedParts) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::vector<FileToWrite> files;
     for (const auto& part : imageParts())
         files.push_back({partFilePath(folder, part.number), image[std::size_t(part.number - 1)]});
-    const int failed = writeFilesTogether(files, fs);
-    if (failed < 0) return true;
-    if (failedPart) *failedPart = imageParts()[std::size_t(failed)].number;
+    const WriteTogetherResult written = writeFilesTogether(files, fs);
+    if (written.ok()) return true;
+    if (failedPart) *failedPart = imageParts()[std::size_t(written.failed)].number;
+    if (replacedParts)
+        for (int i : written.replaced) replacedParts->push_back(imageParts()[std::size_t(i)].number);
     return false;
 }
 
@@ -83,7 +86,7 @@ ImageSize imageSize(const ImageFiles& image) {
 
 int reportImageSize(const ImageFiles& image, ErrorList& list) {
     const ImageSize size = imageSize(image);
-    list.add("Программа скомпилирована успешно");
+    list.status("Программа скомпилирована успешно");
     list.add("Размер сгенерированного кода сост.:");
     list.add("Под внешнею EEPROM " + std::to_string(size.external) + " байт");
     list.add("Под внутреннею EEPROM " + std::to_string(size.internal) + " байт");

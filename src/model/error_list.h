@@ -11,6 +11,9 @@ public:
     virtual ~ErrorList() = default;
     virtual void clear() = 0;
     virtual void add(const std::string& line) = 0;
+    // What went well (compiled, written, read): the desktop program shows it
+    // on its status line, not among the errors; elsewhere it is a line too.
+    virtual void status(const std::string& line) { add(line); }
 };
 
 class VectorErrorList : public ErrorList {

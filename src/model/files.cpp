@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <new>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -62,7 +63,76 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
     return target.parent_path() / name;
 }
 
+// Whether `candidate` is named as temporaryBeside names files for `target`.
+bool isTemporaryOf(const std::filesystem::path& candidate, const std::filesystem::path& target) {
+    const std::string prefix = pathToUtf8(target.filename()) + ".tmp";
+    const std::string name = pathToUtf8(candidate.filename());
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const auto cut = rest.find('_');
+    auto digits = [](std::string_view d) { return !d.empty() && d.find_first_not_of("0123456789") == d.npos; };
+    return cut != rest.npos && digits(rest.substr(0, cut)) && digits(rest.substr(cut + 1));
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& target) {
+    return target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+}
+
+// What a killed save left beside `target`: its temporary files and the old
+// versions it kept.
+void removeStaleTemporaries(const std::filesystem::path& target, FileSystem& fs) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> stale;
+    for (auto it = std::filesystem::directory_iterator(folderOf(target), ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (isTemporaryOf(it->path(), target) && !it->is_directory(typeError)) stale.push_back(it->path());
+    }
+    for (const auto& path : stale) fs.remove(path);
+}
+
+// The file a save replaces: a symlink's final target, so the link stays.
+std::filesystem::path writtenPath(const std::filesystem::path& target) {
+    std::filesystem::path p = target;
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(p, ec); ++hops) {
+        const auto next = std::filesystem::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p;
+}
+
+// The replaced file's permissions on its new version (a read-only file stays
+// read-only).
+void keepPermissions(const std::filesystem::path& target, const std::filesystem::path& temp) {
+    std::error_code ec;
+    const auto st = std::filesystem::status(target, ec);
+    if (ec || !std::filesystem::is_regular_file(st)) return;
+    std::filesystem::permissions(temp, st.permissions(), ec);
+}
+
+void syncFolders(const std::vector<std::filesystem::path>& targets, FileSystem& fs) {
+    std::vector<std::filesystem::path> done;
+    for (const auto& t : targets) {
+        const auto folder = folderOf(t);
+        if (std::find(done.begin(), done.end(), folder) != done.end()) continue;
+        fs.syncFolder(folder);
+        done.push_back(folder);
+    }
+}
+
 }  // namespace
+
+bool FileSystem::link(const std::filesystem::path& existing, const std::filesystem::path& name) {
+    std::error_code ec;
+    std::filesystem::create_hard_link(existing, name, ec);
+    if (!ec) return true;
+    // Without hard links (FAT), a copy keeps the old version as well.
+    return std::filesystem::copy_file(existing, name, ec) && !ec;
+}
+
+void FileSystem::syncFolder(const std::filesystem::path& folder) { platform::syncFolder(folder); }
 
 FileSystem& realFileSystem() {
     static RealFileSystem fs;
@@ -92,37 +162,80 @@ std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path&
         fs.remove(temp);
         return std::nullopt;
     }
+    keepPermissions(target, temp);
     return temp;
 }
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& target, const std::vector<std::span<const uint8_t>>& chunks,
+bool writeFileAtomically(const std::filesystem::path& given, const std::vector<std::span<const uint8_t>>& chunks,
                          FileSystem& fs) {
+    const auto target = writtenPath(given);
+    removeStaleTemporaries(target, fs);
     const auto temp = writeTemporary(target, chunks, fs);
     if (!temp) return false;
-    if (fs.rename(*temp, target)) return true;
-    fs.remove(*temp);
-    return false;
+    if (!fs.rename(*temp, target)) {
+        fs.remove(*temp);
+        return false;
+    }
+    fs.syncFolder(folderOf(target));
+    return true;
 }
 
-int writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs) {
+WriteTogetherResult writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs) {
+    WriteTogetherResult result;
+    const std::size_t n = files.size();
+    std::vector<std::filesystem::path> targets;
+    for (const auto& f : files) {
+        targets.push_back(writtenPath(f.target));
+        removeStaleTemporaries(targets.back(), fs);
+    }
     std::vector<std::filesystem::path> temps;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        auto temp = writeTemporary(files[i].target, {files[i].bytes}, fs);
+    for (std::size_t i = 0; i < n; ++i) {
+        auto temp = writeTemporary(targets[i], {files[i].bytes}, fs);
         if (!temp) {
             for (const auto& t : temps) fs.remove(t);
-            return int(i);
+            result.failed = int(i);
+            return result;
         }
         temps.push_back(std::move(*temp));
     }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!fs.rename(temps[i], files[i].target)) {
-            for (std::size_t j = i; j < files.size(); ++j) fs.remove(temps[j]);
-            return int(i);
-        }
+    // The old versions of all but the last, to put back should a later
+    // rename fail (the last one's failure leaves it as it was anyway).
+    std::vector<bool> existed(n);
+    std::vector<std::optional<std::filesystem::path>> kept(n);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        std::error_code ec;
+        existed[i] = std::filesystem::exists(targets[i], ec);
+        if (!existed[i]) continue;
+        const auto name = temporaryBeside(targets[i]);
+        if (fs.link(targets[i], name)) kept[i] = name;
     }
-    return -1;
+    auto finish = [&] {
+        for (const auto& k : kept)
+            if (k) fs.remove(*k);
+        syncFolders(targets, fs);
+        return result;
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (fs.rename(temps[i], targets[i])) continue;
+        result.failed = int(i);
+        for (std::size_t j = i; j < n; ++j) fs.remove(temps[j]);
+        for (std::size_t j = 0; j < i; ++j) {
+            bool back = false;
+            if (existed[j]) {
+                back = kept[j] && fs.rename(*kept[j], targets[j]);
+                if (back) kept[j].reset();
+            } else {
+                fs.remove(targets[j]);
+                std::error_code ec;
+                back = !std::filesystem::exists(targets[j], ec);
+            }
+            if (!back) result.replaced.push_back(int(j));
+        }
+        return finish();
+    }
+    return finish();
 }
 
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes, FileSystem& fs) {

@@ -29,29 +29,47 @@ public:
     virtual std::unique_ptr<WriteStream> create(const std::filesystem::path& path) = 0;
     virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void remove(const std::filesystem::path& path) = 0;
+    // A second name for an existing file (its old version kept while a set of
+    // files is replaced); false when the file system has none to give.
+    virtual bool link(const std::filesystem::path& existing, const std::filesystem::path& name);
+    // The renames in `folder` made durable.
+    virtual void syncFolder(const std::filesystem::path& folder);
 };
 
 FileSystem& realFileSystem();
 
-// Writes the chunks in order (one write each) to a temporary file beside
-// `target`, then renames it over `target`. On failure the temporary file is
-// removed and `target` is untouched.
+// Every save writes the new bytes to a temporary file beside the file it
+// replaces (NAME.tmpSTAMP_N), flushes it and renames it over the old one,
+// then syncs the folder. A symlink is written through (the file it names is
+// replaced, the link stays); the replaced file's permissions are kept.
+// Temporary files that a killed save left beside the target are removed by
+// the next save of that target.
+
+// Writes the chunks in order (one write each) and renames the result over
+// `target`. On failure the temporary file is removed and `target` is
+// untouched.
 bool writeFileAtomically(const std::filesystem::path& target, const std::vector<std::span<const uint8_t>>& chunks,
                          FileSystem& fs = realFileSystem());
 bool writeFileAtomically(const std::filesystem::path& target, std::span<const uint8_t> bytes,
                          FileSystem& fs = realFileSystem());
 
-// Several files that belong together (the ten image parts): each is written
-// to a temporary file beside its target, and only when all of them were
-// written are they renamed over their targets, so a failure while writing
-// leaves every target as it was. Returns -1 when all were written, else the
-// index of the file that failed (a failing rename, rarer by far, leaves the
-// files before it replaced).
+// Several files that belong together (the ten image parts, a project and its
+// safety file): all are written first, then renamed over their targets in
+// order. The old version of each target is kept under a second name until
+// the last rename, so when a rename fails the ones before it are put back:
+// the old set stands whole, or the new one.
 struct FileToWrite {
     std::filesystem::path target;
     std::span<const uint8_t> bytes;
 };
-int writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs = realFileSystem());
+struct WriteTogetherResult {
+    int failed = -1;  // the file that could not be written or renamed; -1 when all were
+    // After a failure, the files that stayed replaced because putting the
+    // old version back failed too; empty when every target is as it was.
+    std::vector<int> replaced;
+    bool ok() const { return failed < 0; }
+};
+WriteTogetherResult writeFilesTogether(const std::vector<FileToWrite>& files, FileSystem& fs = realFileSystem());
 
 // Upper bounds of what is read whole, by the kind of file: far above any real
 // file of that kind, far below what would exhaust the memory.

@@ -13,6 +13,8 @@ SafetyAspect lampAspect(uint8_t kind, uint8_t sig) {
                 case SignalRedYellow: return Aspect::RedYellow;
                 case SignalGreen: return Aspect::Green;
                 case SignalFlashingGreen: return Aspect::FlashingGreen;
+                case SignalFlashingYellow: return Aspect::FlashingYellow;
+                case SignalOff: return Aspect::Dark;
                 default: return Aspect::Other;
             }
         case DirExtraGreen:

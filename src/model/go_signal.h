@@ -10,7 +10,9 @@ namespace livra {
 // The signal a direction shows as far as the rules are concerned. A tram row
 // counts by its own lamp (dark when any of its three rows is off); an extra
 // section counts only when it is the green one.
-enum class SafetyAspect : uint8_t { Other, Red, Yellow, RedYellow, Green, FlashingGreen };
+// Flashing yellow and dark are told apart for the switches into and out of
+// the fixed programs (ЖМ, ОС).
+enum class SafetyAspect : uint8_t { Other, Red, Yellow, RedYellow, Green, FlashingGreen, FlashingYellow, Dark };
 
 // The aspect of one lamp read alone (a tram row without its head's other rows).
 SafetyAspect lampAspect(uint8_t kind, uint8_t signal);

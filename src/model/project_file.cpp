@@ -2,18 +2,13 @@
 
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "model/cp1251.h"
 #include "model/safety_file.h"
 
 namespace livra {
 namespace {
-
-void putLine(Bytes& out, const std::string& cp1251) {
-    out.insert(out.end(), cp1251.begin(), cp1251.end());
-    out.push_back(0x0D);
-    out.push_back(0x0A);
-}
 
 void putInt32(Bytes& out, int32_t v) {
     const auto u = static_cast<uint32_t>(v);
@@ -22,22 +17,8 @@ void putInt32(Bytes& out, int32_t v) {
 
 class Reader {
 public:
-    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    Reader(std::span<const uint8_t> bytes, std::size_t from) : bytes_(bytes), pos_(from) {}
     std::size_t remaining() const { return bytes_.size() - pos_; }
-    // A line ends at CR, LF or CR LF; nothing when the bytes end first.
-    std::optional<std::string> line() {
-        std::string text;
-        while (pos_ < bytes_.size()) {
-            const uint8_t b = bytes_[pos_++];
-            if (b == 0x0D) {
-                if (pos_ < bytes_.size() && bytes_[pos_] == 0x0A) ++pos_;
-                return text;
-            }
-            if (b == 0x0A) return text;
-            text += char(b);
-        }
-        return std::nullopt;
-    }
     uint8_t byte() { return bytes_[pos_++]; }
     int32_t int32() {
         uint32_t u = 0;
@@ -53,14 +34,52 @@ private:
 
 }  // namespace
 
+std::optional<ProjectHead> readProjectHead(std::span<const uint8_t> file) {
+    ProjectHead h;
+    std::size_t pos = 0;
+    auto line = [&](std::string& text, std::string& end) {
+        while (pos < file.size()) {
+            const uint8_t b = file[pos++];
+            if (b == 0x0D) {
+                end = "\r";
+                if (pos < file.size() && file[pos] == 0x0A) ++pos, end = "\r\n";
+                return true;
+            }
+            if (b == 0x0A) {
+                end = "\n";
+                return true;
+            }
+            text += char(b);
+        }
+        return false;
+    };
+    std::string signature;
+    if (!line(signature, h.ends[0]) || signature != kProjectSignature) return std::nullopt;
+    if (pos >= file.size() || file[pos++] != kProjectFormat) return std::nullopt;
+    if (!line(h.delay1, h.ends[1]) || !line(h.delay2, h.ends[2])) return std::nullopt;
+    h.size = pos;
+    return h;
+}
+
+Bytes projectHeadBytes(const ProjectHead& head) {
+    Bytes out;
+    auto put = [&](std::string_view s) { out.insert(out.end(), s.begin(), s.end()); };
+    put(kProjectSignature);
+    put(head.ends[0]);
+    out.push_back(kProjectFormat);
+    put(head.delay1);
+    put(head.ends[1]);
+    put(head.delay2);
+    put(head.ends[2]);
+    return out;
+}
+
 std::vector<Bytes> serializeProjectSections(const Configuration& c, std::span<const uint8_t> plan) {
     std::vector<Bytes> sections;
-    Bytes head;
-    putLine(head, kProjectSignature);
-    head.push_back(kProjectFormat);
-    putLine(head, utf8ToCp1251(c.Tvp1Delay));
-    putLine(head, utf8ToCp1251(c.Tvp2Delay));
-    sections.push_back(std::move(head));
+    ProjectHead head;
+    head.delay1 = utf8ToCp1251(c.Tvp1Delay);
+    head.delay2 = utf8ToCp1251(c.Tvp2Delay);
+    sections.push_back(projectHeadBytes(head));
 
     Bytes calendar;
     calendar.reserve(DayCount * AlarmCount * 3);
@@ -110,21 +129,16 @@ Bytes serializeProject(const Configuration& c, std::span<const uint8_t> plan) {
 }
 
 std::optional<ParsedProject> parseProject(std::span<const uint8_t> bytes) {
-    Reader in(bytes);
-    const auto signature = in.line();
-    if (!signature || *signature != kProjectSignature) return std::nullopt;
-    if (in.remaining() < 1 || in.byte() != kProjectFormat) return std::nullopt;
-    const auto delay1 = in.line();
-    if (!delay1) return std::nullopt;
-    const auto delay2 = in.line();
-    if (!delay2) return std::nullopt;
+    const auto head = readProjectHead(bytes);
+    if (!head) return std::nullopt;
+    Reader in(bytes, head->size);
     if (in.remaining() < kProjectTablesSize) return std::nullopt;
 
     ParsedProject parsed;
     parsed.config = std::make_unique<Configuration>();
     Configuration& c = *parsed.config;
-    c.Tvp1Delay = cp1251ToUtf8(*delay1);
-    c.Tvp2Delay = cp1251ToUtf8(*delay2);
+    c.Tvp1Delay = cp1251ToUtf8(head->delay1);
+    c.Tvp2Delay = cp1251ToUtf8(head->delay2);
     for (auto& day : c.Calendar)
         for (auto& e : day) {
             e.minute = in.byte();
@@ -173,6 +187,28 @@ std::filesystem::path planFilePath(const Configuration& c) {
     return pathFromUtf8(c.ProgramDir) / kPlanFileName;
 }
 
+ProjectResult saveProjectFile(const std::string& path, std::span<const uint8_t> project, const SafetyData* safety,
+                              const Configuration& c, FileSystem& fs) {
+    if (!safety) {
+        if (!writeFileAtomically(pathFromUtf8(path), project, fs)) return {ProjectStatus::WriteFailed, kSaveErrorText};
+        dropForeignSafetyFile(path);
+        return {};
+    }
+    auto stamped = std::make_unique<SafetyData>(*safety);
+    stamped->project = stampOf(project);
+    const std::string json = safetyJson(*stamped, c);
+    const std::string sideName = safetyFileNameFor(path);
+    const std::vector<FileToWrite> files{
+        {pathFromUtf8(sideName), std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(json.data()), json.size())},
+        {pathFromUtf8(path), project}};
+    const WriteTogetherResult written = writeFilesTogether(files, fs);
+    if (!written.replaced.empty())
+        return {ProjectStatus::WriteFailed, std::string(kSaveErrorText) + kSafetyReplacedAloneText + sideName + "\n"};
+    if (written.failed == 0) return {ProjectStatus::WriteFailed, std::string(kSaveErrorText) + kSafetySaveErrorText};
+    if (written.failed > 0) return {ProjectStatus::WriteFailed, kSaveErrorText};
+    return {};
+}
+
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs) {
     Bytes plan;
     if (!c.ProgramDir.empty()) {
@@ -183,23 +219,18 @@ ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem&
 
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,
                                   FileSystem& fs) {
-    if (c.Safety.needsFile()) {
-        // The project and its safety data go together or not at all.
-        const Bytes project = serializeProject(c, plan);
-        const std::string json = safetyJson(c.Safety, c);
-        const std::vector<FileToWrite> files{
-            {pathFromUtf8(path), project},
-            {pathFromUtf8(safetyFileNameFor(path)),
-             std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(json.data()), json.size())}};
-        const int failed = writeFilesTogether(files, fs);
-        if (failed == 1) return {ProjectStatus::WriteFailed, std::string(kSaveErrorText) + kSafetySaveErrorText};
-        if (failed >= 0) return {ProjectStatus::WriteFailed, kSaveErrorText};
-        for (int i = 0; i < DirectionCount; ++i) c.Safety.writtenKinds[i] = c.DirectionKind[i];
-    } else {
+    if (!c.Safety.needsFile()) {
+        // Section by section: no second copy of the tables in memory.
         const auto sections = serializeProjectSections(c, plan);
-        std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
-        if (!writeFileAtomically(pathFromUtf8(path), chunks, fs))
-            return {ProjectStatus::WriteFailed, kSaveErrorText};
+        const std::vector<std::span<const uint8_t>> chunks(sections.begin(), sections.end());
+        if (!writeFileAtomically(pathFromUtf8(path), chunks, fs)) return {ProjectStatus::WriteFailed, kSaveErrorText};
+        dropForeignSafetyFile(path);
+    } else {
+        const Bytes project = serializeProject(c, plan);
+        const ProjectResult r = saveProjectFile(path, project, &c.Safety, c, fs);
+        if (!r.ok()) return r;
+        c.Safety.project = stampOf(project);
+        for (int i = 0; i < DirectionCount; ++i) c.Safety.writtenKinds[i] = c.DirectionKind[i];
     }
     c.ProjectFileName = path;
     c.Modified = 0;

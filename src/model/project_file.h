@@ -36,6 +36,21 @@ struct ParsedProject {
     Bytes plan;
 };
 
+// The file's first three lines as stored: the delay texts in cp1251 and the
+// line end of each line (signature, delay 1, delay 2); `size` counts them
+// with the format byte.
+struct ProjectHead {
+    std::string delay1, delay2;
+    std::string ends[3] = {"\r\n", "\r\n", "\r\n"};
+    std::size_t size = 0;
+};
+
+// Nothing when the bytes do not start with a project file's head. A line
+// ends at CR, LF or CR LF.
+std::optional<ProjectHead> readProjectHead(std::span<const uint8_t> file);
+// The head's bytes as `head` gives them.
+Bytes projectHeadBytes(const ProjectHead& head);
+
 // The file's bytes, split into the sections that are written one by one.
 std::vector<Bytes> serializeProjectSections(const Configuration& c, std::span<const uint8_t> plan);
 Bytes serializeProject(const Configuration& c, std::span<const uint8_t> plan);
@@ -49,10 +64,20 @@ void replaceTables(Configuration& to, const Configuration& from);
 
 std::filesystem::path planFilePath(const Configuration& c);
 
-// Saves atomically, carrying ProgramDir/imit.snt as the plan bytes; with a
-// safety matrix, NAME.safety.json is written together with it. On
-// success sets ProjectFileName and clears Modified; on failure the old file
-// and the configuration are unchanged.
+// Saves a project's bytes at `path` as every save of the program does. With
+// safety data, NAME.safety.json goes together with it, first, stamped with
+// the project bytes: a save cut short between the two renames leaves a pair
+// that the next opening tells. A failure replaces nothing, or its message
+// names what stayed replaced. Without safety data, a readable safety file
+// left at NAME.safety.json belongs to some other configuration and goes once
+// the project is written (a damaged one stays for the user to mend).
+ProjectResult saveProjectFile(const std::string& path, std::span<const uint8_t> project, const SafetyData* safety,
+                              const Configuration& c, FileSystem& fs = realFileSystem());
+
+// Saves atomically with saveProjectFile, carrying ProgramDir/imit.snt as the
+// plan bytes and c.Safety when it is defined. On success sets
+// ProjectFileName and clears Modified; on failure the old files and the
+// configuration are unchanged.
 ProjectResult saveProject(Configuration& c, const std::string& path, FileSystem& fs = realFileSystem());
 // The same with the plan bytes given (the command line keeps those it read).
 ProjectResult saveProjectWithPlan(Configuration& c, const std::string& path, std::span<const uint8_t> plan,

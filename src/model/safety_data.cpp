@@ -11,11 +11,14 @@ void SafetyData::clear() {
     rules = SafetyRules{};
     writtenKinds.fill(0);
     object = ObjectData{};
+    project = {};
+    sumoMap.clear();
     traffic.clear();
 }
 
 void SafetyData::deleteDirection(int d) {
     if (d < 0 || d >= DirectionCount) return;
+    sumoMap.deleteDirection(d);
     auto dropBit = [d](std::bitset<DirectionCount>& row) {
         std::bitset<DirectionCount> low = row, high = row;
         for (int i = d; i < DirectionCount; ++i) low.reset(i);

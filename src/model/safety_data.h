@@ -13,6 +13,8 @@
 
 #include "model/limits.h"
 #include "model/object_data.h"
+#include "model/project_stamp.h"
+#include "model/sumo_map.h"
 #include "model/traffic_data.h"
 
 namespace livra {
@@ -60,10 +62,14 @@ struct SafetyData {
     // The object's passport, the names and the record of writing: kept with
     // or without a matrix.
     ObjectData object;
+    // The project bytes the file was last written or read with.
+    ProjectStamp project;
+    // The links of the SUMO traffic light the programs were imported from.
+    SumoLinkMap sumoMap;
     TrafficData traffic;  // counts for the timing calculation, per program
 
     // The file beside the project is written when it has something to keep.
-    bool needsFile() const { return defined || !traffic.empty() || !object.empty(); }
+    bool needsFile() const { return defined || !traffic.empty() || !sumoMap.empty() || !object.empty(); }
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

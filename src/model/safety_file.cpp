@@ -8,6 +8,8 @@
 
 #include "model/files.h"
 #include "model/object_file.h"
+#include "model/texts.h"
+#include "model/sumo_map_file.h"
 #include "model/traffic_file.h"
 
 namespace livra {
@@ -111,6 +113,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         }
     }
 
+    if (const std::string fault = readProjectStamp(root, s.project); !fault.empty()) throw Damage{fault};
     if (root.contains("rules")) {
         const json& r = member(root, "rules");
         if (!r.is_object()) throw Damage{"поле \"rules\" — не объект"};
@@ -127,6 +130,7 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
     if (root.contains("object"))
         if (const std::string why = readObjectJson(root.at("object"), s.object); !why.empty()) throw Damage{why};
     if (root.contains("matrix") && !root.at("matrix").is_boolean()) throw Damage{"поле \"matrix\" — не логическое"};
+    if (const auto bad = readSumoMapJson(root, s.sumoMap)) throw Damage{*bad};
     if (const std::string bad = readTrafficMember(root, s.traffic); !bad.empty()) throw Damage{bad};
 }
 
@@ -192,7 +196,13 @@ SafetyLoadResult loadSafetyFile(const std::string& path, const Configuration& c,
 
 SafetyLoadResult loadProjectSafety(Configuration& c, const std::string& projectPath) {
     c.Safety.clear();
-    return loadSafetyFile(safetyFileNameFor(projectPath), c, c.Safety);
+    const SafetyLoadResult r = loadSafetyFile(safetyFileNameFor(projectPath), c, c.Safety);
+    if ((r.status == SafetyFileStatus::Loaded || r.status == SafetyFileStatus::Stale) && c.Safety.project.crc32) {
+        const auto bytes = readWholeFile(pathFromUtf8(projectPath), kMaxProjectFileSize);
+        if (bytes && projectChecksum(*bytes) != *c.Safety.project.crc32)
+            return {SafetyFileStatus::Mismatched, kSafetyMismatchText};
+    }
+    return r;
 }
 
 void dropForeignSafetyFile(const std::string& projectPath) {
@@ -251,6 +261,8 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
     if (!s.object.empty()) root["object"] = objectJson(s.object);
+    writeProjectStamp(s.project, root);
+    writeSumoMapJson(root, s.sumoMap);
     writeTrafficMember(root, s.traffic);
     return root.dump(2) + "\n";
 }

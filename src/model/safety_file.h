@@ -15,6 +15,9 @@ enum class SafetyFileStatus {
     Missing,  // no file: no matrix yet, not an error
     Stale,    // read, but written for other direction kinds (reported)
     Damaged,  // unreadable or not a safety file: data left cleared (reported)
+    // read, but its stamp names other project bytes: a save cut short
+    // between the two files, or the project changed elsewhere (data kept, reported)
+    Mismatched,
 };
 
 struct SafetyLoadResult {
@@ -26,7 +29,8 @@ struct SafetyLoadResult {
 SafetyLoadResult loadSafetyFile(const std::string& path, const Configuration& c, SafetyData& out);
 SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c, SafetyData& out);
 
-// Clears c.Safety and reads the file beside the project at `projectPath`.
+// Clears c.Safety and reads the file beside the project at `projectPath`,
+// holding its stamp against the project file's bytes.
 SafetyLoadResult loadProjectSafety(Configuration& c, const std::string& projectPath);
 
 // After a project without a matrix was saved at `projectPath`: a readable

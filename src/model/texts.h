@@ -22,6 +22,13 @@ inline constexpr const char* kOpenErrorText = "При чтении произо�
 inline constexpr const char* kFormatErrorText = "Формат файла не поддерживается";
 // Follows kSaveErrorText when the safety file beside the project failed.
 inline constexpr const char* kSafetySaveErrorText = "Не удалось записать файл данных безопасности.\n";
+// Follows kSaveErrorText when the safety file was replaced and could not be put back.
+inline constexpr const char* kSafetyReplacedAloneText =
+    "Файл данных безопасности уже заменён новым, проект остался прежним: ";
+// The error-list line of a safety file written with other project bytes.
+inline constexpr const char* kSafetyMismatchText =
+    "Файл данных безопасности записан не с этой версией проекта (сохранение было прервано или проект изменён "
+    "другой программой): проверьте матрицу конфликтов и сохраните проект";
 
 // The tact list and the tact properties.
 inline constexpr const char* kTableFullText = "Таблица переполнена. Для вставки нет места\n";

@@ -26,8 +26,6 @@ int32_t getInt(std::span<const uint8_t> b, std::size_t at) {
     return int32_t(uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24);
 }
 
-float getFloat(std::span<const uint8_t> b, std::size_t at) { return std::bit_cast<float>(getInt(b, at)); }
-
 // The file-name part of a stored path, whichever separator wrote it.
 std::string fileNamePart(const std::string& path) {
     const auto cut = path.find_last_of("\\/:");
@@ -36,16 +34,55 @@ std::string fileNamePart(const std::string& path) {
 
 // Position, size and rotation of a created head or label from its record;
 // sizes that no sprite could have fall back to the base size.
-void placeFromRecord(Plan& plan, int32_t id, std::span<const uint8_t> r) {
-    setObjectPosition(plan, id, getInt(r, 12), getInt(r, 16));
+void placeFromRecord(Plan& plan, int32_t id, const PlanRecord& r) {
+    setObjectPosition(plan, id, r.x, r.y);
     PlanObject* o = findObject(plan, id);
-    const float w = getFloat(r, 20), h = getFloat(r, 24);
-    if (soundSize(w)) o->width = w;
-    if (soundSize(h)) o->height = h;
-    rotateObject(plan, id, getInt(r, 36));
+    if (soundSize(r.width)) o->width = r.width;
+    if (soundSize(r.height)) o->height = r.height;
+    rotateObject(plan, id, r.angle);
 }
 
 }  // namespace
+
+PlanRecord readPlanRecord(std::span<const uint8_t> b) {
+    PlanRecord r;
+    r.id = getInt(b, 0);
+    r.owner = getInt(b, 4);
+    r.spriteHandle = getInt(b, 8);
+    r.x = getInt(b, 12);
+    r.y = getInt(b, 16);
+    r.width = std::bit_cast<float>(getInt(b, 20));
+    r.height = std::bit_cast<float>(getInt(b, 24));
+    r.baseWidth = getInt(b, 28);
+    r.baseHeight = getInt(b, 32);
+    r.angle = getInt(b, 36);
+    r.transparentColor = getInt(b, 40);
+    r.intensity = getInt(b, 44);
+    r.highlighted = b[48];
+    r.pictureHandle = getInt(b, 49);
+    r.reserved = getInt(b, 53);
+    r.direction = b[57];
+    return r;
+}
+
+void appendPlanRecord(Bytes& out, const PlanRecord& r) {
+    putInt(out, r.id);
+    putInt(out, r.owner);
+    putInt(out, r.spriteHandle);
+    putInt(out, r.x);
+    putInt(out, r.y);
+    putFloat(out, r.width);
+    putFloat(out, r.height);
+    putInt(out, r.baseWidth);
+    putInt(out, r.baseHeight);
+    putInt(out, r.angle);
+    putInt(out, r.transparentColor);
+    putInt(out, r.intensity);
+    out.push_back(r.highlighted);
+    putInt(out, r.pictureHandle);
+    putInt(out, r.reserved);
+    out.push_back(r.direction);
+}
 
 const char* objectKindLabel(uint8_t kind) {
     switch (kind) {
@@ -239,24 +276,10 @@ Bytes serializePlan(const Plan& plan) {
     out.insert(out.end(), line.begin(), line.end());
     out.push_back('\r');
     out.push_back('\n');
-    for (const auto& o : plan.planObjects) {
-        putInt(out, o.id);
-        putInt(out, o.owner);
-        putInt(out, 0);  // sprite handle: a runtime value with no meaning in a file
-        putInt(out, o.x);
-        putInt(out, o.y);
-        putFloat(out, o.width);
-        putFloat(out, o.height);
-        putInt(out, o.baseWidth);
-        putInt(out, o.baseHeight);
-        putInt(out, o.angle);
-        putInt(out, o.transparentColor);
-        putInt(out, o.intensity);
-        out.push_back(o.highlighted);
-        putInt(out, 0);  // picture handle, likewise
-        putInt(out, o.reserved);
-        out.push_back(o.direction);
-    }
+    // The handles are runtime values with no meaning in a file: 0.
+    for (const auto& o : plan.planObjects)
+        appendPlanRecord(out, {o.id, o.owner, 0, o.x, o.y, o.width, o.height, o.baseWidth, o.baseHeight, o.angle,
+                               o.transparentColor, o.intensity, o.highlighted, 0, o.reserved, o.direction});
     return out;
 }
 
@@ -293,10 +316,10 @@ PlanLoadReport parsePlan(Plan& plan, std::span<const uint8_t> bytes, const Confi
 
     std::size_t at = lf == bytes.end() ? bytes.size() : std::size_t(lf - bytes.begin()) + 1;
     for (; at + PlanRecordSize <= bytes.size(); at += PlanRecordSize) {
-        const auto r = bytes.subspan(at, PlanRecordSize);
-        const int32_t id = getInt(r, 0);
-        const int32_t owner = getInt(r, 4);
-        const uint8_t direction = r[57];
+        const PlanRecord r = readPlanRecord(bytes.subspan(at, PlanRecordSize));
+        const int32_t id = r.id;
+        const int32_t owner = r.owner;
+        const uint8_t direction = r.direction;
         if (id == PlanPictureObjectId || id == PointerProbeId) continue;
         // Ids must stay unique: every operation finds its object by id.
         const bool freshId = isPlanItemId(id) && !findObject(fresh, id);

@@ -95,6 +95,20 @@ void deleteAllObjects(Plan& plan);
 
 // --- the plan file ---
 
+// One 58-byte record of the plan file, every field as stored: the handles
+// too, which the program writes 0 and never reads back.
+struct PlanRecord {
+    int32_t id = 0, owner = 0, spriteHandle = 0, x = 0, y = 0;
+    float width = 0, height = 0;
+    int32_t baseWidth = 0, baseHeight = 0, angle = 0, transparentColor = 0, intensity = 0;
+    uint8_t highlighted = 0;
+    int32_t pictureHandle = 0, reserved = 0;
+    uint8_t direction = 0;
+};
+// `record` holds PlanRecordSize bytes.
+PlanRecord readPlanRecord(std::span<const uint8_t> record);
+void appendPlanRecord(Bytes& out, const PlanRecord& r);
+
 // The file's bytes: the picture path in cp1251 with CR LF, then one 58-byte
 // record per object in list order, handle fields 0.
 Bytes serializePlan(const Plan& plan);

@@ -455,6 +455,28 @@ std::string pngErrorText(PngError error) {
     return {};
 }
 
+namespace {
+
+// Whether every chunk up to IEND lies within the bytes. libpng takes a
+// chunk's declared length at its word and may allocate that much before it
+// finds the data short: a picture of a kilobyte claiming a text chunk of a
+// gigabyte after its pixels cost the gigabyte and seconds. A chunk longer than
+// what is left of the file is damage whatever its kind; with this, no chunk
+// costs more than the file's own size.
+bool chunksWithinBytes(std::span<const uint8_t> bytes) {
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const uint32_t length = uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
+                                uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (length > 0x7FFFFFFFu || std::uint64_t(length) + 12 > bytes.size() - at) return false;
+        if (std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0) return true;
+        at += std::size_t(length) + 12;
+    }
+    return true;  // no IEND: libpng gives the verdict
+}
+
+}  // namespace
+
 PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit) {
     PngResult result;
     if (bytes.size() > MaxPngFileBytes) {
@@ -476,6 +498,10 @@ PngResult decodePng(std::span<const uint8_t> bytes, PngFit fit) {
             result.error = PngError::BadSize;
             return result;
         }
+    }
+    if (!chunksWithinBytes(bytes)) {
+        result.error = PngError::Damaged;
+        return result;
     }
     ReadState state{bytes.data(), bytes.size(), 0, {}};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onError, onWarning);

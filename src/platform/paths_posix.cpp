@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -49,6 +50,13 @@ ScratchBuffer::~ScratchBuffer() {
 }
 
 bool syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
+
+void syncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;

@@ -46,6 +46,8 @@ ScratchBuffer::~ScratchBuffer() { delete[] data_; }
 
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
+void syncFolder(const std::filesystem::path&) {}
+
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     // A file just closed may still be open in a scanner for a moment.
     for (int attempt = 0;; ++attempt) {

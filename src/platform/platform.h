@@ -21,6 +21,9 @@ std::filesystem::path userDataDirectory();
 bool insideInstalledProgramsFolder(const std::filesystem::path& dir);
 // Flushes a written file to the disk before it is renamed over the old one.
 bool syncFile(std::FILE* file);
+// Makes the renames in a folder durable (POSIX: fsync of the folder; Windows
+// keeps them in the file system's journal).
+void syncFolder(const std::filesystem::path& folder);
 // Puts `from` in the place of `to` in one step, replacing an existing file;
 // on failure `to` is left as it was. Windows refuses a plain rename onto an
 // existing file and may hold a file briefly (indexer, virus scanner).

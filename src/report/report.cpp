@@ -80,7 +80,16 @@ SafetySection safetySection(const Configuration& c, double contentWidth) {
     s.lines.emplace_back(true, "Профиль правил последовательности сигналов");
     for (const std::string& line : safetyRuleLines(data.rules)) s.lines.emplace_back(false, line);
     s.lines.emplace_back(true, "Замечания проверки безопасности");
-    for (const std::string& line : safetyReportLines(checkSafety(c, data))) s.lines.emplace_back(false, line);
+    // A finding's mend goes on a line of its own, so a page never cuts it off.
+    for (const std::string& line : safetyReportLines(checkSafety(c, data))) {
+        const auto mend = line.find("; ");
+        if (mend == std::string::npos) {
+            s.lines.emplace_back(false, line);
+            continue;
+        }
+        s.lines.emplace_back(false, line.substr(0, mend + 1));
+        s.lines.emplace_back(false, "    " + line.substr(mend + 2));
+    }
     return s;
 }
 

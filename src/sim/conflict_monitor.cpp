@@ -47,8 +47,21 @@ bool ConflictMonitor::observe(const Configuration& c, const SafetyData& s,
         if (!go[to] || go_[to] || safetyAspect(c, shown, to) != SafetyAspect::Green) continue;
         for (int from = 0; from < DirectionCount; ++from) {
             const int need = s.intergreen[from][to];
-            if (from == to || !s.conflict[from][to] || need == IntergreenNotSet || goEnded_[from] < 0) continue;
+            if (from == to || !s.conflict[from][to] || goEnded_[from] < 0) continue;
             const long played = now - goEnded_[from];
+            if (need == IntergreenNotSet) {
+                // A monitor is given a time for every conflicting pair: a
+                // hand-over it has none for is not one it lets pass.
+                MonitorTrip t;
+                t.direction = from;
+                t.other = to;
+                t.seconds = int(played);
+                t.required = IntergreenNotSet;
+                t.text = "Промежуточное время: напр. " + std::to_string(from + 1) + " → " + std::to_string(to + 1) +
+                         " — конфликт без промежуточного времени, " + time;
+                tripWith(t);
+                continue;
+            }
             if (played < need) {
                 MonitorTrip t;
                 t.direction = from;

@@ -3,7 +3,7 @@
 // a real cabinet: fed the signals on show every simulated second, it trips
 // the moment two conflicting directions show go together, or a direction
 // turns green before the intergreen after a conflicting direction's go has
-// run. It stays tripped (the first cause kept) until it is reset.
+// run, or hands over between a conflicting pair it has no intergreen for. It stays tripped (the first cause kept) until it is reset.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -19,7 +19,7 @@ struct MonitorTrip {
     int direction = -1;     // 0-based; for an intergreen the one clearing
     int other = -1;         // 0-based; for an intergreen the one entering
     int seconds = 0;        // the intergreen that played
-    int required = 0;       // the pair's intergreen
+    int required = 0;       // the pair's intergreen; IntergreenNotSet when it has none
     std::string time;       // the simulated clock when it tripped
     std::string text;       // one line for the window
 };

@@ -26,10 +26,27 @@ std::string phaseName(int32_t kind, int tact, int phaseNo) {
     }
 }
 
+bool permissiveAt(const Configuration& c, const SumoLinkMap& m, const SumoMapLink& l, int program, int tact) {
+    if (std::find(m.programs.begin(), m.programs.end(), program) != m.programs.end())
+        return std::find(l.permissive.begin(), l.permissive.end(), std::pair<int, int>(program, tact)) != l.permissive.end();
+    // A program made here: g where the link meets a direction it yields to.
+    for (int d : l.yieldsTo)
+        if (d >= 0 && d < DirectionCount && isNormalDirection(c.DirectionKind[d])) {
+            const char letter = sumoLetter(c.DirectionKind[d], c.TactSignals[program][tact][d]);
+            if (letter == 'G') return true;
+        }
+    return false;
+}
+
+std::string stateFor(const Configuration& c, const SumoLinkMap* map, int program, int tact) {
+    if (!map) return sumoState(c, program, tact);
+    return sumoMappedState(c, *map, program, tact);
+}
+
 // The tacts of one cycle (up to the first empty one), with the call tacts of
 // the kinds in `calls` served.
-SumoTlLogic programLogic(const Configuration& c, int p, const std::string& tlsId, const std::string& programId,
-                         bool call1, bool call2) {
+SumoTlLogic programLogic(const Configuration& c, const SumoLinkMap* map, int p, const std::string& tlsId,
+                         const std::string& programId, bool call1, bool call2) {
     SumoTlLogic logic{tlsId, programId, "static", {}, 0};
     int phaseNo = 0;
     for (int t = 0; t < TactCount; ++t) {
@@ -42,17 +59,18 @@ SumoTlLogic programLogic(const Configuration& c, int p, const std::string& tlsId
         SumoPhase phase;
         phase.duration = std::to_string(tact.tMain);
         if (tact.kind == TactPhase && tact.tMin > 0) phase.minDur = std::to_string(tact.tMin);
-        phase.state = sumoState(c, p, t);
+        phase.state = stateFor(c, map, p, t);
         phase.name = phaseName(tact.kind, t, phaseNo);
         logic.phases.push_back(std::move(phase));
     }
     return logic;
 }
 
-SumoTlLogic fixedLogic(const Configuration& c, int p, const std::string& tlsId, const char* name) {
+SumoTlLogic fixedLogic(const Configuration& c, const SumoLinkMap* map, int p, const std::string& tlsId,
+                       const char* name) {
     SumoTlLogic logic{tlsId, std::to_string(p + 1), "static", {}, 0};
     const Tact& tact = c.TactTable[p][0];
-    logic.phases.push_back(SumoPhase{std::to_string(std::max(1, tact.tMain)), {}, sumoState(c, p, 0), name});
+    logic.phases.push_back(SumoPhase{std::to_string(std::max(1, tact.tMain)), {}, stateFor(c, map, p, 0), name});
     return logic;
 }
 
@@ -99,6 +117,23 @@ std::string sumoState(const Configuration& c, int program, int tact) {
     return state;
 }
 
+const SumoLinkMap* sumoMapFor(const Configuration& c, const std::string& tlsId) {
+    const SumoLinkMap& m = c.Safety.sumoMap;
+    return !m.empty() && m.tls == tlsId ? &m : nullptr;
+}
+
+std::string sumoMappedState(const Configuration& c, const SumoLinkMap& m, int program, int tact) {
+    std::string state(m.links.size(), 'r');
+    for (std::size_t k = 0; k < m.links.size(); ++k) {
+        const int d = m.links[k].direction;
+        if (d < 0 || d >= DirectionCount) continue;
+        char letter = sumoLetter(c.DirectionKind[d], c.TactSignals[program][tact][d]);
+        if (letter == 'G' && permissiveAt(c, m, m.links[k], program, tact)) letter = 'g';
+        state[k] = letter;
+    }
+    return state;
+}
+
 std::string sumoProgramId(int program1Based) {
     if (program1Based == kOs + 1) return "off";
     if (program1Based >= 1 && program1Based <= ProgramCount) return std::to_string(program1Based);
@@ -132,9 +167,11 @@ SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId)
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) { return x.time < y.time; });
     for (const Entry& e : entries) wanted[e.program - 1] = true;
 
-    const bool hasHeads = sumoStateLength(c) > 0;
-    if (hasHeads && wanted[kKk] && c.TactTable[kKk][0].kind != TactEmpty) a.tlLogics.push_back(fixedLogic(c, kKk, tlsId, "КК"));
-    if (hasHeads && c.TactTable[kZhm][0].kind != TactEmpty) a.tlLogics.push_back(fixedLogic(c, kZhm, tlsId, "ЖМ"));
+    const SumoLinkMap* map = sumoMapFor(c, tlsId);
+    const bool hasHeads = map ? !map->links.empty() : sumoStateLength(c) > 0;
+    if (hasHeads && wanted[kKk] && c.TactTable[kKk][0].kind != TactEmpty)
+        a.tlLogics.push_back(fixedLogic(c, map, kKk, tlsId, "КК"));
+    if (hasHeads && c.TactTable[kZhm][0].kind != TactEmpty) a.tlLogics.push_back(fixedLogic(c, map, kZhm, tlsId, "ЖМ"));
     if (wanted[kOs]) a.tlLogics.push_back(SumoTlLogic{tlsId, "off", "static", {}, 0});
 
     for (int p = FirstUserProgram; p < ProgramCount; ++p) {
@@ -145,11 +182,11 @@ SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId)
             has2 = has2 || c.TactTable[p][t].kind == TactTvp2;
         }
         const std::string id = std::to_string(p + 1);
-        SumoTlLogic plain = programLogic(c, p, tlsId, id, false, false);
+        SumoTlLogic plain = programLogic(c, map, p, tlsId, id, false, false);
         if (!plain.phases.empty()) a.tlLogics.push_back(std::move(plain));
-        if (has1) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call1", true, false));
-        if (has2) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call2", false, true));
-        if (has1 && has2) a.tlLogics.push_back(programLogic(c, p, tlsId, id + "-call12", true, true));
+        if (has1) a.tlLogics.push_back(programLogic(c, map, p, tlsId, id + "-call1", true, false));
+        if (has2) a.tlLogics.push_back(programLogic(c, map, p, tlsId, id + "-call2", false, true));
+        if (has1 && has2) a.tlLogics.push_back(programLogic(c, map, p, tlsId, id + "-call12", true, true));
     }
 
     auto exported = [&](const std::string& id) {

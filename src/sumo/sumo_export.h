@@ -21,12 +21,21 @@ int sumoStateLength(const Configuration& c);
 // The state of one tact of one program through the letter table.
 std::string sumoState(const Configuration& c, int program, int tact);
 
+// The link map kept for this traffic light, if the project has one.
+const SumoLinkMap* sumoMapFor(const Configuration& c, const std::string& tlsId);
+
+// The state of one tact through the link map: one letter per link of the
+// net, the letter of its direction; g where the link showed g when imported,
+// or, in a program made here, where it meets a direction it yields to.
+std::string sumoMappedState(const Configuration& c, const SumoLinkMap& m, int program, int tact);
+
 // The program ID a calendar entry's program number switches to: "2", "off"
 // for 3, "P" for a user program; empty for a number no program has.
 std::string sumoProgramId(int program1Based);
 
 // Everything the export writes, in file order. `tlsId` is the traffic light's
-// id in the SUMO net.
+// id in the SUMO net; with the link map of that light its states have the
+// net's links, else one letter per direction.
 SumoAdditional buildSumoExport(const Configuration& c, const std::string& tlsId);
 
 // The additional file's text (UTF-8). `sourceName` is named in its comment.

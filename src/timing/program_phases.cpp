@@ -34,6 +34,19 @@ ProgramPhases readProgramPhases(const Configuration& c, int program) {
             open = false;
             anyPlain = true;
         } else if (tact.kind == TactPhase) {
+            bool anyGreen = false;
+            for (int d = 0; d < DirectionCount; ++d)
+                anyGreen = anyGreen || (isNormalDirection(c.DirectionKind[d]) &&
+                                        c.TactSignals[program][t][d] == SignalGreen);
+            if (!anyGreen) {
+                // An all-red phase (a start-up after flashing yellow) serves
+                // nobody: lost time, as an interphase is, and its time stays.
+                out.cycle += tact.tMain;
+                out.lostTime += tact.tMain;
+                open = false;
+                anyPlain = true;
+                continue;
+            }
             if (!anyPlain) firstIsPhase = true;
             anyPlain = true;
             ProgramPhase ph{t, tact.tMin, tact.tMain, {}};

@@ -7,7 +7,8 @@
 // one stage. A "Промтакт" in which a direction still shows its go signal
 // (green or flashing green) ends the main tact of the phase before it, as
 // the flashing green ends the main tact in the design practice: its time is
-// that stage's green, not lost time.
+// that stage's green, not lost time. A "Фаза" tact with nobody green (an
+// all-red start-up) is lost time.
 #include <map>
 #include <vector>
 
@@ -31,7 +32,7 @@ struct ProgramStage {
 struct ProgramPhases {
     std::vector<ProgramPhase> phases;  // in tact order
     std::vector<ProgramStage> stages;
-    int lostTime = 0;  // the sum of the plain cycle's "Промтакт" tacts without a go signal
+    int lostTime = 0;  // the plain cycle's "Промтакт" tacts without a go signal and all-red phases
     int cycle = 0;     // the plain cycle as it stands
     std::map<int, int> runOnGreen;  // per direction: s of go signal in the run-on tacts
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,8 +23,11 @@
 #include "ui/design/design_dialog.h"
 #include "ui/passport/passport_commands.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/safety/finding_navigation.h"
 #include "ui/sumo/sumo_commands.h"
 #include "ui/tacts/programs_tab.h"
+#include "ui/texts.h"
+#include "ui/timing/timing_commands.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -62,11 +66,16 @@ MainWindow::MainWindow(Configuration& config, LinkContext* link, QWidget* parent
     errorList_->setPalette(pal);
     auto* test = placeButton("Тест", this, 925, 520, 45, 20, "testButton");
     connect(test, &QPushButton::clicked, this, &MainWindow::runValidator);
+    connectFindingNavigation(errorList_, safetyReport_, c_, *programsTab_, [this] { tabs_->setCurrentIndex(TabPrograms); });
 
+    auto* statusLine = placeLabel("", this, 10, 619, 960, 18);
+    statusLine->setObjectName("statusLine");
     dialogs_ = std::make_unique<QtDialogs>(this, errorList_);
+    dialogs_->setStatusLine(statusLine);
     linkState_.changed = [this] { showLinkState(); };
     dialogs_->setStartPath([this] { return c_.ProjectFileName; });
     editors_ = new Editors(c_, *dialogs_, *directionsTab_, *programsTab_, this);
+    connect(editors_, &Editors::tablesChanged, this, &MainWindow::recordEdits);
     connect(linkTab_, &LinkTab::commandRequested, this, &MainWindow::linkCommand);
     connect(linkTab_, &LinkTab::loaderRequested, this, &MainWindow::startLoader);
 
@@ -106,6 +115,9 @@ void MainWindow::buildMenus() {
     add(file, "Сохранить", MenuSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     add(file, "Сохранить как", MenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
+    add(file, "Импорт из JSON…", MenuJsonImport);
+    add(file, "Экспорт в JSON…", MenuJsonExport);
+    file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* edit = bar->addMenu("Правка");
     add(edit, "Отменить", MenuUndo, QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -115,6 +127,7 @@ void MainWindow::buildMenus() {
     add(tools, "Сервис", MenuService);
     add(tools, "Матрица конфликтов…", MenuConflictMatrix);
     add(tools, "Программа по фазам…", MenuDesign);
+    add(tools, kTimingMenuItem, MenuTiming);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
     add(tools, "Паспорт объекта…", MenuPassport);
@@ -123,6 +136,7 @@ void MainWindow::buildMenus() {
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
+    add(tools, "Оценка в SUMO…", MenuSumoEvaluate);
     QMenu* help = bar->addMenu("Помощь");
     add(help, "Справка", MenuHelp, QKeySequence(Qt::Key_F1));
     add(help, "Сайт", MenuSite);
@@ -143,6 +157,8 @@ void MainWindow::menuChosen(int id) {
     case MenuOpen: openProject(c_, *dialogs_, *this); break;
     case MenuSave: saveProjectCommand(c_, *dialogs_, *this); break;
     case MenuSaveAs: saveProjectAs(c_, *dialogs_, *this); break;
+    case MenuJsonImport: importProjectJson(c_, *dialogs_, *this); break;
+    case MenuJsonExport: exportProjectJson(c_, *dialogs_); break;
     case MenuExit: close(); break;
     case MenuHelp: openHelp(); break;
     case MenuSite: openSite(); break;
@@ -160,12 +176,18 @@ void MainWindow::menuChosen(int id) {
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {
             settleTables(c_);
             showRestoredTables(program);
-            recordEdits();
+            // One undo step; the verdict follows the import's notes.
+            history_.checkpoint(c_);
+            undoAction_->setEnabled(history_.canUndo());
+            redoAction_->setEnabled(history_.canRedo());
+            updateSafetyMarks(false);
         }
         break;
     case MenuUndo: stepHistory(true); break;
     case MenuRedo: stepHistory(false); break;
     case MenuConflictMatrix: openConflictMatrix(); break;
+    case MenuTiming: openTimingDialog(this, c_, [this](int p) { showRestoredTables(p), recordEdits(); }); break;
+    case MenuSumoEvaluate: openSumoEvaluation(this, c_, *dialogs_); break;
     case MenuDesign:
         // One undo step; the safety check runs as after any edit.
         if (designProgram(this, c_, *dialogs_)) {
@@ -188,7 +210,7 @@ void MainWindow::configurationReplaced() {
     // Another project's tables: nothing before them can be undone.
     history_.reset(c_);
     recordEdits();
-    updateSafetyMarks();
+    updateSafetyMarks(false);  // after what the opening or the read said
 }
 
 // Every control that shows a stored table, after the tables changed under it.
@@ -232,10 +254,7 @@ void MainWindow::linkCommand(LinkCommand cmd) {
     showLinkState();
 }
 
-void MainWindow::runValidator() {
-    // The safety lines follow a clean verdict; an error comes alone.
-    if (validateConfiguration(c_, *dialogs_) == 0) addSafetyLines(c_, *dialogs_);
-}
+void MainWindow::runValidator() { updateSafetyMarks(); }
 
 void MainWindow::openSimulator() {
     if (validateConfiguration(c_, *dialogs_) != 0) {
@@ -279,11 +298,14 @@ void MainWindow::openConflictMatrix() {
     updateSafetyMarks();
 }
 
-void MainWindow::updateSafetyMarks() {
+void MainWindow::updateSafetyMarks(bool freshList) {
     SafetyReport report = checkSafety(c_, c_.Safety);
     const bool changed = !sameSafetyMarks(report, safetyReport_);
     safetyReport_ = std::move(report);
     if (changed && tabs_->currentIndex() == TabPrograms) programsTab_->redraw();
+    // The list never shows the verdict of tables that are gone; the safety
+    // lines follow a clean validator's line, an error comes alone.
+    showVerdict(c_, safetyReport_, *dialogs_, freshList);
 }
 
 void MainWindow::startRefresh() { refresh_.start(); }

@@ -32,7 +32,8 @@ enum MenuId {
     MenuNew = 10, MenuOpen = 11, MenuSave = 12, MenuSaveAs = 13, MenuExit = 14,
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
     MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23, MenuSumoExport = 24, MenuSumoImport = 25,
-    MenuConflictMatrix = 30, MenuDesign = 31, MenuPassport = 40, MenuReportCsv = 41,
+    MenuConflictMatrix = 30, MenuDesign = 31, MenuJsonImport = 40, MenuJsonExport = 41, MenuPassport = 42,
+    MenuReportCsv = 43, MenuTiming = 44, MenuSumoEvaluate = 45,
 };
 
 inline constexpr const char* kMakerSite = "https://www.livra.example/";
@@ -75,9 +76,10 @@ public:
     void openDiagram();  // shows the diagram window, creating it once
     void openConflictMatrix();  // "Матрица конфликтов…"; "Ок" stores it as one edit
     // The safety check's findings as of the last edit; the tact grid marks
-    // the tacts they name.
+    // the tacts they name and the error list shows the verdict (cleared
+    // first unless `freshList` is false).
     const SafetyReport& safetyReport() const { return safetyReport_; }
-    void updateSafetyMarks();
+    void updateSafetyMarks(bool freshList = true);
     // "Отменить" (back) / "Повторить": the editors' changes, step by step.
     void stepHistory(bool back);
     DiagramWindow* diagramWindow() const { return diagramWindow_; }

@@ -250,6 +250,11 @@ void QtDialogs::add(const std::string& line) {
     errorList_->scrollToBottom();
 }
 
+void QtDialogs::status(const std::string& line) {
+    if (!statusLine_) return add(line);
+    statusLine_->setText(q(line));
+}
+
 void QtDialogs::exchangeBegin() {
     if (exchange_) return;  // a command that reconnects keeps the open window
     exchange_ = new ExchangeWindow(owner_);

@@ -57,6 +57,9 @@ public:
     std::optional<std::string> textInput(const std::string& title, const std::string& label, bool password) override;
     void clear() override;
     void add(const std::string& line) override;
+    void status(const std::string& line) override;
+    // The window's status line under the error list; none: status goes to the list.
+    void setStatusLine(QLabel* line) { statusLine_ = line; }
 
     void exchangeBegin() override;
     void exchangeProgress(std::size_t done, std::size_t total) override;
@@ -73,6 +76,7 @@ private:
     Answer showBox(const std::string& title, const std::string& text, Buttons buttons, Icon icon, bool defaultNo);
     QWidget* owner_;
     QListWidget* errorList_;
+    QLabel* statusLine_ = nullptr;
     QPointer<ExchangeWindow> exchange_;
     std::function<std::string()> startPath_;
 };

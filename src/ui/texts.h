@@ -37,6 +37,17 @@ inline constexpr const char* kSumoExportTitle = "Экспорт в SUMO";
 inline constexpr const char* kSumoReplaceQuestion = ".\nЗаменить её программой SUMO?";
 inline constexpr const char* kSumoImportFailedText = "Импорт не выполнен, конфигурация не изменена.\n";
 inline constexpr const char* kSumoNoFileText = "Укажите файл для экспорта.";
+inline constexpr const char* kSumoForceQuestion = ".\nПринять её всё же?";
+// The import dialog: its lists, choices and what it says before "Импорт".
+inline constexpr const char* kSumoFilter = "Файлы SUMO (*.xml *.xml.gz)";
+inline constexpr const char* kSumoAsFixedBox = "Программу с детекторами (actuated) — как жёсткую";
+inline constexpr const char* kSumoCreateDirectionsBox = "Создать направления по связям светофора";
+inline constexpr const char* kSumoChangesLabel = "Что изменится при импорте:";
+inline constexpr const char* kSumoNothingChanges = "Программа примется как есть.";
+inline constexpr const char* kSumoWillReplace = "Программа будет заменена: она не пуста (перед импортом — вопрос).";
+inline constexpr const char* kSumoWillAskForce = "Перед импортом — вопрос, принять ли её всё же.";
+inline constexpr const char* kSumoChooseFile =
+    "Выберите или впишите файл SUMO (.net.xml, .net.xml.gz, .add.xml, .tll.xml) и нажмите Enter.";
 
 // Diagrams and the report.
 inline constexpr const char* kPngPictureFilter = "Рисунок PNG |*.png";
@@ -55,5 +66,9 @@ inline constexpr const char* kPassportNameColumn = "Название";
 inline constexpr const char* kPassportDirectionColumn = "Направление";
 inline constexpr const char* kPassportProgramColumn = "Программа";
 inline constexpr const char* kPassportDatePlaceholder = "ДД.ММ.ГГГГ";
+
+// The timing from traffic counts.
+inline constexpr const char* kTimingMenuItem = "Расчёт режима по интенсивностям…";
+inline constexpr const char* kTimingDialogTitle = "Расчёт режима по интенсивностям";
 
 }  // namespace livra::ui

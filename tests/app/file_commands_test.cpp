@@ -296,3 +296,55 @@ TEST_F(FileCommands, ExitQuestionAndAnswers) {
 }
 
 }  // namespace
+
+// Export and import through JSON: the same tables, plan and safety data come
+// back as an unsaved project; a faulty text changes nothing and names the place.
+TEST(FileCommandsJson, ExportAndImportCarryTheWholeProject) {
+    TempDir dir;
+    auto c = sampleConfiguration();
+    c->ProgramDir = pathToUtf8(dir.path()) + "/";
+    c->ProjectFileName = pathToUtf8(dir / "cross.ptm");
+    c->Safety.defined = true;
+    c->Safety.conflict[0].set(1), c->Safety.conflict[1].set(0);
+    c->Safety.intergreen[0][1] = 6;
+    const Bytes plan = {'a', '.', 'p', 'n', 'g', '\r', '\n'};
+    writeBytes(dir / kPlanFileName, plan);
+    ScriptedDialogs ui;
+    ui.fileNames = {pathToUtf8(dir / "cross")};
+    ASSERT_TRUE(exportProjectJson(*c, ui));
+    EXPECT_TRUE(ui.boxes.empty());
+    ASSERT_TRUE(std::filesystem::exists(dir / "cross.json"));
+
+    auto other = newConfiguration();
+    other->ProgramDir = c->ProgramDir;
+    other->ProjectFileName = "old.ptm";
+    writeBytes(dir / kPlanFileName, {});
+    RecordingViews views;
+    ScriptedDialogs in;
+    in.fileNames = {pathToUtf8(dir / "cross.json")};
+    ASSERT_TRUE(importProjectJson(*other, in, views));
+    EXPECT_TRUE(in.boxes.empty());
+    EXPECT_TRUE(other->sameTables(*c));
+    EXPECT_EQ(other->Safety.conflict, c->Safety.conflict);
+    EXPECT_EQ(other->Safety.intergreen, c->Safety.intergreen);
+    EXPECT_EQ(readBytes(dir / kPlanFileName), plan);
+    EXPECT_EQ(other->Modified, 1);
+    EXPECT_EQ(other->ProjectFileName, "");
+    EXPECT_EQ(views.replaced, 1);
+
+    // A fault: a box with the place, the project as it was.
+    writeBytes(dir / "bad.json", Bytes(std::string_view(R"({"format": "livra-configuration", "channelCount": 256})").begin(),
+                                       std::string_view(R"({"format": "livra-configuration", "channelCount": 256})").end()));
+    const auto before = std::make_unique<Configuration>(*other);
+    ScriptedDialogs bad;
+    bad.answers = {Answer::Yes};
+    bad.fileNames = {pathToUtf8(dir / "bad.json")};
+    EXPECT_FALSE(importProjectJson(*other, bad, views));
+    ASSERT_EQ(bad.boxes.size(), 2u);
+    EXPECT_EQ(bad.boxes[0].text, "Загруженная программа полностью заменит текущую!\nПродолжить?");
+    EXPECT_EQ(bad.boxes[1].title, "Ошибка");
+    EXPECT_EQ(bad.boxes[1].text, "Проект из JSON не построен, текущий не изменён:\nchannelCount: число 256 вне 0..255");
+    EXPECT_TRUE(other->sameTables(*before));
+    EXPECT_EQ(other->Safety, before->Safety);
+    EXPECT_EQ(readBytes(dir / kPlanFileName), plan);
+}

@@ -100,11 +100,12 @@ TEST_F(SafetyFiles, DamagedOrStaleFilesAreReportedAndTheProjectOpens) {
                             "Данные безопасности записаны для других направлений (напр. 2): проверьте матрицу конфликтов"});
 }
 
-// A file system whose second file (the safety file) cannot be created.
-class FailingSecond : public FileSystem {
+// A file system whose first file (the safety file, written before the
+// project) cannot be created.
+class FailingSafetyFile : public FileSystem {
 public:
     std::unique_ptr<WriteStream> create(const std::filesystem::path& p) override {
-        if (++creates == 2) return nullptr;
+        if (++creates == 1) return nullptr;
         return realFileSystem().create(p);
     }
     bool rename(const std::filesystem::path& a, const std::filesystem::path& b) override {
@@ -119,7 +120,7 @@ TEST_F(SafetyFiles, AFailedSafetyFileLeavesBothFilesAsTheyWere) {
     const Bytes before = test::readBytes(dir / "q.ptm");
     c->TactTable[3][0].tMain = 44;
     setPair(c->Safety, 0, 1, 3);
-    FailingSecond fs;
+    FailingSafetyFile fs;
     const ProjectResult r = saveProject(*c, path("q.ptm"), fs);
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.message, std::string(kSaveErrorText) + kSafetySaveErrorText);
@@ -131,18 +132,22 @@ TEST_F(SafetyFiles, AFailedSafetyFileLeavesBothFilesAsTheyWere) {
 TEST(SafetyGate, AConflictRefusesOtherFindingsAskWithNoAsTheDefault) {
     auto c = test::sampleConfiguration();  // vehicle 1 and pedestrians 2 both green in tact 1
     test::ScriptedDialogs ui;
-    setPair(c->Safety, 0, 1);
+    setPair(c->Safety, 0, 1, 0, 0);  // 0 s both ways: a time given
     EXPECT_FALSE(safetyAllowsWrite(*c, ui));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].title, "Внимание");
     EXPECT_EQ(ui.boxes[0].text,
-              std::string(kSafetyRefusedText) +
+              std::string(kSafetyRefusedText) + kSafetyRefusedConflictText +
                   "Программа 4, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем сигнале\n");
     EXPECT_EQ(ui.boxes[0].buttons, Buttons::Ok);
+    // The list: the safety lines, then the refusal's own line.
+    ASSERT_FALSE(ui.lines.empty());
+    EXPECT_EQ(ui.lines.back(), "Запись в ДК отменена: конфликт");
 
     // No conflict but sequence faults: the question, answered No, then Yes.
     c->Safety.conflict[0].reset(1), c->Safety.conflict[1].reset(0);
     ui.boxes.clear();
+    ui.lines.clear();
     ui.answers = {Answer::No, Answer::Yes};
     EXPECT_FALSE(safetyAllowsWrite(*c, ui));
     EXPECT_TRUE(safetyAllowsWrite(*c, ui));
@@ -151,10 +156,14 @@ TEST(SafetyGate, AConflictRefusesOtherFindingsAskWithNoAsTheDefault) {
     EXPECT_EQ(ui.boxes[0].buttons, Buttons::YesNo);
     EXPECT_EQ(ui.boxes[0].text.rfind(kSafetyAskText, 0), 0u);
     EXPECT_NE(ui.boxes[0].text.find("\n\nЗаписать всё равно?"), std::string::npos);
-    // The box carries the findings; the list keeps what the write put there.
+    // The box carries the findings; the list shows them too, with no refusal.
     EXPECT_NE(ui.boxes[0].text.find("Программа 4, такт 1: напр. 1 — красный сменяется зелёным без красного с жёлтым\n"),
               std::string::npos);
-    EXPECT_TRUE(ui.lines.empty());
+    ASSERT_FALSE(ui.lines.empty());
+    EXPECT_EQ(std::count(ui.lines.begin(), ui.lines.end(), "Программа 4, такт 1: напр. 1 — красный сменяется зелёным без красного с жёлтым"), 2);
+    EXPECT_EQ(std::find_if(ui.lines.begin(), ui.lines.end(),
+                           [](const std::string& l) { return l.rfind(kSafetyRefusedLine, 0) == 0; }),
+              ui.lines.end());
 }
 
 // A project no engineer would make: 63 walker heads in two groups, all of a
@@ -194,8 +203,12 @@ TEST(SafetyGate, APathologicalProjectIsWordedInPartCountedWhollyAndStillBlocked)
     const auto lines = safetyReportLines(r);
     ASSERT_EQ(lines.size(), r.findings.size() + 1);
     EXPECT_EQ(lines[0], "Программа 4, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем сигнале");
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "Программа 4, такт 1: напр. 33 → 1 — промежуточное время 2 с, нужно не менее 5 с"),
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& l) {
+                               return l.rfind("Программа 4, такт 1: напр. 33 → 1 — промежуточное время 2 с, нужно не "
+                                              "менее 5 с; удлините промтакт",
+                                              0) == 0;
+                           }),
               lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "Программа 8, такт 1: напр. 1 и 2 — конфликтующие направления одновременно на разрешающем "
@@ -210,7 +223,9 @@ TEST(SafetyGate, APathologicalProjectIsWordedInPartCountedWhollyAndStillBlocked)
     EXPECT_EQ(marks.at(0).front().rfind("Программа 4, такт 1: напр. 1 и 2", 0), 0u);
     EXPECT_EQ(marks.at(0).back().rfind("… и ещё ", 0), 0u);
     EXPECT_EQ(marks.at(2), std::vector<std::string>{"… и ещё 1457 замечаний в этом такте"});
-    EXPECT_EQ(marks.at(3), std::vector<std::string>{"… и ещё 31 замечание в этом такте"});
+    // Tact 4 also frames the intergreens into tact 1 that it is the interphase of.
+    EXPECT_EQ(marks.at(3).back(), "… и ещё 31 замечание в этом такте");
+    EXPECT_NE(marks.at(3).front().find("; удлините промтакт 4 программы 4 на 3 с"), std::string::npos);
     EXPECT_EQ(findingsByTact(r, 7).size(), 2u);
 
     // The write is refused, the box counting every conflict.
@@ -221,9 +236,18 @@ TEST(SafetyGate, APathologicalProjectIsWordedInPartCountedWhollyAndStillBlocked)
     EXPECT_EQ(ui.boxes[0].title, "Внимание");
     const std::string& box = ui.boxes[0].text;
     EXPECT_EQ(box.rfind(kSafetyRefusedText, 0), 0u);
-    const std::string listed = box.substr(std::string(kSafetyRefusedText).size());
+    // Two groups, conflicts then intergreens, each its heading, the first
+    // few and the exact rest.
+    const std::string conflictPart = std::string(kSafetyRefusedText) + kSafetyRefusedConflictText;
+    ASSERT_EQ(box.rfind(conflictPart, 0), 0u);
+    const auto shortAt = box.find(kSafetyRefusedIntergreenText);
+    ASSERT_NE(shortAt, std::string::npos);
+    const std::string listed = box.substr(conflictPart.size(), shortAt - conflictPart.size());
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), kSafetyBoxLines + 1);
-    EXPECT_NE(box.find("… и ещё " + std::to_string(conflicts - kSafetyBoxLines) + "\n"), std::string::npos);
+    EXPECT_NE(listed.find("… и ещё " + std::to_string(conflicts - kSafetyBoxLines) + "\n"), std::string::npos);
+    const std::string shortOnes = box.substr(shortAt + std::string(kSafetyRefusedIntergreenText).size());
+    EXPECT_EQ(std::count(shortOnes.begin(), shortOnes.end(), '\n'), kSafetyBoxLines + 1);
+    EXPECT_EQ(ui.lines.back(), "Запись в ДК отменена: конфликт, промежуточное время меньше заданного");
 }
 
 TEST(SafetyEdits, DeletingADirectionRenumbersPairsAndDropsItsOwn) {

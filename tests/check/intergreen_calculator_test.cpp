@@ -36,6 +36,11 @@ TEST(IntergreenCalculator, WorkedExamplesRoundUpAndNeverGoBelowZero) {
 
 TEST(IntergreenCalculator, RefusesWhatNoCrossingHas) {
     EXPECT_FALSE(computeIntergreen({10, 6, 0, 0, 10, 3}).ok);    // clearing speed 0
+    // A clearing distance of 0 is one nobody measured: no plausible 4 s from it.
+    const IntergreenResult unmeasured = computeIntergreen({0, 6, 10, 0, 10, 3});
+    EXPECT_FALSE(unmeasured.ok);
+    EXPECT_EQ(unmeasured.error.rfind("Укажите путь освобождения s₀", 0), 0u) << unmeasured.error;
+    EXPECT_TRUE(computeIntergreen({0.1, 6, 10, 0, 10, 3}).ok);
     EXPECT_FALSE(computeIntergreen({10, 6, 10, 5, 0, 3}).ok);    // entering speed 0 with a distance
     EXPECT_FALSE(computeIntergreen({-1, 6, 10, 0, 10, 3}).ok);   // negative distance
     EXPECT_FALSE(computeIntergreen({10, 6, 10, 0, 10, -3}).ok);  // negative time

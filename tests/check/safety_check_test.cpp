@@ -125,7 +125,7 @@ TEST(SafetyCheck, IntergreenCutOnlyAtTheCalendarSwitch) {
     const auto lines = texts(checkSafety(*c, s));
     EXPECT_EQ(lines, std::vector<std::string>{
                          "Программа 5, такт 1 (после программы 4 по календарю): напр. 2 → 1 — промежуточное время 2 с, "
-                         "нужно не менее 5 с"});
+                         "нужно не менее 5 с; удлините промтакт 6 программы 4 на 3 с"});
 }
 
 TEST(SafetyCheck, ConflictsCountTramRowsAndTheExtraGreenSection) {
@@ -144,8 +144,10 @@ TEST(SafetyCheck, ConflictsCountTramRowsAndTheExtraGreenSection) {
     signals(*c, p, addTact(*c, p, TactPhase, 10, 10), {1, 1, 1, 1, 3, 3});
     addAlarm(*c, 0, 0, 0, 4);
     SafetyData s = onlyRules(0, 0, 0, 0);
-    conflict(s, 2, 4);
-    conflict(s, 5, 6);
+    conflict(s, 2, 4, 0);
+    conflict(s, 4, 2, 0);
+    conflict(s, 5, 6, 0);
+    conflict(s, 6, 5, 0);
     const SafetyReport r = checkSafety(*c, s);
     EXPECT_EQ(texts(r), (std::vector<std::string>{
                             "Программа 4, такт 1: напр. 2 и 4 — конфликтующие направления одновременно на разрешающем сигнале",
@@ -207,7 +209,9 @@ TEST(SafetyCheck, TheOldSampleShowsTheTwoFaultsOfTheCallPath) {
     auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
     EXPECT_TRUE(has("Программа 4, такт 8 (при вызове ТВП1): напр. 1 — зелёный сменяется красным без жёлтого"))
         << testing::PrintToString(lines);
-    EXPECT_TRUE(has("Программа 4, такт 1 (при вызове ТВП1): напр. 4 → 1 — промежуточное время 0 с, нужно не менее 5 с"))
+    // The walkers' go ends the second the green starts: no interphase to lengthen.
+    EXPECT_TRUE(has("Программа 4, такт 1 (при вызове ТВП1): напр. 4 → 1 — промежуточное время 0 с, нужно не менее 5 с; "
+                    "вставьте промтакт не менее 5 с перед тактом 1 программы 4"))
         << testing::PrintToString(lines);
 }
 

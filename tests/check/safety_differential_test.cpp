@@ -81,6 +81,12 @@ std::unique_ptr<Configuration> randomConfiguration(std::mt19937& rng, SafetyData
     return c;
 }
 
+// The kinds that can show a go signal.
+bool showsGo(uint8_t kind) {
+    return kind == DirVehicle || kind == DirPedestrian || kind == DirTram1 || kind == DirTram2 || kind == DirTram3 ||
+           kind == DirExtraGreen;
+}
+
 std::string describe(const oracle::PlayedKey& k, const oracle::PlayedFinding& f) {
     std::ostringstream o;
     const auto [rule, program, tact, d, other, required, above] = k;
@@ -98,9 +104,25 @@ TEST(SafetyDifferential, AgreesWithPlayingEveryProgramThroughTheEngine) {
         const auto c = randomConfiguration(rng, s);
         const SafetyReport report = checkSafety(*c, s);
         std::map<oracle::PlayedKey, oracle::PlayedFinding> analytic;
-        for (const SafetyFinding& f : report.findings)
+        // A conflict without an intergreen is a fact of the matrix, not of a
+        // sequence: each ordered pair of used directions with a conflict and
+        // no time, counted here from the matrix itself.
+        std::set<std::pair<int, int>> missing, expectedMissing;
+        for (const SafetyFinding& f : report.findings) {
+            if (f.rule == SafetyRule::MissingIntergreen) {
+                missing.insert({f.direction, f.other});
+                continue;
+            }
             analytic[{int(f.rule), f.program, f.tact, f.direction, f.other, f.required, f.seconds > f.required}] = {
                 f.seconds, f.path, f.fromProgram};
+        }
+        if (s.defined)
+            for (int a = 0; a < DirectionCount; ++a)
+                for (int b = 0; b < DirectionCount; ++b)
+                    if (a != b && s.conflict[a][b] && s.intergreen[a][b] == IntergreenNotSet && showsGo(c->DirectionKind[a]) &&
+                        showsGo(c->DirectionKind[b]))
+                        expectedMissing.insert({a, b});
+        EXPECT_EQ(missing, expectedMissing) << "round " << round;
         const auto played = oracle::safetyFindingsByPlaying(*c, s);
         std::string diff;
         for (const auto& [k, f] : played) {
@@ -113,7 +135,7 @@ TEST(SafetyDifferential, AgreesWithPlayingEveryProgramThroughTheEngine) {
         ASSERT_TRUE(diff.empty()) << "round " << round << "\n" << diff;
         // Below the cap every finding is worded, so the lists above are whole.
         ASSERT_EQ(report.notWorded, 0) << "round " << round;
-        ASSERT_EQ(report.findings.size(), played.size()) << "round " << round;
+        ASSERT_EQ(report.findings.size() - missing.size(), played.size()) << "round " << round;
         withFindings += !report.findings.empty();
         for (const SafetyFinding& f : report.findings) {
             seamFindings += f.path == PathCalendarSeam;

@@ -22,14 +22,15 @@ TEST(SafetyCommands, CheckWithSafetyOnTheSampleAndOnTheOldOne) {
     // The old sample with the sample's matrix beside it: its faults, exit 1.
     test::TempDir dir;
     std::filesystem::copy_file(kRepo / "tests" / "data" / "crossroad_unsafe.ptm", dir / "old.ptm");
-    std::filesystem::copy_file(kRepo / "examples" / "crossroad.safety.json", dir / "old.safety.json");
+    test::copySafetyUnstamped(kRepo / "examples" / "crossroad.safety.json", dir / "old.safety.json");
     r = test::runLivra({"check", "--safety", pathToUtf8(dir / "old.ptm")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.rfind("Ошибок не обнаружено\n", 0), 0u);
     EXPECT_NE(r.out.find("Программа 4, такт 8 (при вызове ТВП1): напр. 1 — зелёный сменяется красным без жёлтого\n"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Программа 4, такт 1 (при вызове ТВП1): напр. 4 → 1 — промежуточное время 0 с, нужно не менее 5 с\n"),
+    EXPECT_NE(r.out.find("Программа 4, такт 1 (при вызове ТВП1): напр. 4 → 1 — промежуточное время 0 с, нужно не менее 5 с; "
+                         "вставьте промтакт не менее 5 с перед тактом 1 программы 4\n"),
               std::string::npos)
         << r.out;
 

@@ -83,15 +83,15 @@ TEST(TimingCommands, TimingPrintsJsonAppliesAndTheProgramRunsThePrintedCycle) {
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["program"], 4);
     EXPECT_NEAR(j["Y"].get<double>(), 670.0 / 1800, 1e-12);
-    EXPECT_EQ(j["lostTime"], 12);
-    EXPECT_EQ(j["cycle0"], 37);
-    EXPECT_EQ(j["cycle"], 37);
+    EXPECT_EQ(j["lostTime"], 15);
+    EXPECT_EQ(j["cycle0"], 44);
+    EXPECT_EQ(j["cycle"], 44);
     ASSERT_EQ(j["phases"].size(), 3u);
-    EXPECT_EQ(j["phases"][0]["tact"], 1);
+    EXPECT_EQ(j["phases"][0]["tact"], 3);
     EXPECT_EQ(j["phases"][0]["directions"], nlohmann::json::array({1, 3}));
-    EXPECT_EQ(j["phases"][0]["green"], 8);
+    EXPECT_EQ(j["phases"][0]["green"], 11);
     EXPECT_EQ(j["phases"][1]["green"], 5);
-    EXPECT_EQ(j["phases"][2]["green"], 6);
+    EXPECT_EQ(j["phases"][2]["green"], 7);
     ASSERT_EQ(j["directions"].size(), 2u);
     EXPECT_EQ(j["directions"][0]["number"], 1);
     EXPECT_EQ(j["directions"][0]["saturation"], 1800);
@@ -100,7 +100,7 @@ TEST(TimingCommands, TimingPrintsJsonAppliesAndTheProgramRunsThePrintedCycle) {
     for (const auto& m : members) EXPECT_TRUE(j.contains(m)) << m;
 
     r = test::runLivra({"timing", s.project, "--program", "4"});
-    EXPECT_NE(r.out.find("Y = 0,372; L = 12 с; C0 = 37 с; C = 37 с\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Y = 0,372; L = 15 с; C0 = 44 с; C = 44 с\n"), std::string::npos) << r.out;
 
     // --cycle splits a given cycle; bad values are bad usage.
     r = test::runLivra({"timing", s.project, "--program", "4", "--cycle", "70", "--json"});
@@ -121,7 +121,7 @@ TEST(TimingCommands, TimingPrintsJsonAppliesAndTheProgramRunsThePrintedCycle) {
     EXPECT_EQ(after.size(), before.size());
     EXPECT_NE(after, before);
     r = test::runLivra({"timing", s.project, "--program", "4", "--json"});
-    EXPECT_EQ(nlohmann::json::parse(r.out)["phases"][0]["green"], 8);
+    EXPECT_EQ(nlohmann::json::parse(r.out)["phases"][0]["green"], 11);
     // The plain cycle of the saved program, tact by tact, is the printed one.
     r = test::runLivra({"sumo-export", s.project, "--out", pathToUtf8(s.dir / "x.add.xml")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -132,7 +132,7 @@ TEST(TimingCommands, TimingPrintsJsonAppliesAndTheProgramRunsThePrintedCycle) {
     int cycle = 0;
     for (size_t at = text.find("duration=\"", from); at < to; at = text.find("duration=\"", at + 1))
         cycle += std::stoi(text.substr(at + 10));
-    EXPECT_EQ(cycle, 37);
+    EXPECT_EQ(cycle, 44);
 }
 
 // The report gets a page "Расчёт режима" for the program with counts.

@@ -87,11 +87,18 @@ TEST(SafetyOnPaper, ClearancesRunFromTheEndOfOneGoToTheConflictingGreen) {
         if (&cl == p4v1) {
             ++found;
             EXPECT_TRUE(br.tooShort);
-            EXPECT_EQ(br.label, "0 с < 6 с");
+            EXPECT_EQ(br.label, "");  // named in the findings strip, not over the cells
             EXPECT_DOUBLE_EQ(br.rect.w, 0);
         }
     }
     EXPECT_EQ(found, 2);
+    // The strip names the pair, the times and the path of each finding.
+    const auto named = std::find_if(t->findings.begin(), t->findings.end(), [](const FindingMark& m) {
+        return m.label == "4→1: 0 с < 6 с (при вызове ТВП1)";
+    });
+    ASSERT_NE(named, t->findings.end());
+    EXPECT_EQ(named->toRow, 0);
+    EXPECT_EQ(named->seconds, 0);
 }
 
 TEST(SafetyOnPaper, AClearanceOverTheCycleEndIsDrawnInTwoPieces) {
@@ -100,6 +107,7 @@ TEST(SafetyOnPaper, AClearanceOverTheCycleEndIsDrawnInTwoPieces) {
     test::addDirection(*c, 1, DirVehicle);
     setConflict(c->Safety, 0, 1, true);
     setIntergreen(c->Safety, 1, 0, 5);
+    c->Safety.defined = true;
     const int p = 3;
     // All red 2 s, 1 green 10 s, yellow 3, 2 green 10 s, yellow 2 (27 s in
     // all): 2's go ends at 25 and 1 turns green at 2 of the next cycle, 4 s.
@@ -136,8 +144,35 @@ TEST(SafetyOnPaper, AClearanceOverTheCycleEndIsDrawnInTwoPieces) {
     EXPECT_TRUE(pieces[1].second->startsHere);
     EXPECT_FALSE(pieces[1].second->endsHere);
     EXPECT_TRUE(pieces[0].second->tooShort && pieces[1].second->tooShort);
-    EXPECT_EQ(pieces[0].second->label, "4 с < 5 с");
+    EXPECT_EQ(pieces[0].second->label, "");
     EXPECT_NEAR(pieces[0].second->rect.w, 2 * d.pxPerSecond, 1e-6);
+
+    // The findings strip under the rows: 2→1 short on the plain cycle, and
+    // 1→2 without a time; each on its own line, in two pieces round the end,
+    // the label by the green, none of it over a cell.
+    ASSERT_EQ(t->findings.size(), 2u) << (t->findings.empty() ? "" : t->findings[0].label);
+    EXPECT_EQ(t->findings[0].label, "2→1: 4 с < 5 с");
+    EXPECT_EQ(t->findings[0].start, 25);
+    EXPECT_EQ(t->findings[0].seconds, 4);
+    EXPECT_EQ(t->findings[1].label.rfind("1→2: ", 0), 0u);
+    EXPECT_NE(t->findings[1].label.find("промежуточное время не задано"), std::string::npos);
+    std::vector<std::pair<int, const FindingBox*>> strip;
+    for (int i = 0; i < int(d.bands.size()); ++i) {
+        const Band& band = d.bands[i];
+        EXPECT_NEAR(band.axisY, band.timeArea.bottom() + 2 * g.findingLineHeight + 2, 1e-6);
+        for (const FindingBox& fb : band.findingBrackets) {
+            EXPECT_GE(fb.rect.y, band.timeArea.bottom());
+            EXPECT_LE(fb.rect.bottom(), band.axisY);
+            if (fb.finding == 0) strip.push_back({i, &fb});
+        }
+    }
+    ASSERT_EQ(strip.size(), 2u);
+    EXPECT_EQ(strip[0].first, 0);
+    EXPECT_TRUE(strip[0].second->labelHere);
+    EXPECT_NEAR(strip[0].second->rect.w, 2 * d.pxPerSecond, 1e-6);
+    EXPECT_EQ(strip[1].first, 2);
+    EXPECT_TRUE(strip[1].second->startsHere);
+    EXPECT_FALSE(strip[1].second->labelHere);
 }
 
 TEST(SafetyOnPaper, TheReportCarriesTheMatrixTheRulesAndTheFindings) {
@@ -162,7 +197,12 @@ TEST(SafetyOnPaper, TheReportCarriesTheMatrixTheRulesAndTheFindings) {
         "Наименьший зелёный пешеходного направления: 5 с",
         "# Замечания проверки безопасности",
     };
-    for (const std::string& f : safetyReportLines(checkSafety(*c, c->Safety))) expected.push_back(f);
+    // Each finding's mend on a line of its own, indented.
+    for (const std::string& f : safetyReportLines(checkSafety(*c, c->Safety))) {
+        const auto mend = f.find("; ");
+        expected.push_back(f.substr(0, mend == std::string::npos ? f.size() : mend + 1));
+        if (mend != std::string::npos) expected.push_back("    " + f.substr(mend + 2));
+    }
     EXPECT_EQ(lines, expected);
 
     // Placed last, after the calendar, each block once, nothing after it.

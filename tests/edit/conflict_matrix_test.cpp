@@ -109,14 +109,15 @@ TEST(ConflictMatrix, ProposalsOnTheSampleAreItsCrossingPathsAndNeverOverrideTheE
 }
 
 // Against a plain model: a pair is proposed exactly when both directions
-// show go in some used tact of a user program and never in the same one.
+// show go in some used tact of a user program and never in the same one, and
+// they are not two pedestrian crossings.
 TEST(ConflictMatrix, ProposalsMatchAnIndependentModelOnRandomPrograms) {
     std::mt19937 rng(20);
-    const uint8_t kinds[] = {DirVehicle, DirPedestrian, DirExtraGreen, DirExtraRed, DirTvp1, DirVehicle};
+    const uint8_t kinds[] = {DirVehicle, DirPedestrian, DirExtraGreen, DirExtraRed, DirTvp1, DirVehicle, DirPedestrian};
     for (int round = 0; round < 40; ++round) {
         auto c = test::newConfiguration();
         const int n = 6;
-        for (int d = 0; d < n; ++d) c->DirectionKind[d] = kinds[(d + round) % 6];
+        for (int d = 0; d < n; ++d) c->DirectionKind[d] = kinds[(d + round) % 7];
         for (int p = FirstUserProgram; p < FirstUserProgram + 2; ++p) {
             const int tacts = 1 + int(rng() % 5);
             for (int t = 0; t < tacts + 1; ++t) {
@@ -148,10 +149,34 @@ TEST(ConflictMatrix, ProposalsMatchAnIndependentModelOnRandomPrograms) {
                         bGo |= goIn(p, t, b);
                         together |= goIn(p, t, a) && goIn(p, t, b);
                     }
-                const bool expected = aGo && bGo && !together;
+                const bool walkers = c->DirectionKind[a] == DirPedestrian && c->DirectionKind[b] == DirPedestrian;
+                const bool expected = aGo && bGo && !together && !walkers;
                 EXPECT_EQ(bool(s.conflict[a][b]), expected) << "round " << round << " pair " << a << "," << b;
                 EXPECT_EQ(bool(s.proposed[b][a]), expected);
             }
         }
     }
+}
+
+// Two crossings never green together are still no conflict, nor are two rows
+// of one tram head; a vehicle against either is proposed as before.
+TEST(ConflictMatrix, ProposalsLeaveWalkersAndATramHeadsOwnRowsAlone) {
+    auto c = test::newConfiguration();
+    test::addDirection(*c, 0, DirPedestrian);
+    test::addDirection(*c, 1, DirPedestrian);
+    test::addDirection(*c, 2, DirTram1);  // rows 3, 4, 5
+    test::addDirection(*c, 5, DirVehicle);
+    const int p = FirstUserProgram;
+    // Walkers 1, walkers 2, tram row 3, tram row 4, vehicle 6: each alone.
+    for (int go : {0, 1, 2, 3, 5}) {
+        const int t = test::addTact(*c, p, TactPhase, 10, 10, SignalRed);
+        c->TactSignals[p][t][go] = SignalGreen;
+    }
+    SafetyData s;
+    proposeConflicts(s, *c);
+    EXPECT_FALSE(isConflict(s, 0, 1));
+    EXPECT_FALSE(isConflict(s, 2, 3));
+    EXPECT_TRUE(isConflict(s, 0, 5) && isProposed(s, 0, 5));
+    EXPECT_TRUE(isConflict(s, 2, 5) && isProposed(s, 2, 5));
+    EXPECT_TRUE(isConflict(s, 0, 2));  // walkers against a tram row
 }

@@ -202,7 +202,9 @@ TEST(SafetyFile, EveryNumberIsCheckedAtBothBounds) {
     // The calculator's inputs are reals within their ranges.
     const std::pair<const char*, double> reals[] = {{"s0", 1000}, {"l", 100}, {"vr", 100},
                                                     {"se", 1000}, {"ve", 100}, {"tu", 60}};
-    for (const auto& [key, hi] : reals) {
+    for (const auto& entry : reals) {
+        const char* key = entry.first;  // clang 14 cannot capture a structured binding
+        const double hi = entry.second;
         auto with = [&](const std::string& number) {
             std::string text = values;
             const auto at = text.find(std::string("\"") + key + "\": 1") + std::strlen(key) + 4;

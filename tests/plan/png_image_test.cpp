@@ -128,6 +128,35 @@ struct HandMadePng {
     }
 };
 
+// A text chunk after the pixels that claims far more than the file holds (the
+// 990-byte picture claiming 1.2 GB): refused as damaged before anything is
+// allocated for it, reduced or whole. One that the file does hold is read.
+TEST(PngImage, AChunkClaimingMoreThanTheFileHoldsIsRefused) {
+    HandMadePng small;
+    small.width = 16, small.height = 12;
+    Bytes png = small.bytes();
+    png.resize(test::chunkAt(png, "IEND") - 4);
+    const Bytes claim = {0x47, 0x86, 0x8C, 0x00, 't', 'E', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+    png.insert(png.end(), claim.begin(), claim.end());
+    png.resize(990, 'A');
+    ASSERT_EQ(test::chunkLength(png, test::chunkAt(png, "tEXt")), 1200000000u);
+    for (const PngFit fit : {PngFit{}, PngFit{4, 3}}) {
+        const PngResult r = decodePng(png, fit);
+        EXPECT_EQ(r.error, PngError::Damaged);
+        EXPECT_EQ(r.detail, "") << "refused before libpng read the chunk";
+        EXPECT_TRUE(r.image.rgba.empty());
+    }
+    // One byte more than what is left of the file (IEND included) is refused
+    // the same way; text the file does hold is read past.
+    HandMadePng text = small;
+    text.tail = {{"tEXt", Bytes(100, 'a')}};
+    Bytes held = text.bytes();
+    EXPECT_TRUE(decodePng(held).ok());
+    held[test::chunkAt(held, "tEXt") - 1] = 100 + 12 + 1;
+    EXPECT_EQ(decodePng(held).error, PngError::Damaged);
+    EXPECT_EQ(decodePng(held).detail, "");
+}
+
 // The reduced picture (inflated whole, unfiltered here) against libpng's
 // whole picture reduced afterwards: the same pixels, and the same verdict on
 // a damaged or odd file.

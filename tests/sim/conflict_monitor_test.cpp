@@ -73,12 +73,23 @@ TEST(ConflictMonitor, IntergreenCutShortTripsAndAFullOneDoesNot) {
     EXPECT_EQ(shortOne.trip().seconds, 3);
     EXPECT_EQ(shortOne.trip().required, 4);
     EXPECT_EQ(shortOne.trip().text, "Промежуточное время: напр. 1 → 2 — 3 с вместо 4 с, go");
-    // The other order has no value: nothing to hold it to.
+    // The other order has no value: a monitor lets no hand-over pass that it
+    // has no time for, as the check refuses such a matrix.
     SafetyData reverse;
     setConflict(reverse, 0, 1, true);
     setIntergreen(reverse, 1, 0, 9);
     ConflictMonitor m;
     m.observe(*c, reverse, shown({SignalGreen, SignalRed}), "a");
+    for (int k = 0; k < 20; ++k) m.observe(*c, reverse, shown({SignalRed, SignalRed}), "r");
+    m.observe(*c, reverse, shown({SignalRed, SignalGreen}), "b");
+    ASSERT_TRUE(m.tripped());
+    EXPECT_EQ(m.trip().required, IntergreenNotSet);
+    EXPECT_EQ(m.trip().text, "Промежуточное время: напр. 1 → 2 — конфликт без промежуточного времени, b");
+    // Given a time, 21 s is plenty.
+    setIntergreen(reverse, 0, 1, 5);
+    m.reset();
+    m.observe(*c, reverse, shown({SignalGreen, SignalRed}), "a");
+    for (int k = 0; k < 20; ++k) m.observe(*c, reverse, shown({SignalRed, SignalRed}), "r");
     m.observe(*c, reverse, shown({SignalRed, SignalGreen}), "b");
     EXPECT_FALSE(m.tripped());
 }
@@ -95,6 +106,9 @@ TEST(ConflictMonitor, TheSimulatedSampleTripsOnlyOnceTheCallIsServed) {
     setConflict(c.Safety, 0, 3, true);
     setConflict(c.Safety, 1, 2, true);
     setIntergreen(c.Safety, 3, 0, 3);
+    // The other pairs' times given as 0 s: a monitor has one for each.
+    for (auto [from, to] : {std::pair{0, 1}, std::pair{1, 0}, std::pair{0, 3}, std::pair{1, 2}, std::pair{2, 1}})
+        setIntergreen(c.Safety, from, to, 0);
     c.Safety.defined = true;
 
     Simulation sim;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "model/files.h"
 #include "support/test_support.h"
@@ -95,8 +96,16 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     si.hStdOutput = outWrite;
     si.hStdError = errWrite;
     PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr, &si, &pi);
+    // Under wine a start now and then fails for a moment while the machine is
+    // busy; a few tries keep that from failing a test that did nothing wrong.
+    bool started = false;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) Sleep(200 * attempt);
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                 CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr, &si, &pi);
+        if (!started) startError = GetLastError();
+    }
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
@@ -105,6 +114,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
         CloseHandle(outRead);
         CloseHandle(errRead);
         r.exitCode = 127;
+        r.err = "CreateProcess failed, error " + std::to_string(startError);
         return r;
     }
     // The pipes are read while the program runs and emptied once it has

@@ -8,6 +8,8 @@
 #include <random>
 #include <stdexcept>
 
+#include <nlohmann/json.hpp>
+
 #include "model/project_file.h"
 
 namespace livra::test {
@@ -24,6 +26,14 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+void copySafetyUnstamped(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const Bytes bytes = readBytes(from);
+    auto json = nlohmann::json::parse(bytes.begin(), bytes.end());
+    json.erase("projectCrc32");
+    const std::string text = json.dump(2) + "\n";
+    writeBytes(to, Bytes(text.begin(), text.end()));
 }
 
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {

@@ -41,6 +41,9 @@ RunResult runLivra(const std::vector<std::string>& args, const std::filesystem::
 
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes readBytes(const std::filesystem::path& path);
+// A safety file copied beside another project: without the stamp of the
+// project it was saved with, as a file written by hand would be.
+void copySafetyUnstamped(const std::filesystem::path& from, const std::filesystem::path& to);
 
 std::unique_ptr<Configuration> newConfiguration();
 

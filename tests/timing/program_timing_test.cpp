@@ -31,21 +31,23 @@ void set(Configuration& c, int d1, TrafficField f, const std::string& v) {
     ASSERT_TRUE(setTrafficField(c, P4, d1 - 1, f, v).ok()) << d1 << " " << v;
 }
 
-// The sample: phases 1+3 (tact 1), 2+4 (tact 6) and a short 1+3 (tact 11)
-// that runs on into tact 1 with no interphase: two stages. Each phase ends
-// in a 3 s flashing green, the rest of the interphase (yellow, all-red,
-// red-and-yellow, 6 s) is lost: L = 2 × 6 s.
+// The sample: an all-red start-up (tact 1, lost time), phases 1+3 (tact 3)
+// and its short return after the call (tact 11), then 2+4 (tact 16): two
+// stages. Each phase ends in a 3 s flashing green, the rest of the
+// interphases is lost: L = 5 + 1 (all red, red-and-yellow) + 6 + 3.
 TEST(ProgramTiming, TheSampleCrossingAtItsShippedDemand) {
     auto c = crossroad();
     const ProgramPhases ph = readProgramPhases(*c, P4);
     ASSERT_EQ(ph.phases.size(), 3u);
-    EXPECT_EQ(ph.lostTime, 12);
-    EXPECT_EQ(ph.cycle, 74);
-    EXPECT_EQ(ph.stages[1].runOn, 3);
-    EXPECT_EQ(ph.runOnGreen.at(0), 3);  // direction 1's flashing green after tact 1
+    EXPECT_EQ(ph.lostTime, 15);
+    EXPECT_EQ(ph.cycle, 76);
     ASSERT_EQ(ph.stages.size(), 2u);
-    EXPECT_EQ(ph.stages[0].phases, (std::vector<int>{2, 0}));  // tact 11 runs on into tact 1
+    EXPECT_EQ(ph.stages[0].runOn, 3);
+    EXPECT_EQ(ph.stages[1].runOn, 3);
+    EXPECT_EQ(ph.runOnGreen.at(0), 3);  // direction 1's flashing green after tact 11
+    EXPECT_EQ(ph.stages[0].phases, (std::vector<int>{0, 1}));  // tact 11 runs on from tact 3
     EXPECT_EQ(ph.stages[0].main, 0);
+    EXPECT_EQ(ph.phases[0].tact, 2);
     EXPECT_EQ(ph.phases[0].greens, (std::vector<int>{0, 2}));
 
     set(*c, 1, TrafficField::Flow, "450");
@@ -54,34 +56,39 @@ TEST(ProgramTiming, TheSampleCrossingAtItsShippedDemand) {
     ASSERT_TRUE(r.ok()) << r.error();
     const TimingPlan& p = r.value();
     EXPECT_NEAR(p.Y, 450.0 / 1800 + 220.0 / 1800, 1e-12);
-    EXPECT_EQ(p.lostTime, 12);
-    EXPECT_EQ(p.cycle0, 37);  // 23 / 0.6278 = 36.6
-    EXPECT_EQ(p.cycle, 37);
+    EXPECT_EQ(p.lostTime, 15);
+    EXPECT_EQ(p.cycle0, 44);  // (1.5 · 15 + 5) / 0.6278 = 43.8
+    EXPECT_EQ(p.cycle, 44);
     ASSERT_EQ(p.phases.size(), 3u);
-    EXPECT_EQ(p.phases[0].green, 8);  // 17 of the stage less tact 11's 6 s and the 3 s flashing green
-    EXPECT_EQ(p.phases[1].green, 5);  // 8 less the flashing green
-    EXPECT_EQ(p.phases[2].green, 6);
+    EXPECT_EQ(p.phases[0].green, 11);  // 19 of the stage less tact 11's 5 s and the 3 s flashing green
+    EXPECT_EQ(p.phases[1].green, 5);
+    EXPECT_EQ(p.phases[2].green, 7);  // 10 less the flashing green
     EXPECT_DOUBLE_EQ(p.phases[0].y, 0.25);
-    EXPECT_DOUBLE_EQ(p.phases[2].y, 0);  // counted in tact 1
+    EXPECT_DOUBLE_EQ(p.phases[1].y, 0);  // counted in tact 3
+    EXPECT_NEAR(p.phases[2].y, 220.0 / 1800, 1e-12);
     EXPECT_TRUE(p.notes.empty());
     ASSERT_EQ(p.directions.size(), 4u);  // 1, 2, then the walkers 3, 4
-    EXPECT_EQ(p.directions[0].green, 17);
-    EXPECT_NEAR(*p.directions[0].x, 450.0 * 37 / (1800 * 17), 1e-12);
-    EXPECT_NEAR(*p.directions[1].x, 220.0 * 37 / (1800 * 8), 1e-12);
-    EXPECT_NEAR(*p.meanDelay, 11.595, 1e-3);
+    EXPECT_EQ(p.directions[0].green, 19);
+    EXPECT_NEAR(*p.directions[0].x, 450.0 * 44 / (1800 * 19), 1e-12);
+    EXPECT_NEAR(*p.directions[1].x, 220.0 * 44 / (1800 * 10), 1e-12);
     EXPECT_TRUE(p.directions[2].pedestrian);
     const double mean = (450 * *p.directions[0].delay + 220 * *p.directions[1].delay) / 670;
     EXPECT_NEAR(*p.meanDelay, mean, 1e-12);
+    // Webster's first term for road 1: C (1 − λ)² / (2 (1 − λx)), λ = 19/44.
+    const double lambda = 19.0 / 44, x = *p.directions[0].x;
+    EXPECT_GT(*p.directions[0].delay, 44 * (1 - lambda) * (1 - lambda) / (2 * (1 - lambda * x)));
 
     // Applied, the program runs the printed cycle, the rest of it untouched.
-    const Tact call = c->TactTable[P4][11];
+    const Tact call = c->TactTable[P4][3];
+    const Tact startUp = c->TactTable[P4][0];
     applyTiming(*c, p);
     EXPECT_EQ(readProgramPhases(*c, P4).cycle, p.cycle);
-    EXPECT_EQ(c->TactTable[P4][0].tMain, 8);
-    EXPECT_EQ(c->TactTable[P4][0].tMin, 8);  // 12 held to the green
-    EXPECT_EQ(c->TactTable[P4][11], call);
+    EXPECT_EQ(c->TactTable[P4][2].tMain, 11);
+    EXPECT_EQ(c->TactTable[P4][2].tMin, 11);  // 12 held to the green
+    EXPECT_EQ(c->TactTable[P4][3], call);
+    EXPECT_EQ(c->TactTable[P4][0], startUp);
     // Timed again, the same plan.
-    EXPECT_EQ(computeTiming(*c, P4).value().phases[0].green, 8);
+    EXPECT_EQ(computeTiming(*c, P4).value().phases[0].green, 11);
 }
 
 TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
@@ -89,9 +96,9 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     set(*c, 1, TrafficField::Flow, "1");
     auto r = computeTiming(*c, P4);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle0, 24);  // 23 / (1 − 1/1800) rounded up
-    // 25, then both stages raised to their least: 5 + 6 + 3 s and 5 + 3 s.
-    EXPECT_EQ(r.value().cycle, 12 + 14 + 8);
+    EXPECT_EQ(r.value().cycle0, 28);  // 27.5 / (1 − 1/1800) rounded up
+    // 28, then both stages raised to their least: 5 + 5 + 3 s and 5 + 3 s.
+    EXPECT_EQ(r.value().cycle, 15 + 13 + 8);
 
     // With two 1 s interphases C0 falls below 25 s: raised to 25.
     auto small = test::newConfiguration();
@@ -111,15 +118,15 @@ TEST(ProgramTiming, CycleHeldToItsBoundsAndOverloadSaid) {
     EXPECT_EQ(r.value().cycle, 25);
     EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Цикл поднят до 25 с (расчётный C0 = 9 с)"}));
 
-    // Heavy: Y = 0.9 exactly is said; C0 = 23/0.1 = 230 is held to 120.
+    // Heavy: Y = 0.9 exactly is said; C0 = 27.5/0.1 = 275 is held to 120.
     set(*c, 1, TrafficField::Flow, "1080");  // 0.6
     set(*c, 2, TrafficField::Flow, "540");   // 0.3
     r = computeTiming(*c, P4);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle0, 230);
+    EXPECT_EQ(r.value().cycle0, 275);
     EXPECT_EQ(r.value().cycle, 120);
     EXPECT_EQ(r.value().notes,
-              (std::vector<std::string>{"Перегрузка: Y = 0,90", "Цикл ограничен 120 с (расчётный C0 = 230 с)"}));
+              (std::vector<std::string>{"Перегрузка: Y = 0,90", "Цикл ограничен 120 с (расчётный C0 = 275 с)"}));
     // Just below 0.9 nothing is said of overload.
     set(*c, 2, TrafficField::Flow, "539");
     EXPECT_EQ(computeTiming(*c, P4).value().notes.size(), 1u);
@@ -140,38 +147,38 @@ TEST(ProgramTiming, SaturatedOrEmptyDemandRefused) {
     // A program with no phase at all.
     EXPECT_EQ(computeTiming(*c, P4 + 2).error(), kTimingNoPhasesText);
     // A fixed cycle no longer than the interphases.
-    EXPECT_FALSE(computeTiming(*c, P4, 12).ok());
-    EXPECT_TRUE(computeTiming(*c, P4, 13).ok());
+    EXPECT_FALSE(computeTiming(*c, P4, 15).ok());
+    EXPECT_TRUE(computeTiming(*c, P4, 16).ok());
 }
 
 TEST(ProgramTiming, GreensRaisedToTheMinimumAndTheCrossingTime) {
     auto c = crossroad();
     set(*c, 1, TrafficField::Flow, "450");
     set(*c, 2, TrafficField::Flow, "220");
-    // Walkers of direction 4 need 26/1.3 = 20 s in the phase of tact 6.
+    // Walkers of direction 4 need 26/1.3 = 20 s in the phase of tact 16.
     set(*c, 4, TrafficField::Crossing, "26");
     auto r = computeTiming(*c, P4);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().phases[1].minGreen, 20);
-    EXPECT_EQ(r.value().phases[1].green, 20);
-    EXPECT_EQ(r.value().cycle, 52);  // 37 + 15: the cycle grows with the raise
-    EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Зелёный поднят до минимального в фазе такта 6 (20 с)"}));
+    EXPECT_EQ(r.value().phases[2].minGreen, 20);
+    EXPECT_EQ(r.value().phases[2].green, 20);
+    EXPECT_EQ(r.value().cycle, 57);  // 44 + 13: the cycle grows with the raise
+    EXPECT_EQ(r.value().notes, (std::vector<std::string>{"Зелёный поднят до минимального в фазе такта 16 (20 с)"}));
     // 26.1 m needs 21 s (rounded up); slower walkers more.
     set(*c, 4, TrafficField::Crossing, "26,1");
-    EXPECT_EQ(computeTiming(*c, P4).value().phases[1].green, 21);
+    EXPECT_EQ(computeTiming(*c, P4).value().phases[2].green, 21);
     set(*c, 4, TrafficField::WalkingSpeed, "1");
-    EXPECT_EQ(computeTiming(*c, P4).value().phases[1].green, 27);
+    EXPECT_EQ(computeTiming(*c, P4).value().phases[2].green, 27);
 
     // A fixed cycle keeps its length: the minimum is taken from the other stage.
     r = computeTiming(*c, P4, 60);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.value().cycle, 60);
-    EXPECT_EQ(r.value().phases[1].green, 27);
-    EXPECT_EQ(r.value().phases[0].green + r.value().phases[2].green, 60 - 12 - 6 - 27);
+    EXPECT_EQ(r.value().phases[2].green, 27);
+    EXPECT_EQ(r.value().phases[0].green + r.value().phases[1].green, 60 - 15 - 6 - 27);
     // When the minimums do not fit, the cycle grows to hold them.
     r = computeTiming(*c, P4, 40);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.value().cycle, 12 + 6 + 27 + 5 + 6);
+    EXPECT_EQ(r.value().cycle, 15 + 6 + 27 + 5 + 5);
 }
 
 TEST(ProgramTiming, FixedCycleSplitKeepsTheSumAtEveryLength) {
@@ -188,7 +195,7 @@ TEST(ProgramTiming, FixedCycleSplitKeepsTheSumAtEveryLength) {
             EXPECT_LE(p.tMin, p.green);
             greens += p.green;
         }
-        EXPECT_EQ(greens + 12 + 6, cycle);  // L and the two flashing greens
+        EXPECT_EQ(greens + 15 + 6, cycle);  // L and the two flashing greens
     }
 }
 

@@ -315,6 +315,9 @@ TEST(ConflictMonitorWindow, TripsRedNamesThePairAndTheTimeAndStopClearsIt) {
     std::filesystem::create_directories(dir / "shem");
     std::filesystem::copy_file(kExamples / "shem" / "crossroad.png", dir / "shem" / "crossroad.png");
     setCrossingMatrix(c->Safety);
+    // Every conflict has its time (0 s asks nothing), so that 4 → 1 trips.
+    for (const auto& [from, to] : {std::pair{0, 1}, {1, 0}, {0, 3}, {3, 0}, {1, 2}, {2, 1}})
+        setIntergreen(c->Safety, from, to, 0);
     setIntergreen(c->Safety, 3, 0, 6);
     SimulatorMemory memory;
     SimulatorWindow w(*c, memory);

@@ -86,7 +86,7 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     EXPECT_EQ(dw->windowTitle(), "Диаграмма программы");
     EXPECT_EQ(dw->programBox()->currentIndex(), 3);
     ASSERT_TRUE(dw->view()->layout());
-    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 74 с (с обслуживанием вызовов ТВП 103 с)");
+    EXPECT_EQ(dw->view()->layout()->title, "Программа 4 — цикл 76 с (с обслуживанием вызовов ТВП 105 с)");
     EXPECT_EQ(dw->view()->layout()->timeline.rows.size(), 5u);
     QCoreApplication::processEvents();
     EXPECT_TRUE(dw->grab().save(shotDir() + "/diagram_window.png"));
@@ -99,10 +99,10 @@ TEST(DiagramWindow, OpensFromTheMenuFollowsEditsAndExports) {
     EXPECT_LE(dw->view()->layout()->geometry.width + 16, dw->view()->width() + 1);
 
     // An edit in the tact table shows at the next refresh.
-    c->TactTable[3][0].tMain = 40;
+    c->TactTable[3][2].tMain = 40;  // road 1's green, after the all-red start-up
     recomputeDerivedTactFields(*c, 3);
     w.refreshPass();
-    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 84);
+    EXPECT_EQ(dw->view()->layout()->timeline.cycleSeconds, 86);
 
     // Program 6 is empty: the window says so and offers no export.
     dw->programBox()->setFocus();
@@ -228,7 +228,7 @@ TEST(DiagramWindow, ReportFromTheMenuOpensInAPdfReader) {
     ASSERT_EQ(text.exitCode, 0);
     const std::string last = "Лист " + std::to_string(pages) + " из " + std::to_string(pages);
     for (const std::string& expected : {std::string("Паспорт светофорного объекта"), std::string("crossroad.ptm"),
-                                       std::string("Направления и выходные каналы"), std::string("Программа 4 — цикл 74 с"), std::string("Программа 5"),
+                                       std::string("Направления и выходные каналы"), std::string("Программа 4 — цикл 76 с"), std::string("Программа 5"),
                                        std::string("График режима работы"), last})
         EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 

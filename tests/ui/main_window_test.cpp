@@ -86,13 +86,17 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
     }
     EXPECT_EQ(titles, (QStringList{"Файл", "Правка", "Инструменты", "Помощь"}));
     const QList<QPair<QString, int>> expected = {
-        {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0}, {"Выход", 14},
+        {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0},
+        {"Импорт из JSON…", 40}, {"Экспорт в JSON…", 41}, {"-", 0}, {"Выход", 14},
         {"Отменить", 22}, {"Повторить", 23},
-        {"Имитатор", 18}, {"Сервис", 19}, {"Матрица конфликтов…", 30}, {"Программа по фазам…", 31}, {"-", 0}, {"Диаграмма программы", 20}, {"Паспорт объекта…", 40}, {"Отчёт (PDF)…", 21}, {"Таблицы в CSV…", 41},
-        {"-", 0}, {"Экспорт в SUMO…", 24}, {"Импорт из SUMO…", 25},
+        {"Имитатор", 18}, {"Сервис", 19}, {"Матрица конфликтов…", 30}, {"Программа по фазам…", 31},
+        {"Расчёт режима по интенсивностям…", 44}, {"-", 0}, {"Диаграмма программы", 20}, {"Паспорт объекта…", 42},
+        {"Отчёт (PDF)…", 21}, {"Таблицы в CSV…", 43},
+        {"-", 0}, {"Экспорт в SUMO…", 24}, {"Импорт из SUMO…", 25}, {"Оценка в SUMO…", 45},
         {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
     for (int id = 10; id <= 25; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id : {MenuJsonImport, MenuJsonExport, MenuTiming, MenuSumoEvaluate}) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
@@ -283,11 +287,32 @@ TEST_F(MainWindowTest, FileMenuAsksItsQuestions) {
         EXPECT_EQ(script.boxes[0].text, "plan.ptm уже существует.\nЗаменить?");
     }
     {
+        // "Экспорт в JSON…" writes the project as text, beside it by default.
+        ModalScript script;
+        script.chooseFile(at("plan.json"));
+        w->menuAction(MenuJsonExport)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_TRUE(script.boxes.empty());
+        EXPECT_TRUE(std::filesystem::exists(dir / "plan.json"));
+        EXPECT_EQ(c->Modified, 0);
+    }
+    {
         // "Создать" on a saved project asks nothing and empties the tables.
         ModalScript script;
         w->menuAction(MenuNew)->trigger();
         EXPECT_EQ(c->DirectionKind[0], 0);
         EXPECT_EQ(w->windowTitle(), "Конфигуратор ДК 'Ливра'  -  ");
+        EXPECT_EQ(c->Modified, 1);
+    }
+    {
+        // "Импорт из JSON…" asks as Open does and brings the tables back unsaved.
+        ModalScript script;
+        script.answer("Да");
+        script.chooseFile(at("plan.json"));
+        w->menuAction(MenuJsonImport)->trigger();
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.boxes[0].title, "Импорт из JSON");
+        EXPECT_EQ(c->DirectionKind[0], DirVehicle);
         EXPECT_EQ(c->Modified, 1);
     }
     {

@@ -254,7 +254,8 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     // With the read-back check on (the default) the verdict follows it.
     QListWidget* lines = named<QListWidget>(w, "errorList");
     ASSERT_GE(lines->count(), 2);
-    EXPECT_EQ(lines->item(lines->count() - 2)->text(), "Конфигурация записана в ДК (" + grouped + " байт)");
+    // What went well is on the status line, not among the errors.
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Конфигурация записана в ДК (" + grouped + " байт)");
     EXPECT_EQ(lastLine(), "Конфигурация в ДК совпадает с проектом");
     QListWidget* list = named<QListWidget>(w, "errorList");
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1)).center()));
@@ -262,7 +263,7 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
 
     // A read replaces the project and marks it changed.
     click("readButton");
-    EXPECT_EQ(lastLine(), "Конфигурация прочитана из ДК (" + grouped + " байт)");
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Конфигурация прочитана из ДК (" + grouped + " байт)");
     EXPECT_EQ(c.Modified, 1);
 
     // Clock sync: the fields are filled while the box is still up.
@@ -278,7 +279,8 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     click("syncClockButton");
     ASSERT_TRUE(sync.done());
     EXPECT_FALSE(timeAtBox.isEmpty());
-    EXPECT_TRUE(lastLine().startsWith("Часы ДК установлены: ")) << lastLine().toStdString();
+    EXPECT_TRUE(named<QLabel>(w, "statusLine")->text().startsWith("Часы ДК установлены: "))
+        << named<QLabel>(w, "statusLine")->text().toStdString();
 
     // Journal rows carry their whole event as a tooltip.
     click("journalButton");

@@ -146,8 +146,12 @@ TEST_F(SimulatorWindowTest, OpensStoppedAndDarkWithItsControls) {
     click(w->runButton());
     w->simulationSecond();
     EXPECT_EQ(w->clockLabel()->text(), "Чт.01.01.1970  00:00:01");
-    // The sample runs its full cycle from there: a living crossroad at once.
+    // The sample runs its full cycle from there: its all-red start-up, then
+    // road 1 and its walkers go.
     EXPECT_EQ(w->programField()->text(), "4");
+    EXPECT_EQ((std::map<int, int>{{1, 1}, {2, 1}, {3, 1}, {4, 1}}), headSignals());
+    for (int s = 0; s < 6; ++s) w->simulationSecond();
+    EXPECT_EQ(w->tactField()->text(), "3");
     EXPECT_EQ((std::map<int, int>{{1, 3}, {2, 1}, {3, 3}, {4, 1}}), headSignals());
 }
 
@@ -214,7 +218,7 @@ TEST_F(SimulatorWindowTest, RunShowsWhatTheCommandLinePrints) {
     EXPECT_EQ(shown.str(), cli.out);
     EXPECT_TRUE(sawGreenAndRed && sawBlink && sawCalled);
     // The call was served: its ТВП1 tacts ran and the button is idle again.
-    EXPECT_NE(cli.out.find("\t4\t15\t1 1 3 3 1\n"), std::string::npos);
+    EXPECT_NE(cli.out.find("\t4\t7\t1 1 3 3 1\n"), std::string::npos);
     EXPECT_FALSE(w->callButton(1)->property("called").toBool());
 }
 
@@ -228,14 +232,14 @@ TEST_F(SimulatorWindowTest, PauseStepStopAndCalls) {
     while (w->programField()->text() == "2") w->simulationSecond();
     EXPECT_EQ(w->programField()->text(), "4");
     EXPECT_EQ(w->tactField()->text(), "1");
-    EXPECT_EQ(w->timeField()->text(), "29");
+    EXPECT_EQ(w->timeField()->text(), "4");  // the all-red start-up
 
     // "Пуск" once more: stays pressed, one step at once, the clock stands.
     const QString clock = w->clockLabel()->text();
     click(w->runButton());
     EXPECT_TRUE(w->runButton()->isChecked());
     EXPECT_EQ(w->clockLabel()->text(), clock);
-    EXPECT_EQ(w->timeField()->text(), "28");
+    EXPECT_EQ(w->timeField()->text(), "3");
 
     // Paused: the timers do nothing, blinking freezes; a step still works.
     click(w->pauseButton());
@@ -248,7 +252,7 @@ TEST_F(SimulatorWindowTest, PauseStepStopAndCalls) {
     EXPECT_EQ(w->planSurface().blinkPhase(), phase);
     click(w->stepButton());
     EXPECT_EQ(w->tactField()->text(), "2");
-    EXPECT_EQ(headSignals().at(1), SignalFlashingGreen);
+    EXPECT_EQ(headSignals().at(1), SignalRedYellow);
     EXPECT_NE(w->planSurface().blinkPhase(), phase) << "a step redraws in blink mode";
     // A call works in every state, but not while its own call tact is on show.
     click(w->callButton(1));
@@ -256,16 +260,16 @@ TEST_F(SimulatorWindowTest, PauseStepStopAndCalls) {
     click(w->pauseButton());
     EXPECT_FALSE(w->pauseButton()->isChecked());
     // The walkers' tact of the call group, then its three clearance tacts.
-    while (w->tactField()->text() != "15") click(w->stepButton());
+    while (w->tactField()->text() != "7") click(w->stepButton());
     EXPECT_TRUE(w->callButton(1)->property("called").toBool()) << "the input is red while the call is served";
     EXPECT_FALSE(callTvp1(const_cast<Simulation&>(w->simulation()), c));
     click(w->stepButton());
     EXPECT_FALSE(w->callButton(1)->property("called").toBool());
     click(w->stepButton());
     click(w->stepButton());
-    EXPECT_EQ(w->tactField()->text(), "18");
+    EXPECT_EQ(w->tactField()->text(), "10");
     click(w->stepButton());
-    EXPECT_EQ(w->tactField()->text(), "1");
+    EXPECT_EQ(w->tactField()->text(), "11");  // back to road 1 and its walkers
     EXPECT_EQ(w->callDelayLabel(1)->text(), "010") << "the call delay restarts when the call tacts are left";
 
     // "Стоп": released, engine reset, heads dark, clock kept.
@@ -284,7 +288,7 @@ TEST_F(SimulatorWindowTest, PauseStepStopAndCalls) {
     w->blinkStep();
     EXPECT_TRUE(allHeadsDark());
     w->simulationSecond();
-    EXPECT_EQ(headSignals().at(1), SignalGreen);
+    EXPECT_EQ(headSignals().at(1), SignalRed);  // the start-up again
 }
 
 struct CountingInput : PlanSurfaceInput {

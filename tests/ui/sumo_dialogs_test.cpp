@@ -2,6 +2,8 @@
 // driven by their widgets; each dialog leaves a picture to look at.
 #include <gtest/gtest.h>
 
+#include "app/safety_commands.h"
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,8 +95,8 @@ TEST(SumoDialogs, ExportFromTheMenuWritesTheFileAndSaysSo) {
     std::ifstream in(pathFromUtf8(out.toStdString()));
     const std::string xml{std::istreambuf_iterator<char>(in), {}};
     EXPECT_NE(xml.find("<tlLogic id=\"J\" type=\"static\" programID=\"4\" offset=\"0\">"), std::string::npos);
-    ASSERT_EQ(named<QListWidget>(w, "errorList")->count(), 1);
-    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Экспорт в SUMO: " + out);
+    // Said on the status line; the error list keeps the verdict.
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Экспорт в SUMO: " + out);
 }
 
 TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
@@ -113,7 +115,8 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
                            "    <phase duration=\"25\" minDur=\"10\" state=\"rGrG\" name=\"второстепенная\"/>\n"
                            "    <phase duration=\"4\" state=\"uyrr\"/>\n"
                            "  </tlLogic>\n"
-                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
+                           "  <tlLogic id=\"J\" programID=\"bad\"><phase duration=\"20\" state=\"GrGr\"/>"
+                           "<phase duration=\"5\" state=\"GrGy\"/></tlLogic>\n"
                            "</additional>\n";
     const Configuration before = *c;
 
@@ -129,7 +132,7 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
         EXPECT_EQ(d->phaseTable()->rowCount(), 4);
         EXPECT_EQ(d->phaseTable()->item(2, 1)->text(), "второстепенная");
         EXPECT_EQ(d->phaseTable()->item(2, 4)->text(), "rGrG");
-        d->targetList()->setCurrentIndex(2);  // program 6, empty in the sample (5 is designed)
+        d->targetList()->setCurrentIndex(3);  // program 7, empty in the sample
         EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_import_dialog.png")));
         QTest::mouseClick(d->importButton(), Qt::LeftButton);
         return true;
@@ -137,13 +140,20 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     clickToolsItem(w, "Импорт из SUMO…");
     EXPECT_TRUE(script.done());
     }
-    EXPECT_EQ(c->TactTable[5][0], (Tact{TactPhase, 15, 35, 35, 1}));
-    EXPECT_EQ(c->TactTable[5][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
-    EXPECT_EQ(c->TactSignals[5][1][1], SignalRedYellow);
+    EXPECT_EQ(c->TactTable[6][0], (Tact{TactPhase, 15, 35, 35, 1}));
+    EXPECT_EQ(c->TactTable[6][1], (Tact{TactIntermediate, 0, 4, 39, 0}));
+    EXPECT_EQ(c->TactSignals[6][1][1], SignalRedYellow);
     EXPECT_EQ(c->Modified, 1);
-    ASSERT_GE(named<QListWidget>(w, "errorList")->count(), 2);
-    EXPECT_EQ(named<QListWidget>(w, "errorList")->item(0)->text(), "Импорт из SUMO: тактов 4 в программу 6");
-    EXPECT_TRUE(named<QListWidget>(w, "errorList")->item(1)->text().startsWith("Проверка: "));
+    // The import is told on the status line; the list ends with the verdict
+    // of the tables as imported, as after every change.
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Импорт из SUMO: тактов 4 в программу 7");
+    VectorErrorList verdict;
+    showVerdict(*c, checkSafety(*c, c->Safety), verdict, true);
+    QStringList expected;
+    for (const std::string& l : verdict.lines) expected << QString::fromStdString(l);
+    const QStringList shown = texts(named<QListWidget>(w, "errorList"));
+    ASSERT_GE(shown.size(), expected.size());
+    EXPECT_EQ(shown.mid(shown.size() - expected.size()), expected) << shown.join("\n").toStdString();
 
     // Into the same program again: asked first, "Нет" keeps it; a letter a
     // pedestrian cannot show is refused with the cause, nothing changes.
@@ -156,17 +166,17 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
         d.show();
         d.loadFile(QString::fromStdString(pathToUtf8(file)));
         d.programIdList()->setCurrentIndex(1);
-        d.targetList()->setCurrentIndex(2);
+        d.targetList()->setCurrentIndex(3);
         QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> question, "Нет"
         d.programIdList()->setCurrentIndex(2);
-        d.targetList()->setCurrentIndex(3);
+        d.targetList()->setCurrentIndex(4);
         QTest::mouseClick(d.importButton(), Qt::LeftButton);  // -> refusal
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
     EXPECT_TRUE(again.done());
     ASSERT_EQ(again.boxes.size(), 2u);
-    EXPECT_EQ(again.boxes[0].text, "Программа 6 не пуста.\nЗаменить её программой SUMO?");
+    EXPECT_EQ(again.boxes[0].text, "Программа 7 не пуста.\nЗаменить её программой SUMO?");
     EXPECT_EQ(again.boxes[1].title, "Ошибка");
     EXPECT_TRUE(again.boxes[1].text.contains("направление 4 - Пешеходный не может показать «y»"));
     EXPECT_TRUE(c->sameTables(afterImport));
@@ -174,4 +184,69 @@ TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
     // "Отменить" takes the import back.
     w.stepHistory(true);
     EXPECT_TRUE(c->sameTables(before));
+}
+
+TEST(SumoDialogs, ATypedNetListsItsLightsShowsTheChangesAndImportsAsTheCommandLineDoes) {
+    TempDir dir;
+    auto c = livra::test::newConfiguration();
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    const QString net = QString::fromStdString(pathToUtf8(std::filesystem::path(LIVRA_TEST_DATA) / "sumo" / "small.net.xml.gz"));
+    ModalScript script;
+    script.act([&](QWidget* modal) {
+        auto* d = qobject_cast<SumoImportDialog*>(modal);
+        if (!d) return false;
+        // A typed path is read on Enter, as a chosen one is.
+        d->fileField()->setFocus();
+        d->fileField()->setText(net);
+        QTest::keyClick(d->fileField(), Qt::Key_Return);
+        EXPECT_EQ(d->tlsList()->count(), 1);
+        EXPECT_EQ(d->tlsList()->currentText(), "C — связей 16, групп 6 (пешеходных 2)");
+        EXPECT_EQ(d->programIdList()->currentText(), "0");
+        EXPECT_EQ(d->phaseTable()->rowCount(), 6);
+        // The changes, before anything is changed.
+        QStringList changes;
+        for (int i = 0; i < d->changesList()->count(); ++i) changes << d->changesList()->item(i)->text();
+        EXPECT_TRUE(changes.at(0).startsWith("Созданы направления 1..6: групп сигналов 6 (автомобильных 4, пешеходных 2)"))
+            << changes.join("\n").toStdString();
+        EXPECT_TRUE(changes.join("\n").contains("По сети предложено конфликтов: 8"));
+        EXPECT_TRUE(changes.join("\n").contains("Календарь был пуст: добавлено переключение понедельник 00:00 — программа 4"));
+        EXPECT_EQ(c->DirectionKind[0], DirEmpty);
+        EXPECT_EQ(d->importButton()->text(), "Импорт");
+        EXPECT_TRUE(d->grab().save(uitest::screenshotPath("sumo_import_net.png")));
+        QTest::mouseClick(d->importButton(), Qt::LeftButton);
+        return true;
+    });
+    clickToolsItem(w, "Импорт из SUMO…");
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(c->DirectionKind[5], DirPedestrian);
+    EXPECT_EQ(c->Safety.sumoMap.links.size(), 16u);
+    EXPECT_EQ(c->Safety.sumoMap.net, "small.net.xml.gz");
+    EXPECT_TRUE(c->Safety.defined);
+    EXPECT_EQ(c->TactTable[3][0].tMain, 37);
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Импорт из SUMO: тактов 6 в программу 4");
+    // The list: what the import made, then the verdict.
+    const QStringList lines = texts(named<QListWidget>(w, "errorList"));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines.at(0).startsWith("Созданы направления 1..6")) << lines.join("\n").toStdString();
+    EXPECT_TRUE(lines.contains("Ошибок не обнаружено")) << lines.join("\n").toStdString();
+
+    // An actuated program: the dialog says why and what the box does.
+    const auto file = dir / "act.add.xml";
+    std::ofstream(file) << "<add><tlLogic id=\"J\" type=\"actuated\"><phase duration=\"30\" minDur=\"10\" state=\"Gr\"/>"
+                           "<phase duration=\"3\" state=\"yr\"/><phase duration=\"30\" state=\"rG\"/>"
+                           "<phase duration=\"3\" state=\"ry\"/></tlLogic></add>";
+    auto fresh = livra::test::newConfiguration();
+    SumoImportDialog d(&w, *fresh, w.dialogs());
+    d.loadFile(QString::fromStdString(pathToUtf8(file)));
+    EXPECT_TRUE(d.changesList()->item(0)->text().contains("— actuated: SUMO продлевает её зелёные по детекторам"));
+    EXPECT_EQ(d.changesList()->item(1)->text(), "Чтобы принять её, отметьте «Программу с детекторами (actuated) — как жёсткую».");
+    d.asFixedBox()->setChecked(true);
+    EXPECT_TRUE(d.changesList()->item(d.changesList()->count() - 1)->text().startsWith("Календарь был пуст") ||
+                d.changesList()->count() > 2);
+    bool said = false;
+    for (int i = 0; i < d.changesList()->count(); ++i) said = said || d.changesList()->item(i)->text().contains("принята как жёсткая");
+    EXPECT_TRUE(said);
+    EXPECT_EQ(fresh->DirectionKind[0], DirEmpty);
 }

@@ -1,6 +1,9 @@
 #include "ui/editors/editors.h"
 
 #include "edit/fixed_programs.h"
+#include "ui/qt_dialogs.h"
+#include "ui/safety/interphase_rebuild.h"
+#include "ui/texts.h"
 #include "ui/calendar/calendar_editor.h"
 #include "ui/directions/directions_editor.h"
 #include "ui/directions/directions_tab.h"
@@ -22,6 +25,15 @@ Editors::Editors(Configuration& c, QtDialogs& dialogs, DirectionsTab& directions
     connect(&programsTab, &ProgramsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { tacts_->canvasClicked(pos, button); });
     connect(&programsTab, &ProgramsTab::copyRequested, this, [this](int source) { tacts_->copyProgram(source); });
+    // The design from phases mends what it can: an interphase cut short.
+    connect(&programsTab, &ProgramsTab::rebuildRequested, this, [this, ui = &dialogs] {
+        const std::string refused = rebuildProgramInterphases(c_, c_.CurrentProgram);
+        if (!refused.empty()) {
+            ui->messageBox(kWarningTitle, refused, Buttons::Ok, Icon::Exclamation);
+            return;
+        }
+        tactsChanged();
+    });
     connect(&directionsTab, &DirectionsTab::canvasClicked, this,
             [this](QPoint pos, Qt::MouseButton button) { directions_->canvasClicked(pos, button); });
     connect(&directionsTab, &DirectionsTab::channelCountRequested, this,
@@ -38,11 +50,13 @@ void Editors::directionsChanged() {
     settleTables(c_);
     directionsTab_.redraw();
     programsTab_.redraw();
+    emit tablesChanged();
 }
 
 void Editors::tactsChanged() {
     settleTables(c_);
     programsTab_.redraw();
+    emit tablesChanged();
 }
 
 void Editors::popupChosen(int context, int id) {

@@ -38,6 +38,11 @@ public:
     // and the grid redrawn.
     void tactsChanged();
 
+signals:
+    // Either of the above: the window checks the tables again at once (the
+    // error list never shows the verdict of tables that are gone).
+    void tablesChanged();
+
 private:
     void popupChosen(int context, int id);
 

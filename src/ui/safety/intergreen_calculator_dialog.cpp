@@ -11,6 +11,7 @@
 #include "check/intergreen_calculator.h"
 #include "ui/qt_dialogs.h"
 #include "ui/safety/conflict_matrix_dialog.h"
+#include "ui/safety/intergreen_sketch.h"
 #include "ui/texts.h"
 
 namespace livra::ui {
@@ -59,12 +60,18 @@ IntergreenCalculatorDialog::IntergreenCalculatorDialog(QWidget* owner, const Con
         f->setSingleStep(defs[i].step);
         f->setSuffix(defs[i].suffix);
         f->setValue(defs[i].value);
+        // The clearing distance is measured on the plan, never assumed: it
+        // shows empty until given, and the result waits for it.
+        if (i == ClearingDistance) f->setSpecialValueText(" ");
         f->setMinimumWidth(110);
         connect(f, &QDoubleSpinBox::valueChanged, this, &IntergreenCalculatorDialog::recompute);
         form->addRow(defs[i].label, f);
         fields_[i] = f;
     }
-    top->addLayout(form);
+    auto* row = new QHBoxLayout;
+    row->addLayout(form);
+    row->addWidget(intergreenSketch(this));
+    top->addLayout(row);
     formula_ = new QLabel(this);
     formula_->setObjectName("calculatorFormula");
     formula_->setTextInteractionFlags(Qt::TextSelectableByMouse);

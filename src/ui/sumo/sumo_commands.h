@@ -14,7 +14,7 @@ namespace livra::ui {
 void exportToSumo(QWidget* owner, const Configuration& c, UserDialogs& ui);
 
 // Opens the import dialog. After an import the error list tells what was
-// taken, the validator's verdict and the safety check's findings, Modified is set, and the program's index
+// taken, what the import changed (one line each), the validator's verdict and the safety check's findings, Modified is set, and the program's index
 // is returned for the views; −1 when nothing was imported.
 int importFromSumo(QWidget* owner, Configuration& c, UserDialogs& ui);
 

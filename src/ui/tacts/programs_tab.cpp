@@ -2,10 +2,13 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
+#include <algorithm>
 #include <QPushButton>
 #include <QScrollBar>
 
 #include "edit/grid_geometry.h"
+#include "edit/tact_edit.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
 #include "ui/widget_helpers.h"
@@ -16,7 +19,10 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     setObjectName("programsTab");
     image_ = makeTactCanvas();
     canvas_ = placeCanvas(this, "tactCanvas", 5, 15, grid::TactGridWidth, grid::TactGridHeight);
-    connect(canvas_, &CanvasView::clicked, this, &ProgramsTab::canvasClicked);
+    connect(canvas_, &CanvasView::clicked, this, [this](QPoint pos, Qt::MouseButton button) {
+        shownTact_ = -1;
+        emit canvasClicked(pos, button);
+    });
     tactScroll_ = placeScrollBar(Qt::Horizontal, this, "tactScroll", 0, 415, 830, 25, TactCount, 12);
     directionScroll_ =
         placeScrollBar(Qt::Vertical, this, "tactDirectionScroll", 835, 10, 20, 400, DirectionCount, 8);
@@ -42,6 +48,10 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
     programName_ = placeLabel("", this, 870, 47, 100);
     programName_->setObjectName("programName");
 
+    rebuild_ = placeButton("Перестроить\nпромтакты", this, 865, 300, 95, 36, "rebuildInterphasesButton");
+    rebuild_->setToolTip("Перестроить промтакты программы по её фазам, матрице конфликтов и промежуточным временам");
+    connect(rebuild_, &QPushButton::clicked, this, &ProgramsTab::rebuildRequested);
+
     placeLabel("Копия из пр.№", this, 870, 355, 90);
     copyProgram_ = new QComboBox(this);
     copyProgram_->setObjectName("copyProgramBox");
@@ -62,7 +72,27 @@ void ProgramsTab::redraw() {
     drawDirectionColumn(image_, c_, d);
     drawTactHeader(image_, c_, t);
     if (safety_) drawSafetyMarks(image_, *safety_, c_.CurrentProgram, t);
+    bool short_ = false;
+    if (safety_)
+        for (const SafetyFinding& f : safety_->findings)
+            short_ |= f.program == c_.CurrentProgram &&
+                      (f.rule == SafetyRule::Intergreen || f.rule == SafetyRule::SeamIntergreen);
+    rebuild_->setEnabled(short_ && isUserProgram(c_.CurrentProgram));
+    if (shownTact_ >= t && shownTact_ < t + grid::TactGridWidth / grid::CellWidth - 1) {
+        QPainter p(&image_);
+        p.setPen(QPen(QColor(0, 0, 255), 2));
+        const int x0 = grid::CellWidth * (shownTact_ - t + 1);
+        p.drawRect(x0, 0, grid::CellWidth - 1, grid::TactGridHeight - 1);
+    }
     canvas_->setImage(image_);
+}
+
+void ProgramsTab::showTact(int tact) {
+    shownTact_ = std::clamp(tact, 0, TactCount - 1);
+    const int visible = grid::TactGridWidth / grid::CellWidth - 2;
+    const int first = tactScroll_->value();
+    if (shownTact_ < first || shownTact_ >= first + visible) tactScroll_->setValue(std::max(0, shownTact_ - 1));
+    redraw();
 }
 
 void ProgramsTab::showCurrentProgram() {

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QScrollBar;
 
 namespace livra::ui {
@@ -25,6 +26,10 @@ public:
     // The program box follows CurrentProgram; the grid is redrawn.
     void showCurrentProgram();
     void scrollToStart();
+    // A tact of the current program brought into view and framed in blue
+    // until the next click on the grid (a finding's tact, double-clicked).
+    void showTact(int tact);
+    int shownTact() const { return shownTact_; }
     // The findings whose tacts the header band frames (with a tooltip);
     // the report must outlive the tab.
     void setSafetyReport(const SafetyReport* report) { safety_ = report; }
@@ -38,10 +43,14 @@ signals:
     void canvasClicked(QPoint pos, Qt::MouseButton button);
     // "Ok" of the copy box: program `source` (index) into CurrentProgram.
     void copyRequested(int source);
+    // "Перестроить промтакты": the current program's interphases built again
+    // from its phases (enabled while an intergreen of it is cut short).
+    void rebuildRequested();
 
 private:
     Configuration& c_;
     const SafetyReport* safety_ = nullptr;
+    int shownTact_ = -1;
     QImage image_;
     CanvasView* canvas_ = nullptr;
     QScrollBar* tactScroll_ = nullptr;
@@ -49,6 +58,7 @@ private:
     QComboBox* programBox_ = nullptr;
     QLabel* programName_ = nullptr;  // the current program's name, when it has one
     QComboBox* copyProgram_ = nullptr;
+    QPushButton* rebuild_ = nullptr;
 };
 
 }  // namespace livra::ui

@@ -1,4 +1,4 @@
-#include "cli/project_json.h"
+#include "format/project_json.h"
 
 #include <bit>
 #include <charconv>
@@ -7,18 +7,46 @@
 #include <cstdlib>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <ostream>
+#include <sstream>
 
 #include "model/cp1251.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
 #include "plan/plan_objects.h"
 
-namespace livra::cli {
+namespace livra {
 namespace {
 
 using nlohmann::json;
 
 const char* const kDayKeys[DayCount] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
+
+// Programs holding anything (a program with an empty first tact but later
+// tacts is invalid, but it is still shown).
+bool programListed(const Configuration& c, int p) { return lastListedTact(c, p) >= 0; }
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char ch : s) {
+        switch (ch) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (ch < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+                    out += buf;
+                } else {
+                    out += char(ch);
+                }
+        }
+    }
+    return out + "\"";
+}
+
 
 // --- small writers ---
 
@@ -98,17 +126,6 @@ std::optional<std::string> floatText(float v) {
     return std::nullopt;
 }
 
-int32_t int32At(std::span<const uint8_t> b, std::size_t at) {
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= uint32_t(b[at + i]) << (8 * i);
-    return static_cast<int32_t>(u);
-}
-
-void putInt32(Bytes& out, int32_t v) {
-    const auto u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(u >> (8 * i)));
-}
-
 // The plan as records, when its bytes are a picture line ending in CR LF
 // followed by whole 58-byte records of finite sizes; else nothing, and the
 // plan goes as base64.
@@ -121,18 +138,17 @@ std::optional<std::string> planRecordsJson(std::span<const uint8_t> plan) {
     if (records.size() % PlanRecordSize != 0) return std::nullopt;
     std::string out = "{\"picture\": " + json(cp1251ToUtf8(line)).dump() + ", \"objects\": [";
     for (std::size_t at = 0; at < records.size(); at += PlanRecordSize) {
-        const auto r = records.subspan(at, PlanRecordSize);
-        const auto width = floatText(std::bit_cast<float>(int32At(r, 20)));
-        const auto height = floatText(std::bit_cast<float>(int32At(r, 24)));
+        const PlanRecord r = readPlanRecord(records.subspan(at, PlanRecordSize));
+        const auto width = floatText(r.width);
+        const auto height = floatText(r.height);
         if (!width || !height) return std::nullopt;
+        auto n = [](int64_t v) { return std::to_string(v); };
         out += at ? ",\n" : "\n";
-        out += "    {\"id\": " + std::to_string(int32At(r, 0)) + ", \"owner\": " + std::to_string(int32At(r, 4)) +
-               ", \"direction\": " + std::to_string(r[57]) + ", \"x\": " + std::to_string(int32At(r, 12)) +
-               ", \"y\": " + std::to_string(int32At(r, 16)) + ", \"width\": " + *width + ", \"height\": " + *height +
-               ", \"angle\": " + std::to_string(int32At(r, 36)) + ", \"stored\": [" + std::to_string(int32At(r, 8)) +
-               ", " + std::to_string(int32At(r, 28)) + ", " + std::to_string(int32At(r, 32)) + ", " +
-               std::to_string(int32At(r, 40)) + ", " + std::to_string(int32At(r, 44)) + ", " + std::to_string(r[48]) +
-               ", " + std::to_string(int32At(r, 49)) + ", " + std::to_string(int32At(r, 53)) + "]}";
+        out += "    {\"id\": " + n(r.id) + ", \"owner\": " + n(r.owner) + ", \"direction\": " + n(r.direction) +
+               ", \"x\": " + n(r.x) + ", \"y\": " + n(r.y) + ", \"width\": " + *width + ", \"height\": " + *height +
+               ", \"angle\": " + n(r.angle) + ", \"stored\": [" + n(r.spriteHandle) + ", " + n(r.baseWidth) + ", " +
+               n(r.baseHeight) + ", " + n(r.transparentColor) + ", " + n(r.intensity) + ", " + n(r.highlighted) + ", " +
+               n(r.pictureHandle) + ", " + n(r.reserved) + "]}";
     }
     out += records.empty() ? "]}" : "\n  ]}";
     return out;
@@ -146,13 +162,13 @@ public:
     std::string error;
 
     bool fail(const std::string& path, const std::string& what) {
-        if (error.empty()) error = (path.empty() ? "the document" : path) + ": " + what;
+        if (error.empty()) error = (path.empty() ? "документ" : path) + ": " + what;
         return false;
     }
 
     bool integer(const json& j, const std::string& path, int64_t lo, int64_t hi, int64_t& out) {
         if (!j.is_number_integer())
-            return fail(path, "expected a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+            return fail(path, "ожидается целое число от " + std::to_string(lo) + " до " + std::to_string(hi));
         // The library keeps every number from 0 up as unsigned: both bounds
         // are checked on that side too (a 0 for a 1-based number indexed -1).
         const bool inRange = j.is_number_unsigned()
@@ -160,7 +176,7 @@ public:
                                        j.get<uint64_t>() <= uint64_t(hi)
                                  : j.get<int64_t>() >= lo && j.get<int64_t>() <= hi;
         if (!inRange)
-            return fail(path, j.dump() + " is out of range " + std::to_string(lo) + ".." + std::to_string(hi));
+            return fail(path, "число " + j.dump() + " вне " + std::to_string(lo) + ".." + std::to_string(hi));
         out = j.get<int64_t>();
         return true;
     }
@@ -179,39 +195,39 @@ public:
     }
     // Only the named members; a misspelt one would silently lose the edit.
     bool object(const json& j, const std::string& path, std::initializer_list<const char*> known) {
-        if (!j.is_object()) return fail(path, "expected an object");
+        if (!j.is_object()) return fail(path, "ожидается объект");
         for (const auto& [key, value] : j.items()) {
             bool ok = false;
             for (const char* k : known) ok = ok || key == k;
-            if (!ok) return fail(path.empty() ? key : path + "." + key, "unknown member");
+            if (!ok) return fail(path.empty() ? key : path + "." + key, "неизвестное поле");
         }
         return true;
     }
     const json* member(const json& j, const std::string& path, const char* key, bool required) {
         const auto it = j.find(key);
         if (it != j.end()) return &*it;
-        if (required) fail(path.empty() ? key : path + "." + key, "missing");
+        if (required) fail(path.empty() ? key : path + "." + key, "нет поля");
         return nullptr;
     }
     bool array(const json& j, const std::string& path, std::size_t maxSize) {
-        if (!j.is_array()) return fail(path, "expected an array");
-        if (j.size() > maxSize) return fail(path, "more than " + std::to_string(maxSize) + " elements");
+        if (!j.is_array()) return fail(path, "ожидается список");
+        if (j.size() > maxSize) return fail(path, "больше " + std::to_string(maxSize) + " элементов");
         return true;
     }
     // A text of one line in the file: cp1251, no line end.
     bool lineText(const json& j, const std::string& path, std::string& cp1251) {
-        if (!j.is_string()) return fail(path, "expected a text");
+        if (!j.is_string()) return fail(path, "ожидается текст");
         const auto& s = j.get_ref<const std::string&>();
-        if (s.find_first_of("\r\n") != std::string::npos) return fail(path, "a line end inside the text");
+        if (s.find_first_of("\r\n") != std::string::npos) return fail(path, "перевод строки внутри текста");
         cp1251 = utf8ToCp1251(s);
-        if (cp1251ToUtf8(cp1251) != s) return fail(path, "a character outside the Windows Cyrillic code page");
+        if (cp1251ToUtf8(cp1251) != s) return fail(path, "символ вне кодовой страницы Windows-1251");
         return true;
     }
     // A 1-based number of a list element, not given twice.
     bool number(const json& j, const std::string& path, int count, std::vector<bool>& seen, int& index) {
         int64_t v = 0;
         if (!integer(j, path, 1, count, v)) return false;
-        if (seen[std::size_t(v - 1)]) return fail(path, std::to_string(v) + " is given twice");
+        if (seen[std::size_t(v - 1)]) return fail(path, "номер " + std::to_string(v) + " указан дважды");
         seen[std::size_t(v - 1)] = true;
         index = int(v - 1);
         return true;
@@ -313,7 +329,7 @@ public:
         if (j.is_null()) return true;
         if (j.is_string()) {
             const auto bytes = fromBase64(j.get_ref<const std::string&>());
-            if (!bytes) return fail("plan", "not base64 text");
+            if (!bytes) return fail("plan", "не текст base64");
             out = *bytes;
             return true;
         }
@@ -346,10 +362,10 @@ public:
                 const char* key = k ? "height" : "width";
                 const json* v = member(o, op, key, true);
                 if (!v) return false;
-                if (!v->is_number()) return fail(op + "." + key, "expected a number");
+                if (!v->is_number()) return fail(op + "." + key, "ожидается число");
                 const double d = v->get<double>();
                 if (!(std::fabs(d) <= double(std::numeric_limits<float>::max())))
-                    return fail(op + "." + key, v->dump() + " is out of range");
+                    return fail(op + "." + key, "число " + v->dump() + " вне допустимого");
                 size[k] = float(d);
             }
             // The fields the program writes but never reads back; absent, they
@@ -362,7 +378,7 @@ public:
             stored[4] = 255;
             if (const json* s = member(o, op, "stored", false)) {
                 if (!array(*s, op + ".stored", 8) || s->size() != 8)
-                    return fail(op + ".stored", "expected 8 numbers");
+                    return fail(op + ".stored", "ожидается 8 чисел");
                 for (int k = 0; k < 8; ++k) {
                     const std::string sp = op + ".stored[" + std::to_string(k) + "]";
                     if (k == 5) {
@@ -374,22 +390,8 @@ public:
                     }
                 }
             }
-            putInt32(out, id);
-            putInt32(out, owner);
-            putInt32(out, stored[0]);
-            putInt32(out, x);
-            putInt32(out, y);
-            putInt32(out, std::bit_cast<int32_t>(size[0]));
-            putInt32(out, std::bit_cast<int32_t>(size[1]));
-            putInt32(out, stored[1]);
-            putInt32(out, stored[2]);
-            putInt32(out, angle);
-            putInt32(out, stored[3]);
-            putInt32(out, stored[4]);
-            out.push_back(uint8_t(stored[5]));
-            putInt32(out, stored[6]);
-            putInt32(out, stored[7]);
-            out.push_back(direction);
+            appendPlanRecord(out, {id, owner, stored[0], x, y, size[0], size[1], stored[1], stored[2], angle,
+                                   stored[3], stored[4], uint8_t(stored[5]), stored[6], stored[7], direction});
         }
         return true;
     }
@@ -402,59 +404,31 @@ public:
             if (!v) continue;
             const std::string p = std::string("fileHead.") + key;
             if (!v->is_string() || v->get_ref<const std::string&>().size() % 2)
-                return fail(p, "expected hexadecimal bytes");
+                return fail(p, "ожидаются шестнадцатеричные байты");
             std::string bytes;
             const auto& hex = v->get_ref<const std::string&>();
             for (std::size_t i = 0; i < hex.size(); i += 2) {
                 unsigned value = 0;
                 const auto r = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
                 if (r.ec != std::errc() || r.ptr != hex.data() + i + 2 || value == '\r' || value == '\n')
-                    return fail(p, "expected hexadecimal bytes of one line");
+                    return fail(p, "ожидаются шестнадцатеричные байты одной строки");
                 bytes += char(value);
             }
             (k ? h.delay2 : h.delay1) = bytes;
         }
         if (const json* ends = member(j, "fileHead", "lineEnds", false)) {
             if (!array(*ends, "fileHead.lineEnds", 3) || ends->size() != 3)
-                return fail("fileHead.lineEnds", "expected 3 line ends");
+                return fail("fileHead.lineEnds", "ожидается 3 перевода строки");
             for (int k = 0; k < 3; ++k) {
                 const json& e = (*ends)[std::size_t(k)];
                 if (!e.is_string() || (e != "\r\n" && e != "\r" && e != "\n"))
-                    return fail("fileHead.lineEnds[" + std::to_string(k) + "]", "expected \"\\r\\n\", \"\\r\" or \"\\n\"");
+                    return fail("fileHead.lineEnds[" + std::to_string(k) + "]", "ожидается \"\\r\\n\", \"\\r\" или \"\\n\"");
                 h.ends[k] = e.get<std::string>();
             }
         }
         return true;
     }
 };
-
-}  // namespace
-
-std::optional<ProjectHead> readProjectHead(std::span<const uint8_t> file) {
-    ProjectHead h;
-    std::size_t pos = 0;
-    auto line = [&](std::string& text, std::string& end) {
-        while (pos < file.size()) {
-            const uint8_t b = file[pos++];
-            if (b == '\r') {
-                end = "\r";
-                if (pos < file.size() && file[pos] == '\n') ++pos, end = "\r\n";
-                return true;
-            }
-            if (b == '\n') {
-                end = "\n";
-                return true;
-            }
-            text += char(b);
-        }
-        return false;
-    };
-    std::string signature;
-    if (!line(signature, h.ends[0]) || signature != kProjectSignature) return std::nullopt;
-    if (pos >= file.size() || file[pos++] != kProjectFormat) return std::nullopt;
-    if (!line(h.delay1, h.ends[1]) || !line(h.delay2, h.ends[2])) return std::nullopt;
-    return h;
-}
 
 void dumpJsonFileMembers(const Configuration& c, std::ostream& out, const ProjectHead& head,
                          std::span<const uint8_t> plan) {
@@ -477,6 +451,114 @@ void dumpJsonFileMembers(const Configuration& c, std::ostream& out, const Projec
         out << '"' << base64(plan) << '"';
 }
 
+void dumpJson(const Configuration& c, std::ostream& out, const ProjectHead& head, std::span<const uint8_t> plan,
+              const SafetyData* safety) {
+    out << "{\n  \"format\": \"livra-configuration\",\n  \"version\": 1,\n";
+    out << "  \"channelCount\": " << int(c.ChannelCount) << ",\n";
+    out << "  \"tvp1Delay\": " << jsonString(c.Tvp1Delay) << ",\n";
+    out << "  \"tvp2Delay\": " << jsonString(c.Tvp2Delay) << ",\n";
+    out << "  \"freeChannels\": [";
+    for (int i = 0; i < DirectionCount; ++i) out << (i ? ", " : "") << int(c.FreeChannels[i]);
+    out << "],\n  \"directions\": [";
+    bool first = true;
+    for (int d = 0; d < DirectionCount; ++d) {
+        if (!directionListed(c, d)) continue;
+        out << (first ? "\n" : ",\n") << "    {\"number\": " << d + 1 << ", \"kind\": " << int(c.DirectionKind[d])
+            << ", \"channels\": [";
+        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionChannels[d][k]);
+        out << "], \"modes\": [";
+        for (int k = 0; k < SlotCount; ++k) out << (k ? ", " : "") << int(c.DirectionControl[d][k]);
+        out << "]}";
+        first = false;
+    }
+    out << (first ? "],\n" : "\n  ],\n");
+    const int width = signalWidth(c);
+    out << "  \"programs\": [";
+    first = true;
+    for (int p = 0; p < ProgramCount; ++p) {
+        if (!programListed(c, p)) continue;
+        out << (first ? "\n" : ",\n") << "    {\"number\": " << p + 1 << ", \"tacts\": [";
+        const int last = lastListedTact(c, p);
+        for (int t = 0; t <= last; ++t) {
+            const auto& tact = c.TactTable[p][t];
+            out << (t ? ",\n" : "\n") << "      {\"number\": " << t + 1 << ", \"kind\": " << tact.kind
+                << ", \"tMin\": " << tact.tMin << ", \"tMain\": " << tact.tMain << ", \"tEnd\": " << tact.tEnd
+                << ", \"phaseNo\": " << tact.phaseNo << ", \"signals\": [";
+            for (int d = 0; d < width; ++d) out << (d ? ", " : "") << int(c.TactSignals[p][t][d]);
+            out << "]}";
+        }
+        out << (last >= 0 ? "\n    ]}" : "]}");
+        first = false;
+    }
+    out << (first ? "],\n" : "\n  ],\n");
+    out << "  \"calendar\": {";
+    for (int day = 0; day < DayCount; ++day) {
+        out << (day ? ",\n" : "\n") << "    \"" << kDayKeys[day] << "\": [";
+        bool firstEntry = true;
+        for (int e = 0; e < AlarmCount; ++e) {
+            const auto& entry = c.Calendar[day][e];
+            if (entry.empty()) continue;
+            out << (firstEntry ? "" : ", ") << "{\"entry\": " << e + 1 << ", \"hour\": " << int(entry.hour)
+                << ", \"minute\": " << int(entry.minute) << ", \"program\": " << int(entry.program) << "}";
+            firstEntry = false;
+        }
+        out << "]";
+    }
+    out << "\n  }";
+    dumpJsonFileMembers(c, out, head, plan);
+    // The safety file's own text, indented as a member of this object.
+    const std::string text = safety && safety->needsFile() ? safetyJson(*safety, c) : "null\n";
+    std::string indented;
+    for (size_t i = 0; i < text.size(); ++i) {
+        indented += text[i];
+        if (text[i] == '\n' && i + 1 < text.size()) indented += "  ";
+    }
+    out << ",\n  \"safety\": " << indented << "}\n";
+}
+
+}  // namespace
+
+bool directionListed(const Configuration& c, int d) {
+    if (c.DirectionKind[d] != 0) return true;
+    for (int k = 0; k < SlotCount; ++k)
+        if (c.DirectionChannels[d][k] || c.DirectionControl[d][k]) return true;
+    return false;
+}
+
+int lastListedTact(const Configuration& c, int p) {
+    int last = -1;
+    for (int t = 0; t < TactCount; ++t) {
+        const auto& tact = c.TactTable[p][t];
+        bool any = tact.kind || tact.tMin || tact.tMain || tact.tEnd || tact.phaseNo;
+        for (uint8_t s : c.TactSignals[p][t]) any = any || s;
+        if (any) last = t;
+    }
+    return last;
+}
+
+int signalWidth(const Configuration& c) {
+    int n = 0;
+    for (int d = 0; d < DirectionCount; ++d)
+        if (c.DirectionKind[d]) n = d + 1;
+    for (const auto& program : c.TactSignals)
+        for (const auto& row : program)
+            for (int d = DirectionCount - 1; d >= n; --d)
+                if (row[d]) {
+                    n = d + 1;
+                    break;
+                }
+    return n;
+}
+
+std::optional<std::string> projectToJson(std::span<const uint8_t> file, const SafetyData* safety) {
+    const auto parsed = parseProject(file);
+    const auto head = readProjectHead(file);
+    if (!parsed || !head) return std::nullopt;
+    std::ostringstream text;
+    dumpJson(*parsed->config, text, *head, parsed->plan, safety);
+    return text.str();
+}
+
 std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::string& error) {
     json doc;
     // The library tells a syntax fault and its place only by an exception;
@@ -485,7 +567,7 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
         doc = json::parse(text);
     } catch (const json::exception& e) {
         const auto* parse = dynamic_cast<const json::parse_error*>(&e);
-        error = parse ? "not JSON (at byte " + std::to_string(parse->byte) + ")" : "not JSON";
+        error = parse ? "это не JSON (байт " + std::to_string(parse->byte) + ")" : "это не JSON";
         return std::nullopt;
     }
     Reader r;
@@ -505,9 +587,9 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
         return done();
     const json* format = r.member(doc, "", "format", true);
     if (!format) return done();
-    if (*format != "livra-configuration") return r.fail("format", "expected \"livra-configuration\""), done();
+    if (*format != "livra-configuration") return r.fail("format", "ожидается \"livra-configuration\""), done();
     if (const json* v = r.member(doc, "", "version", false); v && *v != 1)
-        return r.fail("version", v->dump() + " is not a version this program reads (1)"), done();
+        return r.fail("version", "версия " + v->dump() + " не поддерживается (читается 1)"), done();
     if (const json* v = r.member(doc, "", "channelCount", false); v && !r.byte(*v, "channelCount", c.ChannelCount))
         return done();
     const json* fileHead = r.member(doc, "", "fileHead", false);
@@ -517,7 +599,7 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
         // With the stored bytes given, the text only shows them.
         const bool stored = fileHead && fileHead->is_object() && fileHead->contains(std::string(key) + "Cp1251");
         if (const json* v = r.member(doc, "", key, false); v && stored) {
-            if (!v->is_string()) return r.fail(key, "expected a text"), done();
+            if (!v->is_string()) return r.fail(key, "ожидается текст"), done();
         } else if (v) {
             if (!r.lineText(*v, key, cp1251)) return done();
             (k ? c.Tvp2Delay : c.Tvp1Delay) = v->get<std::string>();
@@ -538,31 +620,23 @@ std::optional<ProjectFromJson> projectFromJson(std::string_view text, std::strin
     c.Tvp1Delay = cp1251ToUtf8(head.delay1);
     c.Tvp2Delay = cp1251ToUtf8(head.delay2);
     if (const json* v = r.member(doc, "", "plan", false); v && !r.plan(*v, plan)) return done();
-    if (plan.size() > kMaxPlanFileSize) return r.fail("plan", "larger than a plan file may be"), done();
+    if (plan.size() > kMaxPlanFileSize) return r.fail("plan", "больше, чем может быть файл плана"), done();
     if (const json* v = r.member(doc, "", "safety", false); v && !v->is_null()) {
-        if (!v->is_object()) return r.fail("safety", "expected an object"), done();
+        if (!v->is_object()) return r.fail("safety", "ожидается объект"), done();
         result.safety = v->dump();
     }
 
     auto sections = serializeProjectSections(c, plan);
-    Bytes& first = sections.front();
-    first.clear();
-    auto put = [&](std::string_view s) { first.insert(first.end(), s.begin(), s.end()); };
-    put(kProjectSignature);
-    put(head.ends[0]);
-    first.push_back(kProjectFormat);
-    put(head.delay1);
-    put(head.ends[1]);
-    put(head.delay2);
-    put(head.ends[2]);
+    sections.front() = projectHeadBytes(head);
     for (const auto& s : sections) result.file.insert(result.file.end(), s.begin(), s.end());
+    result.plan = std::move(plan);
     // A CR line end before an LF (of the next line end, or a calendar byte of
     // 10) reads back as one CR LF: such a file could not keep these lines.
     const auto back = readProjectHead(result.file);
     if (!back || back->delay1 != head.delay1 || back->delay2 != head.delay2 || back->ends[0] != head.ends[0] ||
         back->ends[1] != head.ends[1] || back->ends[2] != head.ends[2])
-        return r.fail("fileHead.lineEnds", "a CR line end before an LF byte reads back as CR LF"), done();
+        return r.fail("fileHead.lineEnds", "перевод строки CR перед байтом LF читается как CR LF"), done();
     return result;
 }
 
-}  // namespace livra::cli
+}  // namespace livra

@@ -5,14 +5,13 @@
 #include <limits>
 #include <random>
 
-#include "cli/project_json.h"
+#include "format/project_json.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
 #include "plan/plan_objects.h"
 #include "support/test_support.h"
 
 using namespace livra;
-using namespace livra::cli;
 using namespace livra::test;
 
 namespace {
@@ -153,43 +152,43 @@ TEST(ProjectJson, HandWrittenJsonFillsTheRestWithStartupValues) {
 }
 
 TEST(ProjectJson, FaultsAreRefusedWithTheirPlace) {
-    EXPECT_EQ(errorOf("{\"format\": "), "not JSON (at byte 12)");
-    EXPECT_EQ(errorOf("[]"), "the document: expected an object");
-    EXPECT_EQ(errorOf("{}"), "format: missing");
-    EXPECT_EQ(errorOf(R"({"format": "x"})"), "format: expected \"livra-configuration\"");
+    EXPECT_EQ(errorOf("{\"format\": "), "это не JSON (байт 12)");
+    EXPECT_EQ(errorOf("[]"), "документ: ожидается объект");
+    EXPECT_EQ(errorOf("{}"), "format: нет поля");
+    EXPECT_EQ(errorOf(R"({"format": "x"})"), "format: ожидается \"livra-configuration\"");
     EXPECT_EQ(errorOf(R"({"format": "livra-configuration", "version": 2})"),
-              "version: 2 is not a version this program reads (1)");
-    EXPECT_EQ(errorOf(kHead + R"("channelCount": 300})"), "channelCount: 300 is out of range 0..255");
-    EXPECT_EQ(errorOf(kHead + R"("channelCount": 1.5})"), "channelCount: expected a whole number from 0 to 255");
-    EXPECT_EQ(errorOf(kHead + R"("tvp1Delay": "1\n2"})"), "tvp1Delay: a line end inside the text");
-    EXPECT_EQ(errorOf(kHead + R"("tvp2Delay": "日"})"), "tvp2Delay: a character outside the Windows Cyrillic code page");
-    EXPECT_EQ(errorOf(kHead + R"("freeChannels": [1, -1]})"), "freeChannels[1]: -1 is out of range 0..255");
-    EXPECT_EQ(errorOf(kHead + R"("directions": [{"number": 64}]})"), "directions[0].number: 64 is out of range 1..63");
+              "version: версия 2 не поддерживается (читается 1)");
+    EXPECT_EQ(errorOf(kHead + R"("channelCount": 300})"), "channelCount: число 300 вне 0..255");
+    EXPECT_EQ(errorOf(kHead + R"("channelCount": 1.5})"), "channelCount: ожидается целое число от 0 до 255");
+    EXPECT_EQ(errorOf(kHead + R"("tvp1Delay": "1\n2"})"), "tvp1Delay: перевод строки внутри текста");
+    EXPECT_EQ(errorOf(kHead + R"("tvp2Delay": "日"})"), "tvp2Delay: символ вне кодовой страницы Windows-1251");
+    EXPECT_EQ(errorOf(kHead + R"("freeChannels": [1, -1]})"), "freeChannels[1]: число -1 вне 0..255");
+    EXPECT_EQ(errorOf(kHead + R"("directions": [{"number": 64}]})"), "directions[0].number: число 64 вне 1..63");
     EXPECT_EQ(errorOf(kHead + R"("directions": [{"number": 1}, {"number": 1}]})"),
-              "directions[1].number: 1 is given twice");
+              "directions[1].number: номер 1 указан дважды");
     EXPECT_EQ(errorOf(kHead + R"("directions": [{"number": 1, "channels": [1,2,3,4,5,6,7,8]}]})"),
-              "directions[0].channels: more than 7 elements");
+              "directions[0].channels: больше 7 элементов");
     std::string tacts;
     for (int t = 1; t <= 13; ++t) tacts += (t > 1 ? "," : "") + std::string("{\"number\": ") + std::to_string(t) + "}";
     EXPECT_EQ(errorOf(kHead + R"("programs": [{"number": 1}, {"number": 2}, {"number": 3}, {"number": 4, "tacts": [)" +
                       tacts.substr(0, tacts.size() - 1) + R"(, "tMain": 4294967296}]}]})"),
-              "programs[3].tacts[12].tMain: 4294967296 is out of range -2147483648..2147483647");
+              "programs[3].tacts[12].tMain: число 4294967296 вне -2147483648..2147483647");
     EXPECT_EQ(errorOf(kHead + R"("programs": [{"number": 4, "tacts": [{"number": 1, "tmain": 5}]}]})"),
-              "programs[0].tacts[0].tmain: unknown member");
+              "programs[0].tacts[0].tmain: неизвестное поле");
     EXPECT_EQ(errorOf(kHead + R"("programs": [{"number": 4, "tacts": [{"number": 1, "signals": [1, "З"]}]}]})"),
-              "programs[0].tacts[0].signals[1]: expected a whole number from 0 to 255");
+              "programs[0].tacts[0].signals[1]: ожидается целое число от 0 до 255");
     EXPECT_EQ(errorOf(kHead + R"("calendar": {"mon": [{"entry": 25, "hour": 1, "minute": 0, "program": 4}]}})"),
-              "calendar.mon[0].entry: 25 is out of range 1..24");
+              "calendar.mon[0].entry: число 25 вне 1..24");
     EXPECT_EQ(errorOf(kHead + R"("calendar": {"mon": [{"entry": 1, "hour": 1, "program": 4}]}})"),
-              "calendar.mon[0].minute: missing");
-    EXPECT_EQ(errorOf(kHead + R"("calendar": {"mo": []}})"), "calendar.mo: unknown member");
-    EXPECT_EQ(errorOf(kHead + R"("plan": "abc"})"), "plan: not base64 text");
-    EXPECT_EQ(errorOf(kHead + R"("plan": {"picture": "", "objects": [{"id": 1}]}})"), "plan.objects[0].owner: missing");
+              "calendar.mon[0].minute: нет поля");
+    EXPECT_EQ(errorOf(kHead + R"("calendar": {"mo": []}})"), "calendar.mo: неизвестное поле");
+    EXPECT_EQ(errorOf(kHead + R"("plan": "abc"})"), "plan: не текст base64");
+    EXPECT_EQ(errorOf(kHead + R"("plan": {"picture": "", "objects": [{"id": 1}]}})"), "plan.objects[0].owner: нет поля");
     EXPECT_EQ(errorOf(kHead + R"("plan": {"picture": "", "objects": [{"id": 1, "owner": 0, "direction": 1, "x": 0,
               "y": 0, "width": 1e300, "height": 1, "angle": 0}]}})"),
-              "plan.objects[0].width: 1e+300 is out of range");
+              "plan.objects[0].width: число 1e+300 вне допустимого");
     EXPECT_EQ(errorOf(kHead + R"("fileHead": {"lineEnds": ["\r\n", "\t", "\n"]}})"),
-              "fileHead.lineEnds[1]: expected \"\\r\\n\", \"\\r\" or \"\\n\"");
+              "fileHead.lineEnds[1]: ожидается \"\\r\\n\", \"\\r\" или \"\\n\"");
 }
 
 // Every number of the document, at both its bounds and one past each, and
@@ -249,12 +248,12 @@ TEST(ProjectJson, EveryNumberIsCheckedAtBothBounds) {
         const auto range = std::to_string(m.lo) + ".." + std::to_string(m.hi);
         EXPECT_EQ(with(std::to_string(m.lo)), "accepted") << m.path;
         EXPECT_EQ(with(std::to_string(m.hi)), "accepted") << m.path;
-        EXPECT_EQ(with(std::to_string(m.lo - 1)), m.path + ": " + std::to_string(m.lo - 1) + " is out of range " + range);
-        EXPECT_EQ(with(std::to_string(m.hi + 1)), m.path + ": " + std::to_string(m.hi + 1) + " is out of range " + range);
-        EXPECT_EQ(with("-1"), m.lo <= -1 ? "accepted" : m.path + ": -1 is out of range " + range);
-        EXPECT_EQ(with("0"), m.lo <= 0 ? "accepted" : m.path + ": 0 is out of range " + range);
-        EXPECT_EQ(with("1.5"), m.path + ": expected a whole number from " + std::to_string(m.lo) + " to " + std::to_string(m.hi));
-        EXPECT_EQ(with("18446744073709551615"), m.path + ": 18446744073709551615 is out of range " + range);
+        EXPECT_EQ(with(std::to_string(m.lo - 1)), m.path + ": число " + std::to_string(m.lo - 1) + " вне " + range);
+        EXPECT_EQ(with(std::to_string(m.hi + 1)), m.path + ": число " + std::to_string(m.hi + 1) + " вне " + range);
+        EXPECT_EQ(with("-1"), m.lo <= -1 ? "accepted" : m.path + ": число -1 вне " + range);
+        EXPECT_EQ(with("0"), m.lo <= 0 ? "accepted" : m.path + ": число 0 вне " + range);
+        EXPECT_EQ(with("1.5"), m.path + ": ожидается целое число от " + std::to_string(m.lo) + " до " + std::to_string(m.hi));
+        EXPECT_EQ(with("18446744073709551615"), m.path + ": число 18446744073709551615 вне " + range);
     }
     // The sizes of a plan object are floats: up to the largest float either way.
     const std::string size = kHead + object + R"("stored": [0, 0, 0, 0, 0, 0, 0, 0]}]}})";
@@ -265,73 +264,8 @@ TEST(ProjectJson, EveryNumberIsCheckedAtBothBounds) {
     };
     EXPECT_EQ(withWidth("3.4028234e38"), "accepted");
     EXPECT_EQ(withWidth("-3.4028234e38"), "accepted");
-    EXPECT_EQ(withWidth("3.5e38"), "plan.objects[0].width: 3.5e+38 is out of range");
-    EXPECT_EQ(withWidth("-3.5e38"), "plan.objects[0].width: -3.5e+38 is out of range");
-    EXPECT_EQ(withWidth("\"1\""), "plan.objects[0].width: expected a number");
+    EXPECT_EQ(withWidth("3.5e38"), "plan.objects[0].width: число 3.5e+38 вне допустимого");
+    EXPECT_EQ(withWidth("-3.5e38"), "plan.objects[0].width: число -3.5e+38 вне допустимого");
+    EXPECT_EQ(withWidth("\"1\""), "plan.objects[0].width: ожидается число");
 }
 
-TEST(CliNewFromJson, BuildsTheFileOrNamesTheFaultAndWritesNothing) {
-    TempDir dir;
-    const auto original = dir / "a.ptm";
-    const auto c = sampleConfiguration();
-    writeBytes(original, serializeProject(*c, planOf(*c)));
-    const auto dump = runLivra({"dump", "--json", original.string()}, dir / "work");
-    ASSERT_EQ(dump.exitCode, 0) << dump.err;
-    writeBytes(dir / "a.json", Bytes(dump.out.begin(), dump.out.end()));
-    const auto made = runLivra({"new", "--from", (dir / "a.json").string(), "--out", (dir / "b.ptm").string()}, dir / "work");
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-    EXPECT_EQ(readBytes(dir / "b.ptm"), readBytes(original));
-
-    std::string bad = dump.out;
-    bad.replace(bad.find("\"tMain\": 20"), 11, "\"tMain\": -2147483649");
-    writeBytes(dir / "bad.json", Bytes(bad.begin(), bad.end()));
-    const auto refused = runLivra({"new", "--from", (dir / "bad.json").string(), "--out", (dir / "c.ptm").string()}, dir / "work");
-    EXPECT_EQ(refused.exitCode, 2);
-    EXPECT_EQ(refused.err, "livra new: " + (dir / "bad.json").string() +
-                               ": programs[0].tacts[0].tMain: -2147483649 is out of range -2147483648..2147483647\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "c.ptm"));
-    // A 0 for a 1-based number once wrote before the tables.
-    for (const std::string zero : {R"("directions":[{"number":0,"kind":1}])", R"("programs":[{"number":0}])",
-                                   R"("programs":[{"number":4,"tacts":[{"number":0}]}])",
-                                   R"("calendar":{"mon":[{"entry":0,"hour":1,"minute":0,"program":4}]})"}) {
-        const std::string text = R"({"format":"livra-configuration","version":1,)" + zero + "}";
-        writeBytes(dir / "z.json", Bytes(text.begin(), text.end()));
-        const auto z = runLivra({"new", "--out", (dir / "z.ptm").string(), "--from", (dir / "z.json").string()});
-        EXPECT_EQ(z.exitCode, 2) << zero << z.err;
-        EXPECT_NE(z.err.find(": 0 is out of range 1.."), std::string::npos) << z.err;
-        EXPECT_FALSE(std::filesystem::exists(dir / "z.ptm"));
-    }
-    const auto missing = runLivra({"new", "--from", (dir / "none.json").string(), "--out", (dir / "c.ptm").string()});
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_NE(missing.err.find("Файл: " + (dir / "none.json").string()), std::string::npos);
-}
-
-TEST(CliNewFromJson, TheSafetyMemberGoesIntoTheFileBesideTheProject) {
-    TempDir dir;
-    const auto c = sampleConfiguration();
-    SafetyData safety;
-    safety.conflict[0].set(1);
-    safety.conflict[1].set(0);
-    safety.intergreen[0][1] = 5;
-    safety.intergreen[1][0] = 4;
-    std::string json = *projectToJson(serializeProject(*c, {}));
-    json.insert(json.rfind('}'), ",\n  \"safety\": " + safetyJson(safety, *c));
-    writeBytes(dir / "s.json", Bytes(json.begin(), json.end()));
-    const auto made = runLivra({"new", "--from", (dir / "s.json").string(), "--out", (dir / "s.ptm").string()});
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-    EXPECT_EQ(readBytes(dir / "s.ptm"), serializeProject(*c, {}));
-    const Bytes side = readBytes(dir / "s.safety.json");
-    EXPECT_EQ(std::string(side.begin(), side.end()), safetyJson(safety, *c));
-
-    // Safety data for other directions than the project's is refused whole.
-    auto other = sampleConfiguration();
-    other->DirectionKind[0] = DirPedestrian;
-    std::string stale = *projectToJson(serializeProject(*c, {}));
-    stale.insert(stale.rfind('}'), ",\n  \"safety\": " + safetyJson(safety, *other));
-    writeBytes(dir / "stale.json", Bytes(stale.begin(), stale.end()));
-    const auto refused = runLivra({"new", "--from", (dir / "stale.json").string(), "--out", (dir / "t.ptm").string()});
-    EXPECT_EQ(refused.exitCode, 2);
-    EXPECT_NE(refused.err.find(": safety: "), std::string::npos) << refused.err;
-    EXPECT_FALSE(std::filesystem::exists(dir / "t.ptm"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "t.safety.json"));
-}
