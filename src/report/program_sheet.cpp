@@ -26,12 +26,26 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
     s.totalSeconds = t.totalSeconds;
     const int n = int(t.tacts.size());
     std::vector<int> phaseAt;  // timeline index of each phase tact
+    // Tacts that belong to no change: the call groups (listed as calls) and
+    // the phase a call group hands back to, which goes on with the phase
+    // before the group.
+    std::vector<bool> outsideChanges(n, false);
+    bool afterCall = false;
     for (int i = 0; i < n; ++i) {
         const diagram::TactSpan& span = t.tacts[i];
-        if (span.kind != TactPhase) continue;
+        if (span.call) {
+            outsideChanges[i] = afterCall = true;
+            continue;
+        }
+        if (span.kind != TactPhase) {
+            if (span.width > 0) afterCall = false;
+            continue;
+        }
         const Tact& tact = c.TactTable[t.program][span.tact];
         PhaseSheet ph;
-        ph.phaseNo = span.phaseNo;
+        // Numbered as the phase design names them (a call group's return is
+        // no phase of its own).
+        ph.phaseNo = int(s.phases.size()) + 1;
         ph.tact = span.tact;
         ph.tMin = tact.tMin;
         ph.tMain = tact.tMain;
@@ -39,6 +53,12 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
         for (std::size_t r = 0; r < t.rows.size(); ++r)
             if (isNormalDirection(t.rows[r].kind) && isGoSignal(t.rows[r].kind, span.signalCodes[r]))
                 ph.going.push_back(t.rows[r].direction);
+        if (afterCall && !s.phases.empty() && ph.going == s.phases.back().going) {
+            outsideChanges[i] = true;
+            afterCall = false;
+            continue;
+        }
+        afterCall = false;
         s.phases.push_back(std::move(ph));
         phaseAt.push_back(i);
     }
@@ -54,6 +74,7 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
         ch.toPhase = s.phases[(j + 1) % phases].phaseNo;
         const int next = phaseAt[(j + 1) % phases];
         for (int k = (phaseAt[j] + 1) % n;; k = (k + 1) % n) {
+            if (k != next && outsideChanges[k]) continue;
             changeOf[k] = j;
             if (k == next) break;
             ch.tacts.push_back(t.tacts[k].tact);
@@ -115,9 +136,9 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
 
     // Call groups: runs of ТВП1 or ТВП2 tacts.
     int lastPhase = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0, next = 0; i < n; ++i) {
         const diagram::TactSpan& span = t.tacts[i];
-        if (span.kind == TactPhase) lastPhase = span.phaseNo;
+        if (next < int(phaseAt.size()) && phaseAt[next] == i) lastPhase = s.phases[next++].phaseNo;
         if (!span.call) continue;
         if (i > 0 && t.tacts[i - 1].kind == span.kind) {
             s.calls.back().lastTact = span.tact;

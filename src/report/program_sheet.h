@@ -12,7 +12,7 @@
 namespace livra::report {
 
 struct PhaseSheet {
-    int phaseNo = 0;  // 1-based, as the tact table counts them
+    int phaseNo = 0;  // 1-based, in cycle order
     int tact = 0;     // 0-based index of its "Фаза" tact
     int tMin = 0, tMain = 0;
     std::vector<int> going;        // 0-based directions at go
@@ -28,8 +28,8 @@ struct PairSheet {
     bool tooShort() const { return required != IntergreenNotSet && provided < required; }
 };
 
-// From one phase to the next, read round the cycle; the tacts between them
-// (intermediate ones, and call tacts served on a call).
+// From one phase to the next, read round the cycle; the intermediate tacts
+// between them (a call group and the phase it hands back to are its own).
 struct ChangeSheet {
     int fromPhase = 0, toPhase = 0;  // phase numbers
     std::vector<int> tacts;          // 0-based

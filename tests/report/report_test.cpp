@@ -35,25 +35,32 @@ TEST(ReportSheet, TheSamplesPhasesChangesAndDecidingPairs) {
     ASSERT_EQ(r.sheets.size(), 2u);  // programs 4 and 5
     const ProgramSheet& s = r.sheets[0];
     EXPECT_EQ(s.program, 3);
-    EXPECT_EQ(s.cycleSeconds, 74);
-    EXPECT_EQ(s.totalSeconds, 103);  // with the ТВП1 group's 29 s
+    EXPECT_EQ(s.cycleSeconds, 76);
+    EXPECT_EQ(s.totalSeconds, 105);  // with the ТВП1 group's 29 s
+    // The all-red start-up, road 1 with walkers 3 (tact 3; its return after
+    // the call group, tact 11, goes on with it), road 2 with walkers 4.
     ASSERT_EQ(s.phases.size(), 3u);
-    EXPECT_EQ(s.phases[0].going, (std::vector<int>{0, 2}));  // tact 1: З К З К
-    EXPECT_EQ(s.phases[1].going, (std::vector<int>{1, 3}));
-    EXPECT_EQ(s.phases[2].going, (std::vector<int>{0, 2}));
-    EXPECT_EQ(s.phases[0].tMin, 12);
-    EXPECT_EQ(s.phases[0].tMain, 30);
+    EXPECT_EQ(s.phases[0].going, std::vector<int>{});  // tact 1: К К К К
+    EXPECT_EQ(s.phases[1].going, (std::vector<int>{0, 2}));
+    EXPECT_EQ(s.phases[2].going, (std::vector<int>{1, 3}));
+    EXPECT_EQ(s.phases[1].tact, 2);
+    EXPECT_EQ(s.phases[1].tMin, 12);
+    EXPECT_EQ(s.phases[1].tMain, 30);
     ASSERT_EQ(s.changes.size(), 3u);
-    EXPECT_EQ(s.changes[0].tacts, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(s.changes[0].seconds, 9);
-    // 1 → 2: vehicle 1 and pedestrian 3 go (green, then flashing green) up
-    // to 33; vehicle 2 and pedestrian 4 turn green at 39. Conflicting pairs
-    // 1-2, 1-4, 2-3: 1 → 2 needs 5 (has 6), 1 → 4 needs 6 (has 6: the least
-    // margin, it decides), 3 → 2 needs 5 (has 6).
-    ASSERT_EQ(s.changes[0].pairs.size(), 3u);
-    const PairSheet& p12 = s.changes[0].pairs[0];
-    const PairSheet& p14 = s.changes[0].pairs[1];
-    const PairSheet& p32 = s.changes[0].pairs[2];
+    EXPECT_EQ(s.changes[0].tacts, (std::vector<int>{1}));
+    EXPECT_EQ(s.changes[0].seconds, 1);
+    EXPECT_EQ(s.changes[1].tacts, (std::vector<int>{11, 12, 13, 14})) << "the call group is no change";
+    EXPECT_EQ(s.changes[1].seconds, 9);
+    EXPECT_EQ(s.changes[2].tacts, (std::vector<int>{16, 17}));
+    EXPECT_EQ(s.changes[2].seconds, 6);
+    // 2 → 3: vehicle 1 and pedestrian 3 go (green, then flashing green) to
+    // the end of tact 12; vehicle 2 and pedestrian 4 turn green 6 s later.
+    // Conflicting pairs 1-2, 1-4, 2-3: 1 → 2 needs 5 (has 6), 1 → 4 needs 6
+    // (has 6: the least margin, it decides), 3 → 2 needs 5 (has 6).
+    ASSERT_EQ(s.changes[1].pairs.size(), 3u);
+    const PairSheet& p12 = s.changes[1].pairs[0];
+    const PairSheet& p14 = s.changes[1].pairs[1];
+    const PairSheet& p32 = s.changes[1].pairs[2];
     EXPECT_EQ(std::pair(p12.from, p12.to), std::pair(0, 1));
     EXPECT_EQ(std::pair(p12.required, p12.provided), std::pair(5, 6));
     EXPECT_EQ(std::pair(p14.from, p14.to), std::pair(0, 3));
@@ -63,35 +70,43 @@ TEST(ReportSheet, TheSamplesPhasesChangesAndDecidingPairs) {
     EXPECT_TRUE(p14.deciding);
     EXPECT_FALSE(p12.deciding || p32.deciding);
     EXPECT_FALSE(p12.tooShort() || p14.tooShort() || p32.tooShort());
-    // The call group follows phase 3, served on ТВП1 from input 5, 10 s delay.
+    // Into road 1 after the start-up: road 2's and walkers 4's clearances
+    // span the change out of road 2, the all red and the red-and-yellow.
+    ASSERT_EQ(s.changes[0].pairs.size(), 3u);
+    EXPECT_EQ(std::pair(s.changes[0].pairs[0].from, s.changes[0].pairs[0].to), std::pair(1, 0));
+    EXPECT_EQ(s.changes[0].pairs[0].provided, 9);
+    // The call group follows phase 2, served on ТВП1 from input 5, 10 s delay.
     ASSERT_EQ(s.calls.size(), 1u);
     EXPECT_EQ(s.calls[0].input, 1);
     EXPECT_EQ(s.calls[0].inputDirection, 4);
-    EXPECT_EQ(s.calls[0].firstTact, 11);
-    EXPECT_EQ(s.calls[0].lastTact, 17);
-    EXPECT_EQ(s.calls[0].afterPhase, 3);
+    EXPECT_EQ(s.calls[0].firstTact, 3);
+    EXPECT_EQ(s.calls[0].lastTact, 9);
+    EXPECT_EQ(s.calls[0].afterPhase, 2);
     EXPECT_EQ(s.calls[0].seconds, 29);
     EXPECT_EQ(s.calls[0].delay, 10);
-    EXPECT_EQ(s.changes[2].seconds, 29) << "phase 3 → 1 runs through the call group";
 
     // The table: the phase line, the change line, one line per pair, the
     // deciding one marked and named.
     const Section* table = sectionTagged(r, "programTable", 3);
     ASSERT_TRUE(table);
-    ASSERT_GE(table->table.rows.size(), 4u);
+    ASSERT_GE(table->table.rows.size(), 10u);
     EXPECT_EQ(table->table.rows[0][0], "Фаза 1");
-    EXPECT_EQ(table->table.rows[0][4], "1 ул. Ленина; 3");
+    EXPECT_EQ(table->table.rows[0][4], "—");  // nobody goes
     EXPECT_EQ(table->table.rows[1][0], "Промтакт 1→2");
-    EXPECT_EQ(table->table.rows[1][1], "2–5");
-    EXPECT_EQ(table->table.rows[1][3], "9");
-    EXPECT_EQ(table->table.rows[2], (std::vector<std::string>{"", "", "", "", "1 ул. Ленина → 2", "5", "6"}));
-    EXPECT_EQ(table->table.rows[3], (std::vector<std::string>{"", "", "", "", "► 1 ул. Ленина → 4", "6", "6"}));
+    EXPECT_EQ(table->table.rows[1][1], "2");
+    EXPECT_EQ(table->table.rows[5][0], "Фаза 2");
+    EXPECT_EQ(table->table.rows[5][4], "1 ул. Ленина; 3");
+    EXPECT_EQ(table->table.rows[6][0], "Промтакт 2→3");
+    EXPECT_EQ(table->table.rows[6][1], "12–15");
+    EXPECT_EQ(table->table.rows[6][3], "9");
+    EXPECT_EQ(table->table.rows[7], (std::vector<std::string>{"", "", "", "", "1 ул. Ленина → 2", "5", "6"}));
+    EXPECT_EQ(table->table.rows[8], (std::vector<std::string>{"", "", "", "", "► 1 ул. Ленина → 4", "6", "6"}));
     // A pair cut short says so.
     c->Safety.intergreen[0][1] = 7;
     const Report shortOne = planReport(*c, {});
     const Section* t2 = sectionTagged(shortOne, "programTable", 3);
     ASSERT_TRUE(t2);
-    EXPECT_EQ(t2->table.rows[2][4], "► 1 ул. Ленина → 2 (меньше требуемого)");
+    EXPECT_EQ(t2->table.rows[7][4], "► 1 ул. Ленина → 2 (меньше требуемого)");
 }
 
 TEST(ReportSheet, TheCalendarIsTakenTogetherByDays) {
@@ -207,11 +222,11 @@ TEST(ReportCsv, TheProgramAndIntergreenTablesAsASpreadsheet) {
     c->Safety.object.directionNames[1] = "ул. Мира; прямо";
     const std::string csv = reportCsv(planReport(*c, {}));
     EXPECT_EQ(csv.rfind("\xEF\xBB\xBFПрограмма;Элемент;", 0), 0u);
-    EXPECT_NE(csv.find("\r\n4;Фаза 1;1;12;30;\"1; 3\"\r\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n4;Промтакт 1→2;2–5;0;9;"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n4;1→2;1;\"2 ул. Мира; прямо\";5;6;\r\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n4;1→2;1;4;6;6;да\r\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n4;1→2;3;\"2 ул. Мира; прямо\";5;6;\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4;Фаза 2;3;12;30;\"1; 3\"\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4;Промтакт 2→3;12–15;0;9;"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4;2→3;1;\"2 ул. Мира; прямо\";5;6;\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4;2→3;1;4;6;6;да\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n4;2→3;3;\"2 ул. Мира; прямо\";5;6;\r\n"), std::string::npos) << csv;
 }
 
 }  // namespace
