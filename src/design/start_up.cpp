@@ -33,13 +33,16 @@ PhaseDesign withStartUp(const Configuration& c, int program, PhaseDesign design,
     said.clear();
     if (design.phases.empty() || design.phases.front().directions.empty()) return design;
     if (!c.Safety.defined || !calendarMeetsFlashingOrDark(c, program)) return design;
+    // The seams are the safety check's rules: no start-up where it finds
+    // nothing at them as designed, else the shortest all-red phase with
+    // which it finds nothing.
+    auto trial = std::make_unique<Configuration>(c);
+    if (!applyDesign(*trial, program, design).ok() || !seamFinding(checkSafety(*trial, trial->Safety), program))
+        return design;
     PhaseDesign withAllRed = design;
     withAllRed.phases.insert(withAllRed.phases.begin(), Phase{{}, 1, 1});
     for (auto& call : withAllRed.calls)
         if (call) ++call->after;
-    // The seams are the safety check's rules: the shortest all-red phase with
-    // which it finds nothing at them is the one taken.
-    auto trial = std::make_unique<Configuration>(c);
     for (int seconds = 1; seconds <= kMaxStartUpSeconds; ++seconds) {
         withAllRed.phases.front().tMin = withAllRed.phases.front().tMain = seconds;
         *trial = c;

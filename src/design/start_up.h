@@ -20,9 +20,9 @@ inline constexpr int kMaxStartUpSeconds = 30;
 bool calendarMeetsFlashingOrDark(const Configuration& c, int program);
 
 // The design with an all-red phase put first, as short as the seams with
-// ЖМ and ОС allow, when the calendar needs one and the first phase lets
-// somebody go; `said` gets the line that tells the engineer. Otherwise the
-// design as it was and `said` empty.
+// ЖМ and ОС allow, when the calendar meets them and the safety check finds
+// the design's seams unsafe without it; `said` gets the line that tells the
+// engineer. Otherwise the design as it was and `said` empty.
 PhaseDesign withStartUp(const Configuration& c, int program, PhaseDesign design, std::string& said);
 
 }  // namespace livra
