@@ -53,7 +53,6 @@ inline constexpr const char* kSumoChooseFile =
 // Diagrams and the report.
 inline constexpr const char* kPngPictureFilter = "Рисунок PNG |*.png";
 inline constexpr const char* kSvgPictureFilter = "Рисунок SVG |*.svg";
-inline constexpr const char* kPdfDocumentFilter = "Документ PDF |*.pdf";
 
 // "Справка" and "Загрузчик"; each is also its box's title.
 inline constexpr const char* kHelpTitle = "Справка";
@@ -86,6 +85,7 @@ inline constexpr const char* kStepSumoImport = "импорт из SUMO";
 inline constexpr const char* kStepDesign = "программа по фазам";
 inline constexpr const char* kStepRebuildInterphases = "перестройка промтактов";
 inline constexpr const char* kStepTiming = "расчёт режима";
+inline constexpr const char* kStepPassport = "паспорт объекта";
 inline constexpr const char* kStepSignals = "сигнал выделенных";
 inline constexpr const char* kStepFillDirection = "заполнение направления";
 inline constexpr const char* kStepFillTact = "заполнение такта";
@@ -128,6 +128,13 @@ inline constexpr const char* kCellCopyItem = "Копировать такты\tC
 inline constexpr const char* kCellCutItem = "Вырезать такты\tCtrl+X";
 inline constexpr const char* kCellPasteItem = "Вставить такты\tCtrl+V";
 inline constexpr const char* kCellAllRedItem = "Вставить такт «все красные»";
+
+// "Паспорт объекта…" (the dialog's title is the app's kPassportTitle).
+inline constexpr const char* kPassportObjectTab = "Объект";
+inline constexpr const char* kPassportNameColumn = "Название";
+inline constexpr const char* kPassportDirectionColumn = "Направление";
+inline constexpr const char* kPassportProgramColumn = "Программа";
+inline constexpr const char* kPassportDatePlaceholder = "ДД.ММ.ГГГГ";
 
 // The timing from traffic counts.
 inline constexpr const char* kTimingMenuItem = "Расчёт режима по интенсивностям…";

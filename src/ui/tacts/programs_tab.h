@@ -70,6 +70,7 @@ private:
     QScrollBar* tactScroll_ = nullptr;
     QScrollBar* directionScroll_ = nullptr;
     QComboBox* programBox_ = nullptr;
+    QLabel* programName_ = nullptr;  // the current program's name, when it has one
     QComboBox* copyProgram_ = nullptr;
     QLabel* cycle_ = nullptr;
     QPushButton* rebuild_ = nullptr;
