@@ -251,7 +251,7 @@ SumoActuatedResult buildSumoActuatedExport(const Configuration& c, const std::st
             return l.programId == programId + "-call1" || l.programId == programId + "-call2" ||
                    l.programId == programId + "-call12";
         });
-        r.notes.push_back("Программа " + programId + " — по вызову (actuated): " + joined(noteParts, "; "));
+        r.notes.push_back("Программа " + programId + " — по вызову (тип actuated): " + joined(noteParts, "; "));
     }
     r.ok = true;
     return r;

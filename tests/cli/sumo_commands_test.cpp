@@ -198,8 +198,8 @@ TEST(SumoCommands, ActuatedExportNeedsTheNetAndSaysWhatItWrote) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "Светофор J, программы: 2 4 5\n"
-              "Программа 4 — по вызову (actuated): ТВП1 — пешеходы направления 4, переходы :J_c1 :J_c3, детекторов 12\n"
-              "Программа 5 — по вызову (actuated): ТВП1 — пешеходы направления 3, переходы :J_c0 :J_c2, детекторов 12\n"
+              "Программа 4 — по вызову (тип actuated): ТВП1 — пешеходы направления 4, переходы :J_c1 :J_c3, детекторов 12\n"
+              "Программа 5 — по вызову (тип actuated): ТВП1 — пешеходы направления 3, переходы :J_c0 :J_c2, детекторов 12\n"
               "Календарь: переключений 14, в понедельник 00:00 — 4\n");
     std::ifstream written(out, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(written), {}};

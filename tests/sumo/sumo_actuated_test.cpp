@@ -55,7 +55,7 @@ TEST(SumoActuated, TheSampleIsWrittenByteForByte) {
     ASSERT_EQ(r.additional.wauts.size(), 1u);
     EXPECT_EQ(r.additional.wauts[0].switches.size(), 14u);
     EXPECT_EQ(r.notes.front(),
-              "Программа 4 — по вызову (actuated): ТВП1 — пешеходы направления 4, переходы :J_c1 :J_c3, детекторов 12");
+              "Программа 4 — по вызову (тип actuated): ТВП1 — пешеходы направления 4, переходы :J_c1 :J_c3, детекторов 12");
     // Program 4's group is for the walkers of direction 4 (3 walks on before
     // it): their crossings' waiting areas, each loop counting only those whose
     // way leads over its crossing.
