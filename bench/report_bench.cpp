@@ -3,8 +3,10 @@
 // layout, drawing, PDF written), and the toolkit-free page plan alone.
 #include <benchmark/benchmark.h>
 
-#include "diagram/report_layout.h"
+#include "report/report.h"
 #include "model/project_file.h"
+#include "model/safety_file.h"
+#include "plan/plan_objects.h"
 #include "support/test_support.h"
 
 using namespace livra;
@@ -45,10 +47,39 @@ static void BM_ReportCommand13Programs(benchmark::State& state) {
 }
 BENCHMARK(BM_ReportCommand13Programs)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The fullest project: 63 directions, 13 user programs of 321 tacts, every
+// direction's head on the plan, the passport filled in with every name.
+std::string fullestProject(const test::TempDir& dir) {
+    auto c = test::fullConfiguration();
+    Plan plan;
+    createSpecialObjects(plan);
+    for (int d = 0; d < DirectionCount; ++d) mountObject(plan, *c, d, 20 + (d % 8) * 58, 20 + (d / 8) * 58);
+    const Bytes planBytes = serializePlan(plan);
+    const auto project = dir / "fullest.ptm";
+    test::writeBytes(project, serializeProject(*c, planBytes));
+    c->Safety.object.name = "Перекрёсток с 63 направлениями";
+    for (int d = 0; d < DirectionCount; ++d) c->Safety.object.directionNames[d] = "направление " + std::to_string(d + 1);
+    for (int p = 0; p < ProgramCount; ++p) c->Safety.object.programNames[p] = "программа " + std::to_string(p + 1);
+    const std::string side = safetyJson(c->Safety, *c);
+    test::writeBytes(dir / "fullest.safety.json", Bytes(side.begin(), side.end()));
+    return pathToUtf8(project);
+}
+
+static void BM_ReportCommandFullest(benchmark::State& state) {
+    test::TempDir dir;
+    const std::string project = fullestProject(dir);
+    const std::string out = pathToUtf8(dir / "report.pdf");
+    for (auto _ : state) {
+        const auto r = test::runLivra({"report", project, "--out", out});
+        if (r.exitCode != 0) state.SkipWithError(r.err.c_str());
+    }
+}
+BENCHMARK(BM_ReportCommandFullest)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 static void BM_PlanReport13Programs(benchmark::State& state) {
     auto c = thirteenPrograms();
     for (auto _ : state) {
-        auto r = diagram::planReport(*c, {"thirteen.ptm", "09.12.2026"});
+        auto r = report::planReport(*c, {"thirteen.ptm", "09.12.2026"});
         benchmark::DoNotOptimize(r.pages.size());
     }
 }

@@ -30,11 +30,15 @@ std::filesystem::path partFolder(const Configuration& c) {
     return c.ProgramDir.empty() ? workingFolder() : pathFromUtf8(c.ProgramDir);
 }
 
+}  // namespace
+
 LocalDateTime computerNow(const LinkContext& link) {
     if (link.now) return link.now();
     const ClockRecord r = clockRecordAt(localClockSeconds());
     return {2000 + r.year, r.month, r.day, r.hour, r.minute, r.second, r.weekday};
 }
+
+namespace {
 
 // "21 182": thousands apart, as the user reads sizes.
 std::string grouped(std::size_t n) {

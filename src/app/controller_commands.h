@@ -67,6 +67,9 @@ enum class LinkOutcome {
     Unchecked,       // written, but reading it back failed
 };
 
+// The computer's local date and time, or the link's own clock when it has one.
+LocalDateTime computerNow(const LinkContext& link);
+
 // The controller's identity: model, firmware, compatibility class.
 struct ControllerIdentity {
     int model = 0, firmware = 0, compatibility = 0;

@@ -114,4 +114,10 @@ inline constexpr const char* kSafetyAskQuestion = "Записать всё ра�
 inline constexpr const char* kSafetyStaleAfterReadText =
     "Направления в ДК отличаются от тех, для которых задана матрица конфликтов: проверьте её";
 
+// The object's passport: the report and its tables as a spreadsheet.
+inline constexpr const char* kPdfDocumentFilter = "Документ PDF |*.pdf";
+inline constexpr const char* kReportCsvFilter = "Таблицы CSV |*.csv";
+inline constexpr const char* kReportCsvFailedText = "Не удалось записать файл ";
+inline constexpr const char* kPassportTitle = "Паспорт объекта";
+
 }  // namespace livra

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/image_transfer.h"
+#include "app/passport_commands.h"
 #include "app/texts.h"
 #include "check/compare.h"
 #include "image/image.h"
@@ -18,11 +19,13 @@ void error(UserDialogs& ui, const char* text) {
 // The controller's image as fetched, in a connection of its own; nothing
 // local changes. Nothing when it could not be had: the user has been told
 // why, the boxes under the title of the command the user started.
-std::optional<ImageFiles> readBack(LinkContext& link, UserDialogs& ui, const char* commandTitle, LinkOutcome& got) {
+std::optional<ImageFiles> readBack(LinkContext& link, UserDialogs& ui, const char* commandTitle, LinkOutcome& got,
+                                   std::vector<uint8_t>* identity = nullptr) {
     ImageFiles files;
     {
         LinkSession s(link, ui);
         got = s.connect() ? fetchImage(s, files) : s.failure();
+        if (identity) *identity = s.identity();
         if (got == LinkOutcome::Damaged) error(ui, kDamagedImageText);
     }
     // Damaged replies show no box of their own, and a check must never end
@@ -75,7 +78,8 @@ LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui)
     if (const LinkOutcome ready = prepareWrite(c, ui, image); ready != LinkOutcome::Ok) return ready;
     if (const LinkOutcome sent = sendPrepared(image, link, ui); sent != LinkOutcome::Ok) return sent;
     LinkOutcome got = LinkOutcome::Ok;
-    const auto held = readBack(link, ui, kWriteTitle, got);
+    std::vector<uint8_t> identity;
+    const auto held = readBack(link, ui, kWriteTitle, got, &identity);
     if (!held) {
         ui.add(kWriteUncheckedLine);
         return LinkOutcome::Unchecked;
@@ -85,6 +89,7 @@ LinkOutcome writeAndVerify(Configuration& c, LinkContext& link, UserDialogs& ui)
     if (lines.empty()) {
         ui.status(writtenLine(image));
         ui.add(kSameConfigurationText);
+        recordVerifiedWrite(c, identity, computerNow(link));
         return LinkOutcome::Ok;
     }
     for (const auto& line : lines) ui.add(line);

@@ -110,6 +110,17 @@ bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, Safe
     return true;
 }
 
+bool saveCompanionFile(const Configuration& c, const std::string& projectPath, bool stale) {
+    auto kinds = std::make_unique<Configuration>();
+    kinds->DirectionKind = stale ? c.Safety.writtenKinds : c.DirectionKind;
+    const std::string text = safetyJson(c.Safety, *kinds);
+    const std::string side = safetyFileNameFor(projectPath);
+    if (writeFileAtomically(pathFromUtf8(side), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())))
+        return true;
+    reportFileError(side, kSaveErrorText);
+    return false;
+}
+
 std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes) {
     auto c = loadProjectForReading(path, planBytes);
     if (!c || !loadSafetyForCommand(*c, path)) return nullptr;

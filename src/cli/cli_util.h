@@ -69,6 +69,11 @@ bool loadSafetyForCommand(Configuration& c, const std::string& projectPath, Safe
 // everywhere. Nothing when either cannot be read (reported on stderr).
 std::unique_ptr<Configuration> loadProjectWithSafety(const std::string& path, std::string* planBytes = nullptr);
 
+// Writes c.Safety (matrix and object data) beside the project; a matrix read
+// as written for other directions keeps the kinds it was written for, so it
+// stays marked. False, with the message on stderr, when it could not be written.
+bool saveCompanionFile(const Configuration& c, const std::string& projectPath, bool stale);
+
 // Message boxes go to stderr as "Title: text"; questions get their default
 // (Yes/Ok); the error list goes to stdout.
 class ConsoleDialogs : public UserDialogs {

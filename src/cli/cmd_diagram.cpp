@@ -6,8 +6,11 @@
 #include <iostream>
 
 #include "cli/cli_util.h"
-#include "diagram/report_layout.h"
+#include "app/report_commands.h"
 #include "diagram_qt/diagram_export.h"
+#include "model/files.h"
+#include "report_qt/report_export.h"
+#include "report_qt/report_sources.h"
 #include "livra_version.h"
 
 namespace livra::cli {
@@ -40,6 +43,13 @@ private:
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QGuiApplication> app_;
 };
+
+// Non-empty programs, the fixed ones too, as the title page counts them.
+int countPrograms(const Configuration& c) {
+    int n = 0;
+    for (int p = 0; p < ProgramCount; ++p) n += isProgramEmpty(c, p) ? 0 : 1;
+    return n;
+}
 
 std::string fileNameOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
@@ -75,26 +85,40 @@ int runDiagram(const GlobalOptions&, const Args& args) {
 }
 
 int runReport(const GlobalOptions&, const Args& args) {
-    ArgParser p(args, {"--out"}, {});
+    ArgParser p(args, {"--out", "--csv"}, {});
     if (!p.error().empty()) return usageError("report", p.error());
     const auto out = p.value("--out");
-    if (p.positional().size() != 1 || !out) return usageError("report", "usage: livra report FILE.ptm --out FILE.pdf");
-    if (diagram::fileKindOf(*out) != diagram::FileKind::Pdf)
+    const auto csv = p.value("--csv");
+    if (p.positional().size() != 1 || (!out && !csv))
+        return usageError("report", "usage: livra report FILE.ptm --out FILE.pdf [--csv FILE.csv]");
+    if (out && diagram::fileKindOf(*out) != diagram::FileKind::Pdf)
         return usageError("report", "the report is a PDF file: --out FILE.pdf");
-    auto c = loadProjectWithSafety(p.positional()[0]);
+    const std::string& project = p.positional()[0];
+    std::string planBytes;
+    auto c = loadProjectWithSafety(project, &planBytes);
     if (!c) return ExitUsage;
-    // The report shows what the desktop program's does: with the data beside the project.
-    if (!loadSafetyForCommand(*c, p.positional()[0])) return ExitUsage;
+    if (csv) {
+        const std::string error = writeReportCsvFile(*c, *csv);
+        if (!error.empty()) {
+            std::cerr << "livra report: " << error << "\n";
+            return ExitFailed;
+        }
+    }
+    if (!out) return ExitOk;
     OffscreenGui gui;
-    const std::string name = fileNameOf(p.positional()[0]);
-    const auto report =
-        diagram::planReport(*c, {name, QDate::currentDate().toString("dd.MM.yyyy").toStdString(), LIVRA_VERSION});
-    const std::string error = diagram::writeReport(report, *out, "Проект: " + name);
+    const std::filesystem::path projectPath = pathFromUtf8(project);
+    const report::ReportPlan plan = report::reportPlan(
+        *c, std::span(reinterpret_cast<const uint8_t*>(planBytes.data()), planBytes.size()), workingFolder(),
+        projectPath.parent_path());
+    ReportJob job{fileNameOf(project), QDate::currentDate().toString("dd.MM.yyyy").toStdString(), LIVRA_VERSION};
+    plan.into(job);
+    int pages = 0;
+    const std::string error = writeReportFile(*c, job, *out, report::writeReportPdf, &pages);
     if (!error.empty()) {
         std::cerr << "livra report: " << error << "\n";
         return ExitFailed;
     }
-    std::cout << report.pages.size() << " стр., программ: " << report.diagrams.size() << "\n";
+    std::cout << pages << " стр., программ: " << countPrograms(*c) << "\n";
     return ExitOk;
 }
 
@@ -108,11 +132,17 @@ const std::vector<Command>& diagramCommands() {
          "axis in seconds. PNG and SVG are one picture; PDF is A4 landscape pages.\n"
          "An empty program is refused (exit 1). Needs no display.\n",
          runDiagram},
-        {"report", "report FILE.ptm --out FILE.pdf",
-         "Writes the printable report of a project as A4 PDF: title block, directions\n"
-         "with their output channels and monitoring modes, the diagram of every\n"
-         "non-empty program and the weekly calendar, with page numbers. Prints the\n"
-         "page count. Needs no display.\n",
+        {"report", "report FILE.ptm --out FILE.pdf [--csv FILE.csv]",
+         "Writes the object's passport as A4 PDF: the title page with the object data\n"
+         "and the signature block (see `livra passport`), the plan with the numbered\n"
+         "heads, for each user program its phase pictures, its table of phases and\n"
+         "interphases with the required and provided intergreen of every conflicting\n"
+         "pair, and its timing diagram on a landscape page; the calendar with the\n"
+         "program names, the call logic, programs 1-3 in a line each, the directions,\n"
+         "the record of verified writes and the safety part. The revision stands in\n"
+         "every page's footer. Prints the page count. --csv also writes the program\n"
+         "and intergreen tables as a spreadsheet (\";\", UTF-8); either option alone\n"
+         "will do. Needs no display.\n",
          runReport},
     };
     return commands;

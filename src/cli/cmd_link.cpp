@@ -207,6 +207,9 @@ int runWrite(const GlobalOptions& g, const Args& args) {
     Link link(withPort(g, p));
     const LinkOutcome r = p.has("--verify") ? writeAndVerify(*c, link.context, link.console)
                                             : writeToController(*c, link.context, link.console);
+    // The record of the verified write stays with the project's object data.
+    if (r == LinkOutcome::Ok && p.has("--verify"))
+        saveCompanionFile(*c, p.positional()[0], c->Safety.defined && c->Safety.writtenKinds != c->DirectionKind);
     return link.finish("write", r);
 }
 

@@ -30,6 +30,7 @@ const std::vector<Command>& compareCommands();  // diff
 const std::vector<Command>& diagramCommands();  // diagram, report
 const std::vector<Command>& safetyCommands();   // safety
 const std::vector<Command>& sumoCommands();     // sumo-export, sumo-import
+const std::vector<Command>& passportCommands(); // passport
 const std::vector<Command>& designCommands();   // design
 const std::vector<Command>& timingCommands();   // traffic, timing, sumo-evaluate
 

@@ -15,7 +15,7 @@ std::vector<const Command*> allCommands() {
     std::vector<const Command*> all;
     for (auto* group : {&projectCommands(), &imageCommands(), &linkCommands(), &simCommands(), &compareCommands(),
                         &diagramCommands(), &safetyCommands(), &sumoCommands(), &designCommands(),
-                        &timingCommands()})
+                        &timingCommands(), &passportCommands()})
         for (const auto& c : *group) all.push_back(&c);
     return all;
 }

@@ -20,12 +20,13 @@ std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::
 
     Timeline t;
     t.program = program;
+    t.programName = c.Safety.object.programNames[program];
     int trams = 0;
     for (int d = 0; d < DirectionCount; ++d) {
         const uint8_t kind = c.DirectionKind[d];
         if (!isUsedDirection(kind)) continue;
         if (kind == DirTram1) ++trams;
-        Row row{d, kind, 0, std::to_string(d + 1)};
+        Row row{d, kind, 0, std::to_string(d + 1), c.Safety.object.directionNames[d]};
         if (kind == DirTram1 || kind == DirTram2 || kind == DirTram3) {
             row.tramOrdinal = trams;
             row.label += "." + std::to_string(trams);
@@ -144,7 +145,8 @@ std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s) {
 }
 
 std::string diagramTitle(const Timeline& t) {
-    std::string title = "Программа " + programTitle(t.program) + " — цикл " + std::to_string(t.cycleSeconds) + " с";
+    std::string title = "Программа " + programTitle(t.program) +
+                        (t.programName.empty() ? "" : " «" + t.programName + "»") + " — цикл " + std::to_string(t.cycleSeconds) + " с";
     if (t.totalSeconds != t.cycleSeconds)
         title += " (с обслуживанием вызовов ТВП " + std::to_string(t.totalSeconds) + " с)";
     return title;
@@ -174,7 +176,14 @@ bool clip(int start, int width, int from, int to, double& x0, double& x1) {
 
 }  // namespace
 
-DiagramLayout layoutDiagram(const Timeline& t, const Geometry& g) {
+DiagramLayout layoutDiagram(const Timeline& t, const Geometry& given) {
+    Geometry g = given;
+    // Named directions get a wider column; numbers alone keep the usual one.
+    for (const Row& r : t.rows)
+        if (!r.name.empty()) {
+            g.labelWidth = std::max(g.labelWidth, std::min(190.0, g.width * 0.2));
+            break;
+        }
     DiagramLayout d;
     d.timeline = t;
     d.geometry = g;
@@ -357,6 +366,16 @@ std::vector<std::pair<int, int>> splitIntoPages(const DiagramLayout& d, double r
         band = last;
     }
     return pages;
+}
+
+Geometry reportDiagramGeometry(const PageGeometry& page) {
+    Geometry g;
+    g.width = page.contentWidth();
+    g.labelWidth = 70;
+    g.rightPad = 14;
+    g.rowHeight = 20;
+    g.minPxPerSecond = 5;
+    return g;
 }
 
 }  // namespace livra::diagram

@@ -18,6 +18,7 @@ struct Row {
     uint8_t kind = 0;     // DirectionKindCode
     int tramOrdinal = 0;  // 1.. for tram rows, 0 otherwise
     std::string label;    // "5", or "6.2" for a row of the second tram
+    std::string name;     // the engineers' name for it, from the object data; may be empty
     bool operator==(const Row&) const = default;
 };
 
@@ -59,6 +60,7 @@ struct FindingMark {
 
 struct Timeline {
     int program = 0;
+    std::string programName;  // from the object data; may be empty
     std::vector<Row> rows;
     std::vector<TactSpan> tacts;  // up to the first empty tact
     std::vector<Clearance> clearances;  // of every conflicting pair that hands over
@@ -80,7 +82,8 @@ std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c)
 // directions).
 std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error);
 
-// "Программа 4 — цикл 33 с" (and the time with every call served).
+// "Программа 4 — цикл 33 с", "Программа 4 «Утро» — цикл 33 с" (and the
+// time with every call served).
 std::string diagramTitle(const Timeline& t);
 
 struct Rect {
@@ -202,6 +205,24 @@ namespace livra::diagram {
 // The geometry with rows made lower (down to 10 pixels, never higher) so that
 // a band of `rows` directions with its title and legend fits a page of `room`.
 Geometry fitRowsToPage(Geometry g, int rows, double room);
+
+// An A4 page in logical pixels (96 per inch), portrait; swap width and
+// height for landscape.
+struct PageGeometry {
+    double width = 794, height = 1123;  // A4
+    double left = 57, right = 38, top = 45, bottom = 64;
+    double gap = 16;  // between blocks
+    double headingHeight = 30;
+    double fieldHeight = 20;
+    double tableHeaderHeight = 36;
+    double tableRowHeight = 19;
+    double contentWidth() const { return width - left - right; }
+    double contentBottom() const { return height - bottom; }
+    bool landscape() const { return width > height; }
+};
+
+// The diagram geometry a printed page uses for its width.
+Geometry reportDiagramGeometry(const PageGeometry& page);
 
 // Band ranges [first, last) of a diagram spread over pages of `room` height:
 // the title goes with the first band, the legend with the last.

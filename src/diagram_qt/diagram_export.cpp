@@ -112,25 +112,4 @@ std::string writeDiagram(const Timeline& t, const std::string& path) {
     return {};
 }
 
-std::string writeReport(const Report& r, const std::string& path, const std::string& footer) {
-    QSaveFile file(qpath(path));
-    if (!file.open(QIODevice::WriteOnly)) return writeFailedText(path);
-    {
-        QPdfWriter w(&file);
-        setUpPdf(w, QPageLayout::Portrait, r.heading);
-        QPainter p;
-        if (!p.begin(&w)) return writeFailedText(path);
-        for (std::size_t i = 0; i < r.pages.size(); ++i) {
-            if (i > 0) w.newPage();
-            p.save();
-            p.scale(kPdfScale, kPdfScale);
-            paintReportPage(p, r, int(i), footer);
-            p.restore();
-        }
-        p.end();
-    }
-    if (!file.commit()) return writeFailedText(path);
-    return {};
-}
-
 }  // namespace livra::diagram

@@ -1,5 +1,5 @@
 #pragma once
-// Writing diagrams and reports to files: PNG, SVG and A4 PDF pages. Every
+// Writing diagrams to files: PNG, SVG and A4 PDF pages. Every
 // function returns an empty text on success and the user's message otherwise;
 // files are replaced atomically.
 #include <QImage>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "diagram/diagram_layout.h"
-#include "diagram/report_layout.h"
 
 namespace livra::diagram {
 
@@ -23,8 +22,6 @@ QImage diagramImage(const DiagramLayout& d);
 
 // PNG and SVG as one picture; PDF on A4 landscape pages.
 std::string writeDiagram(const Timeline& t, const std::string& path);
-
-std::string writeReport(const Report& r, const std::string& path, const std::string& footer);
 
 // "Не удалось записать файл …", shared by the commands that write.
 std::string writeFailedText(const std::string& path);

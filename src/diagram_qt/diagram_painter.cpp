@@ -153,7 +153,20 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.drawRect(r);
         p.setFont(label);
         p.setPen(Qt::black);
-        p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+        if (row.name.empty()) {
+            p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+        } else {
+            // The number, then as much of the name as leaves room for the symbol.
+            const QFontMetricsF lm(label);
+            const double numberW = lm.horizontalAdvance(qs(row.label)) + 4;
+            p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+            p.setFont(diagramFont(std::min(10.0, g.rowHeight - 2)));
+            const QFontMetricsF nm(p.font());
+            const double room = r.width() - numberW - 4 - r.height() * 1.2 - 6;
+            p.drawText(QRectF(r.left() + 4 + numberW, r.top(), std::max(0.0, room), r.height()),
+                       Qt::AlignVCenter | Qt::AlignLeft, nm.elidedText(qs(row.name), Qt::ElideRight, std::max(0.0, room)));
+            p.setFont(label);
+        }
         if (isCallInputDirection(row.kind)) {
             // The call button's picture carries its name in type too small to
             // read on paper: the name itself stands in for it.
@@ -338,246 +351,6 @@ void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, 
 
 void paintDiagram(QPainter& p, const DiagramLayout& d, QPointF origin) {
     paintDiagramPart(p, d, 0, int(d.bands.size()), true, true, origin);
-}
-
-namespace {
-
-void heading(QPainter& p, const PageGeometry& g, double y, const QString& text) {
-    p.setFont(diagramFont(16, true));
-    p.setPen(Qt::black);
-    p.drawText(QRectF(g.left, y, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
-}
-
-void paintTitle(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    p.setFont(diagramFont(20, true));
-    p.setPen(Qt::black);
-    p.drawText(QRectF(g.left, b.top, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               qs(r.heading));
-    double y = b.top + g.headingHeight;
-    for (const auto& [name, value] : r.fields) {
-        p.setFont(diagramFont(12));
-        p.setPen(kMuted);
-        p.drawText(QRectF(g.left, y, 190, g.fieldHeight), Qt::AlignLeft | Qt::AlignVCenter, qs(name));
-        p.setFont(diagramFont(12, true));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(g.left + 190, y, g.contentWidth() - 190, g.fieldHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   qs(value));
-        y += g.fieldHeight;
-    }
-    p.setPen(QPen(Qt::black, 1.2));
-    p.drawLine(QPointF(g.left, y + 4), QPointF(g.left + g.contentWidth(), y + 4));
-}
-
-void paintDirections(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    double y = b.top;
-    if (b.heading) {
-        heading(p, g, y, "Направления и выходные каналы");
-        y += g.headingHeight;
-    }
-    const double wNo = 44, wKind = 118, wSlot = (g.contentWidth() - wNo - wKind) / SlotCount;
-    auto colX = [&](int c) { return c == 0 ? g.left : c == 1 ? g.left + wNo : g.left + wNo + wKind + (c - 2) * wSlot; };
-    auto colW = [&](int c) { return c == 0 ? wNo : c == 1 ? wKind : wSlot; };
-    p.setPen(QPen(kOutline, 0.6));
-    p.setBrush(QColor(225, 232, 240));
-    p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableHeaderHeight));
-    p.setFont(diagramFont(10, true));
-    p.setPen(Qt::black);
-    p.drawText(QRectF(colX(0), y, colW(0), g.tableHeaderHeight), Qt::AlignCenter, "№");
-    p.drawText(QRectF(colX(1) + 4, y, colW(1), g.tableHeaderHeight), Qt::AlignVCenter | Qt::AlignLeft, "Вид");
-    for (int k = 0; k < SlotCount; ++k)
-        p.drawText(QRectF(colX(k + 2), y + 2, colW(k + 2), g.tableHeaderHeight - 4), Qt::AlignCenter,
-                   QString("%1\n%2").arg(kSlotHeaders[k][0], kSlotHeaders[k][1]));
-    y += g.tableHeaderHeight;
-    p.setFont(diagramFont(11));
-    if (r.directions.empty()) {
-        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   "Направления не заданы: диаграммы программ не строятся.");
-        p.setPen(QPen(kOutline, 0.6));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(g.left, y - g.tableHeaderHeight, g.contentWidth(), g.tableHeaderHeight + g.tableRowHeight));
-        return;
-    }
-    for (int i = b.first; i < b.last; ++i) {
-        const DirectionLine& line = r.directions[i];
-        const QRectF rowRect(g.left, y, g.contentWidth(), g.tableRowHeight);
-        p.setPen(Qt::NoPen);
-        p.setBrush(i % 2 ? QColor(245, 245, 245) : Qt::white);
-        p.drawRect(rowRect);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(colX(0), y, colW(0), g.tableRowHeight), Qt::AlignCenter, qs(line.number));
-        p.drawText(QRectF(colX(1) + 4, y, colW(1) - 4, g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   qs(line.kind));
-        for (int k = 0; k < SlotCount; ++k)
-            p.drawText(QRectF(colX(k + 2), y, colW(k + 2), g.tableRowHeight), Qt::AlignCenter,
-                       line.outputs[k].empty() ? QString("—") : qs(line.outputs[k]));
-        y += g.tableRowHeight;
-    }
-    // Column lines and the frame.
-    p.setPen(QPen(kOutline, 0.6));
-    p.setBrush(Qt::NoBrush);
-    const double top = b.top + (b.heading ? g.headingHeight : 0);
-    p.drawRect(QRectF(g.left, top, g.contentWidth(), y - top));
-    for (int c = 1; c < SlotCount + 2; ++c) p.drawLine(QPointF(colX(c), top), QPointF(colX(c), y));
-}
-
-void paintSafetyMatrix(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    const SafetySection& s = r.safety;
-    double y = b.top;
-    if (b.heading) {
-        heading(p, g, y, "Матрица конфликтов и промежуточные времена, с");
-        y += g.headingHeight;
-    }
-    if (!s.defined) {
-        p.setFont(diagramFont(11));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   "Матрица конфликтов не задана.");
-        return;
-    }
-    const int n = int(s.labels.size());
-    const double c = s.cell, x0 = g.left + s.labelWidth;
-    const QFont font = diagramFont(std::clamp(c * 0.45, 6.0, 10.0));
-    const QFont bold = diagramFont(std::clamp(c * 0.45, 6.0, 10.0), true);
-    // Column numbers: the entering direction.
-    p.setFont(bold);
-    p.setPen(Qt::black);
-    p.drawText(QRectF(g.left, y, s.labelWidth - 2, c + 4), Qt::AlignRight | Qt::AlignVCenter, "из \\ в");
-    for (int j = 0; j < n; ++j) p.drawText(QRectF(x0 + j * c, y, c, c + 4), Qt::AlignCenter, qs(s.labels[j]));
-    y += c + 4;
-    const double top = y;
-    for (int i = b.first; i < b.last; ++i) {
-        p.setFont(bold);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(g.left, y, s.labelWidth - 4, c), Qt::AlignRight | Qt::AlignVCenter, qs(s.labels[i]));
-        p.setFont(font);
-        for (int j = 0; j < n; ++j) {
-            const QRectF cell(x0 + j * c, y, c, c);
-            const std::string& text = s.cells[i][j];
-            p.setPen(QPen(kOutline, 0.5));
-            p.setBrush(i == j ? QColor(190, 190, 190) : text.empty() ? QColor(Qt::white) : QColor(255, 190, 190));
-            p.drawRect(cell);
-            if (!text.empty()) {
-                p.setPen(Qt::black);
-                p.drawText(cell, Qt::AlignCenter, qs(text));
-            }
-        }
-        y += c;
-    }
-    p.setPen(QPen(kOutline, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(x0, top, n * c, y - top));
-}
-
-void paintSafetyText(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    const SafetySection& s = r.safety;
-    double y = b.top;
-    for (int i = b.first; i < b.last && i < int(s.lines.size()); ++i) {
-        const auto& [title, text] = s.lines[i];
-        p.setFont(diagramFont(title ? 12 : 10.5, title));
-        p.setPen(Qt::black);
-        const QFontMetricsF fm(p.font());
-        const QString line = fm.elidedText(qs(text), Qt::ElideRight, g.contentWidth() - 12);
-        p.drawText(QRectF(g.left + (title ? 0 : 12), y, g.contentWidth(), s.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   line);
-        y += s.lineHeight;
-    }
-}
-
-// A title, a text line, or a table row in even columns (the header bold).
-void paintTiming(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    const double h = r.safety.lineHeight;
-    double y = b.top;
-    for (int i = b.first; i < b.last && i < int(r.timing.size()); ++i, y += h) {
-        const TimingLine& line = r.timing[i];
-        const bool title = line.kind == TimingLine::Title;
-        p.setFont(diagramFont(title ? 12 : 10.5, title || line.kind == TimingLine::Header));
-        p.setPen(Qt::black);
-        if (line.kind == TimingLine::Title || line.kind == TimingLine::Text) {
-            const QFontMetricsF fm(p.font());
-            const double x = g.left + (title ? 0 : 12);
-            p.drawText(QRectF(x, y, g.contentWidth(), h), Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(qs(line.cells.empty() ? std::string() : line.cells[0]), Qt::ElideRight,
-                                     g.contentWidth() - 12));
-            continue;
-        }
-        const double w = (g.contentWidth() - 12) / std::max<size_t>(1, line.cells.size());
-        for (size_t k = 0; k < line.cells.size(); ++k)
-            p.drawText(QRectF(g.left + 12 + k * w, y, w, h), Qt::AlignLeft | Qt::AlignVCenter, qs(line.cells[k]));
-        p.setPen(QPen(kMuted, 0.4));
-        p.drawLine(QPointF(g.left + 12, y + h), QPointF(g.left + g.contentWidth(), y + h));
-    }
-}
-
-void paintCalendar(QPainter& p, const Report& r, const Block& b) {
-    const PageGeometry& g = r.page;
-    heading(p, g, b.top, "Недельный календарь");
-    double y = b.top + g.headingHeight;
-    const double w = g.contentWidth() / DayCount;
-    p.setPen(QPen(kOutline, 0.6));
-    p.setBrush(QColor(225, 232, 240));
-    p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableHeaderHeight));
-    p.setFont(diagramFont(11, true));
-    p.setPen(Qt::black);
-    for (int d = 0; d < DayCount; ++d)
-        p.drawText(QRectF(g.left + d * w, y, w, g.tableHeaderHeight), Qt::AlignCenter, kDayNamesFull[d]);
-    y += g.tableHeaderHeight;
-    const double top = y;
-    p.setFont(diagramFont(11));
-    if (r.calendarRows == 0) {
-        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                   "Календарь пуст: программы по времени не переключаются.");
-        y += g.tableRowHeight;
-    }
-    for (int i = 0; i < r.calendarRows; ++i) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(i % 2 ? QColor(245, 245, 245) : Qt::white);
-        p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableRowHeight));
-        p.setPen(Qt::black);
-        for (int d = 0; d < DayCount; ++d)
-            if (i < int(r.calendar[d].size()))
-                p.drawText(QRectF(g.left + d * w, y, w, g.tableRowHeight), Qt::AlignCenter, qs(r.calendar[d][i]));
-        y += g.tableRowHeight;
-    }
-    p.setPen(QPen(kOutline, 0.6));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(g.left, top - g.tableHeaderHeight, g.contentWidth(), y - top + g.tableHeaderHeight));
-    if (r.calendarRows > 0)
-        for (int d = 1; d < DayCount; ++d) p.drawLine(QPointF(g.left + d * w, top), QPointF(g.left + d * w, y));
-}
-
-}  // namespace
-
-void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer) {
-    if (page < 0 || page >= int(r.pages.size())) return;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const PageGeometry& g = r.page;
-    for (const Block& b : r.pages[page].blocks) {
-        switch (b.kind) {
-        case BlockKind::Title: paintTitle(p, r, b); break;
-        case BlockKind::Directions: paintDirections(p, r, b); break;
-        case BlockKind::Calendar: paintCalendar(p, r, b); break;
-        case BlockKind::SafetyMatrix: paintSafetyMatrix(p, r, b); break;
-        case BlockKind::SafetyText: paintSafetyText(p, r, b); break;
-        case BlockKind::Timing: paintTiming(p, r, b); break;
-        case BlockKind::Program:
-            paintDiagramPart(p, r.diagrams[b.diagram], b.first, b.last, b.heading, b.legend, QPointF(g.left, b.top));
-            break;
-        }
-    }
-    const double fy = g.height - g.bottom + 18;
-    p.setPen(QPen(kMuted, 0.6));
-    p.drawLine(QPointF(g.left, fy), QPointF(g.left + g.contentWidth(), fy));
-    p.setFont(diagramFont(10));
-    p.drawText(QRectF(g.left, fy + 2, g.contentWidth() * 0.7, 18), Qt::AlignLeft | Qt::AlignVCenter, qs(footer));
-    p.drawText(QRectF(g.left, fy + 2, g.contentWidth(), 18), Qt::AlignRight | Qt::AlignVCenter,
-               QString("Лист %1 из %2").arg(page + 1).arg(r.pages.size()));
-    p.restore();
 }
 
 }  // namespace livra::diagram

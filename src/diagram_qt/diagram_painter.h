@@ -1,12 +1,11 @@
 #pragma once
-// Draws the laid-out diagram and report with QPainter, so the screen, PNG,
+// Draws the laid-out diagram with QPainter, so the screen, PNG,
 // SVG and PDF all come from the same code. Needs a QGuiApplication.
 #include <QFont>
 #include <QPainter>
 #include <string>
 
 #include "diagram/diagram_layout.h"
-#include "diagram/report_layout.h"
 
 namespace livra::diagram {
 
@@ -23,8 +22,5 @@ void paintSignal(QPainter& p, const QRectF& r, uint8_t signal);
 void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, bool title, bool legend,
                       QPointF origin);
 void paintDiagram(QPainter& p, const DiagramLayout& d, QPointF origin = {});
-
-// One page of the report (0-based), page number in the footer.
-void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer);
 
 }  // namespace livra::diagram

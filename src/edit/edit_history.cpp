@@ -20,7 +20,8 @@ bool sameTactTables(const decltype(Configuration::TactTable)& a, const decltype(
 
 bool sameSafety(const SafetyData& a, const SafetyData& b) {
     return a.defined == b.defined && a.conflict == b.conflict && a.proposed == b.proposed &&
-           a.intergreen == b.intergreen && a.calculatorInputs == b.calculatorInputs && a.rules == b.rules;
+           a.intergreen == b.intergreen && a.calculatorInputs == b.calculatorInputs && a.rules == b.rules &&
+           a.object.sameDescription(b.object);
 }
 
 }  // namespace
@@ -63,8 +64,10 @@ struct EditHistory::Tables {
         c.Tvp2Delay = tvp2Delay;
         // What the file held when it was read is not an edit.
         const auto written = c.Safety.writtenKinds;
+        auto writes = std::move(c.Safety.object.writes);  // a write to a controller is no edit either
         c.Safety = safety;
         c.Safety.writtenKinds = written;
+        c.Safety.object.writes = std::move(writes);
     }
 
     int firstChangedProgram(const Configuration& c) const {

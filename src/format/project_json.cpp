@@ -507,7 +507,7 @@ void dumpJson(const Configuration& c, std::ostream& out, const ProjectHead& head
     out << "\n  }";
     dumpJsonFileMembers(c, out, head, plan);
     // The safety file's own text, indented as a member of this object.
-    const std::string text = safety && safety->defined ? safetyJson(*safety, c) : "null\n";
+    const std::string text = safety && safety->needsFile() ? safetyJson(*safety, c) : "null\n";
     std::string indented;
     for (size_t i = 0; i < text.size(); ++i) {
         indented += text[i];

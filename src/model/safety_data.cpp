@@ -10,6 +10,7 @@ void SafetyData::clear() {
     calculatorInputs.clear();
     rules = SafetyRules{};
     writtenKinds.fill(0);
+    object = ObjectData{};
     project = {};
     sumoMap.clear();
     traffic.clear();
@@ -46,6 +47,7 @@ void SafetyData::deleteDirection(int d) {
     }
     calculatorInputs = std::move(inputs);
     dropRows(writtenKinds, uint8_t(0));
+    object.deleteDirection(d);
     traffic.deleteDirection(d);
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "model/limits.h"
+#include "model/object_data.h"
 #include "model/project_stamp.h"
 #include "model/sumo_map.h"
 #include "model/traffic_data.h"
@@ -58,6 +59,9 @@ struct SafetyData {
     SafetyRules rules;
     // The direction kinds 1..N when the file was written (to notice a stale file).
     std::array<uint8_t, DirectionCount> writtenKinds{};
+    // The object's passport, the names and the record of writing: kept with
+    // or without a matrix.
+    ObjectData object;
     // The project bytes the file was last written or read with.
     ProjectStamp project;
     // The links of the SUMO traffic light the programs were imported from.
@@ -65,7 +69,7 @@ struct SafetyData {
     TrafficData traffic;  // counts for the timing calculation, per program
 
     // The file beside the project is written when it has something to keep.
-    bool needsFile() const { return defined || !traffic.empty() || !sumoMap.empty(); }
+    bool needsFile() const { return defined || !traffic.empty() || !sumoMap.empty() || !object.empty(); }
 
     SafetyData() { clear(); }
     void clear();  // back to "no matrix yet", default rules

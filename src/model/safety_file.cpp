@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/files.h"
+#include "model/object_file.h"
 #include "model/texts.h"
 #include "model/sumo_map_file.h"
 #include "model/traffic_file.h"
@@ -126,6 +127,9 @@ void parseInto(const json& root, SafetyData& s, std::array<int, DirectionCount>&
         rule("minGreenVehicle", s.rules.minGreenVehicle);
         rule("minGreenPedestrian", s.rules.minGreenPedestrian);
     }
+    if (root.contains("object"))
+        if (const std::string why = readObjectJson(root.at("object"), s.object); !why.empty()) throw Damage{why};
+    if (root.contains("matrix") && !root.at("matrix").is_boolean()) throw Damage{"поле \"matrix\" — не логическое"};
     if (const auto bad = readSumoMapJson(root, s.sumoMap)) throw Damage{*bad};
     if (const std::string bad = readTrafficMember(root, s.traffic); !bad.empty()) throw Damage{bad};
 }
@@ -167,7 +171,7 @@ SafetyLoadResult parseSafetyJson(const std::string& text, const Configuration& c
     } catch (const json::exception&) {
         return damaged("неверная структура");
     }
-    // A file kept only for the traffic counts says it has no matrix.
+    // A file kept for the object data or the traffic counts alone says it has no matrix.
     fresh->defined = !(root.contains("matrix") && root["matrix"] == false);
     for (int i = 0; i < kindCount; ++i) fresh->writtenKinds[i] = uint8_t(kinds[i]);
     out = *fresh;
@@ -256,6 +260,7 @@ std::string safetyJson(const SafetyData& s, const Configuration& c) {
     rules["minGreenVehicle"] = s.rules.minGreenVehicle;
     rules["minGreenPedestrian"] = s.rules.minGreenPedestrian;
     root["rules"] = rules;
+    if (!s.object.empty()) root["object"] = objectJson(s.object);
     writeProjectStamp(s.project, root);
     writeSumoMapJson(root, s.sumoMap);
     writeTrafficMember(root, s.traffic);

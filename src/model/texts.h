@@ -77,6 +77,54 @@ inline constexpr const char* kImageTooLargeText =
 // Ends a list cut short: followed by how many more.
 inline constexpr const char* kAndMoreText = "… и ещё ";
 
+// The object's passport: its fields as the dialog, the command line and the
+// report name them, in the order they are shown.
+inline constexpr const char* kObjectNameLabel = "Объект";
+inline constexpr const char* kObjectAddressLabel = "Адрес";
+inline constexpr const char* kObjectOwnerLabel = "Владелец";
+inline constexpr const char* kObjectDesignerLabel = "Проектная организация";
+inline constexpr const char* kObjectPreparedLabel = "Разработал";
+inline constexpr const char* kObjectCheckedLabel = "Проверил";
+inline constexpr const char* kObjectApprovedLabel = "Утвердил";
+inline constexpr const char* kObjectRevisionLabel = "Редакция";
+inline constexpr const char* kObjectRevisionDateLabel = "Дата редакции";
+inline constexpr const char* kObjectModelLabel = "Модель ДК";
+inline constexpr const char* kObjectSerialLabel = "Заводской номер ДК";
+inline constexpr const char* kObjectNotesLabel = "Примечания";
+inline constexpr const char* kDirectionNamesLabel = "Названия направлений";
+inline constexpr const char* kProgramNamesLabel = "Названия программ";
+inline constexpr const char* kWritesLabel = "Записи в ДК";
+inline constexpr const char* kNoWritesText = "Проверенной записи в ДК ещё не было";
+inline constexpr const char* kRevisionDateProblem = "дата редакции — ДД.ММ.ГГГГ, существующий день";
+
+// The passport's report: its heading, section titles and fixed lines.
+inline constexpr const char* kReportHeading = "Паспорт светофорного объекта";
+inline constexpr const char* kReportSignaturesTitle = "Подписи";
+inline constexpr const char* kReportSignatureColumn = "Подпись";
+inline constexpr const char* kReportDateColumn = "Дата";
+inline constexpr const char* kReportPlanTitle = "План перекрёстка с номерами светофоров";
+inline constexpr const char* kReportPlanHeadsText = "Направлений со светофорами на плане: ";
+inline constexpr const char* kReportNoPlanText = "План не задан: фазы показаны схемой.";
+inline constexpr const char* kReportNoPhasesText = "В программе нет тактов вида «Фаза».";
+inline constexpr const char* kReportPhasesTitle = "Схема пофазного разъезда, программа ";
+inline constexpr const char* kReportProgramTableTitle = "Режим работы, программа ";
+inline constexpr const char* kReportCycleText = "Цикл: ";
+inline constexpr const char* kReportWithCallsText = ", с обслуживанием вызовов ТВП: ";
+inline constexpr const char* kReportNoPairsText = "конфликтующих пар нет";
+inline constexpr const char* kReportDecidingMark = "► ";
+inline constexpr const char* kReportTooShortMark = " (меньше требуемого)";
+inline constexpr const char* kReportDecidingNote =
+    "► — решающая пара смены: та, по которой строится промтакт (если его решает не пара — с наименьшим запасом).";
+inline constexpr const char* kReportGoingText = "Идут: ";
+inline constexpr const char* kReportNobodyGoesText = "Идут: никто";
+inline constexpr const char* kReportCalendarTitle = "График режима работы (недельный календарь)";
+inline constexpr const char* kReportCallsTitle = "Вызывная логика (ТВП)";
+inline constexpr const char* kReportNoCallsText = "Вызывных тактов нет.";
+inline constexpr const char* kReportNoInputText = ", вход не задан";
+inline constexpr const char* kReportFixedTitle = "Фиксированные режимы ДК";
+inline constexpr const char* kReportEmptyProgramText = "не задана";
+inline constexpr const char* kReportDirectionsTitle = "Направления и выходные каналы";
+
 // The one line when two configurations are equal.
 inline constexpr const char* kSameConfigurationText = "Конфигурация в ДК совпадает с проектом";
 

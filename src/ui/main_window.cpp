@@ -21,6 +21,7 @@
 #include "ui/editors/editors.h"
 #include "ui/link/link_tab.h"
 #include "ui/design/design_dialog.h"
+#include "ui/passport/passport_commands.h"
 #include "ui/safety/conflict_matrix_dialog.h"
 #include "ui/safety/finding_navigation.h"
 #include "ui/sumo/sumo_commands.h"
@@ -129,7 +130,9 @@ void MainWindow::buildMenus() {
     add(tools, kTimingMenuItem, MenuTiming);
     tools->addSeparator();
     add(tools, "Диаграмма программы", MenuDiagram);
+    add(tools, "Паспорт объекта…", MenuPassport);
     add(tools, "Отчёт (PDF)…", MenuReport);
+    add(tools, "Таблицы в CSV…", MenuReportCsv);
     tools->addSeparator();
     add(tools, "Экспорт в SUMO…", MenuSumoExport);
     add(tools, "Импорт из SUMO…", MenuSumoImport);
@@ -164,6 +167,10 @@ void MainWindow::menuChosen(int id) {
     case MenuService: linkCommand(LinkCommand::Service); break;
     case MenuDiagram: openDiagram(); break;
     case MenuReport: saveReport(c_, *dialogs_); break;
+    case MenuReportCsv: saveReportCsv(c_, *dialogs_); break;
+    case MenuPassport:
+        if (editPassport(this, c_)) showRestoredTables(-1), recordEdits();
+        break;
     case MenuSumoExport: exportToSumo(this, c_, *dialogs_); break;
     case MenuSumoImport:
         if (const int program = importFromSumo(this, c_, *dialogs_); program >= 0) {

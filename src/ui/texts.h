@@ -52,7 +52,6 @@ inline constexpr const char* kSumoChooseFile =
 // Diagrams and the report.
 inline constexpr const char* kPngPictureFilter = "Рисунок PNG |*.png";
 inline constexpr const char* kSvgPictureFilter = "Рисунок SVG |*.svg";
-inline constexpr const char* kPdfDocumentFilter = "Документ PDF |*.pdf";
 
 // "Справка" and "Загрузчик"; each is also its box's title.
 inline constexpr const char* kHelpTitle = "Справка";
@@ -60,6 +59,13 @@ inline constexpr const char* kHelpFailedText = "Не удалось открыт
 inline constexpr const char* kGuideFailedText = "Не удалось открыть руководство пользователя.\nОткройте в браузере файл ";
 inline constexpr const char* kLoaderTitle = "Загрузчик";
 inline constexpr const char* kLoaderFailedText = "Не удалось запустить загрузчик ";
+
+// "Паспорт объекта…" (the dialog's title is the app's kPassportTitle).
+inline constexpr const char* kPassportObjectTab = "Объект";
+inline constexpr const char* kPassportNameColumn = "Название";
+inline constexpr const char* kPassportDirectionColumn = "Направление";
+inline constexpr const char* kPassportProgramColumn = "Программа";
+inline constexpr const char* kPassportDatePlaceholder = "ДД.ММ.ГГГГ";
 
 // The timing from traffic counts.
 inline constexpr const char* kTimingMenuItem = "Расчёт режима по интенсивностям…";

@@ -188,4 +188,29 @@ TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
     EXPECT_EQ(first.controller.configurationsApplied(), 2);
 }
 
+TEST(VerifyCommands, AVerifiedWriteIsRecordedInThePassportAndAFailedOneIsNot) {
+    auto project = sampleConfiguration();
+    test::switchSafetyRulesOff(*project);
+    project->Safety.object.revision = "4";
+    Line line(options(0, 0));
+    line.link.now = [] { return LocalDateTime{2026, 12, 9, 20, 5, 7, 3}; };
+    Recorder ui;
+    project->Modified = 0;
+    ASSERT_EQ(writeAndVerify(*project, line.link, ui), LinkOutcome::Ok);
+    ASSERT_EQ(project->Safety.object.writes.size(), 1u);
+    const WriteRecord& w = project->Safety.object.writes[0];
+    EXPECT_EQ(w.when, "09.12.2026 20:05");
+    EXPECT_EQ(w.controller, "модель 3, микропрограмма 14, класс 2");
+    EXPECT_EQ(w.revision, "4");
+    EXPECT_EQ(project->Modified, 1) << "the record goes with the next save";
+
+    // A write that could not be checked is not recorded.
+    PortsInTurn lost(*line.ports, {line.link.fixedPort, "/nonexistent/port"});
+    LinkContext link = line.link;
+    link.ports = &lost;
+    Recorder again;
+    EXPECT_NE(writeAndVerify(*project, link, again), LinkOutcome::Ok);
+    EXPECT_EQ(project->Safety.object.writes.size(), 1u);
+}
+
 }  // namespace

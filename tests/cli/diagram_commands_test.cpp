@@ -153,18 +153,19 @@ TEST(CliDiagram, RefusesEmptyProgramsAndBadUsage) {
     EXPECT_EQ(runLivra({"report", project}).exitCode, 2);
 }
 
-TEST(CliReport, ThirteenProgramsOnSixPagesWithTheFontEmbedded) {
+TEST(CliReport, ThirteenProgramsWithTheFontEmbedded) {
     TempDir dir;
     const std::string project = saveProject(dir, *thirteenPrograms(), "thirteen.ptm");
     const std::string pdf = pathToUtf8(dir / "report.pdf");
     const auto r = livraWithoutDisplay({"report", project, "--out", pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    // Six pages of programs and calendar, the seventh for the safety part
-    // (no matrix, the rules, the sequence findings).
-    EXPECT_EQ(r.out, "7 стр., программ: 13\n");
+    // The title page; per program its phases and table, then its diagram
+    // on a landscape page; the calendar, calls, fixed programs, directions,
+    // record of writing and the safety part on the last two.
+    EXPECT_EQ(r.out, "29 стр., программ: 13\n");
     SKIP_WITHOUT_PDF_READER();
-    EXPECT_EQ(pdfPages(pdf), 7);
-    EXPECT_EQ(renderAllPages(dir, pdf), 7);
+    EXPECT_EQ(pdfPages(pdf), 29);
+    EXPECT_EQ(renderAllPages(dir, pdf), 29);
 
     const auto fonts = runProgram(tool("pdffonts"), {pdf});
     ASSERT_EQ(fonts.exitCode, 0) << fonts.err;
@@ -180,7 +181,8 @@ TEST(CliReport, ThirteenProgramsOnSixPagesWithTheFontEmbedded) {
     }
     EXPECT_GE(listed, 1);
 
-    const auto text = runProgram(tool("pdftotext"), {"-f", "5", "-l", "5", pdf, "-"});
+    // Program 16's diagram: the last program's, the 27th page.
+    const auto text = runProgram(tool("pdftotext"), {"-f", "27", "-l", "27", pdf, "-"});
     EXPECT_NE(text.out.find("Программа 16 — цикл 91 с"), std::string::npos) << text.out;
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "diagram/report_layout.h"
+#include "report/report.h"
 #include "livra_version.h"
 #include "support/test_support.h"
 
@@ -23,7 +23,7 @@ TEST(Version, TheProgramsAndTheReportShowTheSameVersion) {
     EXPECT_EQ(emulator.out, "livra-emulator " + version + "\n");
 
     const auto c = sampleConfiguration();
-    const auto withVersion = diagram::planReport(*c, {"x.ptm", "09.12.2026", version});
+    const auto withVersion = report::planReport(*c, {"x.ptm", "09.12.2026", version});
     EXPECT_EQ(withVersion.fields.back(), (std::pair<std::string, std::string>{"Версия программы", version}));
-    EXPECT_EQ(diagram::planReport(*c, {"x.ptm", "09.12.2026"}).fields.size() + 1, withVersion.fields.size());
+    EXPECT_EQ(report::planReport(*c, {"x.ptm", "09.12.2026"}).fields.size() + 1, withVersion.fields.size());
 }

@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "diagram/diagram_layout.h"
-#include "diagram/report_layout.h"
+#include "report/report.h"
 #include "support/test_support.h"
 
 using namespace livra;
@@ -214,7 +214,7 @@ TEST(DiagramLayout, AFullProgramWrapsIntoReadableBands) {
     EXPECT_EQ(next, int(d.bands.size()));
 }
 
-TEST(ReportLayout, ThirteenProgramsOnSixPages) {
+TEST(ReportLayout, ThirteenShortProgramsStayWholeOnLandscapePages) {
     auto c = test::newConfiguration();
     for (int d = 0; d < 4; ++d) addDirection(*c, d, DirVehicle);
     for (int d = 4; d < 8; ++d) addDirection(*c, d, DirPedestrian);
@@ -228,35 +228,36 @@ TEST(ReportLayout, ThirteenProgramsOnSixPages) {
         test::addAlarm(*c, day, 6, 0, 4);
         test::addAlarm(*c, day, 22, 30, 5 + day);
     }
+    using namespace livra::report;
     const Report r = planReport(*c, {"перекрёсток.ptm", "09.12.2026"});
     ASSERT_EQ(r.diagrams.size(), 13u);
-    // Page 1: title block (170), directions (30 + 36 + 8 × 19) and the first
-    // diagram (30 + 220 + 14 + a legend of two lines, 44); then three diagrams a page; the calendar
-    // finds no room after the last three and opens page 6, where the safety
-    // part follows it.
-    ASSERT_GE(r.pages.size(), 6u);
-    std::vector<int> perPage;
+    // Each short program's diagram stays whole, on a landscape page of its
+    // own, with its title and legend.
+    int diagramBlocks = 0;
     for (const Page& page : r.pages) {
+        PageGeometry g = r.page;
+        if (page.landscape) std::swap(g.width, g.height);
         int n = 0;
         for (const Block& b : page.blocks) {
-            EXPECT_GE(b.top, r.page.top);
-            EXPECT_LE(b.top + b.height, r.page.contentBottom() + 1e-9);
-            if (b.kind == BlockKind::Program) {
+            EXPECT_GE(b.top, g.top);
+            EXPECT_LE(b.top + b.height, g.contentBottom() + 1e-9);
+            if (b.kind == BlockKind::Diagram) {
                 ++n;
+                EXPECT_TRUE(page.landscape);
                 EXPECT_EQ(b.first, 0);  // short programs stay whole
                 EXPECT_EQ(b.last, 1);
                 EXPECT_TRUE(b.heading && b.legend);
             }
         }
-        perPage.push_back(n);
+        EXPECT_LE(n, 1);
+        diagramBlocks += n;
     }
-    perPage.resize(6);
-    EXPECT_EQ(perPage, (std::vector<int>{1, 3, 3, 3, 3, 0}));
-    ASSERT_GE(r.pages[5].blocks.size(), 2u);
-    EXPECT_EQ(r.pages[5].blocks[0].kind, BlockKind::Calendar);
-    EXPECT_EQ(r.pages[5].blocks[1].kind, BlockKind::SafetyMatrix);
-    EXPECT_EQ(r.calendarRows, 2);
-    EXPECT_EQ(r.calendar[6], (std::vector<std::string>{"06:00 → 4", "22:30 → 11"}));
+    EXPECT_EQ(diagramBlocks, 13);
+    // Monday to Saturday differ at 22:30; Sunday stands alone too.
+    const auto groups = calendarGroups(*c);
+    ASSERT_EQ(groups.size(), 7u);
+    EXPECT_EQ(groups[6].days, "Вс");
+    EXPECT_EQ(groups[6].alarms, (std::vector<std::pair<std::string, int>>{{"06:00", 3}, {"22:30", 10}}));
 
     ASSERT_EQ(r.directions.size(), 8u);
     EXPECT_EQ(r.directions[0].kind, "Транспортный");
@@ -265,32 +266,46 @@ TEST(ReportLayout, ThirteenProgramsOnSixPages) {
     EXPECT_EQ(r.directions[0].outputs[1], std::to_string(c->DirectionChannels[0][1]));
     EXPECT_EQ(r.directions[0].outputs[2], std::to_string(c->DirectionChannels[0][2]) + " напр.");
     EXPECT_EQ(r.directions[4].outputs[1], "");
-    EXPECT_EQ(r.fields[0], (std::pair<std::string, std::string>{"Проект", "перекрёсток.ptm"}));
-    EXPECT_EQ(r.fields[6], (std::pair<std::string, std::string>{"Программ", "13"}));
+    auto field = [&](const std::string& name) {
+        for (const auto& [n, v] : r.fields)
+            if (n == name) return v;
+        return std::string("(none)");
+    };
+    EXPECT_EQ(field("Проект"), "перекрёсток.ptm");
+    EXPECT_EQ(field("Программ"), "13");
 }
 
 TEST(ReportLayout, LongTablesAndProgramsContinueOnTheNextPage) {
+    using namespace livra::report;
     auto c = test::fullConfiguration();  // 63 directions, 16 programs of 321 tacts
     const Report r = planReport(*c, {"", "09.12.2026"});
-    EXPECT_EQ(r.fields[0].second, "без имени");
-    ASSERT_EQ(r.diagrams.size(), 16u);
-    // Every direction row and every band of every diagram is placed exactly once, in order.
+    EXPECT_EQ(r.objectName, "без имени");
+    ASSERT_EQ(r.diagrams.size(), 13u);
+    // Every direction row and every band of every diagram is placed exactly
+    // once, in order; a table's header and a diagram's title stand where it begins.
+    int directionsSection = -1;
+    for (int i = 0; i < int(r.sections.size()); ++i)
+        if (r.sections[i].title == livra::kReportDirectionsTitle) directionsSection = i;
+    ASSERT_GE(directionsSection, 0);
     int nextRow = 0;
     std::vector<int> nextBand(r.diagrams.size(), 0);
-    for (const Page& page : r.pages)
+    for (const Page& page : r.pages) {
+        PageGeometry g = r.page;
+        if (page.landscape) std::swap(g.width, g.height);
         for (const Block& b : page.blocks) {
-            EXPECT_LE(b.top + b.height, r.page.contentBottom() + 1e-9);
-            if (b.kind == BlockKind::Directions) {
+            EXPECT_LE(b.top + b.height, g.contentBottom() + 1e-9);
+            if (b.kind == BlockKind::TableRows && b.section == directionsSection) {
                 EXPECT_EQ(b.first, nextRow);
-                EXPECT_EQ(b.heading, b.first == 0);
                 nextRow = b.last;
-            } else if (b.kind == BlockKind::Program) {
-                EXPECT_EQ(b.first, nextBand[b.diagram]);
+            } else if (b.kind == BlockKind::Diagram) {
+                const int d = r.sections[b.section].diagram;
+                EXPECT_EQ(b.first, nextBand[d]);
                 EXPECT_EQ(b.heading, b.first == 0);
-                EXPECT_EQ(b.legend, b.last == int(r.diagrams[b.diagram].bands.size()));
-                nextBand[b.diagram] = b.last;
+                EXPECT_EQ(b.legend, b.last == int(r.diagrams[d].bands.size()));
+                nextBand[d] = b.last;
             }
         }
+    }
     EXPECT_EQ(nextRow, 63);
     for (std::size_t i = 0; i < r.diagrams.size(); ++i) EXPECT_EQ(nextBand[i], int(r.diagrams[i].bands.size()));
 }

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "diagram/report_layout.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
+#include "report/report.h"
 #include "timing/traffic_edit.h"
 
-namespace livra::diagram {
+namespace livra::report {
 namespace {
 
 TEST(TimingPage, StartsOnItsOwnPageWithTheProgramsRows) {
@@ -17,25 +17,30 @@ TEST(TimingPage, StartsOnItsOwnPageWithTheProgramsRows) {
     auto parsed = parseProject(*readWholeFile(root / "examples" / "crossroad.ptm", kMaxProjectFileSize));
     Configuration& c = *parsed->config;
     loadProjectSafety(c, pathToUtf8(root / "examples" / "crossroad.ptm"));
+    auto timingSections = [](const Report& r) {
+        std::vector<int> at;
+        for (int i = 0; i < int(r.sections.size()); ++i)
+            if (r.sections[i].tag == "timing") at.push_back(i);
+        return at;
+    };
     const Report plain = planReport(c, {"crossroad.ptm", "09.12.2026", ""});
-    EXPECT_TRUE(plain.timing.empty());
+    EXPECT_TRUE(timingSections(plain).empty());
     ASSERT_TRUE(timing::setTrafficField(c, FirstUserProgram, 0, timing::TrafficField::Flow, "450").ok());
     const Report r = planReport(c, {"crossroad.ptm", "09.12.2026", ""});
-    ASSERT_EQ(r.pages.size(), plain.pages.size() + 1);
-    const Page& last = r.pages.back();
-    ASSERT_FALSE(last.blocks.empty());
-    for (const Block& b : last.blocks) EXPECT_EQ(b.kind, BlockKind::Timing);
-    EXPECT_EQ(last.blocks.front().first, 0);
-    EXPECT_EQ(last.blocks.back().last, int(r.timing.size()));
-    ASSERT_GE(r.timing.size(), 4u);
-    EXPECT_EQ(r.timing[0].kind, TimingLine::Title);
-    EXPECT_EQ(r.timing[0].cells[0], "Расчёт режима: программа 4");
-    const auto header = std::find_if(r.timing.begin(), r.timing.end(),
-                                     [](const TimingLine& l) { return l.kind == TimingLine::Header; });
-    ASSERT_NE(header, r.timing.end());
-    EXPECT_EQ(header->cells[0], "Такт");
-    EXPECT_EQ(header[-1].kind, TimingLine::Text);
+    const auto at = timingSections(r);
+    ASSERT_FALSE(at.empty());
+    const Section& s = r.sections[at[0]];
+    EXPECT_EQ(s.title, "Расчёт режима: программа 4");
+    EXPECT_TRUE(s.newPage);
+    EXPECT_FALSE(s.lead.empty()) << "the summary lines";
+    ASSERT_FALSE(s.table.columns.empty());
+    EXPECT_EQ(s.table.columns[0].title, "Такт");
+    // It begins a page of its own: the first block of that page is its heading.
+    bool found = false;
+    for (const Page& page : r.pages)
+        if (!page.blocks.empty() && page.blocks.front().section == at[0]) found = true;
+    EXPECT_TRUE(found);
 }
 
 }  // namespace
-}  // namespace livra::diagram
+}  // namespace livra::report

@@ -28,6 +28,8 @@
 #include "model/project_file.h"
 #include "model/safety_file.h"
 #include "pictures/pictures.h"
+#include "report_qt/report_export.h"
+#include "report_qt/report_painter.h"
 #include "support/test_support.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
@@ -352,23 +354,23 @@ TEST(SafetyReportPage, TheMatrixPageIsDrawnAndWritten) {
     setIntergreen(c->Safety, 3, 0, 6);
     setIntergreen(c->Safety, 1, 0, 3);
     setIntergreen(c->Safety, 0, 1, 3);
-    const diagram::Report r = diagram::planReport(*c, diagram::ReportInfo{"crossroad.ptm", "09.12.2026"});
+    const report::Report r = report::planReport(*c, report::ReportInfo{"crossroad.ptm", "09.12.2026"});
     // The page the matrix stands on: the last but maybe one.
     int matrixPage = -1;
     for (int i = 0; i < int(r.pages.size()); ++i)
-        for (const diagram::Block& b : r.pages[i].blocks)
-            if (b.kind == diagram::BlockKind::SafetyMatrix && matrixPage < 0) matrixPage = i;
+        for (const report::Block& b : r.pages[i].blocks)
+            if (b.kind == report::BlockKind::SafetyMatrix && matrixPage < 0) matrixPage = i;
     ASSERT_GE(matrixPage, 0);
     QImage page(int(r.page.width), int(r.page.height), QImage::Format_RGB32);
     page.fill(Qt::white);
     {
         QPainter p(&page);
-        diagram::paintReportPage(p, r, matrixPage, "crossroad.ptm");
+        report::paintReportPage(p, r, matrixPage, "crossroad.ptm");
     }
     EXPECT_EQ(r.safety.cells[0][1], "3");
     EXPECT_TRUE(page.save(screenshotPath("report_matrix_page.png")));
     const QString pdf = screenshotPath("report_with_matrix.pdf");
-    EXPECT_EQ(diagram::writeReport(r, pdf.toStdString(), "crossroad.ptm"), "");
+    EXPECT_EQ(report::writeReportPdf(r, pdf.toStdString(), "crossroad.ptm"), "");
     EXPECT_GT(std::filesystem::file_size(pdf.toStdString()), 1000u);
 }
 

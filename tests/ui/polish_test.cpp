@@ -261,8 +261,16 @@ TEST_F(LinkPolish, ResultsAreShownAndAFailedReadKeepsTheView) {
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1)).center()));
     shoot(&w, "link_written.png");
 
-    // A read replaces the project and marks it changed.
-    click("readButton");
+    // The verified write went into the passport's record of writes: a change,
+    // so the read asks first. A read replaces the project and marks it changed.
+    EXPECT_EQ(c.Modified, 1);
+    {
+        ModalScript script;
+        script.answer("Нет");
+        click("readButton");
+        ASSERT_TRUE(script.done());
+        EXPECT_EQ(script.boxes[0].title, "Читать из ДК") << script.boxes[0].title.toStdString();
+    }
     EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Конфигурация прочитана из ДК (" + grouped + " байт)");
     EXPECT_EQ(c.Modified, 1);
 

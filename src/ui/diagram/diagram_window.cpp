@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include "app/save_names.h"
-#include "diagram/report_layout.h"
 #include "livra_version.h"
 #include "diagram_qt/diagram_painter.h"
 #include "ui/qt_dialogs.h"
@@ -191,24 +190,6 @@ std::string suggestedExportName(const Configuration& c, const std::string& what,
         return QDir(documentsFolder()).filePath(QString::fromStdString(what + "." + extension)).toStdString();
     const QFileInfo project(QString::fromStdString(c.ProjectFileName));
     return (project.absolutePath() + "/" + project.completeBaseName()).toStdString() + "_" + what + "." + extension;
-}
-
-bool saveReport(const Configuration& c, UserDialogs& dialogs) {
-    auto name = dialogs.saveFileName(kPdfDocumentFilter, suggestedExportName(c, "отчёт", "pdf"));
-    if (!name) return false;
-    if (diagram::fileKindOf(*name) != FileKind::Pdf) *name += ".pdf";
-    if (!mayWriteTo(dialogs, *name, OverwriteWording::WholePath)) return false;
-    const std::string project =
-        c.ProjectFileName.empty() ? "" : QFileInfo(QString::fromStdString(c.ProjectFileName)).fileName().toStdString();
-    const auto report =
-        diagram::planReport(c, {project, QDate::currentDate().toString("dd.MM.yyyy").toStdString(), LIVRA_VERSION});
-    const std::string error =
-        diagram::writeReport(report, *name, "Проект: " + (project.empty() ? std::string("без имени") : project));
-    if (!error.empty()) {
-        dialogs.messageBox(kErrorTitle, error, Buttons::Ok, Icon::Error);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace livra::ui

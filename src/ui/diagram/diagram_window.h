@@ -81,8 +81,4 @@ private:
 // A file name beside the project for an export: "crossroad_программа_4.png".
 std::string suggestedExportName(const Configuration& c, const std::string& what, const std::string& extension);
 
-// Asks where to save and writes the report of the whole configuration;
-// false when nothing was written (cancelled, refused or failed).
-bool saveReport(const Configuration& c, UserDialogs& dialogs);
-
 }  // namespace livra::ui

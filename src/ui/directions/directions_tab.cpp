@@ -13,6 +13,7 @@
 #include "edit/grid_geometry.h"
 #include "ui/canvas_view.h"
 #include "ui/canvases.h"
+#include "ui/texts.h"
 #include "ui/widget_helpers.h"
 
 namespace livra::ui {
@@ -64,12 +65,14 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     for (const char* d : kDayNames) dayTabs_->addTab(d);
     connect(dayTabs_, &QTabBar::currentChanged, this, &DirectionsTab::refreshCalendarList);
 
-    calendarList_ = new QTableWidget(AlarmCount, 2, this);
+    // The third column: the program's name from the object's passport.
+    calendarList_ = new QTableWidget(AlarmCount, 3, this);
     calendarList_->setObjectName("calendarList");
     calendarList_->setGeometry(460, 55, 300, 350);
-    calendarList_->setHorizontalHeaderLabels({"ЧЧ:ММ", "Прог.№"});
+    calendarList_->setHorizontalHeaderLabels({"ЧЧ:ММ", "Прог.№", kPassportNameColumn});
     calendarList_->setColumnWidth(0, 55);
     calendarList_->setColumnWidth(1, 55);
+    calendarList_->setColumnWidth(2, 170);
     calendarList_->horizontalHeader()->setStretchLastSection(false);
     calendarList_->verticalHeader()->setVisible(false);
     calendarList_->verticalHeader()->setDefaultSectionSize(18);
@@ -142,7 +145,7 @@ void DirectionsTab::showChannelCount() {
 void DirectionsTab::refreshCalendarList() {
     const int day = dayTabs_->currentIndex();
     for (int i = 0; i < AlarmCount; ++i) {
-        QString time, program;
+        QString time, program, name;
         if (day >= 0 && day < DayCount) {
             const CalendarEntry& e = c_.Calendar[day][i];
             if (e.hour < 125) time = twoDigits(e.hour) + ":";
@@ -151,15 +154,17 @@ void DirectionsTab::refreshCalendarList() {
                 program = twoDigits(e.program);
                 if (e.program == 2) program += "(ЖМ)";
                 if (e.program == 3) program += "(ОС)";
+                if (e.program >= 1 && e.program <= ProgramCount)
+                    name = QString::fromStdString(c_.Safety.object.programNames[e.program - 1]);
             }
         }
-        for (int col = 0; col < 2; ++col) {
+        for (int col = 0; col < 3; ++col) {
             QTableWidgetItem* item = calendarList_->item(i, col);
             if (!item) {
                 item = new QTableWidgetItem;
                 calendarList_->setItem(i, col, item);
             }
-            item->setText(col == 0 ? time : program);
+            item->setText(col == 0 ? time : col == 1 ? program : name);
         }
     }
 }

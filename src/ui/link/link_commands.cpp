@@ -2,6 +2,7 @@
 // serial adapter refuses them with the usual failure box.
 #include "ui/link/link_commands.h"
 
+#include "app/passport_commands.h"
 #include "app/verify_commands.h"
 #include "model/project_file.h"
 #include "ui/texts.h"
@@ -23,7 +24,7 @@ std::optional<LinkOutcome> runLinkCommand(LinkCommand which, Configuration& c, L
     switch (which) {
     case LinkCommand::Write: return writeToController(c, *link, ui);
     case LinkCommand::Read: return readFromController(c, *link, ui);
-    case LinkCommand::Info: return showControllerInfo(*link, ui);
+    case LinkCommand::Info: return showControllerInfoNoted(c, *link, ui);
     case LinkCommand::ReadClock: return readControllerClock(*link, ui, tab);
     case LinkCommand::SyncClock: return syncControllerClock(*link, ui, tab);
     case LinkCommand::ReadJournal: return readJournal(*link, ui, tab);

@@ -1,6 +1,7 @@
 #include "ui/tacts/programs_tab.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPainter>
 #include <algorithm>
 #include <QPushButton>
@@ -43,6 +44,9 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
         c_.CurrentProgram = uint8_t(index);
         redraw();
     });
+    // The program's name from the object's passport, under its number.
+    programName_ = placeLabel("", this, 870, 47, 100);
+    programName_->setObjectName("programName");
 
     rebuild_ = placeButton("Перестроить\nпромтакты", this, 865, 300, 95, 36, "rebuildInterphasesButton");
     rebuild_->setToolTip("Перестроить промтакты программы по её фазам, матрице конфликтов и промежуточным временам");
@@ -58,6 +62,10 @@ ProgramsTab::ProgramsTab(Configuration& c, QWidget* parent) : QWidget(parent), c
 }
 
 void ProgramsTab::redraw() {
+    const std::string& name = c_.Safety.object.programNames[c_.CurrentProgram % ProgramCount];
+    programName_->setText(QString::fromStdString(name));
+    programName_->setToolTip(QString::fromStdString(name));
+    programBox_->setToolTip(QString::fromStdString(namedProgramTitle(c_.Safety.object, c_.CurrentProgram)));
     const int t = tactScroll_->value();
     const int d = directionScroll_->value();
     drawTactGrid(image_, c_, t, d);

@@ -9,6 +9,7 @@
 #include "model/configuration.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QScrollBar;
 
@@ -55,6 +56,7 @@ private:
     QScrollBar* tactScroll_ = nullptr;
     QScrollBar* directionScroll_ = nullptr;
     QComboBox* programBox_ = nullptr;
+    QLabel* programName_ = nullptr;  // the current program's name, when it has one
     QComboBox* copyProgram_ = nullptr;
     QPushButton* rebuild_ = nullptr;
 };
