@@ -4,6 +4,7 @@
 
 #include "cli/cli_util.h"
 #include "design/phase_design.h"
+#include "design/start_up.h"
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
@@ -13,7 +14,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: livra design FILE.ptm --program N --phase DIRS[:TMIN:TMAIN] ... "
-    "[--call1-after K --call1-phase DIRS:TMAIN] [--call2-after K --call2-phase DIRS:TMAIN]\n"
+    "[--call1-after K --call1-phase DIRS:TMAIN] [--call2-after K --call2-phase DIRS:TMAIN] [--no-start-up]\n"
     "       livra design FILE.ptm --program N --show";
 
 std::optional<int> number(const std::string& text) {
@@ -69,7 +70,7 @@ std::optional<Phase> parsePhase(const Configuration& c, const std::string& text,
 
 int runDesign(const GlobalOptions&, const Args& args) {
     ArgParser p(args, {"--program", "--phase", "--call1-after", "--call1-phase", "--call2-after", "--call2-phase"},
-                {"--show"});
+                {"--show", "--no-start-up"});
     if (!p.error().empty()) return usageError("design", p.error() + "\n" + kUsage);
     const auto programText = p.value("--program");
     if (p.positional().size() != 1 || !programText) return usageError("design", kUsage);
@@ -120,6 +121,8 @@ int runDesign(const GlobalOptions&, const Args& args) {
         if (!ph) return usageError("design", key + "-phase " + *phase + ": DIRS[:TMAIN], directions 1..63, each once");
         design.calls[size_t(g)] = CallPhase{*k - 1, *ph};
     }
+    std::string startUp;
+    if (!p.has("--no-start-up")) design = withStartUp(c, *program - 1, std::move(design), startUp);
     const DesignResult<BuiltProgram> built = applyDesign(c, *program - 1, design);
     if (!built.ok()) {
         std::cerr << "livra design: " << built.error << "\nНичего не изменено.\n";
@@ -130,6 +133,7 @@ int runDesign(const GlobalOptions&, const Args& args) {
         reportFileError(path, saved.message);
         return ExitFailed;
     }
+    if (!startUp.empty()) std::cout << startUp << "\n";
     for (const DesignChange& ch : built.value->changes) std::cout << ch.text << "\n";
     std::cout << "Записано: " << path << "\n";
     return ExitOk;
@@ -140,7 +144,8 @@ int runDesign(const GlobalOptions&, const Args& args) {
 const std::vector<Command>& designCommands() {
     static const std::vector<Command> commands = {
         {"design",
-         "design FILE.ptm --program N --phase DIRS[:TMIN:TMAIN] ... [--callG-after K --callG-phase DIRS:TMAIN] | --show",
+         "design FILE.ptm --program N --phase DIRS[:TMIN:TMAIN] ... [--callG-after K --callG-phase DIRS:TMAIN] "
+         "[--no-start-up] | --show",
          "Builds user program N (4..16) from its phases, in cycle order: DIRS is a\n"
          "comma list of the directions at go (1,3), TMIN and TMAIN the phase's times\n"
          "(without them, the directions' least green); an empty DIRS (:5:5) is an\n"
@@ -149,8 +154,11 @@ const std::vector<Command>& designCommands() {
          "signal rules of the safety file, each as short as the rules allow; one\n"
          "line per change names its length and what decides it.\n"
          "--call1-after K --call1-phase DIRS:TMAIN serves a phase on a call of ТВП1\n"
-         "(ТВП2 likewise) after phase K. The project and its safety file are written\n"
-         "as \"Сохранить\" writes them.\n"
+         "(ТВП2 likewise) after phase K. Where the calendar switches between program\n"
+         "N and ЖМ or ОС and the first phase lets somebody go, an all-red phase is\n"
+         "put first, as short as the intergreens out of flashing yellow allow (said\n"
+         "in a line; --no-start-up leaves it out). The project and its safety file\n"
+         "are written as \"Сохранить\" writes them.\n"
          "--show prints the phases of program N in the same form.\n"
          "\n"
          "Exit status: 0 built, 1 refused (why on stderr; nothing written), 2 bad\n"

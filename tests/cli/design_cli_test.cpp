@@ -64,6 +64,49 @@ TEST(DesignCommand, BuildsTheProgramPrintsEachChangeAndSavesAsSaveDoes) {
     EXPECT_EQ(r.exitCode, 0) << r.out;
 }
 
+// The sample's calendar runs program 4 after the night flashing: a design
+// that starts on a green gets the all-red start-up, the shortest the seams
+// allow, and says so; without it the check finds the seams.
+TEST(DesignCommand, AProgramAfterTheNightFlashingGetsItsAllRedStartUp) {
+    Copy x;
+    auto r = test::runLivra({"design", x.project, "--program", "4", "--phase", "1,3:12:30", "--phase", "2,4:8:20",
+                             "--call1-after", "1", "--call1-phase", "3,4:12"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Добавлена фаза «все красные» 5 с в начало цикла: календарь переключает программу 4 "
+                          "с ЖМ или ОС или на них\n", 0),
+              0u)
+        << r.out;
+    r = test::runLivra({"design", x.project, "--program", "4", "--show"});
+    // The sample's own design, call after road 1 included.
+    EXPECT_EQ(r.out, "--phase :5:5 --phase 1,3:12:30 --phase 2,4:8:20 --call1-after 2 --call1-phase 3,4:12\n");
+    r = test::runLivra({"check", "--safety", x.project});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "Ошибок не обнаружено\nПроверка безопасности: замечаний нет\n");
+
+    // One second shorter, given by hand: drivers who entered on flashing
+    // yellow get less than their intergreen.
+    r = test::runLivra({"design", x.project, "--program", "4", "--phase", ":4:4", "--phase", "1,3:12:30", "--phase",
+                        "2,4:8:20", "--call1-after", "2", "--call1-phase", "3,4:12", "--no-start-up"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("Добавлена фаза"), std::string::npos);
+    r = test::runLivra({"check", "--safety", x.project});
+    EXPECT_NE(r.out.find("(после программы 2 (ЖМ) по календарю): напр. 2 → 3 — зелёный через 5 с после жёлтого мигания, "
+                         "нужно не менее 6 с"),
+              std::string::npos)
+        << r.out;
+    // Without the start-up at all: straight from flashing yellow to green.
+    r = test::runLivra({"design", x.project, "--program", "4", "--phase", "1,3:12:30", "--phase", "2,4:8:20",
+                        "--call1-after", "1", "--call1-phase", "3,4:12", "--no-start-up"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = test::runLivra({"check", "--safety", x.project});
+    EXPECT_NE(r.out.find("жёлтое мигание сменяется зелёным без красного"), std::string::npos) << r.out;
+    // A program the calendar never meets with ЖМ or ОС is built as given.
+    r = test::runLivra({"design", x.project, "--program", "5", "--phase", "1,3:10:25", "--phase", "2,4:8:20",
+                        "--call1-after", "1", "--call1-phase", "3,4:10"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("Добавлена фаза"), std::string::npos) << r.out;
+}
+
 TEST(DesignCommand, ShowThenDesignWithItsOutputGivesTheSameBytes) {
     Copy x;
     auto r = test::runLivra({"design", x.project, "--program", "6", "--phase", "1:6:15", "--phase", "1,3:5:10",

@@ -159,3 +159,42 @@ TEST(DesignDialog, MarksOrderACallPhaseBuildOneUndoStep) {
     ASSERT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(script.boxes[0].text, "Программу по фазам можно построить только в программе 4..16");
 }
+
+// The calendar runs the program after the night flashing: the dialog says
+// that an all-red start-up goes first and builds it.
+TEST(DesignDialog, AfterTheNightFlashingTheStartUpIsSaidAndBuilt) {
+    auto c = crossing();
+    // ЖМ as the directions tab makes it: the roads flash yellow, the walkers dark.
+    test::addTact(*c, 1, TactIntermediate, 1, 1, SignalFlashingYellow);
+    c->TactSignals[1][0][2] = c->TactSignals[1][0][3] = c->TactSignals[1][0][4] = SignalOff;
+    test::addAlarm(*c, 0, 0, 0, 2);
+    test::addAlarm(*c, 0, 6, 0, 4);
+    MainWindow w(*c, nullptr);
+    w.configurationReplaced();
+    w.show();
+    c->CurrentProgram = FirstUserProgram;
+    ModalScript script;
+    script.act([&](QWidget* m) {
+        auto* d = qobject_cast<DesignDialog*>(m);
+        if (!d) return false;
+        auto* t = named<QTableWidget>(*d, "phaseTable");
+        clickCell(t, 0, 0);
+        clickCell(t, 2, 0);
+        clickCell(t, 1, 1);
+        clickCell(t, 3, 1);
+        const QStringList changes = listTexts(named<QListWidget>(*d, "changeList"));
+        EXPECT_FALSE(changes.isEmpty());
+        if (!changes.isEmpty())
+            EXPECT_EQ(changes.first(), "Добавлена фаза «все красные» 5 с в начало цикла: календарь переключает "
+                                       "программу 4 с ЖМ или ОС или на них");
+        EXPECT_TRUE(d->design().phases.front().directions.empty());
+        QTest::mouseClick(named<QPushButton>(*d, "buildButton"), Qt::LeftButton);
+        return true;
+    });
+    w.menuAction(MenuDesign)->trigger();
+    EXPECT_TRUE(script.done());
+    const DesignResult<PhaseDesign> read = readPhases(*c, FirstUserProgram);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(designArguments(*read.value).rfind("--phase :5:5 --phase 1,3:", 0), 0u) << designArguments(*read.value);
+    EXPECT_TRUE(checkSafety(*c, c->Safety).empty());
+}

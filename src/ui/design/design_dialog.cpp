@@ -1,5 +1,7 @@
 #include "ui/design/design_dialog.h"
 
+#include "design/start_up.h"
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -147,7 +149,7 @@ QSpinBox* placeSpin(QWidget* parent, const char* name, int x, int y, int lo, int
 }  // namespace
 
 DesignDialog::DesignDialog(QWidget* owner, const Configuration& config, int program)
-    : QDialog(owner), config_(config) {
+    : QDialog(owner), config_(config), program_(program) {
     setObjectName("designDialog");
     setWindowTitle(kDesignDialogTitle);
     setFixedSize(960, 660);
@@ -373,8 +375,11 @@ void DesignDialog::callPlaceEdited(int g) {
 }
 
 void DesignDialog::redesign() {
-    built_ = buildProgram(config_, design_);
+    std::string startUp;
+    effective_ = withStartUp(config_, program_, design_, startUp);
+    built_ = buildProgram(config_, effective_);
     changes_->clear();
+    if (!startUp.empty()) changes_->addItem(QString::fromStdString(startUp));
     if (built_.ok()) {
         for (const DesignChange& ch : built_.value->changes) changes_->addItem(QString::fromStdString(ch.text));
         status_->setStyleSheet("color: rgb(0, 110, 0);");

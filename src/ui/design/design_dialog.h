@@ -29,7 +29,9 @@ public:
     // Prefilled with the phases of `program` (0-based) where it has any.
     DesignDialog(QWidget* owner, const Configuration& config, int program);
 
-    const PhaseDesign& design() const { return design_; }
+    // The phases as they are built: with the all-red start-up put first
+    // where the calendar hands the program over to or from ЖМ or ОС.
+    const PhaseDesign& design() const { return effective_; }
     // The program the design builds, or why not.
     const DesignResult<BuiltProgram>& built() const { return built_; }
 
@@ -49,7 +51,9 @@ private:
     void redesign();
 
     const Configuration& config_;
-    PhaseDesign design_;
+    int program_ = 0;
+    PhaseDesign design_;     // as the engineer edits it
+    PhaseDesign effective_;  // what is built
     DesignResult<BuiltProgram> built_;
     std::vector<int> rows_;  // directions that may go
     bool filling_ = false;
