@@ -207,5 +207,25 @@ TEST(SumoCommands, ActuatedExportNeedsTheNetAndSaysWhatItWrote) {
     EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(golden), {}));
 }
 
+TEST(SumoCommands, ActuatedExportTakesTheNetOfTheLinkMapBesideTheProject) {
+    test::TempDir dir;
+    const auto net = dir / "crossroad.net.xml";
+    std::filesystem::copy_file(std::filesystem::path(LIVRA_TEST_DATA) / "sumo" / "crossroad.net.xml", net);
+    const std::string ptm = (dir / "p.ptm").string(), out = (dir / "p.add.xml").string();
+    ASSERT_EQ(runLivra({"new", "--out", ptm}).exitCode, 0);
+    ASSERT_EQ(runLivra({"sumo-import", net.string(), "--tls", "J", "--into", ptm, "--program", "4"}).exitCode, 0);
+    // The map names the net; it lies beside the project: no --net needed.
+    const auto r = runLivra({"sumo-export", ptm, "--out", out, "--actuated"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Светофор J, программы: 4\n", 0), 0u) << r.out;
+    // Gone from beside the project: the command asks for it.
+    std::filesystem::remove(net);
+    std::filesystem::remove(out);
+    const auto again = runLivra({"sumo-export", ptm, "--out", out, "--actuated"});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_NE(again.err.find("give --net FILE.net.xml"), std::string::npos) << again.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 }  // namespace
 }  // namespace livra
