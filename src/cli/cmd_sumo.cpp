@@ -1,5 +1,7 @@
 // livra sumo-export, livra sumo-import.
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "check/safety_check.h"
@@ -8,6 +10,7 @@
 #include "model/files.h"
 #include "model/project_file.h"
 #include "model/safety_file.h"
+#include "sumo/sumo_actuated.h"
 #include "sumo/sumo_export.h"
 #include "sumo/sumo_import.h"
 #include "sumo_qt/sumo_xml_reader.h"
@@ -20,25 +23,69 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr const char* kSumoExportUsage =
+    "usage: livra sumo-export FILE.ptm --out FILE.add.xml [--tls ID] [--actuated [--net FILE.net.xml]]";
+
+// The net the push-button export places its detectors by: --net, else the net
+// named in the project's link map, beside the project.
+std::optional<std::string> netForActuated(const ArgParser& p, const Configuration& c, const std::string& project) {
+    if (const auto net = p.value("--net")) return *net;
+    if (c.Safety.sumoMap.net.empty()) return std::nullopt;
+    const auto beside = pathFromUtf8(project).parent_path() / pathFromUtf8(c.Safety.sumoMap.net);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(beside, error)) return std::nullopt;
+    return pathToUtf8(beside);
+}
+
 int runSumoExport(const GlobalOptions&, const Args& args) {
-    ArgParser p(args, {"--out", "--tls"}, {});
+    ArgParser p(args, {"--out", "--tls", "--net"}, {"--actuated"});
     if (!p.error().empty()) return usageError("sumo-export", p.error());
     const auto out = p.value("--out");
-    if (p.positional().size() != 1 || !out)
-        return usageError("sumo-export", "usage: livra sumo-export FILE.ptm --out FILE.add.xml [--tls ID]");
+    if (p.positional().size() != 1 || !out) return usageError("sumo-export", kSumoExportUsage);
+    const bool actuated = p.has("--actuated");
+    if (p.value("--net") && !actuated) return usageError("sumo-export", "--net is for --actuated");
     auto config = loadProjectForReading(p.positional()[0]);
     if (!config || !loadSafetyForCommand(*config, p.positional()[0])) return ExitUsage;
     // A project imported from SUMO exports to the light it came from.
     const std::string& mapped = config->Safety.sumoMap.tls;
     const std::string tls = p.value("--tls").value_or(mapped.empty() ? std::string(kDefaultSumoTls) : mapped);
     if (!isValidSumoId(tls)) return usageError("sumo-export", "--tls needs an id without blanks, quotes, <, > or &");
+    std::optional<std::string> netPath;
+    if (actuated) {
+        netPath = netForActuated(p, *config, p.positional()[0]);
+        if (!netPath)
+            return usageError("sumo-export",
+                              "--actuated places its detectors by the SUMO net: give --net FILE.net.xml");
+    }
     VectorErrorList verdict;
     if (validateConfiguration(*config, verdict) != 0) {
         for (const auto& line : verdict.lines) std::cerr << line << "\n";
         std::cerr << kSumoExportRefusedText << "\n";
         return ExitFailed;
     }
-    const SumoAdditional a = buildSumoExport(*config, tls);
+    SumoAdditional a;
+    std::vector<std::string> notes;
+    if (actuated) {
+        const SumoReadResult net = readSumoFile(*netPath);
+        if (!net.file) {
+            std::cerr << net.error << "\n";
+            return ExitUsage;
+        }
+        if (!net.file->isNet) {
+            std::cerr << "livra sumo-export: " << *netPath << " — не сеть SUMO (.net.xml)\n";
+            return ExitUsage;
+        }
+        SumoActuatedResult r = buildSumoActuatedExport(*config, tls, *net.file);
+        if (!r.ok) {
+            std::cerr << "livra sumo-export: " << r.error << "\n";
+            std::cerr << "Ничего не записано.\n";
+            return ExitFailed;
+        }
+        a = std::move(r.additional);
+        notes = std::move(r.notes);
+    } else {
+        a = buildSumoExport(*config, tls);
+    }
     if (!saveSumoExport(a, *out, baseName(p.positional()[0]))) {
         reportFileError(*out, kSaveErrorText);
         return ExitFailed;
@@ -46,6 +93,7 @@ int runSumoExport(const GlobalOptions&, const Args& args) {
     std::cout << "Светофор " << tls << ", программы:";
     for (const auto& l : a.tlLogics) std::cout << ' ' << l.programId;
     std::cout << "\n";
+    for (const auto& line : notes) std::cout << line << "\n";
     if (!a.wauts.empty())
         std::cout << "Календарь: переключений " << a.wauts[0].switches.size() << ", в понедельник 00:00 — "
                   << a.wauts[0].startProg << "\n";
@@ -130,7 +178,7 @@ int runSumoImport(const GlobalOptions&, const Args& args) {
 
 const std::vector<Command>& sumoCommands() {
     static const std::vector<Command> commands = {
-        {"sumo-export", "sumo-export FILE.ptm --out FILE.add.xml [--tls ID]",
+        {"sumo-export", "sumo-export FILE.ptm --out FILE.add.xml [--tls ID] [--actuated [--net FILE.net.xml]]",
          "Writes the project's programs as a SUMO additional file: one static tlLogic\n"
          "per non-empty user program P (call tacts left out), P-call1, P-call2 and\n"
          "P-call12 serving the calls every cycle where the program has them, program\n"
@@ -141,8 +189,15 @@ const std::vector<Command>& sumoCommands() {
          "the light the project was imported from: then its link map gives the\n"
          "net's links and their g).\n"
          "\n"
+         "--actuated writes each program with call tacts as one SUMO actuated program\n"
+         "P instead: its call tacts run only when walkers wait at a crossing the call\n"
+         "serves (detector loops on the crossing's walking areas, from the net), the\n"
+         "request is kept until they get their green, and a pending request cuts a\n"
+         "phase to its Т мин. The net is --net, or the one named in the project's\n"
+         "link map when it lies beside the project.\n"
+         "\n"
          "A configuration with errors is refused: the validator's verdict goes to\n"
-         "stderr, exit status 1.\n",
+         "stderr, exit status 1; so is a call the net has no crossing for.\n",
          runSumoExport},
         {"sumo-import",
          "sumo-import FILE.net.xml --tls ID [--program-id P] --into FILE.ptm --program N [--replace] [--as-fixed] "

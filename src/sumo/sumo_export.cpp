@@ -1,6 +1,7 @@
 #include "sumo/sumo_export.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "model/calendar_choice.h"
 #include "model/files.h"
@@ -15,16 +16,6 @@ constexpr int kKk = 0, kZhm = 1, kOs = 2;  // the fixed modes' indices
 constexpr long kDay = 24 * 3600;
 // 05.01.1970 00:00:00 was a Monday: where the WAUT's week starts.
 constexpr int64_t kMondayMidnight = 4 * kDay;
-
-std::string phaseName(int32_t kind, int tact, int phaseNo) {
-    switch (kind) {
-    case TactPhase: return "Ф" + std::to_string(phaseNo);
-    case TactIntermediate: return "Промтакт " + std::to_string(tact + 1);
-    case TactTvp1: return "ТВП1 " + std::to_string(tact + 1);
-    case TactTvp2: return "ТВП2 " + std::to_string(tact + 1);
-    default: return {};
-    }
-}
 
 bool permissiveAt(const Configuration& c, const SumoLinkMap& m, const SumoMapLink& l, int program, int tact) {
     if (std::find(m.programs.begin(), m.programs.end(), program) != m.programs.end())
@@ -60,7 +51,7 @@ SumoTlLogic programLogic(const Configuration& c, const SumoLinkMap* map, int p, 
         phase.duration = std::to_string(tact.tMain);
         if (tact.kind == TactPhase && tact.tMin > 0) phase.minDur = std::to_string(tact.tMin);
         phase.state = stateFor(c, map, p, t);
-        phase.name = phaseName(tact.kind, t, phaseNo);
+        phase.name = sumoPhaseName(tact.kind, t, phaseNo);
         logic.phases.push_back(std::move(phase));
     }
     return logic;
@@ -101,6 +92,16 @@ std::string commentSafe(std::string text) {
 }
 
 }  // namespace
+
+std::string sumoPhaseName(int32_t kind, int tact, int phaseNo) {
+    switch (kind) {
+    case TactPhase: return "Ф" + std::to_string(phaseNo);
+    case TactIntermediate: return "Промтакт " + std::to_string(tact + 1);
+    case TactTvp1: return "ТВП1 " + std::to_string(tact + 1);
+    case TactTvp2: return "ТВП2 " + std::to_string(tact + 1);
+    default: return {};
+    }
+}
 
 int sumoStateLength(const Configuration& c) {
     int length = 0;
@@ -221,7 +222,25 @@ std::string sumoExportXml(const SumoAdditional& a, const std::string& sourceName
            "     Программа P идет без тактов ТВП; P-call1, P-call2, P-call12 обслуживают вызов каждый цикл\n"
            "     с Т осн (ДК при вызове может сократить фазу до Т мин). Программа 2 (ЖМ) одной фазой,\n"
            "     3 (ОС) как off. Календарь: WAUT, время от понедельника 00:00; GSP переключает в конце цикла. -->\n";
+    const bool actuated = std::any_of(a.tlLogics.begin(), a.tlLogics.end(),
+                                      [](const SumoTlLogic& l) { return l.type == "actuated"; });
+    if (actuated)
+        out += "<!-- Программы с ТВП — по вызову (actuated, livra sumo-export с ключом actuated): такты ТВП идут, только когда\n"
+               "     у перехода ждут пешеходы (waitNdK: петли inductionLoop на пешеходных зонах считают тех, чей путь\n"
+               "     лежит через переход, пока он красный; сбрасывается, когда переход зелёный). Вызов (callN)\n"
+               "     сокращает фазу до Т мин (minDur). Задержка ТВП не переносится. -->\n";
     out += "<additional>\n";
+    for (const SumoPersonLoop& d : a.personLoops) {
+        char pos[32];
+        std::snprintf(pos, sizeof pos, "%.2f", d.pos);
+        out += "    <inductionLoop";
+        attribute(out, "id", d.id);
+        attribute(out, "lane", d.lane);
+        attribute(out, "pos", pos);
+        out += " friendlyPos=\"true\" detectPersons=\"walk\"";
+        attribute(out, "nextEdges", d.nextEdges);
+        out += " file=\"NUL\"/>\n";
+    }
     for (const SumoTlLogic& l : a.tlLogics) {
         out += "    <tlLogic";
         attribute(out, "id", l.id);
@@ -232,12 +251,29 @@ std::string sumoExportXml(const SumoAdditional& a, const std::string& sourceName
             continue;
         }
         out += " offset=\"0\">\n";
+        for (const SumoCondition& k : l.conditions) {
+            out += "        <condition";
+            attribute(out, "id", k.id);
+            attribute(out, "value", k.value);
+            out += "/>\n";
+        }
+        for (const SumoAssignment& k : l.assignments) {
+            out += "        <assignment";
+            attribute(out, "id", k.id);
+            attribute(out, "check", k.check);
+            attribute(out, "value", k.value);
+            out += "/>\n";
+        }
         for (const SumoPhase& ph : l.phases) {
             out += "        <phase";
             attribute(out, "duration", ph.duration);
             if (!ph.minDur.empty()) attribute(out, "minDur", ph.minDur);
+            if (!ph.maxDur.empty()) attribute(out, "maxDur", ph.maxDur);
             attribute(out, "state", ph.state);
             if (!ph.name.empty()) attribute(out, "name", ph.name);
+            if (!ph.next.empty()) attribute(out, "next", ph.next);
+            if (!ph.earlyTarget.empty()) attribute(out, "earlyTarget", ph.earlyTarget);
+            if (!ph.finalTarget.empty()) attribute(out, "finalTarget", ph.finalTarget);
             out += "/>\n";
         }
         out += "    </tlLogic>\n";
@@ -283,6 +319,11 @@ std::vector<std::string> sumoExportSummary(const SumoAdditional& a) {
         }
         int cycle = 0;
         for (const SumoPhase& ph : l.phases) cycle += std::stoi(ph.duration);
+        if (l.type == "actuated") {
+            lines.push_back(l.programId + " — фаз " + std::to_string(l.phases.size()) + ", цикл до " +
+                            std::to_string(cycle) + " с, такты ТВП по вызову");
+            continue;
+        }
         lines.push_back(l.programId + " — фаз " + std::to_string(l.phases.size()) + ", цикл " + std::to_string(cycle) +
                         " с");
     }

@@ -29,6 +29,10 @@ const SumoLinkMap* sumoMapFor(const Configuration& c, const std::string& tlsId);
 // or, in a program made here, where it meets a direction it yields to.
 std::string sumoMappedState(const Configuration& c, const SumoLinkMap& m, int program, int tact);
 
+// A phase's name: the tact's kind and number ("Ф1" for the first phase,
+// "Промтакт 5", "ТВП1 8").
+std::string sumoPhaseName(int32_t kind, int tact, int phaseNo);
+
 // The program ID a calendar entry's program number switches to: "2", "off"
 // for 3, "P" for a user program; empty for a number no program has.
 std::string sumoProgramId(int program1Based);

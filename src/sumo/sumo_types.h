@@ -16,6 +16,25 @@ struct SumoPhase {
     bool hasNext = false;  // "next": phase skipping, which a fixed cycle cannot follow
     int line = 0;          // in the file, for messages; 0 when made here
     std::string maxDur;    // empty when absent
+    // Written by the export of push-button programs (actuated), else empty.
+    std::string next;         // successor phases when a call may be skipped
+    std::string earlyTarget;  // when an actuated phase may end into this one
+    std::string finalTarget;  // when a phase at its end goes into this one
+};
+
+// A named value of an actuated program and a conditional change of it.
+struct SumoCondition {
+    std::string id, value;
+};
+struct SumoAssignment {
+    std::string id, check, value;
+};
+
+// A detector loop that counts walkers whose way leads over `nextEdges`.
+struct SumoPersonLoop {
+    std::string id, lane;
+    double pos = 0;
+    std::string nextEdges;
 };
 
 struct SumoTlLogic {
@@ -25,6 +44,8 @@ struct SumoTlLogic {
     std::vector<SumoPhase> phases;
     int line = 0;
     bool programIdGiven = true;  // absent: SUMO takes it as "0"
+    std::vector<SumoCondition> conditions;    // actuated programs only
+    std::vector<SumoAssignment> assignments;  // run in order whenever SUMO decides
 };
 
 struct SumoWautSwitch {
@@ -85,9 +106,10 @@ struct SumoAdditional {
     std::vector<SumoTlLogic> tlLogics;
     std::vector<SumoWaut> wauts;
     std::vector<SumoWautJunction> wautJunctions;
+    std::vector<SumoPersonLoop> personLoops;  // the export's call detectors
     // Only a net file fills these.
     bool isNet = false;
-    std::vector<SumoLane> internalLanes;  // of internal and crossing edges
+    std::vector<SumoLane> internalLanes;  // of internal, crossing and walking-area edges
     std::vector<std::string> crossingEdges;
     std::vector<SumoConnection> connections;  // signalled ones and those leaving internal lanes
     std::vector<SumoJunction> junctions;      // those with a right-of-way table

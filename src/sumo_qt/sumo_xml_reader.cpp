@@ -216,7 +216,8 @@ SumoReadResult parseXml(std::string_view bytes) {
                         file.crossingEdges.push_back(edgeId);
                     }
                 } else if (name == u"lane" && depth == edgeDepth + 1 &&
-                           (edgeFunction == "internal" || edgeFunction == "crossing")) {
+                           (edgeFunction == "internal" || edgeFunction == "crossing" ||
+                            edgeFunction == "walkingarea")) {
                     cap(file.internalLanes.size(), "внутренних полос");
                     SumoLane lane;
                     lane.id = text(attrs.value("id"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "model/project_file.h"
 #include "support/test_support.h"
@@ -157,6 +158,73 @@ TEST(SumoCommands, ActuatedAndConflictingProgramsTellTheFlagThatTakesThem) {
                                "--program", "6"});
     EXPECT_EQ(two.exitCode, 2);
     EXPECT_NE(two.err.find("у светофора J программ 2: укажите --program-id (есть: a b)"), std::string::npos) << two.err;
+}
+
+TEST(SumoCommands, ActuatedExportNeedsTheNetAndSaysWhatItWrote) {
+    test::TempDir dir;
+    const auto data = std::filesystem::path(LIVRA_TEST_DATA);
+    const std::string ptm = (data.parent_path().parent_path() / "examples" / "crossroad.ptm").string();
+    const std::string net = (data / "sumo" / "crossroad.net.xml").string();
+    const std::string out = (dir / "x.add.xml").string();
+    writeText(dir / "plain.add.xml", "<additional/>");
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        const char* message;
+    } refusals[] = {
+        {{"--net", net}, 2, "--net is for --actuated"},
+        {{"--actuated"}, 2, "--actuated places its detectors by the SUMO net: give --net FILE.net.xml"},
+        {{"--actuated", "--net", (dir / "none.net.xml").string()}, 2, "none.net.xml"},
+        {{"--actuated", "--net", (dir / "plain.add.xml").string()}, 2, "не сеть SUMO (.net.xml)"},
+        {{"--actuated", "--net", net, "--tls", "K"}, 1,
+         "программа 4: направление 4 (ТВП1) не проходит ни по одному переходу светофора K в сети\nНичего не записано."},
+        {{"--actuated", "--net"}, 2, "--net needs a value"},
+    };
+    for (const auto& k : refusals) {
+        std::vector<std::string> args = {"sumo-export", ptm, "--out", out};
+        args.insert(args.end(), k.args.begin(), k.args.end());
+        const auto r = runLivra(args);
+        EXPECT_EQ(r.exitCode, k.exit) << k.message << "\n" << r.err;
+        EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << k.message;
+    }
+    const auto usage = runLivra({"sumo-export", ptm, "--actuated", "--net", net});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_NE(usage.err.find("usage: livra sumo-export FILE.ptm --out FILE.add.xml [--tls ID] [--actuated [--net "
+                             "FILE.net.xml]]"),
+              std::string::npos)
+        << usage.err;
+    const auto r = runLivra({"sumo-export", ptm, "--out", out, "--actuated", "--net", net});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Светофор J, программы: 2 4 5\n"
+              "Программа 4 — по вызову (тип actuated): ТВП1 — пешеходы направления 4, переходы :J_c1 :J_c3, детекторов 12\n"
+              "Программа 5 — по вызову (тип actuated): ТВП1 — пешеходы направления 3, переходы :J_c0 :J_c2, детекторов 12\n"
+              "Календарь: переключений 14, в понедельник 00:00 — 4\n");
+    std::ifstream written(out, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(written), {}};
+    std::ifstream golden(data / "sumo" / "crossroad.actuated.add.xml", std::ios::binary);
+    EXPECT_EQ(text, std::string(std::istreambuf_iterator<char>(golden), {}));
+}
+
+TEST(SumoCommands, ActuatedExportTakesTheNetOfTheLinkMapBesideTheProject) {
+    test::TempDir dir;
+    const auto net = dir / "crossroad.net.xml";
+    std::filesystem::copy_file(std::filesystem::path(LIVRA_TEST_DATA) / "sumo" / "crossroad.net.xml", net);
+    const std::string ptm = (dir / "p.ptm").string(), out = (dir / "p.add.xml").string();
+    ASSERT_EQ(runLivra({"new", "--out", ptm}).exitCode, 0);
+    ASSERT_EQ(runLivra({"sumo-import", net.string(), "--tls", "J", "--into", ptm, "--program", "4"}).exitCode, 0);
+    // The map names the net; it lies beside the project: no --net needed.
+    const auto r = runLivra({"sumo-export", ptm, "--out", out, "--actuated"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Светофор J, программы: 4\n", 0), 0u) << r.out;
+    // Gone from beside the project: the command asks for it.
+    std::filesystem::remove(net);
+    std::filesystem::remove(out);
+    const auto again = runLivra({"sumo-export", ptm, "--out", out, "--actuated"});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_NE(again.err.find("give --net FILE.net.xml"), std::string::npos) << again.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

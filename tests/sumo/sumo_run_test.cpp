@@ -296,5 +296,98 @@ TEST(SumoRun, DefaultProgramGuessedByNetconvertComesBackUnchanged) {
     }
 }
 
+// The push-button export (--actuated) with walkers: program 4's call group
+// (for direction 4, across the west and east legs) runs only while a walker of
+// direction 4 is on the way or waiting, never in the quiet cycles or for the
+// walkers of direction 3 (who walk on before it) or those who cross nothing,
+// and no walker waits longer than the cycle with the call, those who come
+// while the call tacts run included.
+TEST(SumoRun, PushButtonProgramServesItsWalkersOnDemand) {
+    const Sumo s;
+    SKIP_WITHOUT_SUMO(s);
+    const test::TempDir dir;
+    const fs::path net = buildSampleNet(s, dir);
+    const fs::path add = dir / "crossroad.add.xml", routes = dir / "walkers.rou.xml", trips = dir / "trips.xml",
+                   states = dir / "states.xml", probe = dir / "probe.add.xml";
+    const auto exported = runLivra({"sumo-export", (kExamples / "crossroad.ptm").string(), "--out", add.string(),
+                                    "--actuated", "--net", net.string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+
+    // Walkers at a steady pace, each with the crossing it needs.
+    struct Way {
+        const char *from, *to;
+        int departPos, arrivalPos;
+    };
+    const Way dir4[] = {{"EJ", "JE", 185, 15}, {"JW", "WJ", 15, 185}, {"WJ", "JW", 185, 15}, {"JE", "EJ", 15, 185}};
+    const Way dir3[] = {{"NJ", "JN", 185, 15}, {"JS", "SJ", 15, 185}};
+    const Way around = {"NJ", "JW", 185, 15};
+    std::string text = "<routes>\n    <vType id=\"walker\" vClass=\"pedestrian\" speedDev=\"0\"/>\n";
+    int n = 0;
+    auto walker = [&](const std::string& kind, long depart, const Way& w) {
+        text += "    <person id=\"" + kind + "_" + std::to_string(n++) + "\" type=\"walker\" depart=\"" +
+                std::to_string(depart) + "\" departPos=\"" + std::to_string(w.departPos) + "\"><walk from=\"" + w.from +
+                "\" to=\"" + w.to + "\" arrivalPos=\"" + std::to_string(w.arrivalPos) + "\"/></person>\n";
+    };
+    for (int k = 0; k < 5; ++k) walker("d4", 10 + 97L * k, dir4[k % 4]);  // one now and then
+    // 500..1100 nobody; 1100..1700 walkers who do not need the call.
+    for (int k = 0; k < 12; ++k) walker(k % 3 == 2 ? "around" : "d3", 1100 + 50L * k, k % 3 == 2 ? around : dir3[k % 2]);
+    for (int k = 0; k < 46; ++k) walker("d4", 1700 + 13L * k, dir4[k % 4]);  // a crowd
+    text += "</routes>\n";
+    writeText(routes, text);
+    writeText(probe, "<additional><timedEvent type=\"SaveTLSStates\" source=\"J\" dest=\"" + states.string() +
+                         "\"/></additional>\n");
+    const auto r = runProgram(s.sumo,
+                              {"-n", net.string(), "-r", routes.string(), "-a", add.string() + "," + probe.string(),
+                               "--begin", "0", "--end", "2700", "--no-step-log", "--tripinfo-output", trips.string()},
+                              sumoEnv());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    expectNoTrafficLightWarning(r.out + r.err);
+
+    // The cycles (phase 0 entered) and the runs of the call group (phase 3).
+    std::vector<long> cycles, calls;
+    const std::regex line(R"re(time="([0-9]+)\.00" id="J" programID="4" phase="([0-9]+)")re");
+    const std::string stateText = readText(states);
+    int previous = -1;
+    for (std::sregex_iterator it(stateText.begin(), stateText.end(), line), e; it != e; ++it) {
+        const int phase = std::stoi((*it)[2]);
+        if (phase != previous && phase == 0) cycles.push_back(std::stol((*it)[1]));
+        if (phase != previous && phase == 3) calls.push_back(std::stol((*it)[1]));
+        previous = phase;
+    }
+    struct Trip {
+        std::string id;
+        double depart, arrival, timeLoss;
+    };
+    std::vector<Trip> walked;
+    const std::string tripText = readText(trips);
+    const std::regex trip(
+        R"re(<personinfo id="([^"]+)" depart="([0-9.]+)"[^>]*>\s*<walk [^>]*arrival="([0-9.]+)"[^>]*timeLoss="([0-9.]+)")re");
+    for (std::sregex_iterator it(tripText.begin(), tripText.end(), trip), e; it != e; ++it)
+        walked.push_back({(*it)[1], std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+    ASSERT_EQ(int(walked.size()), n) << "every walker arrives";
+
+    const auto c = sample();
+    const int callCycle = servedCycle(*c, 3, true);  // 105 s: the cycle with the call, every tact at Т осн
+    ASSERT_GT(cycles.size(), 25u);
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_LT(calls.size(), cycles.size() - 10) << "the call tacts ran in nearly every cycle";
+    // On demand: each run has a walker of direction 4 on the way or waiting.
+    for (long t : calls) {
+        const bool someone = std::any_of(walked.begin(), walked.end(), [&](const Trip& w) {
+            return w.id.rfind("d4_", 0) == 0 && w.depart <= t && t <= w.arrival;
+        });
+        EXPECT_TRUE(someone) << "call tacts at " << t << " s with nobody of direction 4 about";
+    }
+    // The quiet stretch and the other walkers: cycles without the call.
+    const long quiet = std::count_if(cycles.begin(), cycles.end(), [](long t) { return t >= 600 && t < 1700; });
+    EXPECT_GE(quiet, 10);
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](long t) { return t >= 600 && t < 1700; }), 0);
+    // The first walker comes while direction 4 is red in phase 2: the call ends
+    // that phase at its Т мин (12 s after its start at 6 s) and runs for him.
+    EXPECT_EQ(calls.front(), 18);
+    // Nobody is stranded.
+    for (const Trip& w : walked) EXPECT_LE(w.timeLoss, callCycle) << w.id << " departed at " << w.depart;
+}
+
 }  // namespace
 }  // namespace livra

@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "model/project_file.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/sumo/sumo_export_dialog.h"
@@ -97,6 +98,39 @@ TEST(SumoDialogs, ExportFromTheMenuWritesTheFileAndSaysSo) {
     EXPECT_NE(xml.find("<tlLogic id=\"J\" type=\"static\" programID=\"4\" offset=\"0\">"), std::string::npos);
     // Said on the status line; the error list keeps the verdict.
     EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), "Экспорт в SUMO: " + out);
+}
+
+TEST(SumoDialogs, TheCallCheckBoxTakesANetAndWritesThePushButtonPrograms) {
+    TempDir dir;
+    auto c = crossroad();
+    c->ProjectFileName = pathToUtf8(dir / "crossroad.ptm");
+    const auto data = std::filesystem::path(LIVRA_TEST_DATA) / "sumo";
+    livra::test::ScriptedDialogs ui;
+    SumoExportDialog d(nullptr, *c, ui);
+    auto* check = named<QCheckBox>(d, "actuatedCheck");
+    ASSERT_TRUE(check->isEnabled());  // the sample has call tacts
+    // No net chosen: the box stays clear and the export as it was.
+    ui.fileNames.push_back(std::nullopt);
+    check->click();
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_EQ(texts(d.preview()).filter(QRegularExpression("^4-call1 ")).size(), 1);
+    // The sample's net: programs 4 and 5 by call, their detectors named.
+    ui.fileNames.push_back(pathToUtf8(data / "crossroad.net.xml"));
+    check->click();
+    ASSERT_TRUE(check->isChecked());
+    ASSERT_EQ(ui.dialogs.size(), 2u);
+    EXPECT_EQ(ui.dialogs.back().title, "Сеть SUMO для детекторов вызова");
+    const QStringList preview = texts(d.preview());
+    EXPECT_TRUE(preview.contains("4 — фаз 18, цикл до 105 с, такты ТВП по вызову")) << preview.join("\n").toStdString();
+    EXPECT_EQ(preview.filter(QRegularExpression("-call")).size(), 0);
+    EXPECT_EQ(preview.filter(QRegularExpression("^Программа 4 — по вызову")).size(), 1);
+    EXPECT_TRUE(d.grab().save(uitest::screenshotPath("sumo_export_actuated.png")));
+    const std::string out = pathToUtf8(dir / "crossroad.add.xml");
+    d.fileField()->setText(QString::fromStdString(out));
+    QTest::mouseClick(d.exportButton(), Qt::LeftButton);
+    EXPECT_EQ(d.written(), out);
+    EXPECT_EQ(livra::test::readBytes(pathFromUtf8(out)), livra::test::readBytes(data / "crossroad.actuated.add.xml"));
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST(SumoDialogs, ImportShowsThePhasesAsksBeforeReplacingAndCanBeUndone) {
