@@ -120,4 +120,10 @@ inline constexpr const char* kReportCsvFilter = "Таблицы CSV |*.csv";
 inline constexpr const char* kReportCsvFailedText = "Не удалось записать файл ";
 inline constexpr const char* kPassportTitle = "Паспорт объекта";
 
+// "Упаковать проект…".
+inline constexpr const char* kPackSaveFirstText = "Сначала сохраните проект: в архив идут сохранённые файлы";
+inline constexpr const char* kPackArchiveFilter = "Архив проекта |*.zip";
+inline constexpr const char* kPackedLine = "Проект упакован: ";
+inline constexpr const char* kPackedWithoutPictureText = "; рисунок плана не найден: ";
+
 }  // namespace livra

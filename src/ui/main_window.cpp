@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "app/pack_commands.h"
 #include "app/safety_commands.h"
 #include "check/validator.h"
 #include "edit/conflict_matrix.h"
@@ -136,6 +137,7 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     add(file, "Импорт из JSON…", MenuJsonImport);
     add(file, "Экспорт в JSON…", MenuJsonExport);
+    add(file, "Упаковать проект…", MenuPack);
     file->addSeparator();
     add(file, "Выход", MenuExit);
     QMenu* edit = bar->addMenu("Правка");
@@ -184,6 +186,7 @@ void MainWindow::menuChosen(int id) {
         break;
     case MenuJsonImport: importProjectJson(c_, *dialogs_, *this); break;
     case MenuJsonExport: exportProjectJson(c_, *dialogs_); break;
+    case MenuPack: packProjectCommand(c_, *dialogs_); break;
     case MenuExit: close(); break;
     case MenuHelp: openHelp(); break;
     case MenuSite: openSite(); break;

@@ -34,7 +34,7 @@ enum MenuId {
     MenuHelp = 15, MenuSite = 16, MenuAbout = 17, MenuSimulator = 18, MenuService = 19,
     MenuDiagram = 20, MenuReport = 21, MenuUndo = 22, MenuRedo = 23, MenuSumoExport = 24, MenuSumoImport = 25,
     MenuConflictMatrix = 30, MenuDesign = 31, MenuJsonImport = 40, MenuJsonExport = 41, MenuPassport = 42,
-    MenuReportCsv = 43, MenuTiming = 44, MenuSumoEvaluate = 45,
+    MenuReportCsv = 43, MenuTiming = 44, MenuSumoEvaluate = 45, MenuPack = 50,
 };
 
 inline constexpr const char* kMakerSite = "https://www.livra.example/";

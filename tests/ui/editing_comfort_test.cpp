@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "format/project_pack.h"
+#include "model/files.h"
 #include "model/project_file.h"
 #include "sim/sim_control.h"
 #include "support/test_support.h"
@@ -215,6 +217,49 @@ TEST(ComfortPlan, APictureBesideTheProjectIsFoundAndAMissingOneIsSaid) {
                   "Искали в папке shem программы и в папке shem рядом с проектом");
         EXPECT_TRUE(surface->grab().save(livra::uitest::screenshotPath("plan_picture_missing.png")));
     }
+}
+
+TEST(ComfortPack, TheMenuPacksTheSavedProjectAndUnpackingGivesItBackByteForByte) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "away" / "shem");
+    std::filesystem::create_directories(dir / "work");
+    for (const char* name : {"crossroad.ptm", "crossroad.safety.json"})
+        if (std::filesystem::exists(kExamples / name)) std::filesystem::copy_file(kExamples / name, dir / "away" / name);
+    std::filesystem::copy_file(kExamples / "shem" / "crossroad.png", dir / "away" / "shem" / "crossroad.png");
+    const QByteArray workBefore = qgetenv("LIVRA_WORKDIR");
+    qputenv("LIVRA_WORKDIR", QByteArray::fromStdString(pathToUtf8(dir / "work")));
+    Configuration c;
+    c.ProgramDir = pathToUtf8(dir / "work") + "/";
+    const std::string project = pathToUtf8(dir / "away" / "crossroad.ptm");
+    ASSERT_TRUE(loadProject(c, project).ok());
+    c.ProjectFileName = project;
+    c.Modified = 0;
+    MainWindow w(c, nullptr);
+    w.show();
+    ModalScript script;
+    script.chooseFile(QString::fromStdString(pathToUtf8(dir / "sent")));
+    w.menuAction(MenuPack)->trigger();
+    ASSERT_TRUE(script.done());
+    const auto archive = dir / "sent.zip";
+    EXPECT_EQ(named<QLabel>(w, "statusLine")->text(), QString::fromStdString("Проект упакован: " + pathToUtf8(archive)));
+    const UnpackResult back = unpackProject(archive, dir / "back");
+    ASSERT_TRUE(back.ok) << back.message;
+    EXPECT_EQ(readWholeFile(dir / "back" / "crossroad.ptm"), readWholeFile(dir / "away" / "crossroad.ptm"));
+    EXPECT_EQ(readWholeFile(dir / "back" / "shem" / "crossroad.png"),
+              readWholeFile(dir / "away" / "shem" / "crossroad.png"));
+    if (std::filesystem::exists(dir / "away" / "crossroad.safety.json"))
+        EXPECT_EQ(readWholeFile(dir / "back" / "crossroad.safety.json"),
+                  readWholeFile(dir / "away" / "crossroad.safety.json"));
+
+    // A changed project is not packed: the archive would miss the change.
+    c.Modified = 1;
+    script.answer("Ок");
+    w.menuAction(MenuPack)->trigger();
+    ASSERT_TRUE(script.done());
+    ASSERT_EQ(script.boxes.size(), 1u);
+    EXPECT_EQ(script.boxes[0].text, "Сначала сохраните проект: в архив идут сохранённые файлы");
+    if (workBefore.isEmpty()) qunsetenv("LIVRA_WORKDIR");
+    else qputenv("LIVRA_WORKDIR", workBefore);
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
     EXPECT_EQ(titles, (QStringList{"Файл", "Правка", "Инструменты", "Помощь"}));
     const QList<QPair<QString, int>> expected = {
         {"Создать", 10}, {"Открыть", 11}, {"Сохранить", 12}, {"Сохранить как", 13}, {"-", 0},
-        {"Импорт из JSON…", 40}, {"Экспорт в JSON…", 41}, {"-", 0}, {"Выход", 14},
+        {"Импорт из JSON…", 40}, {"Экспорт в JSON…", 41}, {"Упаковать проект…", 50}, {"-", 0}, {"Выход", 14},
         {"Отменить", 22}, {"Повторить", 23},
         {"Имитатор", 18}, {"Сервис", 19}, {"Матрица конфликтов…", 30}, {"Программа по фазам…", 31},
         {"Расчёт режима по интенсивностям…", 44}, {"-", 0}, {"Диаграмма программы", 20}, {"Паспорт объекта…", 42},
@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, MenusCarryTheirIdentifiers) {
         {"Справка", 15}, {"Сайт", 16}, {"О программе", 17}};
     EXPECT_EQ(items, expected);
     for (int id = 10; id <= 25; ++id) ASSERT_NE(w->menuAction(id), nullptr) << id;
-    for (int id : {MenuJsonImport, MenuJsonExport, MenuTiming, MenuSumoEvaluate}) ASSERT_NE(w->menuAction(id), nullptr) << id;
+    for (int id : {MenuJsonImport, MenuJsonExport, MenuTiming, MenuSumoEvaluate, MenuPack}) ASSERT_NE(w->menuAction(id), nullptr) << id;
 
     auto popup = [&](PopupKind k) {
         QList<QPair<QString, int>> r;
