@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "model/cp1251.h"
 #include "model/project_file.h"
 #include "format/texts.h"
@@ -12,13 +14,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A path from UTF-8 text: a plain string would be read in the system's code
+// page on Windows.
+fs::path u8(const std::string& text) { return pathFromUtf8(text); }
+
 // Every regular file under a folder, by its path relative to it.
 std::vector<std::string> filesUnder(const fs::path& dir) {
     std::vector<std::string> out;
     std::error_code ec;
     if (!fs::exists(dir, ec)) return out;
     for (const auto& e : fs::recursive_directory_iterator(dir))
-        out.push_back(pathToUtf8(fs::relative(e.path(), dir)) + (e.is_directory() ? "/" : ""));
+    {
+        std::string name = pathToUtf8(fs::relative(e.path(), dir));
+        std::replace(name.begin(), name.end(), '\\', '/');  // as the archive names them
+        out.push_back(name + (e.is_directory() ? "/" : ""));
+    }
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -43,11 +53,11 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
     fs::create_directories(dir / "mine" / "shem");
     auto c = test::sampleConfiguration();
     const Bytes ptm = serializeProject(*c, planNaming("C:\\Livra\\shem\\план.png"));
-    test::writeBytes(dir / "mine" / "узел.ptm", ptm);
-    test::writeBytes(dir / "mine" / "узел.safety.json", Bytes{'{', '}'});
+    test::writeBytes(dir / "mine" / u8("узел.ptm"), ptm);
+    test::writeBytes(dir / "mine" / u8("узел.safety.json"), Bytes{'{', '}'});
     Bytes picture(70000);
     for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = uint8_t(i * 7);
-    test::writeBytes(dir / "mine" / "shem" / "план.png", picture);
+    test::writeBytes(dir / "mine" / "shem" / u8("план.png"), picture);
 
     // The sample's picture lives in the working folder's shem, as the program keeps it.
     fs::create_directories(dir / "work" / "shem");
@@ -55,16 +65,16 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
 
     const Case cases[] = {
         {examples / "crossroad.ptm", {"crossroad.ptm", "crossroad.safety.json", "shem/crossroad.png"}},
-        {dir / "mine" / "узел.ptm", {"узел.ptm", "узел.safety.json", "shem/план.png"}},
+        {dir / "mine" / u8("узел.ptm"), {"узел.ptm", "узел.safety.json", "shem/план.png"}},
     };
     for (const Case& k : cases) {
-        const auto zip = dir / (pathToUtf8(k.project.stem()) + ".zip");
+        const auto zip = dir / u8(pathToUtf8(k.project.stem()) + ".zip");
         const PackResult packed = packProject(k.project, zip, dir / "work" / "shem");
         ASSERT_TRUE(packed.ok) << packed.message;
         EXPECT_EQ(packed.names, k.names);
         EXPECT_FALSE(packed.pictureMissing);
 
-        const auto out = dir / ("out-" + pathToUtf8(k.project.stem()));
+        const auto out = dir / u8("out-" + pathToUtf8(k.project.stem()));
         const UnpackResult unpacked = unpackProject(zip, out);
         ASSERT_TRUE(unpacked.ok) << unpacked.message;
         EXPECT_EQ(unpacked.projectFile, out / k.project.filename());
@@ -73,8 +83,8 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
         std::sort(want.begin(), want.end());
         EXPECT_EQ(filesUnder(out), want);
         // Byte for byte: project, side file, picture (from wherever it was found).
-        EXPECT_EQ(test::readBytes(out / k.names[0]), test::readBytes(k.project));
-        EXPECT_EQ(test::readBytes(out / k.names[1]), test::readBytes(k.project.parent_path() / k.names[1]));
+        EXPECT_EQ(test::readBytes(out / u8(k.names[0])), test::readBytes(k.project));
+        EXPECT_EQ(test::readBytes(out / u8(k.names[1])), test::readBytes(k.project.parent_path() / u8(k.names[1])));
         const auto pictureName = pathFromUtf8(k.names[2].substr(5));
         const fs::path source = fs::exists(k.project.parent_path() / "shem" / pictureName)
                                     ? k.project.parent_path() / "shem" / pictureName
@@ -85,9 +95,9 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
         EXPECT_TRUE(unpackProject(zip, out).ok);
     }
     // The unpacked project finds its picture beside itself.
-    EXPECT_EQ(findPlanPicture(dir / "out-узел" / "узел.ptm", dir / "nowhere", "план.png"),
-              dir / "out-узел" / "shem" / "план.png");
-    EXPECT_EQ(findPlanPicture(dir / "out-узел" / "узел.ptm", dir / "nowhere", "../узел.ptm"), fs::path());
+    EXPECT_EQ(findPlanPicture(dir / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "план.png"),
+              dir / u8("out-узел") / "shem" / u8("план.png"));
+    EXPECT_EQ(findPlanPicture(dir / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "../узел.ptm"), fs::path());
 }
 
 TEST(ProjectPack, AMissingPictureIsReportedAndTheRestPacked) {

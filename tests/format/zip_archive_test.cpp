@@ -63,7 +63,10 @@ TEST(ZipArchive, EntriesComeBackAsTheyWentIn) {
         {"перекресток.ptm", big}, {"noise.bin", noise}, {"empty", {}}, {"shem/план.png", bytesOf("png")}};
     Bytes out;
     ASSERT_TRUE(writeZipArchive(entries, out));
+#ifndef _WIN32
+    // The Windows build has no libdeflate: its entries are stored.
     EXPECT_LT(out.size(), big.size() / 2);  // the repetitive entry was deflated
+#endif
     const auto r = readZipArchive(out);
     ASSERT_TRUE(r.ok()) << archiveErrorText(r);
     EXPECT_EQ(r.entries, entries);
