@@ -68,13 +68,13 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
         {dir / "mine" / u8("узел.ptm"), {"узел.ptm", "узел.safety.json", "shem/план.png"}},
     };
     for (const Case& k : cases) {
-        const auto zip = dir / u8(pathToUtf8(k.project.stem()) + ".zip");
+        const auto zip = dir.path() / u8(pathToUtf8(k.project.stem()) + ".zip");
         const PackResult packed = packProject(k.project, zip, dir / "work" / "shem");
         ASSERT_TRUE(packed.ok) << packed.message;
         EXPECT_EQ(packed.names, k.names);
         EXPECT_FALSE(packed.pictureMissing);
 
-        const auto out = dir / u8("out-" + pathToUtf8(k.project.stem()));
+        const auto out = dir.path() / u8("out-" + pathToUtf8(k.project.stem()));
         const UnpackResult unpacked = unpackProject(zip, out);
         ASSERT_TRUE(unpacked.ok) << unpacked.message;
         EXPECT_EQ(unpacked.projectFile, out / k.project.filename());
@@ -95,9 +95,9 @@ TEST(ProjectPack, TheSampleAndAProjectWithPlanAndSideFileComeBackByteForByte) {
         EXPECT_TRUE(unpackProject(zip, out).ok);
     }
     // The unpacked project finds its picture beside itself.
-    EXPECT_EQ(findPlanPicture(dir / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "план.png"),
-              dir / u8("out-узел") / "shem" / u8("план.png"));
-    EXPECT_EQ(findPlanPicture(dir / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "../узел.ptm"), fs::path());
+    EXPECT_EQ(findPlanPicture(dir.path() / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "план.png"),
+              dir.path() / u8("out-узел") / "shem" / u8("план.png"));
+    EXPECT_EQ(findPlanPicture(dir.path() / u8("out-узел") / u8("узел.ptm"), dir / "nowhere", "../узел.ptm"), fs::path());
 }
 
 TEST(ProjectPack, AMissingPictureIsReportedAndTheRestPacked) {
