@@ -78,18 +78,7 @@ std::unique_ptr<Configuration> loadProjectForReading(const std::string& path, st
     return std::move(parsed->config);
 }
 
-std::optional<Bytes> readCapped(std::istream& in, std::size_t limit) {
-    Bytes bytes;
-    char chunk[65536];
-    while (in) {
-        in.read(chunk, sizeof chunk);
-        const auto got = std::size_t(in.gcount());
-        if (bytes.size() + got > limit) return std::nullopt;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    if (in.bad()) return std::nullopt;
-    return bytes;
-}
+std::optional<Bytes> readCapped(std::istream& in, std::size_t limit) { return readStreamCapped(in, limit); }
 
 int saveForCommand(const std::string& out, std::span<const uint8_t> project, const SafetyData* safety,
                    const Configuration& c) {

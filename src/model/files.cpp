@@ -250,6 +250,18 @@ bool folderCanHoldFile(const std::filesystem::path& target) {
     return folder.empty() || std::filesystem::is_directory(folder, ec);
 }
 
+std::optional<Bytes> readStreamCapped(std::istream& in, std::size_t limit, Bytes bytes) {
+    char chunk[65536];
+    while (in) {
+        in.read(chunk, sizeof chunk);
+        const auto got = std::size_t(in.gcount());
+        if (bytes.size() + got > limit) return std::nullopt;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit) {
     // A folder opens as a stream on some systems and reports a huge size;
     // only a regular file has contents to read.
@@ -263,15 +275,7 @@ std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_
         const auto hint = std::filesystem::file_size(path, ec);
         Bytes bytes;
         if (!ec) bytes.reserve(std::size_t(std::min<std::uintmax_t>(hint, limit) + 1));
-        char chunk[65536];
-        while (in) {
-            in.read(chunk, sizeof chunk);
-            const auto got = std::size_t(in.gcount());
-            if (bytes.size() + got > limit) return std::nullopt;
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        }
-        if (in.bad()) return std::nullopt;
-        return bytes;
+        return readStreamCapped(in, limit, std::move(bytes));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

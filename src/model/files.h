@@ -4,6 +4,7 @@
 // at any point leaves the old file as it was.
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <span>
@@ -79,6 +80,8 @@ inline constexpr std::size_t kMaxReadSize = std::size_t(64) << 20;
 
 // The whole file, or nothing when it is not a regular file (a folder, a
 // device), cannot be opened or read, or is longer than `limit`.
+// A stream's bytes appended to `bytes`, or nothing past `limit` or on a read error.
+std::optional<Bytes> readStreamCapped(std::istream& in, std::size_t limit, Bytes bytes = {});
 std::optional<Bytes> readWholeFile(const std::filesystem::path& path, std::size_t limit = kMaxReadSize);
 
 // Whether a file could be saved at `target` as far as can be told without
