@@ -162,6 +162,28 @@ int chooseTickStep(double pxPerSecond) {
 
 // The part of [start, start + width) inside [from, to); zero-width tacts
 // stay visible as a line where they stand.
+// Runs along one axis: at `at`, from `a` to `b`.
+struct Run {
+    double at, a, b;
+    long long key = std::llround(at * 1e6);  // positions a rounding apart are one
+};
+
+// Sorted by position, then start; runs at one position that touch or overlap
+// become one.
+std::vector<Run> mergedRuns(std::vector<Run> runs) {
+    std::sort(runs.begin(), runs.end(), [](const Run& l, const Run& r) {
+        return l.key != r.key ? l.key < r.key : l.a < r.a;
+    });
+    std::vector<Run> merged;
+    for (const Run& r : runs) {
+        if (!merged.empty() && merged.back().key == r.key && r.a <= merged.back().b + 1e-6)
+            merged.back().b = std::max(merged.back().b, r.b);
+        else
+            merged.push_back(r);
+    }
+    return merged;
+}
+
 bool clip(int start, int width, int from, int to, double& x0, double& x1) {
     const int a = std::max(start, from), b = std::min(start + width, to);
     if (width == 0) {
@@ -175,6 +197,21 @@ bool clip(int start, int width, int from, int to, double& x0, double& x1) {
 }
 
 }  // namespace
+
+std::vector<Line> cellOutlines(const std::vector<Rect>& cells) {
+    std::vector<Run> verticals, horizontals;
+    for (const Rect& r : cells) {
+        if (r.w <= 0.01) continue;
+        verticals.push_back({r.x, r.y, r.bottom()});
+        verticals.push_back({r.right(), r.y, r.bottom()});
+        horizontals.push_back({r.y, r.x, r.right()});
+        horizontals.push_back({r.bottom(), r.x, r.right()});
+    }
+    std::vector<Line> lines;
+    for (const Run& v : mergedRuns(std::move(verticals))) lines.push_back({v.at, v.a, v.at, v.b});
+    for (const Run& h : mergedRuns(std::move(horizontals))) lines.push_back({h.a, h.at, h.b, h.at});
+    return lines;
+}
 
 DiagramLayout layoutDiagram(const Timeline& t, const Geometry& given) {
     Geometry g = given;
@@ -239,6 +276,10 @@ DiagramLayout layoutDiagram(const Timeline& t, const Geometry& given) {
                 band.segments.push_back(seg);
             }
         }
+        std::vector<Rect> cells;
+        cells.reserve(band.segments.size());
+        for (const SegmentBox& s : band.segments) cells.push_back(s.rect);
+        band.outlines = cellOutlines(cells);
         // Clearances: [start, start + seconds) read round the cycle, in the
         // upper part of the entering row.
         for (int i = 0; i < int(t.clearances.size()); ++i) {

@@ -93,6 +93,16 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+struct Line {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool operator==(const Line&) const = default;
+};
+
+// The edges of the cells as lines: an edge two cells share and the edges
+// that continue one another in a column or a row are drawn once, as one
+// line. Cells narrower than 0.01 have no outline.
+std::vector<Line> cellOutlines(const std::vector<Rect>& cells);
+
 struct Geometry {
     double width = 1100;       // the whole diagram
     double labelWidth = 78;    // the direction column
@@ -163,6 +173,7 @@ struct Band {
     Rect timeArea;                     // where the rows run
     std::vector<Rect> rowLabels;       // one per row
     std::vector<SegmentBox> segments;  // row by row, in tact order
+    std::vector<Line> outlines;        // of the segments, see cellOutlines
     std::vector<TactBox> tacts;
     std::vector<BracketBox> brackets;
     std::vector<FindingBox> findingBrackets;  // in the strip between the rows and the axis

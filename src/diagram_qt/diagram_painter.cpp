@@ -94,6 +94,75 @@ void paintLegend(QPainter& p, const DiagramLayout& d, QPointF at) {
     }
 }
 
+// Signal fills gathered by colour and painted in a few calls: a diagram of
+// thousands of cells, painted one by one, switches the painter's state for
+// each, and the PDF page grows tenfold with it.
+class SignalCells {
+public:
+    void add(const QRectF& r, uint8_t signal) {
+        switch (signal) {
+        case SignalRed: fill(kRed).append(r); return;
+        case SignalYellow: fill(kYellow).append(r); return;
+        case SignalGreen: fill(kGreen).append(r); return;
+        case SignalNotApplicable: fill(kPink).append(r); return;
+        case SignalRedYellow:
+            fill(kRed).append(QRectF(r.left(), r.top(), r.width(), r.height() / 2));
+            fill(kYellow).append(QRectF(r.left(), r.top() + r.height() / 2, r.width(), r.height() / 2));
+            return;
+        case SignalFlashingYellow:
+        case SignalFlashingGreen: {
+            fill(Qt::white).append(r);
+            auto& bars = signal == SignalFlashingYellow ? yellowBars_ : greenBars_;
+            for (double x = r.left() + 1.5; x < r.right(); x += 7)
+                bars.append(QRectF(x, r.top() + 2, std::min(3.5, r.right() - x), r.height() - 4));
+            return;
+        }
+        case SignalOff:
+            fill(QColor(238, 238, 238)).append(r);
+            if (r.width() > 4) offLines_.append(QLineF(r.left() + 2, r.center().y(), r.right() - 2, r.center().y()));
+            return;
+        default: unset_.append(r); return;  // not set: the validator reports it; here it stays visibly blank
+        }
+    }
+
+    void paint(QPainter& p) const {
+        p.save();
+        p.setPen(Qt::NoPen);
+        for (const auto& [colour, rects] : fills_) {
+            p.setBrush(colour);
+            p.drawRects(rects.constData(), int(rects.size()));
+        }
+        p.setPen(QPen(kOutline, 0.5));
+        p.setBrush(kYellow);
+        p.drawRects(yellowBars_.constData(), int(yellowBars_.size()));
+        p.setBrush(kGreen);
+        p.drawRects(greenBars_.constData(), int(greenBars_.size()));
+        p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
+        p.drawLines(offLines_.constData(), int(offLines_.size()));
+        for (const QRectF& r : unset_) {
+            p.save();
+            p.fillRect(r, Qt::white);
+            p.setClipRect(r, Qt::IntersectClip);
+            p.setPen(QPen(QColor(200, 0, 0), 0.6));
+            for (double x = r.left() - r.height(); x < r.right(); x += 6)
+                p.drawLine(QPointF(x, r.bottom()), QPointF(x + r.height(), r.top()));
+            p.restore();
+        }
+        p.restore();
+    }
+
+private:
+    QList<QRectF>& fill(const QColor& colour) {
+        for (auto& [c, rects] : fills_)
+            if (c == colour) return rects;
+        return fills_.emplace_back(colour, QList<QRectF>{}).second;
+    }
+
+    std::vector<std::pair<QColor, QList<QRectF>>> fills_;
+    QList<QRectF> yellowBars_, greenBars_, unset_;
+    QList<QLineF> offLines_;
+};
+
 void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, const std::array<QImage, 14>& symbols) {
     const Geometry& g = d.geometry;
     auto shift = [&](const Rect& r) { return QRectF(r.x, r.y + dy, r.w, r.h); };
@@ -181,23 +250,21 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
     }
 
     // Segments, then their outlines, so neighbouring cells share one line.
-    // One call for all outlines: a page of thousands of cells would
-    // otherwise switch the painter's state for every one.
-    QList<QRectF> outlines;
-    QList<QLineF> marks;
-    outlines.reserve(qsizetype(b.segments.size()));
+    QList<QLineF> outlines, marks;
+    SignalCells cells;
     for (const SegmentBox& s : b.segments) {
         const QRectF r = shift(s.rect);
         if (r.width() <= 0.01) {
             marks.append(QLineF(r.topLeft(), r.bottomLeft()));
             continue;
         }
-        paintSignal(p, r, s.signal);
-        outlines.append(r);
+        cells.add(r, s.signal);
     }
-    p.setBrush(Qt::NoBrush);
+    cells.paint(p);
+    outlines.reserve(qsizetype(b.outlines.size()));
+    for (const Line& l : b.outlines) outlines.append(QLineF(l.x1, l.y1 + dy, l.x2, l.y2 + dy));
     p.setPen(QPen(kOutline, 0.6));
-    p.drawRects(outlines.constData(), int(outlines.size()));
+    p.drawLines(outlines.constData(), int(outlines.size()));
     p.setPen(QPen(kOutline, 1.2));
     p.drawLines(marks.constData(), int(marks.size()));
     // Call tacts: a dashed frame over their whole column.
@@ -289,48 +356,9 @@ QFont diagramFont(double pixelSize, bool bold) {
 }
 
 void paintSignal(QPainter& p, const QRectF& r, uint8_t signal) {
-    // The plain colours change no painter state: no save and restore for
-    // them, which a report of thousands of cells would pay for on every one.
-    switch (signal) {
-    case SignalRed: p.fillRect(r, kRed); return;
-    case SignalYellow: p.fillRect(r, kYellow); return;
-    case SignalGreen: p.fillRect(r, kGreen); return;
-    case SignalNotApplicable: p.fillRect(r, kPink); return;
-    case SignalRedYellow:
-        p.fillRect(QRectF(r.left(), r.top(), r.width(), r.height() / 2), kRed);
-        p.fillRect(QRectF(r.left(), r.top() + r.height() / 2, r.width(), r.height() / 2), kYellow);
-        return;
-    default: break;
-    }
-    p.save();
-    p.setPen(Qt::NoPen);
-    switch (signal) {
-    case SignalFlashingYellow:
-    case SignalFlashingGreen: {
-        p.fillRect(r, Qt::white);
-        p.setClipRect(r, Qt::IntersectClip);
-        const QColor c = signal == SignalFlashingYellow ? kYellow : kGreen;
-        p.setBrush(c);
-        p.setPen(QPen(kOutline, 0.5));
-        for (double x = r.left() + 1.5; x < r.right(); x += 7) p.drawRect(QRectF(x, r.top() + 2, 3.5, r.height() - 4));
-        break;
-    }
-    case SignalOff: {
-        p.fillRect(r, QColor(238, 238, 238));
-        p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
-        p.drawLine(QPointF(r.left() + 2, r.center().y()), QPointF(r.right() - 2, r.center().y()));
-        break;
-    }
-    default: {  // not set: the validator reports it; here it stays visibly blank
-        p.fillRect(r, Qt::white);
-        p.setClipRect(r, Qt::IntersectClip);
-        p.setPen(QPen(QColor(200, 0, 0), 0.6));
-        for (double x = r.left() - r.height(); x < r.right(); x += 6)
-            p.drawLine(QPointF(x, r.bottom()), QPointF(x + r.height(), r.top()));
-        break;
-    }
-    }
-    p.restore();
+    SignalCells cells;
+    cells.add(r, signal);
+    cells.paint(p);
 }
 
 void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, bool title, bool legend,

@@ -186,20 +186,25 @@ uint8_t headSignal(const Report& r, const TactSignalRow& shown, int d) {
     return shown[d];
 }
 
-void arrow(QPainter& p, QPointF from, QPointF to, const QColor& colour, double width) {
-    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(from, to);
+// The arrow's head at `to`, for a shaft of the width.
+QPainterPath arrowTip(QPointF from, QPointF to, double width) {
+    QPainterPath tip;
     const QPointF d = to - from;
     const double len = std::hypot(d.x(), d.y());
-    if (len < 1) return;
+    if (len < 1) return tip;
     const QPointF u = d / len, n(-u.y(), u.x());
     const double head = std::max(7.0, width * 3);
-    QPainterPath tip;
     tip.moveTo(to);
     tip.lineTo(to - u * head + n * head * 0.55);
     tip.lineTo(to - u * head - n * head * 0.55);
     tip.closeSubpath();
-    p.fillPath(tip, colour);
+    return tip;
+}
+
+void arrow(QPainter& p, QPointF from, QPointF to, const QColor& colour, double width) {
+    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(from, to);
+    p.fillPath(arrowTip(from, to, width), colour);
 }
 
 // The plan in a square of side `side`: its picture, every head in the signal
@@ -219,6 +224,16 @@ void drawPlan(QPainter& p, const Report& r, QRectF area, const TactSignalRow* sh
         p.fillRect(area, QColor(236, 240, 246));
     }
     p.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The heads first, then every arrow, then every number, each in one
+    // painter state: a report has hundreds of phase pictures of up to 63
+    // heads, and each change of state is written into the PDF again.
+    const double shaftWidth = std::max(2.0, 3.2 * k);
+    const QFont numberFont = diagramFont(std::max(8.0, 12 * k), true);
+    const QFontMetricsF fm(numberFont);
+    QList<QLineF> shafts;
+    QPainterPath tips;
+    QList<QRectF> boxes;
+    std::vector<std::pair<QString, bool>> numbers;
     for (const PlanObject& o : r.plan->planObjects) {
         if (!o.isHead() || o.direction < 1 || o.direction > DirectionCount) continue;
         const int d = o.direction - 1;
@@ -230,30 +245,40 @@ void drawPlan(QPainter& p, const Report& r, QRectF area, const TactSignalRow* sh
         }
         const QImage* img = pic ? headImage(*pic) : nullptr;
         const double w = std::round(o.width), h = std::round(o.height);
-        QTransform t;
-        t.translate(area.left() + (o.x + w / 2) * k, area.top() + (o.y + h / 2) * k);
-        t.rotate(o.angle);
-        p.save();
-        p.setTransform(t, true);
-        if (img) p.drawImage(QRectF(-w * k / 2, -h * k / 2, w * k, h * k), *img);
-        p.restore();
         const QPointF centre(area.left() + (o.x + w / 2) * k, area.top() + (o.y + h / 2) * k);
+        if (img) {
+            QTransform t;
+            t.translate(centre.x(), centre.y());
+            t.rotate(o.angle);
+            p.save();
+            p.setTransform(t, true);
+            p.drawImage(QRectF(-w * k / 2, -h * k / 2, w * k, h * k), *img);
+            p.restore();
+        }
         const bool goes = going && std::find(going->begin(), going->end(), d) != going->end();
         if (goes) {
             const double a = o.angle * M_PI / 180.0;
-            const QPointF move(-std::cos(a), -std::sin(a));
-            arrow(p, centre, centre + move * (std::max(w, 40.0) * 1.3 * k), kGoColour, std::max(2.0, 3.2 * k));
+            const QPointF to = centre + QPointF(-std::cos(a), -std::sin(a)) * (std::max(w, 40.0) * 1.3 * k);
+            shafts.append(QLineF(centre, to));
+            tips.addPath(arrowTip(centre, to, shaftWidth));
         }
         // The head's number, on white so it reads over the picture.
-        p.setFont(diagramFont(std::max(8.0, 12 * k), true));
         const QString n = QString::number(o.direction);
-        const QFontMetricsF fm(p.font());
-        const QRectF box(centre.x() + 10 * k, centre.y() - fm.height() - 2 * k, fm.horizontalAdvance(n) + 6, fm.height());
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(255, 255, 255, 230));
-        p.drawRoundedRect(box, 3, 3);
+        boxes.append(QRectF(centre.x() + 10 * k, centre.y() - fm.height() - 2 * k, fm.horizontalAdvance(n) + 6,
+                            fm.height()));
+        numbers.emplace_back(n, goes);
+    }
+    p.setPen(QPen(kGoColour, shaftWidth, Qt::SolidLine, Qt::RoundCap));
+    p.drawLines(shafts.constData(), int(shafts.size()));
+    p.fillPath(tips, kGoColour);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 230));
+    p.drawRects(boxes.constData(), int(boxes.size()));
+    p.setFont(numberFont);
+    for (const bool goes : {false, true}) {
         p.setPen(goes ? kGoColour : QColor(Qt::black));
-        p.drawText(box, Qt::AlignCenter, n);
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            if (numbers[i].second == goes) p.drawText(boxes[qsizetype(i)], Qt::AlignCenter, numbers[i].first);
     }
     p.restore();
     p.setPen(QPen(kOutline, 0.8));

@@ -2,7 +2,12 @@
 // hand from the tact times (not against pictures).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <numeric>
+#include <random>
+#include <set>
+#include <tuple>
 
 #include "diagram/diagram_layout.h"
 #include "report/report.h"
@@ -308,4 +313,49 @@ TEST(ReportLayout, LongTablesAndProgramsContinueOnTheNextPage) {
     }
     EXPECT_EQ(nextRow, 63);
     for (std::size_t i = 0; i < r.diagrams.size(); ++i) EXPECT_EQ(nextBand[i], int(r.diagrams[i].bands.size()));
+}
+
+// The outlines against a model of unit edges: cells on a grid of whole
+// units, in rows of different splits, some of no width and some repeated.
+// Every unit edge of a cell is on exactly one line, no line runs past the
+// cells, and no two lines on one position touch (they would be one).
+TEST(DiagramLayout, CellOutlinesDrawEveryEdgeOnceAndNothingElse) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<Rect> cells;
+        std::set<std::tuple<int, int, int>> edges;  // (vertical?, position, unit start)
+        const int rows = 1 + int(random() % 6);
+        for (int r = 0; r < rows; ++r) {
+            int x = int(random() % 3);
+            while (x < 30) {
+                const int w = int(random() % 5);  // 0: a mark, no outline
+                cells.push_back({double(x), double(r * 2), double(w), 2});
+                if (random() % 4 == 0) cells.push_back(cells.back());
+                for (int u = 0; w > 0 && u < 2; ++u) {
+                    edges.insert({1, x, r * 2 + u});
+                    edges.insert({1, x + w, r * 2 + u});
+                }
+                for (int u = 0; u < w; ++u) {
+                    edges.insert({0, r * 2, x + u});
+                    edges.insert({0, r * 2 + 2, x + u});
+                }
+                x += w + int(random() % 2);  // sometimes a gap
+            }
+        }
+        std::set<std::tuple<int, int, int>> drawn;
+        std::map<std::pair<int, int>, std::vector<std::pair<double, double>>> byPosition;
+        for (const Line& l : cellOutlines(cells)) {
+            const bool vertical = l.x1 == l.x2;
+            ASSERT_TRUE(vertical || l.y1 == l.y2);
+            const int at = int(vertical ? l.x1 : l.y1);
+            const double a = vertical ? l.y1 : l.x1, b = vertical ? l.y2 : l.x2;
+            for (int u = int(a); u < int(b); ++u) EXPECT_TRUE(drawn.insert({vertical, at, u}).second) << "twice";
+            byPosition[{vertical, at}].push_back({a, b});
+        }
+        EXPECT_EQ(drawn, edges) << "round " << round;
+        for (auto& [position, runs] : byPosition) {
+            std::sort(runs.begin(), runs.end());
+            for (std::size_t i = 1; i < runs.size(); ++i) EXPECT_LT(runs[i - 1].second, runs[i].first);
+        }
+    }
 }

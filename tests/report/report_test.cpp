@@ -152,7 +152,9 @@ void expectSoundPages(const Report& r) {
             if (b.kind == BlockKind::TableRows && !s.table.rows.empty()) {
                 EXPECT_EQ(b.first, nextRow[b.section]) << s.title;
                 const int count = int(s.table.rows.size());
-                if (b.last - b.first < count) EXPECT_GE(b.last - b.first, std::min(3, count)) << s.title;
+                if (b.last - b.first < count) {
+                    EXPECT_GE(b.last - b.first, std::min(3, count)) << s.title;
+                }
                 nextRow[b.section] = b.last;
             }
             if (b.kind == BlockKind::Diagram) {
@@ -164,8 +166,12 @@ void expectSoundPages(const Report& r) {
     }
     for (std::size_t i = 0; i < r.sections.size(); ++i) {
         const Section& s = r.sections[i];
-        if (!s.table.columns.empty() && !s.table.rows.empty()) EXPECT_EQ(nextRow[i], int(s.table.rows.size())) << s.title;
-        if (s.kind == SectionKind::Diagram) EXPECT_EQ(nextBand[i], int(r.diagrams[s.diagram].bands.size()));
+        if (!s.table.columns.empty() && !s.table.rows.empty()) {
+            EXPECT_EQ(nextRow[i], int(s.table.rows.size())) << s.title;
+        }
+        if (s.kind == SectionKind::Diagram) {
+            EXPECT_EQ(nextBand[i], int(r.diagrams[s.diagram].bands.size()));
+        }
     }
 }
 
