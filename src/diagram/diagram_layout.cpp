@@ -8,7 +8,8 @@
 
 namespace livra::diagram {
 
-std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error) {
+std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error,
+                                      const SafetyReport* checked) {
     auto fail = [&](std::string text) -> std::optional<Timeline> {
         if (error) *error = std::move(text);
         return std::nullopt;
@@ -61,11 +62,11 @@ std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::
     }
     t.totalSeconds = at;
     t.clearances = findClearances(t, c.Safety);
-    t.findings = findingMarks(t, c);
+    t.findings = findingMarks(t, c, checked);
     return t;
 }
 
-std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c) {
+std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c, const SafetyReport* checked) {
     std::vector<FindingMark> out;
     auto rowOf = [&](int d) {
         for (int r = 0; r < int(t.rows.size()); ++r)
@@ -81,8 +82,8 @@ std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c)
     auto add = [&](FindingMark m) {
         if (std::find(out.begin(), out.end(), m) == out.end()) out.push_back(std::move(m));
     };
-    const SafetyReport report = checkSafety(c, c.Safety);
-    for (const SafetyFinding& f : report.findings) {
+    const SafetyReport own = checked ? SafetyReport{} : checkSafety(c, c.Safety);
+    for (const SafetyFinding& f : (checked ? *checked : own).findings) {
         if ((f.rule != SafetyRule::Intergreen && f.rule != SafetyRule::SeamIntergreen) || f.program != t.program)
             continue;
         const int to = rowOf(f.other), green = startOf(f.tact);
@@ -200,12 +201,22 @@ bool clip(int start, int width, int from, int to, double& x0, double& x1) {
 
 std::vector<Line> cellOutlines(const std::vector<Rect>& cells) {
     std::vector<Run> verticals, horizontals;
+    // Cells come row by row: a cell that starts where the last one ended
+    // shares its left edge and continues its top and bottom, which saves
+    // most of the sorting.
+    const Rect* last = nullptr;
     for (const Rect& r : cells) {
         if (r.w <= 0.01) continue;
-        verticals.push_back({r.x, r.y, r.bottom()});
+        if (last && last->y == r.y && last->h == r.h && std::abs(last->right() - r.x) <= 1e-6) {
+            horizontals[horizontals.size() - 2].b = r.right();
+            horizontals.back().b = r.right();
+        } else {
+            verticals.push_back({r.x, r.y, r.bottom()});
+            horizontals.push_back({r.y, r.x, r.right()});
+            horizontals.push_back({r.bottom(), r.x, r.right()});
+        }
         verticals.push_back({r.right(), r.y, r.bottom()});
-        horizontals.push_back({r.y, r.x, r.right()});
-        horizontals.push_back({r.bottom(), r.x, r.right()});
+        last = &r;
     }
     std::vector<Line> lines;
     for (const Run& v : mergedRuns(std::move(verticals))) lines.push_back({v.at, v.a, v.at, v.b});

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/safety_check.h"
 #include "model/configuration.h"
 
 namespace livra::diagram {
@@ -74,13 +75,17 @@ struct Timeline {
 std::vector<Clearance> findClearances(const Timeline& t, const SafetyData& s);
 
 // The program's safety findings as the strip shows them (those of
-// checkSafety on c.Safety), in the order the check words them.
-std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c);
+// checkSafety on c.Safety, or `checked` when the caller has it), in the order
+// the check words them.
+std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c,
+                                      const SafetyReport* checked = nullptr);
 
 // The program as a time line; nothing and a message for the user when there
 // is nothing to draw (a program number out of range, an empty program, no
-// directions).
-std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error);
+// directions). `checked`: checkSafety(c, c.Safety) when the caller has it,
+// so a report of many programs checks the configuration once.
+std::optional<Timeline> buildTimeline(const Configuration& c, int program, std::string* error,
+                                      const SafetyReport* checked = nullptr);
 
 // "Программа 4 — цикл 33 с", "Программа 4 «Утро» — цикл 33 с" (and the
 // time with every call served).

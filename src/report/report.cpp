@@ -58,7 +58,7 @@ std::vector<DirectionLine> directionLines(const Configuration& c) {
 
 std::string ruleValue(int v) { return v > 0 ? std::to_string(v) + " с" : "выкл."; }
 
-SafetySection safetySection(const Configuration& c, double contentWidth) {
+SafetySection safetySection(const Configuration& c, const SafetyReport& checked, double contentWidth) {
     SafetySection s;
     const SafetyData& data = c.Safety;
     s.defined = data.defined;
@@ -81,7 +81,7 @@ SafetySection safetySection(const Configuration& c, double contentWidth) {
     for (const std::string& line : safetyRuleLines(data.rules)) s.lines.emplace_back(false, line);
     s.lines.emplace_back(true, "Замечания проверки безопасности");
     // A finding's mend goes on a line of its own, so a page never cuts it off.
-    for (const std::string& line : safetyReportLines(checkSafety(c, data))) {
+    for (const std::string& line : safetyReportLines(checked)) {
         const auto mend = line.find("; ");
         if (mend == std::string::npos) {
             s.lines.emplace_back(false, line);
@@ -412,7 +412,8 @@ Report planReport(const ReportInput& in) {
     for (int d = 0; d < DirectionCount; ++d) r.directionNames[d] = namedDirectionTitle(o, d, directionNumber(c, d));
     r.objectName = o.name.empty() ? (in.info.projectName.empty() ? "без имени" : in.info.projectName) : o.name;
     r.directions = directionLines(c);
-    r.safety = safetySection(c, r.page.contentWidth());
+    const SafetyReport checked = checkSafety(c, c.Safety);
+    r.safety = safetySection(c, checked, r.page.contentWidth());
     if (in.plan) {
         bool heads = false;
         for (const PlanObject& p : in.plan->planObjects) heads = heads || p.isHead();
@@ -431,7 +432,7 @@ Report planReport(const ReportInput& in) {
     int used = 0;
     for (int p = 0; p < ProgramCount; ++p) used += isProgramEmpty(c, p) ? 0 : 1;
     for (int p = FirstUserProgram; p < ProgramCount; ++p) {
-        auto t = diagram::buildTimeline(c, p, nullptr);
+        auto t = diagram::buildTimeline(c, p, nullptr, &checked);
         if (!t) continue;
         r.sheets.push_back(programSheet(c, *t));
         // Landscape, unless the directions only fit a portrait page (as the
