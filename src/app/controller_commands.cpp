@@ -186,6 +186,25 @@ std::string controllerInfoText(const ControllerIdentity& id) {
            std::to_string(id.compatibility);
 }
 
+std::vector<std::pair<std::string, std::string>> dotLeaderRows(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        const std::string line = text.substr(from, end - from);
+        const std::size_t dots = line.find("..");
+        if (dots == std::string::npos || dots == 0) return {};
+        std::size_t value = line.find_first_not_of('.', dots);
+        if (value == std::string::npos || line[value] != ' ') return {};
+        value = line.find_first_not_of(' ', value);
+        if (value == std::string::npos) return {};
+        rows.emplace_back(line.substr(0, dots), line.substr(value));
+        from = end + 1;
+    }
+    if (rows.size() < 2) return {};  // one line is a sentence, not a table
+    return rows;
+}
+
 LinkOutcome readControllerInfo(LinkContext& link, UserDialogs& ui, ControllerIdentity& id) {
     LinkSession s(link, ui);
     if (!s.connect()) return s.failure();

@@ -76,6 +76,10 @@ struct ControllerIdentity {
 };
 // The text of the "Информация о ДК" box.
 std::string controllerInfoText(const ControllerIdentity& id);
+// A text of dot-leader lines ("Модель.......... 5") as its names and values,
+// which a proportional font cannot line up by dots; nothing when a line is
+// not one.
+std::vector<std::pair<std::string, std::string>> dotLeaderRows(const std::string& text);
 
 LinkOutcome writeToController(Configuration& c, LinkContext& link, UserDialogs& ui);
 // The write's steps, for the verified write too: the checks, the image and

@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 
+#include "app/controller_commands.h"
 #include "pictures/pictures.h"
 #include "ui/texts.h"
 
@@ -133,7 +134,17 @@ Answer QtDialogs::showBox(const std::string& title, const std::string& text, But
     QMessageBox box(parent);
     box.setObjectName("messageBox");
     box.setWindowTitle(q(title));
-    box.setText(q(text));
+    if (const auto rows = dotLeaderRows(text); !rows.empty()) {
+        // Names and values in two columns: dots do not line up in this font.
+        QString html = "<table cellspacing=\"0\" cellpadding=\"2\">";
+        for (const auto& [name, value] : rows)
+            html += "<tr><td>" + q(name).toHtmlEscaped() + "</td><td width=\"16\"></td><td><b>" +
+                    q(value).toHtmlEscaped() + "</b></td></tr>";
+        box.setTextFormat(Qt::RichText);
+        box.setText(html + "</table>");
+    } else {
+        box.setText(q(text));
+    }
     switch (icon) {
     case Icon::Information: box.setIcon(QMessageBox::Information); break;
     case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;

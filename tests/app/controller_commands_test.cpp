@@ -718,3 +718,15 @@ TEST(ControllerCommands, ReadProgressOnlyMovesForward) {
     const std::size_t all = imageBytes(*c);
     EXPECT_EQ(rig.ui.progress.back(), std::make_pair(all, all));
 }
+
+// The info box's lines as names and values for a two-column box; texts that
+// are not all leader lines (or only one) stay text.
+TEST(ControllerInfo, DotLeaderLinesBecomeRowsAndOtherTextsDoNot) {
+    const auto rows = dotLeaderRows(controllerInfoText({5, 17, 2}));
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"Название ДК", "Ливра"}, {"Модель", "5"}, {"Микропрограмма", "17"}, {"Класс совместимости", "2"}};
+    EXPECT_EQ(rows, expected);
+    for (const char* text : {"", "Модель.... 5", "Загрузка... готово\nЕщё строка", "Модель.... 5\n.... 6",
+                             "Модель.... 5\nМикропрограмма....", "Модель....5\nКласс.. 2", "Модель.... 5\n"})
+        EXPECT_TRUE(dotLeaderRows(text).empty()) << text;
+}

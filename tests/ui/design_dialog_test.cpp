@@ -184,9 +184,10 @@ TEST(DesignDialog, AfterTheNightFlashingTheStartUpIsSaidAndBuilt) {
         clickCell(t, 3, 1);
         const QStringList changes = listTexts(named<QListWidget>(*d, "changeList"));
         EXPECT_FALSE(changes.isEmpty());
-        if (!changes.isEmpty())
+        if (!changes.isEmpty()) {
             EXPECT_EQ(changes.first(), "Добавлена фаза «все красные» 5 с в начало цикла: календарь переключает "
                                        "программу 4 с ЖМ или ОС или на них");
+        }
         EXPECT_TRUE(d->design().phases.front().directions.empty());
         QTest::mouseClick(named<QPushButton>(*d, "buildButton"), Qt::LeftButton);
         return true;

@@ -247,9 +247,10 @@ TEST(ComfortPack, TheMenuPacksTheSavedProjectAndUnpackingGivesItBackByteForByte)
     EXPECT_EQ(readWholeFile(dir / "back" / "crossroad.ptm"), readWholeFile(dir / "away" / "crossroad.ptm"));
     EXPECT_EQ(readWholeFile(dir / "back" / "shem" / "crossroad.png"),
               readWholeFile(dir / "away" / "shem" / "crossroad.png"));
-    if (std::filesystem::exists(dir / "away" / "crossroad.safety.json"))
+    if (std::filesystem::exists(dir / "away" / "crossroad.safety.json")) {
         EXPECT_EQ(readWholeFile(dir / "back" / "crossroad.safety.json"),
                   readWholeFile(dir / "away" / "crossroad.safety.json"));
+    }
 
     // A changed project is not packed: the archive would miss the change.
     c.Modified = 1;

@@ -21,6 +21,7 @@
 using namespace livra;
 using namespace livra::ui;
 using livra::uitest::ModalScript;
+using livra::uitest::screenshotPath;
 
 namespace {
 
@@ -112,11 +113,23 @@ TEST_F(LinkTab, InfoWriteAndReadBack) {
     MainWindow& w = session->window();
     {
         ModalScript script;
-        script.answer("Ок");
+        QString title, text;
+        script.act([&](QWidget* shown) {
+            auto* box = qobject_cast<QMessageBox*>(shown);
+            if (!box) return false;
+            title = box->windowTitle();
+            text = box->text();
+            EXPECT_TRUE(box->grab().save(screenshotPath("controller_info.png")));
+            box->buttons().front()->click();
+            return true;
+        });
         click("infoButton");
         ASSERT_TRUE(script.done());
-        EXPECT_EQ(script.boxes[0].title, "Информация о ДК");
-        EXPECT_TRUE(script.boxes[0].text.contains("Класс совместимости.. 2"));
+        EXPECT_EQ(title, "Информация о ДК");
+        // Names and values in two columns, not dots in a proportional font.
+        EXPECT_TRUE(text.startsWith("<table")) << text.toStdString();
+        EXPECT_TRUE(text.contains("<td>Класс совместимости</td><td width=\"16\"></td><td><b>2</b>"));
+        EXPECT_FALSE(text.contains(".."));
     }
     {
         // An invalid configuration is not written.

@@ -106,8 +106,11 @@ TEST_F(TactSelection, DraggedAndClickedCellsTakeOneSignalInOneStep) {
     chooseItem("Заполнить направление…");
     QTest::mouseClick(canvas(), Qt::RightButton, {}, cell(1, 1));
     ASSERT_TRUE(script.done());
-    for (int t = 0; t < usedTactCount(*c, 3); ++t)
-        if (c->TactTable[3][t].kind == TactPhase) EXPECT_EQ(c->TactSignals[3][t][1], SignalGreen) << t;
+    for (int t = 0; t < usedTactCount(*c, 3); ++t) {
+        if (c->TactTable[3][t].kind == TactPhase) {
+            EXPECT_EQ(c->TactSignals[3][t][1], SignalGreen) << t;
+        }
+    }
     EXPECT_EQ(undoText(), "Отменить: заполнение направления");
     w->stepHistory(true);
     EXPECT_TRUE(c->sameTables(before));
