@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTableWidget>
 #include <map>
 #include <QTest>
 
@@ -45,6 +46,12 @@ TEST(WindowGrowth, TablesAndJournalGrowAndTheSmallestSizeIsTheFormItself) {
     EXPECT_EQ(named<QScrollBar>(w, "tactScroll")->pageStep(), (825 + 620) / 63 - 1);   // 22 tacts in view
     EXPECT_EQ(named<QScrollBar>(w, "tactDirectionScroll")->pageStep(), (395 + 360) / 33 - 3);
     EXPECT_EQ(named<CanvasView>(w, "directionsCanvas")->height(), 395 + 360);
+    // The calendar takes the width, its names column with it; its buttons
+    // keep to its right edge.
+    auto* calendar = named<QTableWidget>(w, "calendarList");
+    EXPECT_EQ(calendar->width(), small.at("calendarList").width() + 620);
+    EXPECT_EQ(calendar->columnWidth(2), 170 + 620);
+    EXPECT_EQ(places(w).at("copyToDaysButton"), small.at("copyToDaysButton").translated(620, 360));
     EXPECT_EQ(named<QTreeWidget>(w, "journalList")->size(), QSize(435 + 620, 355 + 360));
     // The error list keeps its height under the tabs; "Тест" stays at its right.
     EXPECT_EQ(named<QListWidget>(w, "errorList")->geometry(), QRect(15, 520 + 360, 900 + 620, 85));

@@ -65,7 +65,7 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     tvp1Delay_ = delayField("ТВП1 Задержка сек.", 80, "tvp1Delay", &c_.Tvp1Delay);
     tvp2Delay_ = delayField("ТВП2 Задержка сек.", 125, "tvp2Delay", &c_.Tvp2Delay);
 
-    form_.add(placeFrame("Календарь", this, 450, 5, 440, 410), GrowY);
+    form_.add(placeFrame("Календарь", this, 450, 5, 440, 410), GrowX | GrowY);
     dayTabs_ = new QTabBar(this);
     dayTabs_->setObjectName("dayTabs");
     dayTabs_->setGeometry(460, 25, 300, 30);
@@ -88,22 +88,22 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     calendarList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     calendarList_->setSelectionMode(QAbstractItemView::SingleSelection);
     calendarList_->setContextMenuPolicy(Qt::CustomContextMenu);
-    form_.add(calendarList_, GrowY);
+    form_.add(calendarList_, GrowX | GrowY);
     connect(calendarList_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
         emit calendarMenuRequested(calendarList_->viewport()->mapToGlobal(pos));
     });
 
-    form_.add(placeFrame("", this, 770, 315, 110, 90), MoveY);
-    form_.add(placeLabel("Копия из сут.плана", this, 775, 325, 100, 20), MoveY);
+    form_.add(placeFrame("", this, 770, 315, 110, 90), MoveX | MoveY);
+    form_.add(placeLabel("Копия из сут.плана", this, 775, 325, 100, 20), MoveX | MoveY);
     copyDay_ = new QComboBox(this);
     copyDay_->setObjectName("copyDayBox");
     copyDay_->setGeometry(800, 345, 45, 20);
     for (const char* d : kDayNames) copyDay_->addItem(d);
     auto* ok = placeButton("Ok", this, 800, 375, 45, 20, "copyDayOk");
-    form_.add(copyDay_, MoveY);
-    form_.add(ok, MoveY);
+    form_.add(copyDay_, MoveX | MoveY);
+    form_.add(ok, MoveX | MoveY);
     auto* toDays = placeButton(kCopyDaysButton, this, 775, 285, 100, 22, "copyToDaysButton");
-    form_.add(toDays, MoveY);
+    form_.add(toDays, MoveX | MoveY);
     connect(toDays, &QPushButton::clicked, this, [this] { emit copyToDaysRequested(dayTabs_->currentIndex()); });
     connect(ok, &QPushButton::clicked, this,
             [this] { emit copyDayRequested(copyDay_->currentIndex(), dayTabs_->currentIndex()); });
@@ -125,6 +125,7 @@ void DirectionsTab::redraw() {
 
 void DirectionsTab::growBy(int dx, int dy) {
     form_.apply(dx, dy);
+    calendarList_->setColumnWidth(2, 170 + dx);  // the names take the room
     if (image_.height() != canvas_->height()) image_ = makeDirectionsCanvas(canvas_->height());
     // The rows in view, the last one partly.
     const int rows = canvas_->height() - grid::CellHeight * grid::DirectionsHeaderRows;
