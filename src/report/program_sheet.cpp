@@ -158,4 +158,14 @@ ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t) {
     return s;
 }
 
+void numberPhasesAsSheet(diagram::Timeline& t, const ProgramSheet& sheet) {
+    for (diagram::TactSpan& span : t.tacts) {
+        if (span.kind != TactPhase) continue;
+        const PhaseSheet* resumed = nullptr;
+        for (const PhaseSheet& ph : sheet.phases)
+            if (ph.tact <= span.tact && (!resumed || ph.tact > resumed->tact)) resumed = &ph;
+        if (resumed) span.phaseNo = resumed->phaseNo;
+    }
+}
+
 }  // namespace livra::report

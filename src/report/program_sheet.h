@@ -59,6 +59,11 @@ struct ProgramSheet {
 
 ProgramSheet programSheet(const Configuration& c, const diagram::Timeline& t);
 
+// The timeline's phases numbered as the sheet numbers them, so the report's
+// diagram and tables agree: the phase a call group hands back to keeps the
+// number of the phase it resumes.
+void numberPhasesAsSheet(diagram::Timeline& t, const ProgramSheet& sheet);
+
 // The label a direction has in the tables: "5", "6.2" for a tram row.
 std::string directionNumber(const Configuration& c, int direction);
 

@@ -435,6 +435,7 @@ Report planReport(const ReportInput& in) {
         auto t = diagram::buildTimeline(c, p, nullptr, &checked);
         if (!t) continue;
         r.sheets.push_back(programSheet(c, *t));
+        numberPhasesAsSheet(*t, r.sheets.back());
         // Landscape, unless the directions only fit a portrait page (as the
         // diagram's own PDF decides).
         const int rows = int(t->rows.size());

@@ -46,6 +46,12 @@ TEST(ReportSheet, TheSamplesPhasesChangesAndDecidingPairs) {
     EXPECT_EQ(s.phases[1].tact, 2);
     EXPECT_EQ(s.phases[1].tMin, 12);
     EXPECT_EQ(s.phases[1].tMain, 30);
+    // The diagram on the same pages numbers them alike: the return after
+    // the call group is phase 2 resumed, road 2 with walkers 4 is phase 3.
+    std::vector<int> labels;
+    for (const diagram::Band& b : r.diagrams[0].bands)
+        for (const diagram::PhaseBox& ph : b.phases) labels.push_back(ph.phaseNo);
+    EXPECT_EQ(labels, (std::vector<int>{1, 2, 2, 3}));
     ASSERT_EQ(s.changes.size(), 3u);
     EXPECT_EQ(s.changes[0].tacts, (std::vector<int>{1}));
     EXPECT_EQ(s.changes[0].seconds, 1);
