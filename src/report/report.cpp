@@ -206,9 +206,9 @@ Section calendarSection(const Configuration& c) {
 Section callSection(const Configuration& c, const Report& r) {
     Section s;
     s.title = kReportCallsTitle;
-    s.table.columns = {{"Программа", 1.1, Align::Left}, {"Вход", 2.1, Align::Left}, {"Такты", 0.6},
+    s.table.columns = {{"Программа", 0.8, Align::Left}, {"Вход", 2.5, Align::Left}, {"Такты", 0.6},
                        {"После фазы", 0.7}, {"Длит., с", 0.6}, {"Задержка, с", 0.75},
-                       {"Фазы при вызове\nсокращаются до Т мин", 2.2, Align::Left}};
+                       {"Фазы при вызове\nсокращаются до Т мин", 2.1, Align::Left}};
     s.table.emptyText = kReportNoCallsText;
     for (const ProgramSheet& sh : r.sheets) {
         std::vector<std::string> shortened;
