@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 
 #include "diagram_qt/diagram_painter.h"
 #include "model/texts.h"
@@ -68,7 +69,46 @@ std::vector<double> columnEdges(const PageGeometry& g, const Table& t) {
     return x;
 }
 
+// Texts cut with "…" to a width in one font. Eliding shapes the whole text,
+// and a table cell may hold a list of sixty directions of which a few words
+// show: the glyph advances, looked up once each, tell where the text is
+// surely past the width, and only that much is elided (the same result);
+// a text surely narrower is not measured at all.
+class Fitter {
+public:
+    explicit Fitter(const QFont& font) : fm_(font) {}
+
+    QString operator()(const QString& text, double width) {
+        const double past = width * 1.05 + 10;  // more than kerning can take back
+        double estimate = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            estimate += advance(text[i]);
+            if (estimate <= past) continue;
+            qsizetype n = i + 1;
+            if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
+            const QString cut = text.left(n);
+            const QString shown = fm_.elidedText(cut, Qt::ElideRight, width);
+            if (shown != cut) return shown;
+            break;  // the estimate was wrong after all: measure the whole text
+        }
+        if (estimate * 1.03 + 2 <= width) return text;
+        return fm_.elidedText(text, Qt::ElideRight, width);
+    }
+
+private:
+    double advance(QChar ch) {
+        auto it = advances_.find(ch.unicode());
+        if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;
+        return it->second;
+    }
+
+    QFontMetricsF fm_;
+    std::unordered_map<char16_t, double> advances_;
+};
+
 void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& b) {
+    const double size = t.header ? 10.5 : 12;
+    Fitter regularFit(diagramFont(size)), boldFit(diagramFont(size, true));
     const std::vector<double> x = columnEdges(g, t);
     double y = b.top;
     const double top = y;
@@ -95,16 +135,14 @@ void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& 
         p.setPen(Qt::NoPen);
         p.setBrush(bold && t.header ? QColor(236, 241, 236) : i % 2 ? QColor(246, 246, 246) : QColor(Qt::white));
         p.drawRect(QRectF(g.left, y, g.contentWidth(), g.tableRowHeight));
-        const QFont font = diagramFont(t.header ? 10.5 : 12, bold || (!t.header && false));
         for (std::size_t c = 0; c < t.columns.size() && c < t.rows[i].size(); ++c) {
-            QFont f = font;
-            if (!t.header && c > 0) f.setBold(true);  // the title page: values bold under muted names
-            p.setFont(f);
+            // The title page: values bold under muted names.
+            const bool boldCell = bold || (!t.header && c > 0);
+            p.setFont(diagramFont(size, boldCell));
             p.setPen(!t.header && c == 0 ? kMuted : QColor(Qt::black));
-            const QFontMetricsF fm(f);
             const double w = x[c + 1] - x[c] - 6;
             p.drawText(QRectF(x[c] + 3, y, w, g.tableRowHeight), alignOf(t.columns[c].align),
-                       fm.elidedText(qs(t.rows[i][c]), Qt::ElideRight, w));
+                       (boldCell ? boldFit : regularFit)(qs(t.rows[i][c]), w));
         }
         y += g.tableRowHeight;
     }
