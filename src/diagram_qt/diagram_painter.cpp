@@ -355,6 +355,29 @@ QFont diagramFont(double pixelSize, bool bold) {
     return f;
 }
 
+QString TextFitter::operator()(const QString& text, double width) {
+    const double past = width * 1.05 + 10;  // more than kerning can take back
+    double estimate = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        estimate += advance(text[i]);
+        if (estimate <= past) continue;
+        qsizetype n = i + 1;
+        if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
+        const QString cut = text.left(n);
+        const QString shown = fm_.elidedText(cut, Qt::ElideRight, width);
+        if (shown != cut) return shown;
+        break;  // the estimate was wrong after all: measure the whole text
+    }
+    if (estimate * 1.03 + 2 <= width) return text;
+    return fm_.elidedText(text, Qt::ElideRight, width);
+}
+
+double TextFitter::advance(QChar ch) {
+    auto it = advances_.find(ch.unicode());
+    if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;
+    return it->second;
+}
+
 void paintSignal(QPainter& p, const QRectF& r, uint8_t signal) {
     SignalCells cells;
     cells.add(r, signal);

@@ -2,8 +2,10 @@
 // Draws the laid-out diagram with QPainter, so the screen, PNG,
 // SVG and PDF all come from the same code. Needs a QGuiApplication.
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <string>
+#include <unordered_map>
 
 #include "diagram/diagram_layout.h"
 
@@ -11,6 +13,24 @@ namespace livra::diagram {
 
 // Liberation Sans at a pixel size: it carries Cyrillic and embeds in PDF.
 QFont diagramFont(double pixelSize, bool bold = false);
+
+// Texts cut with "…" to a width in one font, as QFontMetricsF::elidedText
+// cuts them. Eliding shapes the whole text, and a report's table cell may
+// hold a list of sixty directions of which a few words show: the glyph
+// advances, looked up once each, tell where the text is surely past the
+// width, and only that much is elided (the same result); a text surely
+// narrower is not measured at all.
+class TextFitter {
+public:
+    explicit TextFitter(const QFont& font) : fm_(font) {}
+    QString operator()(const QString& text, double width);
+
+private:
+    double advance(QChar ch);
+
+    QFontMetricsF fm_;
+    std::unordered_map<char16_t, double> advances_;
+};
 
 // The fill of one signal in a rectangle: flat colours as in the tact grid,
 // the flashing signals as bars and red-yellow as two halves, so they read on

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <unordered_map>
 
 #include "diagram_qt/diagram_painter.h"
 #include "model/texts.h"
@@ -69,46 +68,9 @@ std::vector<double> columnEdges(const PageGeometry& g, const Table& t) {
     return x;
 }
 
-// Texts cut with "…" to a width in one font. Eliding shapes the whole text,
-// and a table cell may hold a list of sixty directions of which a few words
-// show: the glyph advances, looked up once each, tell where the text is
-// surely past the width, and only that much is elided (the same result);
-// a text surely narrower is not measured at all.
-class Fitter {
-public:
-    explicit Fitter(const QFont& font) : fm_(font) {}
-
-    QString operator()(const QString& text, double width) {
-        const double past = width * 1.05 + 10;  // more than kerning can take back
-        double estimate = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            estimate += advance(text[i]);
-            if (estimate <= past) continue;
-            qsizetype n = i + 1;
-            if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
-            const QString cut = text.left(n);
-            const QString shown = fm_.elidedText(cut, Qt::ElideRight, width);
-            if (shown != cut) return shown;
-            break;  // the estimate was wrong after all: measure the whole text
-        }
-        if (estimate * 1.03 + 2 <= width) return text;
-        return fm_.elidedText(text, Qt::ElideRight, width);
-    }
-
-private:
-    double advance(QChar ch) {
-        auto it = advances_.find(ch.unicode());
-        if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;
-        return it->second;
-    }
-
-    QFontMetricsF fm_;
-    std::unordered_map<char16_t, double> advances_;
-};
-
 void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& b) {
     const double size = t.header ? 10.5 : 12;
-    Fitter regularFit(diagramFont(size)), boldFit(diagramFont(size, true));
+    diagram::TextFitter regularFit(diagramFont(size)), boldFit(diagramFont(size, true));
     const std::vector<double> x = columnEdges(g, t);
     double y = b.top;
     const double top = y;

@@ -1,10 +1,12 @@
 // The diagram window and the report, driven through the real menu and
 // buttons; pictures for a person to look at go to the screenshot folder.
 #include "ui/diagram/diagram_window.h"
+#include "diagram_qt/diagram_painter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 
 #include <QComboBox>
 #include <QDir>
@@ -337,4 +339,28 @@ TEST(DiagramWindow, ExportsOfAnUnnamedProjectStartInTheDocumentsFolder) {
     }
     QDir::setCurrent(started);
     EXPECT_EQ(offered, (QStringList{documents + "/отчёт.pdf", documents + "/программа_4.svg"}));
+}
+
+// The report's quick eliding against Qt's own, over texts like a report's
+// cells (direction lists, numbers, arrows, dashes) and widths from nothing
+// to wider than any text: the same string every time.
+TEST(TextFitter, ElidesExactlyAsTheFontMetricsDo) {
+    const QStringList words{"5", "12", "направление", "ул. Ленина,", "прямо", "→", "—", "Фаза", "Промтакт",
+                            "1→4:", "6 с;", "Ж", "ЩШ", "iii", "…", "W", "ТВП1", "(меньше требуемого)"};
+    std::mt19937 random(11);
+    for (const double size : {10.0, 10.5, 12.0}) {
+        for (const bool bold : {false, true}) {
+            const QFont font = livra::diagram::diagramFont(size, bold);
+            const QFontMetricsF fm(font);
+            livra::diagram::TextFitter fit(font);
+            for (int round = 0; round < 400; ++round) {
+                QString text;
+                const int count = int(random() % 40);
+                for (int i = 0; i < count; ++i) text += (i ? " " : "") + words[int(random() % words.size())];
+                const double width = round % 50 == 0 ? 0.0 : double(random() % 700) / 1.7;
+                EXPECT_EQ(fit(text, width), fm.elidedText(text, Qt::ElideRight, width))
+                    << text.toStdString() << " at " << width;
+            }
+        }
+    }
 }
