@@ -23,9 +23,9 @@ const QColor kMuted(95, 95, 95);
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 // The first text of the list that fits the width; empty when none does.
-QString fitting(const QFontMetricsF& fm, double width, std::initializer_list<QString> variants) {
+QString fitting(TextFitter& fit, double width, std::initializer_list<QString> variants) {
     for (const QString& v : variants)
-        if (fm.horizontalAdvance(v) + 4 <= width) return v;
+        if (fit.fits(v, width - 4)) return v;
     return {};
 }
 
@@ -172,6 +172,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
 
     // Phase band.
     const QFont small = diagramFont(10), smallBold = diagramFont(10, true), tiny = diagramFont(8);
+    TextFitter boldFit(smallBold);
     const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
     for (const PhaseBox& ph : b.phases) {
         const QRectF r = shift(ph.rect);
@@ -181,13 +182,13 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setFont(smallBold);
         p.setPen(kPhaseColour);
         const QString n = QString::number(ph.phaseNo);
-        const QString text = fitting(QFontMetricsF(smallBold), r.width(), {"Фаза " + n, "Ф" + n, n});
+        const QString text = fitting(boldFit, r.width(), {"Фаза " + n, "Ф" + n, n});
         p.drawText(r, Qt::AlignCenter, text);
     }
 
     // Tact band.
     p.setFont(small);
-    const QFontMetricsF fm(small);
+    TextFitter smallFit(small), tinyFit(tiny);
     for (const TactBox& t : b.tacts) {
         const QRectF r = shift(t.rect);
         QColor fill = Qt::white;
@@ -199,13 +200,13 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         const QString no = QString::number(t.tact + 1);
         const QString kind = tactKindShort(t.kind);
         const QString secs = QString::number(t.width) + " с";
-        const QString text = t.continued ? fitting(fm, r.width(), {"… " + no, no})
-                                         : fitting(fm, r.width(), {no + " " + kind + " " + secs, no + " " + kind,
+        const QString text = t.continued ? fitting(smallFit, r.width(), {"… " + no, no})
+                                         : fitting(smallFit, r.width(), {no + " " + kind + " " + secs, no + " " + kind,
                                                                    t.call ? kind : no, no});
         p.setPen(t.call ? kCallColour : t.kind == TactPhase ? kPhaseColour : Qt::black);
         if (!text.isEmpty()) {
             p.drawText(r, Qt::AlignCenter, text);
-        } else if (QFontMetricsF(tiny).horizontalAdvance(no) + 2 <= r.width()) {
+        } else if (tinyFit.fits(no, r.width() - 2)) {
             // Long programs: three-digit numbers of short tacts in a smaller size.
             p.setFont(tiny);
             p.drawText(r, Qt::AlignCenter, no);
@@ -370,6 +371,14 @@ QString TextFitter::operator()(const QString& text, double width) {
     }
     if (estimate * 1.03 + 2 <= width) return text;
     return fm_.elidedText(text, Qt::ElideRight, width);
+}
+
+bool TextFitter::fits(const QString& text, double width) {
+    double estimate = 0;
+    for (const QChar ch : text) estimate += advance(ch);
+    if (estimate * 1.03 + 2 <= width) return true;
+    if (estimate > width * 1.05 + 10) return false;
+    return fm_.horizontalAdvance(text) <= width;
 }
 
 double TextFitter::advance(QChar ch) {

@@ -24,6 +24,9 @@ class TextFitter {
 public:
     explicit TextFitter(const QFont& font) : fm_(font) {}
     QString operator()(const QString& text, double width);
+    // Whether the whole text is no wider than `width`, measured only when
+    // the advances leave it in doubt.
+    bool fits(const QString& text, double width);
 
 private:
     double advance(QChar ch);

@@ -344,7 +344,7 @@ TEST(DiagramWindow, ExportsOfAnUnnamedProjectStartInTheDocumentsFolder) {
 // The report's quick eliding against Qt's own, over texts like a report's
 // cells (direction lists, numbers, arrows, dashes) and widths from nothing
 // to wider than any text: the same string every time.
-TEST(TextFitter, ElidesExactlyAsTheFontMetricsDo) {
+TEST(TextFitter, ElidesAndMeasuresExactlyAsTheFontMetricsDo) {
     const QStringList words{"5", "12", "направление", "ул. Ленина,", "прямо", "→", "—", "Фаза", "Промтакт",
                             "1→4:", "6 с;", "Ж", "ЩШ", "iii", "…", "W", "ТВП1", "(меньше требуемого)"};
     std::mt19937 random(11);
@@ -359,6 +359,8 @@ TEST(TextFitter, ElidesExactlyAsTheFontMetricsDo) {
                 for (int i = 0; i < count; ++i) text += (i ? " " : "") + words[int(random() % words.size())];
                 const double width = round % 50 == 0 ? 0.0 : double(random() % 700) / 1.7;
                 EXPECT_EQ(fit(text, width), fm.elidedText(text, Qt::ElideRight, width))
+                    << text.toStdString() << " at " << width;
+                EXPECT_EQ(fit.fits(text, width), fm.horizontalAdvance(text) <= width)
                     << text.toStdString() << " at " << width;
             }
         }
