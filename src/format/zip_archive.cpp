@@ -1,10 +1,10 @@
 #include "format/zip_archive.h"
 
 #include <algorithm>
-#include <array>
 #include <set>
 
 #include "format/texts.h"
+#include "model/little_endian.h"
 
 #ifdef LIVRA_HAVE_LIBDEFLATE
 #include <libdeflate.h>
@@ -27,32 +27,6 @@ constexpr uint16_t kVersionNeeded = 20;
 // 1980-01-01 00:00: the same archive bytes for the same files.
 constexpr uint16_t kDosTime = 0;
 constexpr uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;
-
-const std::array<uint32_t, 256>& crcTable() {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
-uint16_t get16(std::span<const uint8_t> b, std::size_t at) { return uint16_t(b[at] | (b[at + 1] << 8)); }
-uint32_t get32(std::span<const uint8_t> b, std::size_t at) {
-    return uint32_t(b[at]) | (uint32_t(b[at + 1]) << 8) | (uint32_t(b[at + 2]) << 16) | (uint32_t(b[at + 3]) << 24);
-}
-void put16(Bytes& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void put32(Bytes& out, uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 // Deflated bytes when that is shorter than the data, else nothing.
 bool deflateInto(std::span<const uint8_t> data, Bytes& packed) {
@@ -110,13 +84,6 @@ ArchiveReadResult failure(ArchiveError e, std::string name = {}) {
 
 }  // namespace
 
-uint32_t crc32Of(std::span<const uint8_t> bytes) {
-    const auto& t = crcTable();
-    uint32_t c = 0xFFFFFFFFu;
-    for (uint8_t b : bytes) c = t[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
 bool isSafeEntryName(const std::string& name) {
     if (name.empty() || name.size() > 255 || name.front() == '/') return false;
     std::size_t start = 0;
@@ -155,43 +122,43 @@ bool writeZipArchive(const std::vector<ArchiveEntry>& entries, Bytes& out) {
         if (archive.size() >= 0xFFFFFFFFu) return false;
         const uint32_t offset = uint32_t(archive.size());
         auto common = [&](Bytes& b) {
-            put16(b, kVersionNeeded);
-            put16(b, kFlagUtf8);
-            put16(b, method);
-            put16(b, kDosTime);
-            put16(b, kDosDate);
-            put32(b, crc);
-            put32(b, uint32_t(body.size()));
-            put32(b, uint32_t(e.data.size()));
-            put16(b, uint32_t(e.name.size()));
-            put16(b, 0);  // extra field
+            putLe16(b, kVersionNeeded);
+            putLe16(b, kFlagUtf8);
+            putLe16(b, method);
+            putLe16(b, kDosTime);
+            putLe16(b, kDosDate);
+            putLe32(b, crc);
+            putLe32(b, uint32_t(body.size()));
+            putLe32(b, uint32_t(e.data.size()));
+            putLe16(b, uint32_t(e.name.size()));
+            putLe16(b, 0);  // extra field
         };
-        put32(archive, kLocalSignature);
+        putLe32(archive, kLocalSignature);
         common(archive);
         archive.insert(archive.end(), e.name.begin(), e.name.end());
         archive.insert(archive.end(), body.begin(), body.end());
 
-        put32(central, kCentralSignature);
-        put16(central, kVersionNeeded);  // made by: MS-DOS, 2.0
+        putLe32(central, kCentralSignature);
+        putLe16(central, kVersionNeeded);  // made by: MS-DOS, 2.0
         common(central);
-        put16(central, 0);  // comment
-        put16(central, 0);  // disk
-        put16(central, 0);  // internal attributes
-        put32(central, 0);  // external attributes
-        put32(central, offset);
+        putLe16(central, 0);  // comment
+        putLe16(central, 0);  // disk
+        putLe16(central, 0);  // internal attributes
+        putLe32(central, 0);  // external attributes
+        putLe32(central, offset);
         central.insert(central.end(), e.name.begin(), e.name.end());
     }
     if (archive.size() + central.size() >= 0xFFFFFFFFu) return false;
     const uint32_t centralOffset = uint32_t(archive.size());
     archive.insert(archive.end(), central.begin(), central.end());
-    put32(archive, kEndSignature);
-    put16(archive, 0);
-    put16(archive, 0);
-    put16(archive, uint32_t(entries.size()));
-    put16(archive, uint32_t(entries.size()));
-    put32(archive, uint32_t(central.size()));
-    put32(archive, centralOffset);
-    put16(archive, 0);
+    putLe32(archive, kEndSignature);
+    putLe16(archive, 0);
+    putLe16(archive, 0);
+    putLe16(archive, uint32_t(entries.size()));
+    putLe16(archive, uint32_t(entries.size()));
+    putLe32(archive, uint32_t(central.size()));
+    putLe32(archive, centralOffset);
+    putLe16(archive, 0);
     out = std::move(archive);
     return true;
 }
@@ -203,15 +170,15 @@ ArchiveReadResult readZipArchive(std::span<const uint8_t> bytes, const ArchiveLi
     std::size_t end = std::string::npos;
     const std::size_t lowest = bytes.size() > kEndSize + 0xFFFF ? bytes.size() - kEndSize - 0xFFFF : 0;
     for (std::size_t at = bytes.size() - kEndSize + 1; at-- > lowest;) {
-        if (get32(bytes, at) == kEndSignature && at + kEndSize + get16(bytes, at + 20) == bytes.size()) {
+        if (getLe32(bytes, at) == kEndSignature && at + kEndSize + getLe16(bytes, at + 20) == bytes.size()) {
             end = at;
             break;
         }
     }
     if (end == std::string::npos) return failure(ArchiveError::NotAnArchive);
-    const uint16_t disk = get16(bytes, end + 4), centralDisk = get16(bytes, end + 6);
-    const uint16_t onDisk = get16(bytes, end + 8), count = get16(bytes, end + 10);
-    const uint32_t centralSize = get32(bytes, end + 12), centralOffset = get32(bytes, end + 16);
+    const uint16_t disk = getLe16(bytes, end + 4), centralDisk = getLe16(bytes, end + 6);
+    const uint16_t onDisk = getLe16(bytes, end + 8), count = getLe16(bytes, end + 10);
+    const uint32_t centralSize = getLe32(bytes, end + 12), centralOffset = getLe32(bytes, end + 16);
     if (disk != 0 || centralDisk != 0 || onDisk != count) return failure(ArchiveError::Unsupported);
     if (count == 0xFFFF || centralSize == 0xFFFFFFFFu || centralOffset == 0xFFFFFFFFu)
         return failure(ArchiveError::Unsupported);
@@ -224,13 +191,13 @@ ArchiveReadResult readZipArchive(std::span<const uint8_t> bytes, const ArchiveLi
     std::size_t at = centralOffset;
     const std::size_t centralEnd = std::size_t(centralOffset) + centralSize;
     for (uint16_t i = 0; i < count; ++i) {
-        if (at + kCentralSize > centralEnd || get32(bytes, at) != kCentralSignature)
+        if (at + kCentralSize > centralEnd || getLe32(bytes, at) != kCentralSignature)
             return failure(ArchiveError::Damaged);
-        const uint16_t flags = get16(bytes, at + 8), method = get16(bytes, at + 10);
-        const uint32_t crc = get32(bytes, at + 16), packedSize = get32(bytes, at + 20), size = get32(bytes, at + 24);
-        const uint16_t nameLength = get16(bytes, at + 28), extraLength = get16(bytes, at + 30),
-                       commentLength = get16(bytes, at + 32);
-        const uint32_t localOffset = get32(bytes, at + 42);
+        const uint16_t flags = getLe16(bytes, at + 8), method = getLe16(bytes, at + 10);
+        const uint32_t crc = getLe32(bytes, at + 16), packedSize = getLe32(bytes, at + 20), size = getLe32(bytes, at + 24);
+        const uint16_t nameLength = getLe16(bytes, at + 28), extraLength = getLe16(bytes, at + 30),
+                       commentLength = getLe16(bytes, at + 32);
+        const uint32_t localOffset = getLe32(bytes, at + 42);
         const std::size_t next = at + kCentralSize + nameLength + extraLength + commentLength;
         if (next > centralEnd) return failure(ArchiveError::Damaged);
         std::string name(bytes.begin() + std::ptrdiff_t(at + kCentralSize),
@@ -251,12 +218,12 @@ ArchiveReadResult readZipArchive(std::span<const uint8_t> bytes, const ArchiveLi
         if (method == kMethodStored && packedSize != size) return failure(ArchiveError::Damaged, name);
 
         // The local record must agree with the directory's.
-        if (std::size_t(localOffset) + kLocalSize > centralOffset || get32(bytes, localOffset) != kLocalSignature)
+        if (std::size_t(localOffset) + kLocalSize > centralOffset || getLe32(bytes, localOffset) != kLocalSignature)
             return failure(ArchiveError::Damaged, name);
-        const uint16_t localNameLength = get16(bytes, localOffset + 26);
-        const uint16_t localExtraLength = get16(bytes, localOffset + 28);
+        const uint16_t localNameLength = getLe16(bytes, localOffset + 26);
+        const uint16_t localExtraLength = getLe16(bytes, localOffset + 28);
         const std::size_t dataAt = std::size_t(localOffset) + kLocalSize + localNameLength + localExtraLength;
-        if (localNameLength != nameLength || get16(bytes, localOffset + 8) != method ||
+        if (localNameLength != nameLength || getLe16(bytes, localOffset + 8) != method ||
             dataAt + packedSize > centralOffset ||
             !std::equal(name.begin(), name.end(), bytes.begin() + std::ptrdiff_t(localOffset + kLocalSize),
                         [](char a, uint8_t b) { return uint8_t(a) == b; }))

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/crc32.h"
 #include "model/files.h"
 
 namespace livra {
@@ -45,9 +46,6 @@ struct ArchiveReadResult {
     std::vector<ArchiveEntry> entries;  // in the archive's order; empty on error
     bool ok() const { return error == ArchiveError::None; }
 };
-
-// The standard CRC-32 (as zip and PNG use it).
-uint32_t crc32Of(std::span<const uint8_t> bytes);
 
 // Whether a name may be taken out into a folder: relative, no "." or ".."
 // part, no empty part, no backslash, colon or control character, at most

@@ -1,17 +1,9 @@
 #include "plan/bmp_file.h"
 
+#include "model/little_endian.h"
+
 namespace livra {
 namespace {
-
-void put16(Bytes& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void put32(Bytes& out, uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 constexpr uint32_t PixelsPerMetre = 3780;  // 96 dots per inch
 
@@ -29,20 +21,20 @@ Bytes encodeBmp(const RgbaImage& image) {
     out.reserve(BmpHeaderSize + pixelBytes);
     out.push_back('B');
     out.push_back('M');
-    put32(out, uint32_t(BmpHeaderSize + pixelBytes));
-    put32(out, 0);  // two reserved words
-    put32(out, uint32_t(BmpHeaderSize));
-    put32(out, 40);
-    put32(out, uint32_t(width));
-    put32(out, uint32_t(height));  // positive: the last row comes first
-    put16(out, 1);                 // planes
-    put16(out, 24);                // bits per pixel
-    put32(out, 0);                 // no compression
-    put32(out, uint32_t(pixelBytes));
-    put32(out, PixelsPerMetre);
-    put32(out, PixelsPerMetre);
-    put32(out, 0);  // colours used
-    put32(out, 0);  // important colours
+    putLe32(out, uint32_t(BmpHeaderSize + pixelBytes));
+    putLe32(out, 0);  // two reserved words
+    putLe32(out, uint32_t(BmpHeaderSize));
+    putLe32(out, 40);
+    putLe32(out, uint32_t(width));
+    putLe32(out, uint32_t(height));  // positive: the last row comes first
+    putLe16(out, 1);                 // planes
+    putLe16(out, 24);                // bits per pixel
+    putLe32(out, 0);                 // no compression
+    putLe32(out, uint32_t(pixelBytes));
+    putLe32(out, PixelsPerMetre);
+    putLe32(out, PixelsPerMetre);
+    putLe32(out, 0);  // colours used
+    putLe32(out, 0);  // important colours
     for (std::size_t y = height; y-- > 0;) {
         const uint8_t* p = image.rgba.data() + y * width * 4;
         for (std::size_t x = 0; x < width; ++x, p += 4) {
