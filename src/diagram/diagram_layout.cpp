@@ -82,8 +82,9 @@ std::vector<FindingMark> findingMarks(const Timeline& t, const Configuration& c,
     auto add = [&](FindingMark m) {
         if (std::find(out.begin(), out.end(), m) == out.end()) out.push_back(std::move(m));
     };
-    const SafetyReport own = checked ? SafetyReport{} : checkSafety(c, c.Safety);
-    for (const SafetyFinding& f : (checked ? *checked : own).findings) {
+    std::optional<SafetyReport> own;
+    if (!checked) checked = &own.emplace(checkSafety(c, c.Safety));
+    for (const SafetyFinding& f : checked->findings) {
         if ((f.rule != SafetyRule::Intergreen && f.rule != SafetyRule::SeamIntergreen) || f.program != t.program)
             continue;
         const int to = rowOf(f.other), green = startOf(f.tact);
@@ -161,8 +162,6 @@ int chooseTickStep(double pxPerSecond) {
     return 3600;
 }
 
-// The part of [start, start + width) inside [from, to); zero-width tacts
-// stay visible as a line where they stand.
 // Runs along one axis: at `at`, from `a` to `b`.
 struct Run {
     double at, a, b;
@@ -185,6 +184,8 @@ std::vector<Run> mergedRuns(std::vector<Run> runs) {
     return merged;
 }
 
+// The part of [start, start + width) inside [from, to); zero-width tacts
+// stay visible as a line where they stand.
 bool clip(int start, int width, int from, int to, double& x0, double& x1) {
     const int a = std::max(start, from), b = std::min(start + width, to);
     if (width == 0) {

@@ -356,12 +356,18 @@ QFont diagramFont(double pixelSize, bool bold) {
     return f;
 }
 
+namespace {
+// Kerning moves a text by a few per cent at most: a sum of advances clear of
+// the width by more than that decides without shaping.
+bool surelyFits(double estimate, double width) { return estimate * 1.03 + 2 <= width; }
+bool surelyPast(double estimate, double width) { return estimate > width * 1.05 + 10; }
+}  // namespace
+
 QString TextFitter::operator()(const QString& text, double width) {
-    const double past = width * 1.05 + 10;  // more than kerning can take back
     double estimate = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         estimate += advance(text[i]);
-        if (estimate <= past) continue;
+        if (!surelyPast(estimate, width)) continue;
         qsizetype n = i + 1;
         if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
         const QString cut = text.left(n);
@@ -369,15 +375,15 @@ QString TextFitter::operator()(const QString& text, double width) {
         if (shown != cut) return shown;
         break;  // the estimate was wrong after all: measure the whole text
     }
-    if (estimate * 1.03 + 2 <= width) return text;
+    if (surelyFits(estimate, width)) return text;
     return fm_.elidedText(text, Qt::ElideRight, width);
 }
 
 bool TextFitter::fits(const QString& text, double width) {
     double estimate = 0;
     for (const QChar ch : text) estimate += advance(ch);
-    if (estimate * 1.03 + 2 <= width) return true;
-    if (estimate > width * 1.05 + 10) return false;
+    if (surelyFits(estimate, width)) return true;
+    if (surelyPast(estimate, width)) return false;
     return fm_.horizontalAdvance(text) <= width;
 }
 

@@ -23,6 +23,8 @@ namespace livra::ui {
 namespace {
 
 const char* const kDayNames[DayCount] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
+// The calendar's names column at the form's own size; it takes what the window grows by.
+constexpr int kNameColumnWidth = 170;
 
 QString twoDigits(int v) { return QString("%1").arg(v, 2, 10, QChar('0')); }
 
@@ -80,7 +82,7 @@ DirectionsTab::DirectionsTab(Configuration& c, QWidget* parent) : QWidget(parent
     calendarList_->setHorizontalHeaderLabels({"ЧЧ:ММ", "Прог.№", kPassportNameColumn});
     calendarList_->setColumnWidth(0, 55);
     calendarList_->setColumnWidth(1, 55);
-    calendarList_->setColumnWidth(2, 170);
+    calendarList_->setColumnWidth(2, kNameColumnWidth);
     calendarList_->horizontalHeader()->setStretchLastSection(false);
     calendarList_->verticalHeader()->setVisible(false);
     calendarList_->verticalHeader()->setDefaultSectionSize(18);
@@ -125,7 +127,7 @@ void DirectionsTab::redraw() {
 
 void DirectionsTab::growBy(int dx, int dy) {
     form_.apply(dx, dy);
-    calendarList_->setColumnWidth(2, 170 + dx);  // the names take the room
+    calendarList_->setColumnWidth(2, kNameColumnWidth + dx);  // the names take the room
     if (image_.height() != canvas_->height()) image_ = makeDirectionsCanvas(canvas_->height());
     // The rows in view, the last one partly.
     const int rows = canvas_->height() - grid::CellHeight * grid::DirectionsHeaderRows;
