@@ -50,6 +50,15 @@ struct Line {
     }
 };
 
+// The sample with a working folder of the test's own: a write leaves the
+// image's files there, and tests running side by side must not write over
+// each other's.
+std::unique_ptr<Configuration> sampleIn(const TempDir& work) {
+    auto c = sampleConfiguration();
+    c->ProgramDir = pathToUtf8(work.path()) + "/";
+    return c;
+}
+
 VirtualControllerOptions options(double corrupt, double drop, uint64_t seed = 1) {
     VirtualControllerOptions o;
     o.applyTime = milliseconds(0);
@@ -60,7 +69,8 @@ VirtualControllerOptions options(double corrupt, double drop, uint64_t seed = 1)
 }
 
 TEST(VerifyCommands, ABadLineGivesNoFalseDifferences) {
-    const auto project = sampleConfiguration();
+    TempDir work;
+    const auto project = sampleIn(work);
     test::switchSafetyRulesOff(*project);
     auto changed = std::make_unique<Configuration>(*project);
     changed->TactTable[3][2].tMain = 16;
@@ -100,7 +110,8 @@ TEST(VerifyCommands, ABadLineGivesNoFalseDifferences) {
 }
 
 TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
-    const auto project = sampleConfiguration();
+    TempDir work;
+    const auto project = sampleIn(work);
     for (const auto& [o, box] : {std::pair{options(0, 1), "Ошибка: Выполнить команду не удалось!!!\nДК не отвечает."},
                                  std::pair{options(1, 0), "Ошибка: Выполнить команду не удалось!!!\nОтветы ДК искажены."}}) {
         Line line(o);
@@ -113,7 +124,7 @@ TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
         EXPECT_NE(failure, LinkOutcome::Ok);
     }
     // A project the image would change: its finding, and no controller asked.
-    auto over = sampleConfiguration();
+    auto over = sampleIn(work);
     over->TactTable[3][0].tMain = 300;
     LinkContext nowhere;
     Recorder ui;
@@ -126,7 +137,8 @@ TEST(VerifyCommands, AControllerThatCannotBeReadIsNeverEqual) {
 // A controller fresh from the factory: the user pressed "Сравнить с ДК", and
 // the box says so in its title rather than naming a read.
 TEST(VerifyCommands, AnEmptyControllerIsToldUnderTheCompareTitle) {
-    const auto project = sampleConfiguration();
+    TempDir work;
+    const auto project = sampleIn(work);
     Line line(options(0, 0));
     Recorder ui;
     ui.lines = {"before"};
@@ -154,7 +166,8 @@ private:
 };
 
 TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
-    auto project = sampleConfiguration();
+    TempDir work;
+    auto project = sampleIn(work);
     test::switchSafetyRulesOff(*project);
     auto other = std::make_unique<Configuration>(*project);
     other->TactTable[3][2].tMain = 16;
@@ -189,7 +202,8 @@ TEST(VerifyCommands, AWriteIsDoneOnlyWhenTheControllerGivesItBack) {
 }
 
 TEST(VerifyCommands, AVerifiedWriteIsRecordedInThePassportAndAFailedOneIsNot) {
-    auto project = sampleConfiguration();
+    TempDir work;
+    auto project = sampleIn(work);
     test::switchSafetyRulesOff(*project);
     project->Safety.object.revision = "4";
     Line line(options(0, 0));
