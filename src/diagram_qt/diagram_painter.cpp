@@ -66,7 +66,7 @@ const char* legendText(int item) {
     }
 }
 
-void paintLegend(QPainter& p, const DiagramLayout& d, QPointF at) {
+void paintLegend(QPainter& p, TextCache& tc, const DiagramLayout& d, QPointF at) {
     const Geometry& g = d.geometry;
     p.setFont(diagramFont(10));
     const double lineH = g.legendLineHeight, sw = 26, sh = 11;
@@ -89,7 +89,7 @@ void paintLegend(QPainter& p, const DiagramLayout& d, QPointF at) {
             p.drawRect(sr);
         }
         p.setPen(Qt::black);
-        p.drawText(QRectF(x + sw + 5, y, g.legendColumnWidth - sw - 5, lineH), Qt::AlignVCenter | Qt::AlignLeft,
+        tc.draw(p, QRectF(x + sw + 5, y, g.legendColumnWidth - sw - 5, lineH), Qt::AlignVCenter | Qt::AlignLeft,
                    legendText(item));
     }
 }
@@ -163,7 +163,7 @@ private:
     QList<QLineF> offLines_;
 };
 
-void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, const std::array<QImage, 14>& symbols) {
+void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b, double dy, const std::array<QImage, 14>& symbols) {
     const Geometry& g = d.geometry;
     auto shift = [&](const Rect& r) { return QRectF(r.x, r.y + dy, r.w, r.h); };
     const double top = b.top + dy;
@@ -183,7 +183,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setPen(kPhaseColour);
         const QString n = QString::number(ph.phaseNo);
         const QString text = fitting(boldFit, r.width(), {"Фаза " + n, "Ф" + n, n});
-        p.drawText(r, Qt::AlignCenter, text);
+        tc.draw(p, r, Qt::AlignCenter, text);
     }
 
     // Tact band.
@@ -205,11 +205,11 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
                                                                    t.call ? kind : no, no});
         p.setPen(t.call ? kCallColour : t.kind == TactPhase ? kPhaseColour : Qt::black);
         if (!text.isEmpty()) {
-            p.drawText(r, Qt::AlignCenter, text);
+            tc.draw(p, r, Qt::AlignCenter, text);
         } else if (tinyFit.fits(no, r.width() - 2)) {
             // Long programs: three-digit numbers of short tacts in a smaller size.
             p.setFont(tiny);
-            p.drawText(r, Qt::AlignCenter, no);
+            tc.draw(p, r, Qt::AlignCenter, no);
             p.setFont(small);
         }
     }
@@ -224,16 +224,16 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setFont(label);
         p.setPen(Qt::black);
         if (row.name.empty()) {
-            p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+            tc.draw(p, r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
         } else {
             // The number, then as much of the name as leaves room for the symbol.
             const QFontMetricsF lm(label);
             const double numberW = lm.horizontalAdvance(qs(row.label)) + 4;
-            p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
+            tc.draw(p, r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
             p.setFont(diagramFont(std::min(10.0, g.rowHeight - 2)));
             const QFontMetricsF nm(p.font());
             const double room = r.width() - numberW - 4 - r.height() * 1.2 - 6;
-            p.drawText(QRectF(r.left() + 4 + numberW, r.top(), std::max(0.0, room), r.height()),
+            tc.draw(p, QRectF(r.left() + 4 + numberW, r.top(), std::max(0.0, room), r.height()),
                        Qt::AlignVCenter | Qt::AlignLeft, nm.elidedText(qs(row.name), Qt::ElideRight, std::max(0.0, room)));
             p.setFont(label);
         }
@@ -242,7 +242,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
             // read on paper: the name itself stands in for it.
             p.setFont(smallBold);
             p.setPen(kCallColour);
-            p.drawText(r.adjusted(0, 0, -3, 0), Qt::AlignVCenter | Qt::AlignRight, row.kind == DirTvp1 ? "ТВП1" : "ТВП2");
+            tc.draw(p, r.adjusted(0, 0, -3, 0), Qt::AlignVCenter | Qt::AlignRight, row.kind == DirTvp1 ? "ТВП1" : "ТВП2");
             continue;
         }
         const QImage& sym = symbols[row.kind < 14 ? row.kind : 0];
@@ -301,7 +301,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         p.setBrush(QColor(255, 255, 255, 225));
         p.drawRect(tr);
         p.setPen(colour);
-        p.drawText(tr, Qt::AlignCenter, text);
+        tc.draw(p, tr, Qt::AlignCenter, text);
     }
 
     // The findings strip: a red bracket a line, the pair, the times and the
@@ -323,7 +323,7 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
         const double room = shift(b.timeArea).right() + g.rightPad - r.right();
         const QRectF tr = tw + 4 <= room ? QRectF(r.right() + 4, r.top(), tw, r.height())
                                          : QRectF(std::max(4.0, r.left() - tw - 4), r.top(), tw, r.height());
-        p.drawText(tr, Qt::AlignVCenter | Qt::AlignLeft, text);
+        tc.draw(p, tr, Qt::AlignVCenter | Qt::AlignLeft, text);
     }
 
     // Phase boundaries across the tact band and the rows.
@@ -336,12 +336,12 @@ void paintBand(QPainter& p, const DiagramLayout& d, const Band& b, double dy, co
     p.drawLine(QPointF(x0, axisY), QPointF(x1, axisY));
     p.setFont(small);
     // At the left, clear of the first tick's number under the column's edge.
-    p.drawText(QRectF(4, axisY, g.labelWidth - 30, g.axisHeight), Qt::AlignLeft | Qt::AlignVCenter, "t, с");
+    tc.draw(p, QRectF(4, axisY, g.labelWidth - 30, g.axisHeight), Qt::AlignLeft | Qt::AlignVCenter, "t, с");
     for (const Tick& t : b.ticks) {
         p.drawLine(QPointF(t.x, axisY), QPointF(t.x, axisY + 4));
         const bool end = t.seconds == d.timeline.totalSeconds;
         p.setFont(end ? smallBold : small);
-        p.drawText(QRectF(t.x - 30, axisY + 4, 60, g.axisHeight - 4), Qt::AlignHCenter | Qt::AlignTop,
+        tc.draw(p, QRectF(t.x - 30, axisY + 4, 60, g.axisHeight - 4), Qt::AlignHCenter | Qt::AlignTop,
                    QString::number(t.seconds));
     }
 }
@@ -400,7 +400,9 @@ void paintSignal(QPainter& p, const QRectF& r, uint8_t signal) {
 }
 
 void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, bool title, bool legend,
-                      QPointF origin) {
+                      QPointF origin, TextCache* text) {
+    TextCache partTexts;
+    TextCache& tc = text ? *text : partTexts;
     p.save();
     p.translate(origin);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -410,7 +412,7 @@ void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, 
     if (title) {
         p.setFont(diagramFont(15, true));
         p.setPen(Qt::black);
-        p.drawText(QRectF(0, 0, g.width, g.titleHeight), Qt::AlignLeft | Qt::AlignVCenter, qs(d.title));
+        tc.draw(p, QRectF(0, 0, g.width, g.titleHeight), Qt::AlignLeft | Qt::AlignVCenter, qs(d.title));
         y = g.titleHeight;
     }
     std::array<QImage, 14> symbols;
@@ -420,10 +422,10 @@ void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, 
     last = std::min(last, int(d.bands.size()));
     for (int b = first; b < last; ++b) {
         const double dy = y - d.bands[b].top;
-        paintBand(p, d, d.bands[b], dy, symbols);
+        paintBand(p, tc, d, d.bands[b], dy, symbols);
         y += d.bands[b].height + g.bandGap;
     }
-    if (legend) paintLegend(p, d, QPointF(0, y - g.bandGap + 4));
+    if (legend) paintLegend(p, tc, d, QPointF(0, y - g.bandGap + 4));
     p.restore();
 }
 

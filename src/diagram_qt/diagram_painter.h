@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "diagram/diagram_layout.h"
+#include "diagram_qt/text_cache.h"
 
 namespace livra::diagram {
 
@@ -43,7 +44,7 @@ void paintSignal(QPainter& p, const QRectF& r, uint8_t signal);
 // Bands [first, last) of a diagram with its top left at `origin`; the title
 // and the legend when asked.
 void paintDiagramPart(QPainter& p, const DiagramLayout& d, int first, int last, bool title, bool legend,
-                      QPointF origin);
+                      QPointF origin, TextCache* text = nullptr);
 void paintDiagram(QPainter& p, const DiagramLayout& d, QPointF origin = {});
 
 }  // namespace livra::diagram

@@ -34,6 +34,7 @@ std::string writeReportPdf(const Report& r, const std::string& path, const std::
         w.setCreator("Конфигуратор ДК «Ливра»");
         QPainter p;
         if (!p.begin(&w)) return diagram::writeFailedText(path);
+        diagram::TextCache texts;
         for (std::size_t i = 0; i < r.pages.size(); ++i) {
             if (i > 0) {
                 // The layout of the page to come is set before it is begun.
@@ -42,7 +43,7 @@ std::string writeReportPdf(const Report& r, const std::string& path, const std::
             }
             p.save();
             p.scale(kPdfScale, kPdfScale);
-            paintReportPage(p, r, int(i), footer);
+            paintReportPage(p, r, int(i), footer, &texts);
             p.restore();
         }
         p.end();

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "diagram_qt/diagram_painter.h"
+#include "diagram_qt/text_cache.h"
 #include "model/texts.h"
 #include "pictures/pictures.h"
 #include "plan/plan_pictures.h"
@@ -39,21 +40,21 @@ Qt::Alignment alignOf(Align a) {
     }
 }
 
-void heading(QPainter& p, const PageGeometry& g, double y, const QString& text) {
+void heading(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, double y, const QString& text) {
     p.setFont(diagramFont(16, true));
     p.setPen(Qt::black);
     const QFontMetricsF fm(p.font());
-    p.drawText(QRectF(g.left, y, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter,
+    tc.draw(p, QRectF(g.left, y, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter,
                fm.elidedText(text, Qt::ElideRight, g.contentWidth()));
 }
 
-void drawLines(QPainter& p, const PageGeometry& g, double y, const std::vector<TextLine>& lines, int first, int last,
+void drawLines(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, double y, const std::vector<TextLine>& lines, int first, int last,
                double lineHeight) {
     for (int i = first; i < last && i < int(lines.size()); ++i) {
         p.setFont(diagramFont(11, lines[i].bold));
         p.setPen(Qt::black);
         const QFontMetricsF fm(p.font());
-        p.drawText(QRectF(g.left, y, g.contentWidth(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        tc.draw(p, QRectF(g.left, y, g.contentWidth(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                    fm.elidedText(qs(lines[i].text), Qt::ElideRight, g.contentWidth()));
         y += lineHeight;
     }
@@ -68,7 +69,7 @@ std::vector<double> columnEdges(const PageGeometry& g, const Table& t) {
     return x;
 }
 
-void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& b) {
+void drawTable(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, const Table& t, const Block& b) {
     const double size = t.header ? 10.5 : 12;
     diagram::TextFitter regularFit(diagramFont(size)), boldFit(diagramFont(size, true));
     const std::vector<double> x = columnEdges(g, t);
@@ -81,14 +82,14 @@ void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& 
         p.setFont(diagramFont(10, true));
         p.setPen(Qt::black);
         for (std::size_t c = 0; c < t.columns.size(); ++c)
-            p.drawText(QRectF(x[c] + 3, y + 1, x[c + 1] - x[c] - 6, g.tableHeaderHeight - 2),
+            tc.draw(p, QRectF(x[c] + 3, y + 1, x[c + 1] - x[c] - 6, g.tableHeaderHeight - 2),
                        Qt::AlignCenter | Qt::TextWordWrap, qs(t.columns[c].title));
         y += g.tableHeaderHeight;
     }
     if (t.rows.empty()) {
         p.setFont(diagramFont(11));
         p.setPen(Qt::black);
-        p.drawText(QRectF(g.left + 4, y, g.contentWidth() - 8, g.tableRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        tc.draw(p, QRectF(g.left + 4, y, g.contentWidth() - 8, g.tableRowHeight), Qt::AlignLeft | Qt::AlignVCenter,
                    qs(t.emptyText));
         y += g.tableRowHeight;
     }
@@ -103,7 +104,7 @@ void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& 
             p.setFont(diagramFont(size, boldCell));
             p.setPen(!t.header && c == 0 ? kMuted : QColor(Qt::black));
             const double w = x[c + 1] - x[c] - 6;
-            p.drawText(QRectF(x[c] + 3, y, w, g.tableRowHeight), alignOf(t.columns[c].align),
+            tc.draw(p, QRectF(x[c] + 3, y, w, g.tableRowHeight), alignOf(t.columns[c].align),
                        (boldCell ? boldFit : regularFit)(qs(t.rows[i][c]), w));
         }
         y += g.tableRowHeight;
@@ -116,35 +117,35 @@ void drawTable(QPainter& p, const PageGeometry& g, const Table& t, const Block& 
     for (std::size_t c = 1; c < t.columns.size(); ++c) p.drawLine(QPointF(x[c], top), QPointF(x[c], linesEnd));
 }
 
-void drawTitle(QPainter& p, const Report& r, const PageGeometry& g, const Block& b) {
+void drawTitle(QPainter& p, diagram::TextCache& tc, const Report& r, const PageGeometry& g, const Block& b) {
     p.setPen(Qt::black);
     p.setFont(diagramFont(24, true));
-    p.drawText(QRectF(g.left, b.top, g.contentWidth(), 44), Qt::AlignHCenter | Qt::AlignVCenter, qs(r.heading));
+    tc.draw(p, QRectF(g.left, b.top, g.contentWidth(), 44), Qt::AlignHCenter | Qt::AlignVCenter, qs(r.heading));
     p.setFont(diagramFont(18, true));
     const QFontMetricsF fm(p.font());
-    p.drawText(QRectF(g.left, b.top + 50, g.contentWidth(), 56), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
+    tc.draw(p, QRectF(g.left, b.top + 50, g.contentWidth(), 56), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
                qs(r.objectName));
     p.setPen(QPen(Qt::black, 1.2));
     p.drawLine(QPointF(g.left, b.top + b.height - 4), QPointF(g.left + g.contentWidth(), b.top + b.height - 4));
 }
 
-void drawSignatures(QPainter& p, const Report& r, const PageGeometry& g, const Block& b) {
-    heading(p, g, b.top, kReportSignaturesTitle);
+void drawSignatures(QPainter& p, diagram::TextCache& tc, const Report& r, const PageGeometry& g, const Block& b) {
+    heading(p, tc, g, b.top, kReportSignaturesTitle);
     double y = b.top + g.headingHeight;
     const double w = g.contentWidth();
     const double x[] = {g.left, g.left + w * 0.2, g.left + w * 0.6, g.left + w * 0.82, g.left + w};
     p.setFont(diagramFont(10, true));
     p.setPen(kMuted);
-    p.drawText(QRectF(x[2], y, x[3] - x[2], g.tableRowHeight), Qt::AlignCenter, kReportSignatureColumn);
-    p.drawText(QRectF(x[3], y, x[4] - x[3], g.tableRowHeight), Qt::AlignCenter, kReportDateColumn);
+    tc.draw(p, QRectF(x[2], y, x[3] - x[2], g.tableRowHeight), Qt::AlignCenter, kReportSignatureColumn);
+    tc.draw(p, QRectF(x[3], y, x[4] - x[3], g.tableRowHeight), Qt::AlignCenter, kReportDateColumn);
     y += g.tableRowHeight;
     for (const auto& [role, name] : r.signatures) {
         p.setFont(diagramFont(12));
         p.setPen(kMuted);
-        p.drawText(QRectF(x[0], y, x[1] - x[0], 34), Qt::AlignLeft | Qt::AlignBottom, qs(role));
+        tc.draw(p, QRectF(x[0], y, x[1] - x[0], 34), Qt::AlignLeft | Qt::AlignBottom, qs(role));
         p.setFont(diagramFont(12, true));
         p.setPen(Qt::black);
-        p.drawText(QRectF(x[1], y, x[2] - x[1] - 8, 30), Qt::AlignLeft | Qt::AlignBottom, qs(name));
+        tc.draw(p, QRectF(x[1], y, x[2] - x[1] - 8, 30), Qt::AlignLeft | Qt::AlignBottom, qs(name));
         p.setPen(QPen(kOutline, 0.8));
         const double line = y + 31;
         p.drawLine(QPointF(x[1], line), QPointF(x[2] - 8, line));
@@ -210,7 +211,7 @@ void arrow(QPainter& p, QPointF from, QPointF to, const QColor& colour, double w
 // The plan in a square of side `side`: its picture, every head in the signal
 // it shows, and for the going directions an arrow along their movement (a
 // head faces the traffic it serves; the traffic moves past it).
-void drawPlan(QPainter& p, const Report& r, QRectF area, const TactSignalRow* shown, const std::vector<int>* going) {
+void drawPlan(QPainter& p, diagram::TextCache& tc, const Report& r, QRectF area, const TactSignalRow* shown, const std::vector<int>* going) {
     p.save();
     p.setClipRect(area);
     const double k = area.width() / 500.0;
@@ -278,7 +279,7 @@ void drawPlan(QPainter& p, const Report& r, QRectF area, const TactSignalRow* sh
     for (const bool goes : {false, true}) {
         p.setPen(goes ? kGoColour : QColor(Qt::black));
         for (std::size_t i = 0; i < numbers.size(); ++i)
-            if (numbers[i].second == goes) p.drawText(boxes[qsizetype(i)], Qt::AlignCenter, numbers[i].first);
+            if (numbers[i].second == goes) tc.draw(p, boxes[qsizetype(i)], Qt::AlignCenter, numbers[i].first);
     }
     p.restore();
     p.setPen(QPen(kOutline, 0.8));
@@ -288,7 +289,7 @@ void drawPlan(QPainter& p, const Report& r, QRectF area, const TactSignalRow* sh
 
 // Without a plan: the used signal heads round a crossing, each an arrow
 // towards the centre, green and bold where it goes.
-void drawSchematic(QPainter& p, const Report& r, QRectF area, const std::vector<int>& going) {
+void drawSchematic(QPainter& p, diagram::TextCache& tc, const Report& r, QRectF area, const std::vector<int>& going) {
     p.save();
     p.setClipRect(area);
     p.fillRect(area, QColor(248, 248, 248));
@@ -315,7 +316,7 @@ void drawSchematic(QPainter& p, const Report& r, QRectF area, const std::vector<
         p.setFont(diagramFont(11, true));
         p.setPen(goes ? kGoColour : kMuted);
         const QPointF at = c + u * (radius + 12);
-        p.drawText(QRectF(at.x() - 20, at.y() - 9, 40, 18), Qt::AlignCenter, QString::number(d + 1));
+        tc.draw(p, QRectF(at.x() - 20, at.y() - 9, 40, 18), Qt::AlignCenter, QString::number(d + 1));
     }
     p.restore();
     p.setPen(QPen(kOutline, 0.8));
@@ -323,7 +324,7 @@ void drawSchematic(QPainter& p, const Report& r, QRectF area, const std::vector<
     p.drawRect(area);
 }
 
-void drawPhases(QPainter& p, const Report& r, const PageGeometry& g, const Section& s, const Block& b) {
+void drawPhases(QPainter& p, diagram::TextCache& tc, const Report& r, const PageGeometry& g, const Section& s, const Block& b) {
     const auto& pics = r.phasePictures[s.sheet];
     const ProgramSheet& sheet = r.sheets[s.sheet];
     const double cellW = g.contentWidth() / r.phasesPerRow;
@@ -334,12 +335,12 @@ void drawPhases(QPainter& p, const Report& r, const PageGeometry& g, const Secti
             const PhaseSheet& ph = sheet.phases[pic.phase];
             const double x = g.left + (i % r.phasesPerRow) * cellW + (cellW - side) / 2;
             const QRectF area(x, b.top, side, side);
-            if (r.plan) drawPlan(p, r, area, &ph.shown, &ph.going);
-            else drawSchematic(p, r, area, ph.going);
+            if (r.plan) drawPlan(p, tc, r, area, &ph.shown, &ph.going);
+            else drawSchematic(p, tc, r, area, ph.going);
             double y = b.top + side + 4;
             p.setFont(diagramFont(11.5, true));
             p.setPen(Qt::black);
-            p.drawText(QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter, qs(pic.caption));
+            tc.draw(p, QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter, qs(pic.caption));
             y += 15;
             p.setFont(diagramFont(10));
             const QFontMetricsF fm(p.font());
@@ -351,7 +352,7 @@ void drawPhases(QPainter& p, const Report& r, const PageGeometry& g, const Secti
                 std::string text = lines[k];
                 if (k == shown - 1 && int(lines.size()) > shown)
                     text += std::string(" ") + kAndMoreText + std::to_string(lines.size() - shown);
-                p.drawText(QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter,
+                tc.draw(p, QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter,
                            fm.elidedText(qs(text), Qt::ElideRight, side + 8));
                 y += 15;
             }
@@ -359,13 +360,13 @@ void drawPhases(QPainter& p, const Report& r, const PageGeometry& g, const Secti
     }
 }
 
-void drawSafetyMatrix(QPainter& p, const Report& r, const PageGeometry& g, const Block& b) {
+void drawSafetyMatrix(QPainter& p, diagram::TextCache& tc, const Report& r, const PageGeometry& g, const Block& b) {
     const SafetySection& s = r.safety;
     double y = b.top;
     if (!s.defined) {
         p.setFont(diagramFont(11));
         p.setPen(Qt::black);
-        p.drawText(QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
+        tc.draw(p, QRectF(g.left + 4, y, g.contentWidth(), g.tableRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
                    "Матрица конфликтов не задана.");
         return;
     }
@@ -375,14 +376,14 @@ void drawSafetyMatrix(QPainter& p, const Report& r, const PageGeometry& g, const
     const QFont bold = diagramFont(std::clamp(c * 0.45, 6.0, 10.0), true);
     p.setFont(bold);
     p.setPen(Qt::black);
-    p.drawText(QRectF(g.left, y, s.labelWidth - 2, c + 4), Qt::AlignRight | Qt::AlignVCenter, "из \\ в");
-    for (int j = 0; j < n; ++j) p.drawText(QRectF(x0 + j * c, y, c, c + 4), Qt::AlignCenter, qs(s.labels[j]));
+    tc.draw(p, QRectF(g.left, y, s.labelWidth - 2, c + 4), Qt::AlignRight | Qt::AlignVCenter, "из \\ в");
+    for (int j = 0; j < n; ++j) tc.draw(p, QRectF(x0 + j * c, y, c, c + 4), Qt::AlignCenter, qs(s.labels[j]));
     y += c + 4;
     const double top = y;
     for (int i = b.first; i < b.last; ++i) {
         p.setFont(bold);
         p.setPen(Qt::black);
-        p.drawText(QRectF(g.left, y, s.labelWidth - 4, c), Qt::AlignRight | Qt::AlignVCenter, qs(s.labels[i]));
+        tc.draw(p, QRectF(g.left, y, s.labelWidth - 4, c), Qt::AlignRight | Qt::AlignVCenter, qs(s.labels[i]));
         p.setFont(font);
         for (int j = 0; j < n; ++j) {
             const QRectF cell(x0 + j * c, y, c, c);
@@ -392,7 +393,7 @@ void drawSafetyMatrix(QPainter& p, const Report& r, const PageGeometry& g, const
             p.drawRect(cell);
             if (!text.empty()) {
                 p.setPen(Qt::black);
-                p.drawText(cell, Qt::AlignCenter, qs(text));
+                tc.draw(p, cell, Qt::AlignCenter, qs(text));
             }
         }
         y += c;
@@ -402,7 +403,7 @@ void drawSafetyMatrix(QPainter& p, const Report& r, const PageGeometry& g, const
     p.drawRect(QRectF(x0, top, n * c, y - top));
 }
 
-void drawSafetyText(QPainter& p, const Report& r, const PageGeometry& g, const Block& b) {
+void drawSafetyText(QPainter& p, diagram::TextCache& tc, const Report& r, const PageGeometry& g, const Block& b) {
     const SafetySection& s = r.safety;
     double y = b.top;
     for (int i = b.first; i < b.last && i < int(s.lines.size()); ++i) {
@@ -410,7 +411,7 @@ void drawSafetyText(QPainter& p, const Report& r, const PageGeometry& g, const B
         p.setFont(diagramFont(title ? 12 : 10.5, title));
         p.setPen(Qt::black);
         const QFontMetricsF fm(p.font());
-        p.drawText(QRectF(g.left + (title ? 0 : 12), y, g.contentWidth(), s.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        tc.draw(p, QRectF(g.left + (title ? 0 : 12), y, g.contentWidth(), s.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                    fm.elidedText(qs(text), Qt::ElideRight, g.contentWidth() - 12));
         y += s.lineHeight;
     }
@@ -423,8 +424,10 @@ QSizeF pageSize(const Report& r, int page) {
     return {g.width, g.height};
 }
 
-void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer) {
+void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer, diagram::TextCache* text) {
     if (page < 0 || page >= int(r.pages.size())) return;
+    diagram::TextCache pageTexts;
+    diagram::TextCache& tc = text ? *text : pageTexts;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -432,24 +435,24 @@ void paintReportPage(QPainter& p, const Report& r, int page, const std::string& 
     for (const Block& b : r.pages[page].blocks) {
         const Section& s = r.sections[b.section];
         switch (b.kind) {
-        case BlockKind::Title: drawTitle(p, r, g, b); break;
-        case BlockKind::Signatures: drawSignatures(p, r, g, b); break;
-        case BlockKind::Heading: heading(p, g, b.top, qs(s.title)); break;
-        case BlockKind::Lead: drawLines(p, g, b.top, s.lead, b.first, b.last, r.safety.lineHeight); break;
-        case BlockKind::Trail: drawLines(p, g, b.top, s.trail, b.first, b.last, r.safety.lineHeight); break;
-        case BlockKind::TableRows: drawTable(p, g, s.table, b); break;
+        case BlockKind::Title: drawTitle(p, tc, r, g, b); break;
+        case BlockKind::Signatures: drawSignatures(p, tc, r, g, b); break;
+        case BlockKind::Heading: heading(p, tc, g, b.top, qs(s.title)); break;
+        case BlockKind::Lead: drawLines(p, tc, g, b.top, s.lead, b.first, b.last, r.safety.lineHeight); break;
+        case BlockKind::Trail: drawLines(p, tc, g, b.top, s.trail, b.first, b.last, r.safety.lineHeight); break;
+        case BlockKind::TableRows: drawTable(p, tc, g, s.table, b); break;
         case BlockKind::Plan: {
             const double side = std::min(r.planSide, g.contentWidth());
-            drawPlan(p, r, QRectF(g.left + (g.contentWidth() - side) / 2, b.top, side, side), nullptr, nullptr);
+            drawPlan(p, tc, r, QRectF(g.left + (g.contentWidth() - side) / 2, b.top, side, side), nullptr, nullptr);
             break;
         }
-        case BlockKind::Phases: drawPhases(p, r, g, s, b); break;
+        case BlockKind::Phases: drawPhases(p, tc, r, g, s, b); break;
         case BlockKind::Diagram:
             diagram::paintDiagramPart(p, r.diagrams[s.diagram], b.first, b.last, b.heading, b.legend,
-                                      QPointF(g.left, b.top));
+                                      QPointF(g.left, b.top), &tc);
             break;
-        case BlockKind::SafetyMatrix: drawSafetyMatrix(p, r, g, b); break;
-        case BlockKind::SafetyText: drawSafetyText(p, r, g, b); break;
+        case BlockKind::SafetyMatrix: drawSafetyMatrix(p, tc, r, g, b); break;
+        case BlockKind::SafetyText: drawSafetyText(p, tc, r, g, b); break;
         }
     }
     const double fy = g.height - g.bottom + 18;
@@ -458,9 +461,9 @@ void paintReportPage(QPainter& p, const Report& r, int page, const std::string& 
     p.setFont(diagramFont(10));
     const QFontMetricsF fm(p.font());
     const QString left = qs(r.footer + (footer.empty() ? "" : " · " + footer));
-    p.drawText(QRectF(g.left, fy + 2, g.contentWidth() * 0.8, 18), Qt::AlignLeft | Qt::AlignVCenter,
+    tc.draw(p, QRectF(g.left, fy + 2, g.contentWidth() * 0.8, 18), Qt::AlignLeft | Qt::AlignVCenter,
                fm.elidedText(left, Qt::ElideRight, g.contentWidth() * 0.8));
-    p.drawText(QRectF(g.left, fy + 2, g.contentWidth(), 18), Qt::AlignRight | Qt::AlignVCenter,
+    tc.draw(p, QRectF(g.left, fy + 2, g.contentWidth(), 18), Qt::AlignRight | Qt::AlignVCenter,
                QString("Лист %1 из %2").arg(page + 1).arg(r.pages.size()));
     p.restore();
 }

@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <string>
 
+#include "diagram_qt/text_cache.h"
 #include "report/report.h"
 
 namespace livra::report {
@@ -13,7 +14,9 @@ namespace livra::report {
 QSizeF pageSize(const Report& r, int page);
 
 // One page (0-based): its blocks, then the footer with the report's own
-// line, `footer` after it, and "Лист N из M".
-void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer);
+// line, `footer` after it, and "Лист N из M". Texts are laid out in `text`
+// when given, so the pages of one report share their layouts.
+void paintReportPage(QPainter& p, const Report& r, int page, const std::string& footer,
+                     diagram::TextCache* text = nullptr);
 
 }  // namespace livra::report

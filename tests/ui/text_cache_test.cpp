@@ -1,0 +1,89 @@
+// The cached texts must come out of the PDF writer exactly as drawText's:
+// the same glyphs at the same positions, clipped where drawText clips.
+#include "diagram_qt/text_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QPdfWriter>
+#include <functional>
+#include <random>
+
+#include "diagram_qt/diagram_painter.h"
+
+namespace {
+
+using Draw = std::function<void(QPainter&, const QRectF&, int, const QString&)>;
+
+// Every stream of a PDF (page contents, font subsets), inflated where it is
+// compressed.
+std::vector<QByteArray> pdfStreams(const QByteArray& pdf) {
+    std::vector<QByteArray> out;
+    qsizetype at = 0;
+    while ((at = pdf.indexOf("stream\n", at)) >= 0) {
+        at += 7;
+        const qsizetype end = pdf.indexOf("endstream", at);
+        if (end < 0) break;
+        QByteArray packed(4, '\0');
+        packed[0] = 0x01;  // a generous size hint: 16 MB
+        const QByteArray raw = pdf.mid(at, end - at);
+        packed += raw;
+        const QByteArray inflated = qUncompress(packed);
+        out.push_back(inflated.isEmpty() ? raw : inflated);
+        at = end;
+    }
+    return out;
+}
+
+// One page of texts in the report's fonts and alignments, in rectangles
+// wide and narrow, under the report's scale, drawn by `draw`.
+QByteArray pageOfTexts(const Draw& draw) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter w(&buffer);
+        w.setResolution(300);
+        QPainter p(&w);
+        p.scale(300 / 96.0, 300 / 96.0);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QStringList texts{"5", "12 с", "направление 7", "ул. Ленина, прямо и направо", "Фаза 3",
+                                "Лист 2 из 179", "1→4: 6 с ►", "…", "ТВП1", "t, с", "a\nb", " отступ",
+                                "хвост ", "W", ""};
+        const int alignments[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
+                                  Qt::AlignCenter, Qt::AlignHCenter | Qt::AlignTop, Qt::AlignLeft | Qt::AlignBottom,
+                                  Qt::AlignCenter | Qt::TextWordWrap};
+        std::mt19937 random(5);
+        for (int i = 0; i < 600; ++i) {
+            p.setFont(livra::diagram::diagramFont(std::vector{8.0, 10.0, 10.5, 12.0, 16.0}[random() % 5],
+                                                  random() % 2));
+            p.setPen(i % 97 == 0 ? QPen(Qt::NoPen) : QPen(QColor(int(random() % 200), 0, 0)));
+            const QRectF r(double(random() % 6000) / 10.0, double(random() % 9000) / 10.0,
+                           double(random() % 2000) / 10.0, double(random() % 300) / 10.0);
+            draw(p, r, alignments[random() % 6], texts[int(random() % texts.size())]);
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(TextCache, DrawsEveryTextExactlyAsDrawTextAndLaysEachOutOnce) {
+    livra::diagram::TextCache cache;
+    const auto cached = pdfStreams(pageOfTexts([&](QPainter& p, const QRectF& r, int f, const QString& t) {
+        cache.draw(p, r, f, t);
+    }));
+    const auto direct = pdfStreams(
+        pageOfTexts([](QPainter& p, const QRectF& r, int f, const QString& t) { p.drawText(r, f, t); }));
+    ASSERT_EQ(cached.size(), direct.size());
+    ASSERT_GE(cached.size(), 2u);
+    for (std::size_t i = 0; i < cached.size(); ++i) EXPECT_EQ(cached[i], direct[i]) << "stream " << i;
+    EXPECT_TRUE(direct[0].contains(" Tj"));
+    // Narrow rectangles make drawText clip: the page does clip somewhere.
+    EXPECT_TRUE(direct[0].contains("W* n"));
+
+    // 600 draws of 10 plain texts in 10 fonts: at most 100 layouts; texts with
+    // a line break, an edge space or wrapping, and empty ones, are not kept.
+    EXPECT_GT(cache.size(), 20u);
+    EXPECT_LE(cache.size(), 100u);
+}
