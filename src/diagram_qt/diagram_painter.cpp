@@ -1,9 +1,11 @@
 #include "diagram_qt/diagram_painter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <initializer_list>
 
 #include "pictures/pictures.h"
@@ -128,10 +130,29 @@ public:
     void paint(QPainter& p) const {
         p.save();
         p.setPen(Qt::NoPen);
+        // A PDF spells out every coordinate, in nine decimals unless it is
+        // whole: the fills go in whole device dots (1/300 inch at the
+        // report's resolution, finer than print shows), half the bytes.
+        const QTransform toDevice = p.worldTransform();
+        const bool dots = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf &&
+                          toDevice.type() <= QTransform::TxScale;
+        if (dots) p.setWorldTransform(QTransform());
+        QList<QRectF> snapped;
         for (const auto& [colour, rects] : fills_) {
             p.setBrush(colour);
-            p.drawRects(rects.constData(), int(rects.size()));
+            if (!dots) {
+                p.drawRects(rects.constData(), int(rects.size()));
+                continue;
+            }
+            snapped.clear();
+            for (const QRectF& r : rects) {
+                const QRectF d = toDevice.mapRect(r);
+                snapped.append(QRectF(QPointF(std::round(d.left()), std::round(d.top())),
+                                      QPointF(std::round(d.right()), std::round(d.bottom()))));
+            }
+            p.drawRects(snapped.constData(), int(snapped.size()));
         }
+        if (dots) p.setWorldTransform(toDevice);
         p.setPen(QPen(kOutline, 0.5));
         p.setBrush(kYellow);
         p.drawRects(yellowBars_.constData(), int(yellowBars_.size()));

@@ -1,5 +1,6 @@
-// The cached texts must come out of the PDF writer exactly as drawText's:
-// the same glyphs at the same positions, clipped where drawText clips.
+// What the report's painting writes into a PDF: cached texts exactly as
+// drawText's (the same glyphs at the same positions, clipped where drawText
+// clips), signal fills in whole device dots.
 #include "diagram_qt/text_cache.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <random>
 
 #include "diagram_qt/diagram_painter.h"
+#include "model/configuration.h"
+#include "pictures/pictures.h"
 
 namespace {
 
@@ -35,9 +38,8 @@ std::vector<QByteArray> pdfStreams(const QByteArray& pdf) {
     return out;
 }
 
-// One page of texts in the report's fonts and alignments, in rectangles
-// wide and narrow, under the report's scale, drawn by `draw`.
-QByteArray pageOfTexts(const Draw& draw) {
+// A one-page PDF at the report's resolution and scale, painted by `paint`.
+QByteArray pdfPage(const std::function<void(QPainter&)>& paint) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -46,6 +48,15 @@ QByteArray pageOfTexts(const Draw& draw) {
         w.setResolution(300);
         QPainter p(&w);
         p.scale(300 / 96.0, 300 / 96.0);
+        paint(p);
+    }
+    return bytes;
+}
+
+// One page of texts in the report's fonts and alignments, in rectangles
+// wide and narrow, under the report's scale, drawn by `draw`.
+QByteArray pageOfTexts(const Draw& draw) {
+    return pdfPage([&](QPainter& p) {
         p.setRenderHint(QPainter::Antialiasing);
         const QStringList texts{"5", "12 с", "направление 7", "ул. Ленина, прямо и направо", "Фаза 3",
                                 "Лист 2 из 179", "1→4: 6 с ►", "…", "ТВП1", "t, с", "a\nb", " отступ",
@@ -62,8 +73,7 @@ QByteArray pageOfTexts(const Draw& draw) {
                            double(random() % 2000) / 10.0, double(random() % 300) / 10.0);
             draw(p, r, alignments[random() % 6], texts[int(random() % texts.size())]);
         }
-    }
-    return bytes;
+    });
 }
 
 }  // namespace
@@ -86,4 +96,30 @@ TEST(TextCache, DrawsEveryTextExactlyAsDrawTextAndLaysEachOutOnce) {
     // a line break, an edge space or wrapping, and empty ones, are not kept.
     EXPECT_GT(cache.size(), 20u);
     EXPECT_LE(cache.size(), 100u);
+}
+
+TEST(PdfPainting, SignalFillsGoInWholeDeviceDotsAndStayPutElsewhere) {
+    // 10.3 × 3.125 = 32.2 → 32; 20.7 → 64.7 → 65; the right edge 43.63 →
+    // 136.3 → 136; the bottom 32.8 → 102.5 → 103.
+    const auto page = pdfStreams(pdfPage([](QPainter& p) {
+        livra::diagram::paintSignal(p, QRectF(10.3, 20.7, 33.33, 12.1), livra::SignalRed);
+        p.drawRect(QRectF(10.3, 20.7, 33.33, 12.1));  // an outline keeps the painter's own scale
+    }));
+    ASSERT_FALSE(page.empty());
+    EXPECT_TRUE(page[0].contains("32 65 104 38 re")) << page[0].toStdString();
+    EXPECT_TRUE(page[0].contains("10.3")) << page[0].toStdString();
+
+    // On a screen the cell keeps its exact place.
+    QImage exact(200, 200, QImage::Format_ARGB32), shown(200, 200, QImage::Format_ARGB32);
+    exact.fill(Qt::white);
+    shown.fill(Qt::white);
+    {
+        QPainter a(&exact);
+        a.scale(3.125, 3.125);
+        a.fillRect(QRectF(10.3, 20.7, 33.33, 12.1), livra::pictures::colourOf(livra::pictures::SignalRedColour));
+        QPainter b(&shown);
+        b.scale(3.125, 3.125);
+        livra::diagram::paintSignal(b, QRectF(10.3, 20.7, 33.33, 12.1), livra::SignalRed);
+    }
+    EXPECT_EQ(exact, shown);
 }
