@@ -193,7 +193,7 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
 
     // Phase band.
     const QFont small = diagramFont(10), smallBold = diagramFont(10, true), tiny = diagramFont(8);
-    TextFitter boldFit(smallBold);
+    TextFitter& boldFit = tc.fitter(smallBold);
     const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
     for (const PhaseBox& ph : b.phases) {
         const QRectF r = shift(ph.rect);
@@ -209,7 +209,8 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
 
     // Tact band.
     p.setFont(small);
-    TextFitter smallFit(small), tinyFit(tiny);
+    TextFitter& smallFit = tc.fitter(small);
+    TextFitter& tinyFit = tc.fitter(tiny);
     for (const TactBox& t : b.tacts) {
         const QRectF r = shift(t.rect);
         QColor fill = Qt::white;
@@ -252,10 +253,9 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
             const double numberW = lm.horizontalAdvance(qs(row.label)) + 4;
             tc.draw(p, r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
             p.setFont(diagramFont(std::min(10.0, g.rowHeight - 2)));
-            const QFontMetricsF nm(p.font());
             const double room = r.width() - numberW - 4 - r.height() * 1.2 - 6;
             tc.draw(p, QRectF(r.left() + 4 + numberW, r.top(), std::max(0.0, room), r.height()),
-                       Qt::AlignVCenter | Qt::AlignLeft, nm.elidedText(qs(row.name), Qt::ElideRight, std::max(0.0, room)));
+                       Qt::AlignVCenter | Qt::AlignLeft, tc.fitter(p.font())(qs(row.name), std::max(0.0, room)));
             p.setFont(label);
         }
         if (isCallInputDirection(row.kind)) {
@@ -375,43 +375,6 @@ QFont diagramFont(double pixelSize, bool bold) {
     f.setPixelSize(int(pixelSize));
     f.setBold(bold);
     return f;
-}
-
-namespace {
-// Kerning moves a text by a few per cent at most: a sum of advances clear of
-// the width by more than that decides without shaping.
-bool surelyFits(double estimate, double width) { return estimate * 1.03 + 2 <= width; }
-bool surelyPast(double estimate, double width) { return estimate > width * 1.05 + 10; }
-}  // namespace
-
-QString TextFitter::operator()(const QString& text, double width) {
-    double estimate = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        estimate += advance(text[i]);
-        if (!surelyPast(estimate, width)) continue;
-        qsizetype n = i + 1;
-        if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
-        const QString cut = text.left(n);
-        const QString shown = fm_.elidedText(cut, Qt::ElideRight, width);
-        if (shown != cut) return shown;
-        break;  // the estimate was wrong after all: measure the whole text
-    }
-    if (surelyFits(estimate, width)) return text;
-    return fm_.elidedText(text, Qt::ElideRight, width);
-}
-
-bool TextFitter::fits(const QString& text, double width) {
-    double estimate = 0;
-    for (const QChar ch : text) estimate += advance(ch);
-    if (surelyFits(estimate, width)) return true;
-    if (surelyPast(estimate, width)) return false;
-    return fm_.horizontalAdvance(text) <= width;
-}
-
-double TextFitter::advance(QChar ch) {
-    auto it = advances_.find(ch.unicode());
-    if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;
-    return it->second;
 }
 
 void paintSignal(QPainter& p, const QRectF& r, uint8_t signal) {

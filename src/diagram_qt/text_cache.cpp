@@ -17,6 +17,55 @@ bool plainLine(const QString& text) {
 
 }  // namespace
 
+namespace {
+// Kerning moves a text by a few per cent at most: a sum of advances clear of
+// the width by more than that decides without shaping.
+bool surelyFits(double estimate, double width) { return estimate * 1.03 + 2 <= width; }
+bool surelyPast(double estimate, double width) { return estimate > width * 1.05 + 10; }
+}  // namespace
+
+QString TextFitter::operator()(const QString& text, double width) {
+    double estimate = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        estimate += advance(text[i]);
+        if (!surelyPast(estimate, width)) continue;
+        qsizetype n = i + 1;
+        if (text[n - 1].isHighSurrogate() && n < text.size()) ++n;
+        const QString cut = text.left(n);
+        const QString shown = elided(text, width, cut);
+        if (shown != cut) return shown;
+        break;  // the estimate was wrong after all: measure the whole text
+    }
+    if (surelyFits(estimate, width)) return text;
+    return elided(text, width, text);
+}
+
+// `measured` elided, remembered under the whole text and the width.
+QString TextFitter::elided(const QString& text, double width, const QString& measured) {
+    auto& known = elided_[text];
+    const bool whole = measured.size() == text.size();
+    for (const auto& [w, shown] : known)
+        if (w == width && (whole || shown != measured)) return shown;
+    QString shown = fm_.elidedText(measured, Qt::ElideRight, width);
+    // A cut that came out whole says nothing of the whole text: not kept.
+    if (whole || shown != measured) known.emplace_back(width, shown);
+    return shown;
+}
+
+bool TextFitter::fits(const QString& text, double width) {
+    double estimate = 0;
+    for (const QChar ch : text) estimate += advance(ch);
+    if (surelyFits(estimate, width)) return true;
+    if (surelyPast(estimate, width)) return false;
+    return fm_.horizontalAdvance(text) <= width;
+}
+
+double TextFitter::advance(QChar ch) {
+    auto it = advances_.find(ch.unicode());
+    if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;
+    return it->second;
+}
+
 const TextCache::Laid& TextCache::laid(const QFont& font, Qt::LayoutDirection direction, const QString& text) {
     auto same = [&](const FontTexts& f) { return f.direction == direction && f.font == font; };
     if (last_ >= fonts_.size() || !same(*fonts_[last_])) {
@@ -71,6 +120,12 @@ void TextCache::draw(QPainter& p, const QRectF& r, int flags, const QString& tex
     else if (flags & Qt::AlignHCenter) xoff = (r.width() - t.advance) / 2;
     t.layout->lineAt(0).draw(&p, QPointF(r.x() + xoff, r.y() + yoff));
     if (clip) p.restore();
+}
+
+TextFitter& TextCache::fitter(const QFont& font) {
+    for (auto& [f, fit] : fitters_)
+        if (f == font) return *fit;
+    return *fitters_.emplace_back(font, std::make_unique<TextFitter>(font)).second;
 }
 
 std::size_t TextCache::size() const {

@@ -43,9 +43,8 @@ Qt::Alignment alignOf(Align a) {
 void heading(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, double y, const QString& text) {
     p.setFont(diagramFont(16, true));
     p.setPen(Qt::black);
-    const QFontMetricsF fm(p.font());
     tc.draw(p, QRectF(g.left, y, g.contentWidth(), g.headingHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(text, Qt::ElideRight, g.contentWidth()));
+            tc.fitter(p.font())(text, g.contentWidth()));
 }
 
 void drawLines(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, double y, const std::vector<TextLine>& lines, int first, int last,
@@ -53,9 +52,8 @@ void drawLines(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, doubl
     for (int i = first; i < last && i < int(lines.size()); ++i) {
         p.setFont(diagramFont(11, lines[i].bold));
         p.setPen(Qt::black);
-        const QFontMetricsF fm(p.font());
         tc.draw(p, QRectF(g.left, y, g.contentWidth(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   fm.elidedText(qs(lines[i].text), Qt::ElideRight, g.contentWidth()));
+                tc.fitter(p.font())(qs(lines[i].text), g.contentWidth()));
         y += lineHeight;
     }
 }
@@ -71,7 +69,8 @@ std::vector<double> columnEdges(const PageGeometry& g, const Table& t) {
 
 void drawTable(QPainter& p, diagram::TextCache& tc, const PageGeometry& g, const Table& t, const Block& b) {
     const double size = t.header ? 10.5 : 12;
-    diagram::TextFitter regularFit(diagramFont(size)), boldFit(diagramFont(size, true));
+    diagram::TextFitter& regularFit = tc.fitter(diagramFont(size));
+    diagram::TextFitter& boldFit = tc.fitter(diagramFont(size, true));
     const std::vector<double> x = columnEdges(g, t);
     double y = b.top;
     const double top = y;
@@ -122,7 +121,6 @@ void drawTitle(QPainter& p, diagram::TextCache& tc, const Report& r, const PageG
     p.setFont(diagramFont(24, true));
     tc.draw(p, QRectF(g.left, b.top, g.contentWidth(), 44), Qt::AlignHCenter | Qt::AlignVCenter, qs(r.heading));
     p.setFont(diagramFont(18, true));
-    const QFontMetricsF fm(p.font());
     tc.draw(p, QRectF(g.left, b.top + 50, g.contentWidth(), 56), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
                qs(r.objectName));
     p.setPen(QPen(Qt::black, 1.2));
@@ -343,7 +341,7 @@ void drawPhases(QPainter& p, diagram::TextCache& tc, const Report& r, const Page
             tc.draw(p, QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter, qs(pic.caption));
             y += 15;
             p.setFont(diagramFont(10));
-            const QFontMetricsF fm(p.font());
+            diagram::TextFitter& fit = tc.fitter(p.font());
             std::vector<std::string> lines = pic.going;
             if (lines.empty()) lines.push_back(kReportNobodyGoesText);
             else lines.front() = kReportGoingText + lines.front();
@@ -353,7 +351,7 @@ void drawPhases(QPainter& p, diagram::TextCache& tc, const Report& r, const Page
                 if (k == shown - 1 && int(lines.size()) > shown)
                     text += std::string(" ") + kAndMoreText + std::to_string(lines.size() - shown);
                 tc.draw(p, QRectF(x - 4, y, side + 8, 15), Qt::AlignLeft | Qt::AlignVCenter,
-                           fm.elidedText(qs(text), Qt::ElideRight, side + 8));
+                        fit(qs(text), side + 8));
                 y += 15;
             }
         }
@@ -410,9 +408,8 @@ void drawSafetyText(QPainter& p, diagram::TextCache& tc, const Report& r, const 
         const auto& [title, text] = s.lines[i];
         p.setFont(diagramFont(title ? 12 : 10.5, title));
         p.setPen(Qt::black);
-        const QFontMetricsF fm(p.font());
         tc.draw(p, QRectF(g.left + (title ? 0 : 12), y, g.contentWidth(), s.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   fm.elidedText(qs(text), Qt::ElideRight, g.contentWidth() - 12));
+                tc.fitter(p.font())(qs(text), g.contentWidth() - 12));
         y += s.lineHeight;
     }
 }
@@ -459,10 +456,9 @@ void paintReportPage(QPainter& p, const Report& r, int page, const std::string& 
     p.setPen(QPen(kMuted, 0.6));
     p.drawLine(QPointF(g.left, fy), QPointF(g.left + g.contentWidth(), fy));
     p.setFont(diagramFont(10));
-    const QFontMetricsF fm(p.font());
     const QString left = qs(r.footer + (footer.empty() ? "" : " · " + footer));
     tc.draw(p, QRectF(g.left, fy + 2, g.contentWidth() * 0.8, 18), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(left, Qt::ElideRight, g.contentWidth() * 0.8));
+            tc.fitter(p.font())(left, g.contentWidth() * 0.8));
     tc.draw(p, QRectF(g.left, fy + 2, g.contentWidth(), 18), Qt::AlignRight | Qt::AlignVCenter,
                QString("Лист %1 из %2").arg(page + 1).arg(r.pages.size()));
     p.restore();
