@@ -249,8 +249,7 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
             tc.draw(p, r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
         } else {
             // The number, then as much of the name as leaves room for the symbol.
-            const QFontMetricsF lm(label);
-            const double numberW = lm.horizontalAdvance(qs(row.label)) + 4;
+            const double numberW = tc.fitter(label).width(qs(row.label)) + 4;
             tc.draw(p, r.adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, qs(row.label));
             p.setFont(diagramFont(std::min(10.0, g.rowHeight - 2)));
             const double room = r.width() - numberW - 4 - r.height() * 1.2 - 6;
@@ -315,7 +314,7 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
         p.setFont(bracketFont);
         const QFontMetricsF bm(bracketFont);
         const QString text = qs(br.label);
-        const double tw = bm.horizontalAdvance(text) + 4, th = bm.height();
+        const double tw = tc.fitter(bracketFont).width(text) + 4, th = bm.height();
         const QRectF tr(r.right() - tw - 2, y + 1, tw, th);
         if (tw + 4 > r.width() + 40) continue;
         p.setPen(Qt::NoPen);
@@ -338,9 +337,8 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
         if (fb.endsHere) p.drawLine(QPointF(r.right(), r.top() + 2), QPointF(r.right(), r.bottom() - 1));
         if (!fb.labelHere) continue;
         p.setFont(bracketFont);
-        const QFontMetricsF bm(bracketFont);
         const QString text = qs(d.timeline.findings[fb.finding].label);
-        const double tw = bm.horizontalAdvance(text) + 4;
+        const double tw = tc.fitter(bracketFont).width(text) + 4;
         const double room = shift(b.timeArea).right() + g.rightPad - r.right();
         const QRectF tr = tw + 4 <= room ? QRectF(r.right() + 4, r.top(), tw, r.height())
                                          : QRectF(std::max(4.0, r.left() - tw - 4), r.top(), tw, r.height());

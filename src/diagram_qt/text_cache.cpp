@@ -60,6 +60,12 @@ bool TextFitter::fits(const QString& text, double width) {
     return fm_.horizontalAdvance(text) <= width;
 }
 
+double TextFitter::width(const QString& text) {
+    auto it = widths_.find(text);
+    if (it == widths_.end()) it = widths_.emplace(text, fm_.horizontalAdvance(text)).first;
+    return it->second;
+}
+
 double TextFitter::advance(QChar ch) {
     auto it = advances_.find(ch.unicode());
     if (it == advances_.end()) it = advances_.emplace(ch.unicode(), fm_.horizontalAdvance(ch)).first;

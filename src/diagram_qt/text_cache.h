@@ -30,6 +30,8 @@ public:
     // Whether the whole text is no wider than `width`, measured only when
     // the advances leave it in doubt.
     bool fits(const QString& text, double width);
+    // QFontMetricsF::horizontalAdvance, measured once a text.
+    double width(const QString& text);
 
 private:
     double advance(QChar ch);
@@ -37,6 +39,7 @@ private:
 
     QFontMetricsF fm_;
     std::unordered_map<char16_t, double> advances_;
+    std::unordered_map<QString, double> widths_;
     // Texts that had to be elided: a report elides the same long lists at
     // the same widths on page after page.
     std::unordered_map<QString, std::vector<std::pair<double, QString>>> elided_;

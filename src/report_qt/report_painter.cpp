@@ -229,10 +229,12 @@ void drawPlan(QPainter& p, diagram::TextCache& tc, const Report& r, QRectF area,
     const double shaftWidth = std::max(2.0, 3.2 * k);
     const QFont numberFont = diagramFont(std::max(8.0, 12 * k), true);
     const QFontMetricsF fm(numberFont);
+    diagram::TextFitter& numberFit = tc.fitter(numberFont);
     QList<QLineF> shafts;
     QPainterPath tips;
     QList<QRectF> boxes;
     std::vector<std::pair<QString, bool>> numbers;
+    const QTransform planTransform = p.transform();
     for (const PlanObject& o : r.plan->planObjects) {
         if (!o.isHead() || o.direction < 1 || o.direction > DirectionCount) continue;
         const int d = o.direction - 1;
@@ -246,13 +248,13 @@ void drawPlan(QPainter& p, diagram::TextCache& tc, const Report& r, QRectF area,
         const double w = std::round(o.width), h = std::round(o.height);
         const QPointF centre(area.left() + (o.x + w / 2) * k, area.top() + (o.y + h / 2) * k);
         if (img) {
+            // Turned about its centre; the painter's transform is set, not
+            // saved and restored, which would write the whole state again.
             QTransform t;
             t.translate(centre.x(), centre.y());
             t.rotate(o.angle);
-            p.save();
-            p.setTransform(t, true);
+            p.setTransform(t * planTransform);
             p.drawImage(QRectF(-w * k / 2, -h * k / 2, w * k, h * k), *img);
-            p.restore();
         }
         const bool goes = going && std::find(going->begin(), going->end(), d) != going->end();
         if (goes) {
@@ -263,10 +265,11 @@ void drawPlan(QPainter& p, diagram::TextCache& tc, const Report& r, QRectF area,
         }
         // The head's number, on white so it reads over the picture.
         const QString n = QString::number(o.direction);
-        boxes.append(QRectF(centre.x() + 10 * k, centre.y() - fm.height() - 2 * k, fm.horizontalAdvance(n) + 6,
+        boxes.append(QRectF(centre.x() + 10 * k, centre.y() - fm.height() - 2 * k, numberFit.width(n) + 6,
                             fm.height()));
         numbers.emplace_back(n, goes);
     }
+    p.setTransform(planTransform);
     p.setPen(QPen(kGoColour, shaftWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLines(shafts.constData(), int(shafts.size()));
     p.fillPath(tips, kGoColour);
