@@ -195,13 +195,17 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
     const QFont small = diagramFont(10), smallBold = diagramFont(10, true), tiny = diagramFont(8);
     TextFitter& boldFit = tc.fitter(smallBold);
     const QFont label = diagramFont(std::min(11.0, g.rowHeight - 1), true);
+    // Boxes of a band go in one call a colour, then their texts: each change
+    // between filling and writing puts the whole state into a PDF again.
+    QList<QRectF> phaseBoxes;
+    for (const PhaseBox& ph : b.phases) phaseBoxes.append(shift(ph.rect).adjusted(0, 1, 0, -1));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(252, 236, 236));
+    p.drawRects(phaseBoxes.constData(), int(phaseBoxes.size()));
+    p.setFont(smallBold);
+    p.setPen(kPhaseColour);
     for (const PhaseBox& ph : b.phases) {
         const QRectF r = shift(ph.rect);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(252, 236, 236));
-        p.drawRect(r.adjusted(0, 1, 0, -1));
-        p.setFont(smallBold);
-        p.setPen(kPhaseColour);
         const QString n = QString::number(ph.phaseNo);
         const QString text = fitting(boldFit, r.width(), {"Фаза " + n, "Ф" + n, n});
         tc.draw(p, r, Qt::AlignCenter, text);
@@ -211,14 +215,17 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
     p.setFont(small);
     TextFitter& smallFit = tc.fitter(small);
     TextFitter& tinyFit = tc.fitter(tiny);
+    std::array<QList<QRectF>, 3> tactBoxes;  // phase, intermediate, call
+    for (const TactBox& t : b.tacts)
+        tactBoxes[t.call ? 2 : t.kind == TactIntermediate ? 1 : 0].append(shift(t.rect));
+    p.setPen(QPen(QColor(150, 150, 150), 0.6));
+    const QColor tactFills[] = {Qt::white, QColor(232, 232, 232), QColor(225, 245, 225)};
+    for (std::size_t k = 0; k < tactBoxes.size(); ++k) {
+        p.setBrush(tactFills[k]);
+        p.drawRects(tactBoxes[k].constData(), int(tactBoxes[k].size()));
+    }
     for (const TactBox& t : b.tacts) {
         const QRectF r = shift(t.rect);
-        QColor fill = Qt::white;
-        if (t.kind == TactIntermediate) fill = QColor(232, 232, 232);
-        if (t.call) fill = QColor(225, 245, 225);
-        p.setPen(QPen(QColor(150, 150, 150), 0.6));
-        p.setBrush(fill);
-        p.drawRect(r);
         const QString no = QString::number(t.tact + 1);
         const QString kind = tactKindShort(t.kind);
         const QString secs = QString::number(t.width) + " с";
@@ -237,12 +244,16 @@ void paintBand(QPainter& p, TextCache& tc, const DiagramLayout& d, const Band& b
     }
 
     // Direction column.
+    std::array<QList<QRectF>, 2> stripes;
+    for (std::size_t i = 0; i < b.rowLabels.size(); ++i) stripes[i % 2].append(shift(b.rowLabels[i]));
+    p.setPen(Qt::NoPen);
+    for (std::size_t k = 0; k < stripes.size(); ++k) {
+        p.setBrush(k ? QColor(246, 246, 246) : QColor(Qt::white));
+        p.drawRects(stripes[k].constData(), int(stripes[k].size()));
+    }
     for (std::size_t i = 0; i < b.rowLabels.size(); ++i) {
         const QRectF r = shift(b.rowLabels[i]);
         const Row& row = d.timeline.rows[i];
-        p.setPen(Qt::NoPen);
-        p.setBrush(i % 2 ? QColor(246, 246, 246) : Qt::white);
-        p.drawRect(r);
         p.setFont(label);
         p.setPen(Qt::black);
         if (row.name.empty()) {
