@@ -53,12 +53,12 @@ QByteArray pdfPage(const std::function<void(QPainter&)>& paint) {
     return bytes;
 }
 
-// One page of texts in the report's fonts and alignments, in rectangles
-// wide and narrow, under the report's scale, drawn by `draw`.
-QByteArray pageOfTexts(const Draw& draw) {
-    return pdfPage([&](QPainter& p) {
+// Texts in the report's fonts and alignments, in rectangles wide and
+// narrow, drawn by `draw`.
+void texts(QPainter& p, const Draw& draw) {
+    {
         p.setRenderHint(QPainter::Antialiasing);
-        const QStringList texts{"5", "12 с", "направление 7", "ул. Ленина, прямо и направо", "Фаза 3",
+        const QStringList words{"5", "12 с", "направление 7", "ул. Ленина, прямо и направо", "Фаза 3",
                                 "Лист 2 из 179", "1→4: 6 с ►", "…", "ТВП1", "t, с", "a\nb", " отступ",
                                 "хвост ", "W", ""};
         const int alignments[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
@@ -71,9 +71,24 @@ QByteArray pageOfTexts(const Draw& draw) {
             p.setPen(i % 97 == 0 ? QPen(Qt::NoPen) : QPen(QColor(int(random() % 200), 0, 0)));
             const QRectF r(double(random() % 6000) / 10.0, double(random() % 9000) / 10.0,
                            double(random() % 2000) / 10.0, double(random() % 300) / 10.0);
-            draw(p, r, alignments[random() % 6], texts[int(random() % texts.size())]);
+            draw(p, r, alignments[random() % 6], words[int(random() % words.size())]);
         }
-    });
+    }
+}
+
+// The texts on a PDF page at the report's scale.
+QByteArray pageOfTexts(const Draw& draw) {
+    return pdfPage([&](QPainter& p) { texts(p, draw); });
+}
+
+// The texts on a screen-like image, at a scale that is not whole.
+QImage imageOfTexts(const Draw& draw) {
+    QImage img(900, 1200, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.scale(1.25, 1.25);
+    texts(p, draw);
+    return img;
 }
 
 }  // namespace
@@ -91,6 +106,12 @@ TEST(TextCache, DrawsEveryTextExactlyAsDrawTextAndLaysEachOutOnce) {
     EXPECT_TRUE(direct[0].contains(" Tj"));
     // Narrow rectangles make drawText clip: the page does clip somewhere.
     EXPECT_TRUE(direct[0].contains("W* n"));
+
+    // On a screen as well.
+    livra::diagram::TextCache onScreen;
+    EXPECT_EQ(imageOfTexts([&](QPainter& p, const QRectF& r, int f, const QString& t) { onScreen.draw(p, r, f, t); }),
+              imageOfTexts([](QPainter& p, const QRectF& r, int f, const QString& t) { p.drawText(r, f, t); }));
+    EXPECT_GT(onScreen.size(), 20u);
 
     // 600 draws of 10 plain texts in 10 fonts: at most 100 layouts; texts with
     // a line break, an edge space or wrapping, and empty ones, are not kept.
