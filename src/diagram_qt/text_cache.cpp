@@ -15,9 +15,6 @@ bool plainLine(const QString& text) {
     return true;
 }
 
-}  // namespace
-
-namespace {
 // Kerning moves a text by a few per cent at most: a sum of advances clear of
 // the width by more than that decides without shaping.
 bool surelyFits(double estimate, double width) { return estimate * 1.03 + 2 <= width; }
